@@ -1,0 +1,29 @@
+# Debian packages the project needs; sourced by the scripts.
+CC_PACKAGES=(
+  build-essential cmake pkg-config
+  qt6-base-dev qt6-base-dev-tools qt6-declarative-dev qt6-declarative-dev-tools
+  qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-layouts qml6-module-qtquick-templates
+  qml6-module-qtquick-window qml6-module-qtqml-workerscript qml6-module-qtquick-dialogs qml6-module-qttest
+  qml6-module-qtqml qml6-module-qtqml-models
+  libsqlite3-dev libicu-dev libcpp-httplib-dev libgl-dev
+  xvfb
+)
+
+# Installs what is missing; as non-root prints the exact command and fails.
+cc_install_packages() {
+  local missing=()
+  for p in "${CC_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local cmd="apt-get install -y --no-install-recommends ${missing[*]}"
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Missing Debian packages. Run as root:" >&2
+    echo "  apt-get update && $cmd" >&2
+    exit 1
+  fi
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}

@@ -1,0 +1,126 @@
+#include "StackScrollViewAppDelegate.h"
+
+#include "DataAccessObject.h"
+#include "Log.h"
+#include "SelectieLijst.h"
+#include "Store.h"
+#include "UserDefaults.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QQmlApplicationEngine>
+#include <QQmlContext>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace {
+StackScrollViewAppDelegate* theInstance = nullptr;
+}
+
+StackScrollViewAppDelegate::StackScrollViewAppDelegate(QObject* parent)
+    : QObject(parent)
+{
+    theInstance = this;
+}
+
+StackScrollViewAppDelegate::~StackScrollViewAppDelegate()
+{
+    m_qml.reset();
+    if (theInstance == this)
+        theInstance = nullptr;
+}
+
+StackScrollViewAppDelegate* StackScrollViewAppDelegate::instance() { return theInstance; }
+
+SelectieLijst* StackScrollViewAppDelegate::lazyList(SelectieLijst*& list)
+{
+    if (!list) {
+        CC_LOG(QStringLiteral("geselecteerden worden geinitialiseerd "));
+        list = new SelectieLijst(this);
+    }
+    return list;
+}
+
+SelectieLijst* StackScrollViewAppDelegate::geselecteerdenLijst()
+{
+    return theInstance ? theInstance->lazyList(theInstance->m_geselecteerden) : nullptr;
+}
+
+SelectieLijst* StackScrollViewAppDelegate::userGeselecteerdenLijst()
+{
+    return theInstance ? theInstance->lazyList(theInstance->m_userGeselecteerden) : nullptr;
+}
+
+StackScrollViewAppDelegate::Options StackScrollViewAppDelegate::optionsFromArguments(const QStringList& arguments)
+{
+    Options o;
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString& a = arguments.at(i);
+        const QString next = i + 1 < arguments.size() ? arguments.at(i + 1) : QString();
+        if (a == QLatin1String("--server") && !next.isNull()) {
+            o.serverUrl = next;
+            ++i;
+        } else if (a == QLatin1String("--store") && !next.isNull()) {
+            o.storePath = next;
+            ++i;
+        } else if (a == QLatin1String("--settings") && !next.isNull()) {
+            o.settingsPath = next;
+            ++i;
+        } else if (a == QLatin1String("--no-window")) {
+            o.showWindow = false;
+        }
+    }
+    return o;
+}
+
+bool StackScrollViewAppDelegate::applicationDidFinishLaunchingWithOptions(const QStringList& arguments)
+{
+    return applicationDidFinishLaunching(optionsFromArguments(arguments));
+}
+
+bool StackScrollViewAppDelegate::applicationDidFinishLaunching(const Options& options)
+{
+    if (!options.settingsPath.isEmpty())
+        UserDefaults::setStandard(std::make_shared<UserDefaults>(options.settingsPath));
+
+    // 1. HTTP diagnostics: the HTTP layer logs through the same log lines.
+    // 2. The documents folder.
+    const QString storePath = options.storePath.isEmpty() ? Store::defaultPath() : options.storePath;
+    Log::bare(QUrl::fromLocalFile(QFileInfo(storePath).absolutePath() + QLatin1Char('/')).toString());
+
+    // 3. The synchronisation engine starts here once it exists.
+
+    // 4-5. The store and the shared query object (the object manager attaches to this store).
+    QString error;
+    m_store = Store::open(storePath, &error);
+    if (!m_store) {
+        CC_LOG(QStringLiteral("the local store cannot be used: %1").arg(error));
+        return false;
+    }
+    m_dataAccessObject = std::make_unique<DataAccessObject>(m_store);
+
+    // 6-10. Server base URL; mappings, routes and serialisation follow with the object manager.
+    m_serverUrl = options.serverUrl.isEmpty() ? QStringLiteral(CC_DEFAULT_SERVER_URL) : options.serverUrl;
+
+    // 11. The root screen.
+    if (options.showWindow) {
+        m_qml = std::make_unique<QQmlApplicationEngine>();
+        m_qml->rootContext()->setContextProperty(QStringLiteral("appDelegate"), this);
+        m_qml->load(QUrl(QStringLiteral("qrc:/qt/qml/Kinderopvang/app/qml/Main.qml")));
+        if (m_qml->rootObjects().isEmpty())
+            CC_LOG(QStringLiteral("the main window could not be loaded"));
+    }
+
+    // 12. First-run flag.
+    applyEersteKeer();
+    return true;
+}
+
+void StackScrollViewAppDelegate::applyEersteKeer()
+{
+    UserDefaults& defaults = UserDefaults::standard();
+    if (defaults.stringForKey(QStringLiteral("eersteKeer")).isEmpty()) {
+        defaults.setString(QStringLiteral("eersteKeer"), QStringLiteral("neen"));
+        defaults.synchronize();
+    }
+}

@@ -1,0 +1,61 @@
+#pragma once
+// The composition root: runs the start-up sequence, owns the store, the shared query object, the
+// window and the two selection lists for the life of the process. Main thread.
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class DataAccessObject;
+class QQmlApplicationEngine;
+class SelectieLijst;
+class Store;
+
+class StackScrollViewAppDelegate : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString serverUrl READ serverUrl CONSTANT)
+public:
+    struct Options {
+        QString storePath;    // empty: the application's data folder
+        QString settingsPath; // empty: the platform's per-application settings
+        QString serverUrl;    // empty: the build's default
+        bool showWindow = true;
+    };
+
+    explicit StackScrollViewAppDelegate(QObject* parent = nullptr);
+    ~StackScrollViewAppDelegate() override;
+
+    // The application's delegate (the latest one created), or nullptr.
+    static StackScrollViewAppDelegate* instance();
+    // The children's and the staff's selection lists of instance(), created on first use.
+    static SelectieLijst* geselecteerdenLijst();
+    static SelectieLijst* userGeselecteerdenLijst();
+
+    static Options optionsFromArguments(const QStringList& arguments);
+    // The start-up sequence; false when the store cannot be opened.
+    bool applicationDidFinishLaunchingWithOptions(const QStringList& arguments);
+    bool applicationDidFinishLaunching(const Options& options);
+    void applicationWillResignActive() {}
+    void applicationDidBecomeActive() {}
+    void applicationWillTerminate() {}
+    void applicationDidReceiveMemoryWarning() {}
+
+    SelectieLijst* geselecteerden() const { return m_geselecteerden; }
+    SelectieLijst* userGeselecteerden() const { return m_userGeselecteerden; }
+    std::shared_ptr<Store> store() const { return m_store; }
+    DataAccessObject* dataAccessObject() const { return m_dataAccessObject.get(); }
+    QString serverUrl() const { return m_serverUrl; }
+
+    // Sets "eersteKeer" to "neen" when absent or empty; any other value stays.
+    static void applyEersteKeer();
+
+private:
+    SelectieLijst* lazyList(SelectieLijst*& list);
+
+    std::shared_ptr<Store> m_store;
+    std::unique_ptr<DataAccessObject> m_dataAccessObject;
+    std::unique_ptr<QQmlApplicationEngine> m_qml;
+    SelectieLijst* m_geselecteerden = nullptr;
+    SelectieLijst* m_userGeselecteerden = nullptr;
+    QString m_serverUrl;
+};

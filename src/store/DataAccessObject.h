@@ -1,0 +1,78 @@
+#pragma once
+// Every read of the local store. Stateless apart from the store it reads; each call works in the
+// calling thread's context, so objects returned belong to that thread.
+#include "Entities.h"
+#include "Store.h"
+
+#include <QStringList>
+#include <QVariantMap>
+#include <memory>
+
+class DataAccessObject {
+public:
+    // Registers itself as the shared instance when none is registered yet.
+    explicit DataAccessObject(std::shared_ptr<Store> store);
+    ~DataAccessObject();
+
+    static DataAccessObject* sharedDataAccessObject();
+    static void setSharedDataAccessObject(DataAccessObject* dao);
+
+    std::shared_ptr<Store> store() const { return m_store; }
+    // The calling thread's working context.
+    Context* context() const { return m_store->context(); }
+    // Deletes the store file and goes on with an empty store.
+    void deleteEverythingFromLocalStorage();
+
+    // Locations and organisation
+    QList<Entities*> loadSchoolsFromDataStore() const;
+    // The live location with this id when exactly one matches.
+    Entities* loadEntitiyFromDataStoreById(const QString& entityId) const;
+    Organisation* loadOrganisation() const;
+    QList<Device*> loadAllDevices() const;
+
+    // Staff
+    QList<Users*> getUsersForEntity(const QString& entityId) const;
+    QList<Users*> loadUsers() const;
+    Users* loadUser(const QString& userId) const;
+    // Staff whose working time is clocked; with groupByEntityId one record per staff member (Z–A).
+    QList<Users*> getUsersForPredicate(const Predicate& predicate, bool groupByEntityId) const;
+    // Staff count, present, count minus present, gone (latest staff registration since midnight).
+    QStringList countOfUsers(const QString& entityId, const Predicate& predicate) const;
+
+    // Children and groups
+    QList<Child*> loadChildrenforEntity(const QString& entityId) const;
+    QList<Child*> loadChildrenforEntity(const QString& entityId, const Predicate& predicate) const;
+    Child* loadChild(const QString& childId) const;
+    QStringList loadGroupTypesforEntity(const QString& entityId) const;
+    // Distinct rows {groupName, image, groupId}.
+    QList<QVariantMap> loadGroupsFromType(const QString& groupType, const QString& entityId) const;
+    QList<Group*> loadChildrenForGroup(const QString& groupId, const QString& entityId) const;
+    // Children count, present, count minus present, other status. groupRow: a row of loadGroupsFromType.
+    QStringList countOfChildren(const QString& entityId, const Predicate& predicate,
+                                const QVariantMap& groupRow = {}) const;
+
+    // Child registrations
+    QList<Registration*> loadRegistrationForChild(const QString& childId, const QString& afterTime) const;
+    QList<Registration*> loadRegistrationsForChild(const QString& childId) const;
+    Registration* loadRegistration(const QString& registrationId) const;
+    QList<Registration*> loadRegistrationsBeforeToday() const;
+
+    // Staff registrations
+    QList<UserRegistration*> loadRegistrationForUser(const QString& userId, const QString& afterTime) const;
+    QList<UserRegistration*> loadRegistrationsForUser(const QString& userId) const;
+    UserRegistration* loadUserRegistration(const QString& userRegistrationId) const;
+    QList<UserRegistration*> loadUserRegistrationsBeforeToday() const;
+
+    // Queue, uploads, refresh bookkeeping
+    QList<SynchroObject*> loadSynchroToBeHandledSynchroObjects() const;
+    QList<SynchroObject*> loadSynchroInProgressSynchroObjects() const;
+    QList<SynchroObject*> loadSynchroOldHandledSynchroObjects() const;
+    QList<SynchroObject*> loadAllSynchroObjects() const;
+    ObjectImageUpload* loadObjectImageUpload(const QString& id) const;
+    QList<ObjectImageUpload*> loadObjectImageUploadBeforeToday() const;
+    // Never nothing: creates the record ("00000", "0") when missing; the caller saves.
+    GetSynchroObject* loadGetSynchroObjectById(const QString& id) const;
+
+private:
+    std::shared_ptr<Store> m_store;
+};

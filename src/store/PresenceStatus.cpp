@@ -1,0 +1,85 @@
+// Presence status of children and staff: the type and clock time of the latest live registration
+// after the begin time of the current registration period.
+#include "DataAccessObject.h"
+#include "Entities.h"
+#include "Log.h"
+#include "Util.h"
+
+#include <QDateTime>
+
+namespace {
+
+DataAccessObject& dao()
+{
+    // Records exist only once the store does, and the store comes with the shared query object.
+    return *DataAccessObject::sharedDataAccessObject();
+}
+
+// Stores the type and time of the latest registration on a child or staff record.
+template <class Person, class Reg>
+void applyStatus(Person* person, Reg* latest)
+{
+    if (!latest) {
+        person->clear(Person::index_ingeschrevenStatus());
+        person->clear(Person::index_ingeschrevenTime());
+        return;
+    }
+    if (person->ingeschrevenStatus() != latest->type() || person->isAbsent(Person::index_ingeschrevenStatus()))
+        person->setIngeschrevenStatus(latest->type());
+    if (person->isAbsent(Person::index_ingeschrevenStatus())) {
+        person->clear(Person::index_ingeschrevenTime());
+        return;
+    }
+    const qint64 ms = latest->time().toLongLong();
+    person->setIngeschrevenTime(QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("HH:mm")));
+    if (ms > Util::getEndOfTheDay().toLongLong()) {
+        person->setIngeschrevenTime(QStringLiteral("Future"));
+        CC_LOG(QStringLiteral("Error registration in the future"));
+    }
+}
+
+int statusCode(const ManagedObject* person, int statusIndex)
+{
+    if (person->isAbsent(statusIndex))
+        return 0;
+    const QString status = person->text(statusIndex);
+    if (status == QLatin1String("In"))
+        return 1;
+    if (status == QLatin1String("Out"))
+        return 2;
+    if (status == QLatin1String("Future"))
+        return 3;
+    return 0;
+}
+
+} // namespace
+
+Registration* Child::latestRegistrationAfterDay(const QString& moment) const
+{
+    const QString after = moment.isNull() ? Util::getBeginRegistrationTime() : moment;
+    const auto found = dao().loadRegistrationForChild(childId(), after);
+    return found.isEmpty() ? nullptr : found.first();
+}
+
+void Child::updateIngeschrevenStatus(const QString& moment) { applyStatus(this, latestRegistrationAfterDay(moment)); }
+
+void Child::updateIngeschrevenStatus() { updateIngeschrevenStatus(QString()); }
+
+int Child::isIngeschreven() const { return statusCode(this, index_ingeschrevenStatus()); }
+
+QList<Registration*> Child::registrations() const { return dao().loadRegistrationsForChild(childId()); }
+
+UserRegistration* Users::latestRegistrationAfterDay(const QString& moment) const
+{
+    const QString after = moment.isNull() ? Util::getBeginRegistrationTime() : moment;
+    const auto found = dao().loadRegistrationForUser(userId(), after);
+    return found.isEmpty() ? nullptr : found.first();
+}
+
+void Users::updateIngeschrevenStatus(const QString& moment) { applyStatus(this, latestRegistrationAfterDay(moment)); }
+
+void Users::updateIngeschrevenStatus() { updateIngeschrevenStatus(QString()); }
+
+int Users::isIngeschreven() const { return statusCode(this, index_ingeschrevenStatus()); }
+
+QList<UserRegistration*> Users::userRegistrations() const { return dao().loadRegistrationsForUser(userId()); }

@@ -1,0 +1,917 @@
+#include "Store.h"
+
+#include "Log.h"
+#include "TextKeys.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QThread>
+
+namespace {
+
+QString quoted(const QString& identifier) { return QLatin1Char('"') + identifier + QLatin1Char('"'); }
+
+void sqlFold(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    const QByteArray out = TextKeys::fold(QString::fromUtf8(p, sqlite3_value_bytes(argv[0]))).toUtf8();
+    sqlite3_result_text(ctx, out.constData(), int(out.size()), SQLITE_TRANSIENT);
+}
+
+void sqlFoldCase(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    const QByteArray out = TextKeys::foldCase(QString::fromUtf8(p, sqlite3_value_bytes(argv[0]))).toUtf8();
+    sqlite3_result_text(ctx, out.constData(), int(out.size()), SQLITE_TRANSIENT);
+}
+
+void sqlSortKey(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    const QByteArray key = TextKeys::sortKey(QString::fromUtf8(p, sqlite3_value_bytes(argv[0])));
+    sqlite3_result_blob(ctx, key.constData(), int(key.size()), SQLITE_TRANSIENT);
+}
+
+// Every connection: WAL, durable commits, a busy time-out and our text functions.
+bool configure(sql::Database& db)
+{
+    sqlite3_busy_timeout(db.handle(), 10000);
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    sqlite3_create_function_v2(db.handle(), "cc_fold", 1, flags, nullptr, sqlFold, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db.handle(), "cc_foldc", 1, flags, nullptr, sqlFoldCase, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db.handle(), "cc_sortkey", 1, flags, nullptr, sqlSortKey, nullptr, nullptr, nullptr);
+    const QVariant mode = db.scalar(QStringLiteral("PRAGMA journal_mode=WAL"));
+    if (!mode.isValid())
+        return false;
+    return db.exec(QStringLiteral("PRAGMA synchronous=FULL; PRAGMA foreign_keys=OFF;"));
+}
+
+QString columnType(const AttributeDescription& a)
+{
+    return a.type == AttributeType::Number ? QStringLiteral("INTEGER") : QStringLiteral("TEXT");
+}
+
+QStringList createSchema()
+{
+    QStringList statements;
+    for (const EntityDescription* e : Model::entities()) {
+        QStringList columns;
+        for (const auto& a : e->attributes) {
+            columns << quoted(a.column()) + QLatin1Char(' ') + columnType(a);
+            if (a.flags & Folded)
+                columns << quoted(a.foldedColumn()) + QStringLiteral(" TEXT");
+            if (a.flags & Sorted)
+                columns << quoted(a.sortKeyColumn()) + QStringLiteral(" BLOB");
+        }
+        statements << QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(e->name), columns.join(QStringLiteral(", ")));
+        const auto& pk = e->attribute(e->primaryKeyIndex());
+        statements << QStringLiteral("CREATE UNIQUE INDEX %1 ON %2(%3)")
+                          .arg(quoted(e->name + QStringLiteral("_pk")), quoted(e->name), quoted(pk.column()));
+        int n = 0;
+        for (const QStringList& index : e->indexes) {
+            QStringList cols;
+            for (const QString& c : index)
+                cols << quoted(c);
+            statements << QStringLiteral("CREATE INDEX %1 ON %2(%3)")
+                              .arg(quoted(QStringLiteral("%1_i%2").arg(e->name).arg(++n)), quoted(e->name),
+                                   cols.join(QStringLiteral(", ")));
+        }
+    }
+    // Children are listed per location in A–Z order of family and first name.
+    statements << QStringLiteral("CREATE INDEX \"Child_az\" ON \"Child\"(\"entityId\", \"lastName__k\", "
+                                 "\"firstName__k\")");
+    statements << QStringLiteral("CREATE TABLE cc_meta (key TEXT PRIMARY KEY, value TEXT)");
+    return statements;
+}
+
+// Migration steps: entry i brings the layout from version i to i + 1, each in one transaction.
+const std::vector<std::function<QStringList()>>& migrations()
+{
+    static const std::vector<std::function<QStringList()>> steps = {createSchema};
+    return steps;
+}
+
+bool isDamage(int code)
+{
+    const int primary = code & 0xff;
+    return primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT;
+}
+
+QString moveAside(const QString& path)
+{
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString target = QStringLiteral("%1.damaged-%2").arg(path, stamp);
+    for (int n = 2; QFile::exists(target); ++n)
+        target = QStringLiteral("%1.damaged-%2-%3").arg(path, stamp).arg(n);
+    if (!QFile::rename(path, target))
+        return QString();
+    for (const char* suffix : {"-wal", "-shm"})
+        if (QFile::exists(path + QLatin1String(suffix)))
+            QFile::rename(path + QLatin1String(suffix), target + QLatin1String(suffix));
+    return target;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- Store
+
+QString Store::defaultPath()
+{
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    return QDir(dir).filePath(QStringLiteral("RKCoreDataExample.sqlite"));
+}
+
+std::shared_ptr<Store> Store::open(const QString& path, QString* error)
+{
+    std::shared_ptr<Store> store(new Store);
+    store->m_path = path;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (!store->initialiseFile(error))
+        return nullptr;
+    return store;
+}
+
+Store::~Store()
+{
+    QMutexLocker lock(&m_mutex);
+    qDeleteAll(m_contexts);
+    m_contexts.clear();
+}
+
+bool Store::initialiseFile(QString* error)
+{
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        sql::Database db;
+        QString problem;
+        int code = SQLITE_OK;
+        if (!db.open(m_path)) {
+            problem = db.lastError();
+            code = db.lastErrorCode();
+        } else if (!configure(db)) {
+            problem = db.lastError();
+            code = db.lastErrorCode();
+        } else {
+            const QVariant check = db.scalar(QStringLiteral("PRAGMA quick_check(1)"));
+            if (!check.isValid()) {
+                problem = db.lastError();
+                code = db.lastErrorCode();
+            } else if (check.toString() != QLatin1String("ok")) {
+                problem = check.toString();
+                code = SQLITE_CORRUPT;
+            }
+        }
+        if (code != SQLITE_OK) {
+            db.close();
+            if (isDamage(code) && attempt == 0 && QFile::exists(m_path)) {
+                const QString target = moveAside(m_path);
+                CC_LOG(QStringLiteral("store %1 is damaged (%2); moved aside to %3, starting with an empty store")
+                           .arg(m_path, problem, target.isEmpty() ? QStringLiteral("(move failed)") : target));
+                if (target.isEmpty())
+                    QFile::remove(m_path); // cannot keep it and cannot open it
+                continue;
+            }
+            if (error)
+                *error = problem;
+            CC_LOG(QStringLiteral("store %1 could not be opened: %2").arg(m_path, problem));
+            return false;
+        }
+
+        const int version = db.scalar(QStringLiteral("PRAGMA user_version")).toInt();
+        if (version > Model::schemaVersion()) {
+            const QString why = QStringLiteral("store %1 was written by a newer version of the app (layout %2, this "
+                                               "app knows up to %3); it is not opened")
+                                    .arg(m_path)
+                                    .arg(version)
+                                    .arg(Model::schemaVersion());
+            CC_LOG(why);
+            if (error)
+                *error = why;
+            return false;
+        }
+        for (int v = version; v < Model::schemaVersion(); ++v) {
+            sql::WriteTransaction tx(db);
+            bool ok = tx.isActive();
+            for (const QString& statement : migrations().at(size_t(v))())
+                ok = ok && db.exec(statement);
+            ok = ok && db.exec(QStringLiteral("PRAGMA user_version = %1").arg(v + 1)) && tx.commit();
+            if (!ok) {
+                if (error)
+                    *error = db.lastError();
+                CC_LOG(QStringLiteral("store migration to layout %1 failed: %2").arg(v + 1).arg(db.lastError()));
+                return false;
+            }
+        }
+
+        // Collation keys depend on the language: rebuild them when it changed since they were written.
+        const QString collation = TextKeys::collationName();
+        if (db.scalar(QStringLiteral("SELECT value FROM cc_meta WHERE key = 'collation'")).toString() != collation) {
+            sql::WriteTransaction tx(db);
+            bool ok = tx.isActive();
+            for (const EntityDescription* e : Model::entities())
+                for (const auto& a : e->attributes)
+                    if (a.flags & Sorted)
+                        ok = ok && db.exec(QStringLiteral("UPDATE %1 SET %2 = cc_sortkey(%3)")
+                                               .arg(quoted(e->name), quoted(a.sortKeyColumn()), quoted(a.column())));
+            sql::Statement st = db.prepare(QStringLiteral("INSERT OR REPLACE INTO cc_meta VALUES ('collation', ?)"));
+            st.bindText(1, collation);
+            ok = ok && st.step() == SQLITE_DONE && tx.commit();
+            if (!ok)
+                CC_LOG(QStringLiteral("error %1").arg(db.lastError()));
+        }
+        return true;
+    }
+    return false;
+}
+
+Context* Store::context()
+{
+    QThread* thread = QThread::currentThread();
+    QMutexLocker lock(&m_mutex);
+    if (Context* c = m_contexts.value(thread))
+        return c;
+    auto* c = new Context(this);
+    m_contexts.insert(thread, c);
+    std::weak_ptr<Store> weak = weak_from_this();
+    QObject::connect(
+        thread, &QThread::finished, thread,
+        [weak, thread] {
+            if (auto store = weak.lock())
+                store->forgetContext(thread);
+        },
+        Qt::DirectConnection);
+    return c;
+}
+
+void Store::forgetContext(QThread* thread)
+{
+    QMutexLocker lock(&m_mutex);
+    delete m_contexts.take(thread);
+}
+
+std::unique_ptr<Context> Store::newContext() { return std::make_unique<Context>(this); }
+
+bool Store::deleteEverything()
+{
+    ++m_generation;
+    {
+        QMutexLocker lock(&m_mutex);
+        if (Context* c = m_contexts.value(QThread::currentThread())) {
+            c->reset();
+            c->m_db.close();
+        }
+    }
+    for (const char* suffix : {"", "-wal", "-shm"})
+        QFile::remove(m_path + QLatin1String(suffix));
+    QString error;
+    if (!initialiseFile(&error)) {
+        CC_LOG(QStringLiteral("error %1").arg(error));
+        return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------- Context
+
+struct Context::Compiled {
+    QString sql;
+    QVariantList params;
+};
+
+Context::Context(Store* store)
+    : m_store(store)
+{
+    ensureCurrent();
+}
+
+Context::~Context() = default;
+
+void Context::ensureCurrent()
+{
+    const int generation = m_store->generation();
+    if (generation == m_generation && m_db.isOpen())
+        return;
+    if (generation != m_generation)
+        reset();
+    m_generation = generation;
+    openDatabase();
+}
+
+bool Context::openDatabase()
+{
+    m_db.close();
+    if (!m_db.open(m_store->path(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX) || !configure(m_db)) {
+        CC_LOG(QStringLiteral("error %1").arg(m_db.lastError()));
+        return false;
+    }
+    return true;
+}
+
+sql::Database& Context::database()
+{
+    ensureCurrent();
+    return m_db;
+}
+
+ManagedObject* Context::adopt(ManagedObject* object)
+{
+    m_objects.emplace_back(object);
+    return object;
+}
+
+ManagedObject* Context::insertNewObject(const EntityDescription& entity)
+{
+    ensureCurrent();
+    ManagedObject* o = adopt(entity.create());
+    o->attach(&entity, this);
+    o->m_inserted = true;
+    return o;
+}
+
+void Context::deleteObject(ManagedObject* object)
+{
+    if (!object || object->m_deleted)
+        return;
+    object->m_deleted = true;
+    if (object->m_inserted) {
+        const QString key = object->primaryKey();
+        auto& pending = m_insertedByKey[&object->entity()];
+        if (pending.value(key) == object)
+            pending.remove(key);
+    }
+}
+
+void Context::primaryKeyChanged(ManagedObject* object, const QString& oldKey)
+{
+    if (!object->m_inserted)
+        return;
+    auto& pending = m_insertedByKey[&object->entity()];
+    if (pending.value(oldKey) == object)
+        pending.remove(oldKey);
+    const QString key = object->primaryKey();
+    if (!key.isNull())
+        pending.insert(key, object);
+}
+
+bool Context::hasChanges() const
+{
+    for (const auto& o : m_objects)
+        if (o->hasChanges() && !(o->m_inserted && o->m_deleted))
+            return true;
+    return false;
+}
+
+QString Context::selectList(const EntityDescription& entity) const
+{
+    QStringList cols{QStringLiteral("t.rowid")};
+    for (const auto& a : entity.attributes)
+        cols << QStringLiteral("t.") + quoted(a.column());
+    return cols.join(QStringLiteral(", "));
+}
+
+namespace {
+
+struct SqlBuilder {
+    const EntityDescription& entity;
+    QStringList joins;
+    QStringList joined;
+    QVariantList params;
+
+    // The SQL expression of a key path, joining the referenced table for "ref.attribute".
+    const AttributeDescription* column(const QString& keyPath, QString& expression)
+    {
+        const int dot = keyPath.indexOf(QLatin1Char('.'));
+        if (dot < 0) {
+            const AttributeDescription* a = entity.find(keyPath);
+            if (a)
+                expression = QStringLiteral("t.") + quoted(a->column());
+            return a;
+        }
+        const QString ref = keyPath.left(dot);
+        const AttributeDescription* r = entity.find(ref);
+        if (!r || r->type != AttributeType::Reference)
+            return nullptr;
+        const EntityDescription* target = Model::entity(r->target);
+        const AttributeDescription* a = target ? target->find(keyPath.mid(dot + 1)) : nullptr;
+        if (!a)
+            return nullptr;
+        const QString alias = QStringLiteral("j_") + ref;
+        if (!joined.contains(alias)) {
+            joined << alias;
+            joins << QStringLiteral("LEFT JOIN %1 %2 ON %2.%3 = t.%4")
+                         .arg(quoted(target->name), alias,
+                              quoted(target->attribute(target->primaryKeyIndex()).column()), quoted(r->column()));
+        }
+        expression = alias + QLatin1Char('.') + quoted(a->column());
+        return a;
+    }
+
+    QString sortExpression(const SortDescriptor& s)
+    {
+        QString expr;
+        const AttributeDescription* a = column(s.keyPath, expr);
+        if (!a)
+            return QString();
+        if (s.localized && a->type != AttributeType::Number) {
+            if (a->flags & Sorted)
+                expr = expr.left(expr.lastIndexOf(QLatin1Char('.')) + 1) + quoted(a->sortKeyColumn());
+            else
+                expr = QStringLiteral("cc_sortkey(%1)").arg(expr);
+        }
+        return expr + (s.ascending ? QStringLiteral(" ASC") : QStringLiteral(" DESC"));
+    }
+
+    QString where(const Predicate::Node* n)
+    {
+        switch (n->kind) {
+        case Predicate::Node::And:
+            return QStringLiteral("(%1 AND %2)").arg(where(n->left.data()), where(n->right.data()));
+        case Predicate::Node::Or:
+            return QStringLiteral("(%1 OR %2)").arg(where(n->left.data()), where(n->right.data()));
+        case Predicate::Node::Not:
+            return QStringLiteral("(NOT coalesce(%1, 0))").arg(where(n->left.data()));
+        case Predicate::Node::False:
+            return QStringLiteral("0");
+        case Predicate::Node::Compare:
+            break;
+        }
+        QString expr;
+        const AttributeDescription* a = column(n->keyPath, expr);
+        if (!a) {
+            CC_LOG(QStringLiteral("unknown key %1 in predicate on %2").arg(n->keyPath, entity.name));
+            return QStringLiteral("0");
+        }
+        const bool textual = a->type != AttributeType::Number;
+        auto foldValue = [&](const QVariant& v) -> QVariant {
+            if (!v.isValid() || !textual)
+                return v;
+            if (n->diacriticInsensitive)
+                return TextKeys::fold(v.toString());
+            if (n->caseInsensitive)
+                return TextKeys::foldCase(v.toString());
+            return v;
+        };
+        if (textual && n->diacriticInsensitive) {
+            if (a->flags & Folded)
+                expr = expr.left(expr.lastIndexOf(QLatin1Char('.')) + 1) + quoted(a->foldedColumn());
+            else
+                expr = QStringLiteral("cc_fold(%1)").arg(expr);
+        } else if (textual && n->caseInsensitive) {
+            expr = QStringLiteral("cc_foldc(%1)").arg(expr);
+        }
+        const QString& op = n->op;
+        if (op == QLatin1String("IN")) {
+            QStringList marks;
+            for (const QVariant& v : n->value.toList()) {
+                params << foldValue(v);
+                marks << QStringLiteral("?");
+            }
+            return marks.isEmpty() ? QStringLiteral("0") : QStringLiteral("%1 IN (%2)").arg(expr, marks.join(u','));
+        }
+        if (!n->value.isValid()) {
+            if (op == QLatin1String("=="))
+                return expr + QStringLiteral(" IS NULL");
+            if (op == QLatin1String("!="))
+                return expr + QStringLiteral(" IS NOT NULL");
+            return QStringLiteral("0");
+        }
+        QVariant v = foldValue(n->value);
+        if (!textual && v.typeId() == QMetaType::Bool)
+            v = qint64(v.toBool());
+        params << v;
+        if (op == QLatin1String("CONTAINS"))
+            return QStringLiteral("instr(%1, ?) > 0").arg(expr);
+        if (op == QLatin1String("BEGINSWITH"))
+            return QStringLiteral("instr(%1, ?) = 1").arg(expr);
+        if (op == QLatin1String("ENDSWITH")) {
+            params << v;
+            return QStringLiteral("substr(%1, -length(?)) = ?").arg(expr);
+        }
+        const QString sqlOp = op == QLatin1String("==") ? QStringLiteral("=") : op;
+        return QStringLiteral("%1 %2 ?").arg(expr, sqlOp);
+    }
+};
+
+} // namespace
+
+Context::Compiled Context::compile(const FetchRequest& request, const QString& select, bool rowsOnly,
+                                   const QString& join) const
+{
+    SqlBuilder b{*request.entity, {}, {}, {}};
+    const QString condition = request.predicate.isEmpty() ? QString() : b.where(request.predicate.root().data());
+    QStringList order;
+    for (const auto& s : request.sortDescriptors) {
+        const QString e = b.sortExpression(s);
+        if (!e.isEmpty())
+            order << e;
+    }
+    if (!order.isEmpty() && !rowsOnly)
+        order << QStringLiteral("t.rowid");
+    QString sql = QStringLiteral("SELECT %1%2 FROM %3 t")
+                      .arg(request.distinct ? QStringLiteral("DISTINCT ") : QString(), select,
+                           quoted(request.entity->name));
+    if (!join.isEmpty())
+        sql += QLatin1Char(' ') + join;
+    if (!b.joins.isEmpty())
+        sql += QLatin1Char(' ') + b.joins.join(QLatin1Char(' '));
+    if (!condition.isEmpty())
+        sql += QStringLiteral(" WHERE ") + condition;
+    if (!order.isEmpty())
+        sql += QStringLiteral(" ORDER BY ") + order.join(QStringLiteral(", "));
+    if (request.fetchLimit > 0)
+        sql += QStringLiteral(" LIMIT %1").arg(request.fetchLimit);
+    return {sql, b.params};
+}
+
+ManagedObject* Context::materialise(const EntityDescription& entity, sql::Statement& st)
+{
+    const qint64 rowId = st.integer(0);
+    auto& rows = m_byRow[&entity];
+    ManagedObject* o = rows.value(rowId);
+    const int n = int(entity.attributes.size());
+    if (!o) {
+        o = adopt(entity.create());
+        o->attach(&entity, this);
+        o->m_rowId = rowId;
+        rows.insert(rowId, o);
+        for (int i = 0; i < n; ++i)
+            o->loadValue(i, st.isNull(i + 1) ? QVariant()
+                                             : (entity.attributes.at(i).type == AttributeType::Number
+                                                    ? QVariant(st.integer(i + 1))
+                                                    : QVariant(st.text(i + 1))));
+        return o;
+    }
+    // Already known here: take what others saved, keep what this context changed.
+    for (int i = 0; i < n; ++i) {
+        if (o->m_dirty[size_t(i)])
+            continue;
+        o->loadValue(i, st.isNull(i + 1) ? QVariant()
+                                         : (entity.attributes.at(i).type == AttributeType::Number
+                                                ? QVariant(st.integer(i + 1))
+                                                : QVariant(st.text(i + 1))));
+    }
+    return o;
+}
+
+QList<ManagedObject*> Context::executeFetch(const FetchRequest& request)
+{
+    ensureCurrent();
+    QList<ManagedObject*> out;
+    const Compiled c = compile(request, selectList(*request.entity), false);
+    sql::Statement* st = m_db.cached(c.sql);
+    if (!st) {
+        CC_LOG(QStringLiteral("error %1 in %2").arg(m_db.lastError(), c.sql));
+        return out;
+    }
+    for (int i = 0; i < c.params.size(); ++i)
+        st->bind(i + 1, c.params.at(i));
+    int rc;
+    while ((rc = st->step()) == SQLITE_ROW) {
+        ManagedObject* o = materialise(*request.entity, *st);
+        if (!o->m_deleted)
+            out.append(o);
+    }
+    if (rc != SQLITE_DONE)
+        CC_LOG(QStringLiteral("error %1").arg(m_db.lastError()));
+    st->reset();
+    return out;
+}
+
+int Context::count(const FetchRequest& request)
+{
+    ensureCurrent();
+    const Compiled c = compile(request, QStringLiteral("count(*)"), true);
+    sql::Statement* st = m_db.cached(c.sql);
+    if (!st)
+        return 0;
+    for (int i = 0; i < c.params.size(); ++i)
+        st->bind(i + 1, c.params.at(i));
+    const int n = st->step() == SQLITE_ROW ? int(st->integer(0)) : 0;
+    st->reset();
+    return n;
+}
+
+QList<QVariantMap> Context::fetchRows(const FetchRequest& request)
+{
+    ensureCurrent();
+    QList<QVariantMap> out;
+    QStringList cols;
+    for (const QString& p : request.propertiesToFetch) {
+        const AttributeDescription* a = request.entity->find(p);
+        if (a)
+            cols << QStringLiteral("t.") + quoted(a->column());
+    }
+    const Compiled c = compile(request, cols.join(QStringLiteral(", ")), true);
+    sql::Statement* st = m_db.cached(c.sql);
+    if (!st) {
+        CC_LOG(QStringLiteral("error %1 in %2").arg(m_db.lastError(), c.sql));
+        return out;
+    }
+    for (int i = 0; i < c.params.size(); ++i)
+        st->bind(i + 1, c.params.at(i));
+    while (st->step() == SQLITE_ROW) {
+        QVariantMap row;
+        for (int i = 0; i < request.propertiesToFetch.size(); ++i)
+            if (!st->isNull(i))
+                row.insert(request.propertiesToFetch.at(i), st->value(i));
+        out.append(row);
+    }
+    st->reset();
+    return out;
+}
+
+QVariantList Context::aggregate(const FetchRequest& request, const QString& expressions, const QString& join,
+                                const QVariantList& joinParameters)
+{
+    ensureCurrent();
+    const Compiled c = compile(request, expressions, true, join);
+    sql::Statement* st = m_db.cached(c.sql);
+    QVariantList out;
+    if (!st) {
+        CC_LOG(QStringLiteral("error %1 in %2").arg(m_db.lastError(), c.sql));
+        return out;
+    }
+    const QVariantList params = joinParameters + c.params;
+    for (int i = 0; i < params.size(); ++i)
+        st->bind(i + 1, params.at(i));
+    if (st->step() == SQLITE_ROW)
+        for (int i = 0; i < st->columnCount(); ++i)
+            out << st->value(i);
+    st->reset();
+    return out;
+}
+
+ManagedObject* Context::objectWithPrimaryKey(const EntityDescription& entity, const QString& key)
+{
+    if (key.isNull())
+        return nullptr;
+    if (ManagedObject* pending = m_insertedByKey.value(&entity).value(key))
+        return pending->m_deleted ? nullptr : pending;
+    FetchRequest r;
+    r.entity = &entity;
+    r.predicate = Predicate::format(entity.attribute(entity.primaryKeyIndex()).name + QStringLiteral(" == %@"), {key});
+    r.fetchLimit = 1;
+    const auto found = executeFetch(r);
+    return found.isEmpty() ? nullptr : found.first();
+}
+
+QHash<QString, ManagedObject*> Context::objectsWithPrimaryKeys(const EntityDescription& entity,
+                                                               const QStringList& keys)
+{
+    ensureCurrent();
+    QHash<QString, ManagedObject*> out;
+    const auto& pending = m_insertedByKey.value(&entity);
+    QStringList wanted;
+    for (const QString& k : keys) {
+        if (ManagedObject* p = pending.value(k)) {
+            if (!p->m_deleted)
+                out.insert(k, p);
+        } else if (!k.isNull()) {
+            wanted << k;
+        }
+    }
+    const int pk = entity.primaryKeyIndex();
+    constexpr int chunk = 500;
+    for (int from = 0; from < wanted.size(); from += chunk) {
+        const QStringList part = wanted.mid(from, chunk);
+        QVariantList values;
+        for (const QString& k : part)
+            values << k;
+        FetchRequest r;
+        r.entity = &entity;
+        r.predicate = Predicate::format(entity.attribute(pk).name + QStringLiteral(" IN %@"), {QVariant(values)});
+        for (ManagedObject* o : executeFetch(r))
+            out.insert(o->text(pk), o);
+    }
+    return out;
+}
+
+ManagedObject* Context::referenced(const ManagedObject* from, const QString& reference)
+{
+    const AttributeDescription* a = from->entity().find(reference);
+    if (!a || a->type != AttributeType::Reference)
+        return nullptr;
+    const QString key = from->text(from->entity().indexOf(reference));
+    const EntityDescription* target = Model::entity(a->target);
+    return key.isNull() || !target ? nullptr : objectWithPrimaryKey(*target, key);
+}
+
+void Context::setReferenced(ManagedObject* from, const QString& reference, const ManagedObject* to)
+{
+    from->setValueForKey(reference, to ? QVariant(to->primaryKey()) : QVariant());
+}
+
+QList<ManagedObject*> Context::toMany(const ManagedObject* owner, const QString& relation)
+{
+    const ToManyDescription* r = owner->entity().findToMany(relation);
+    const EntityDescription* target = r ? Model::entity(r->target) : nullptr;
+    if (!target || owner->primaryKey().isNull())
+        return {};
+    FetchRequest req;
+    req.entity = target;
+    req.predicate = Predicate::format(r->inverse + QStringLiteral(" == %@"), {owner->primaryKey()});
+    QList<ManagedObject*> out = executeFetch(req);
+    // Members linked in this context but not saved yet.
+    const int inverse = target->indexOf(r->inverse);
+    for (const auto& o : m_objects)
+        if (&o->entity() == target && o->m_inserted && !o->m_deleted && o->text(inverse) == owner->primaryKey())
+            out.append(o.get());
+    return out;
+}
+
+void Context::setToMany(ManagedObject* owner, const QString& relation, const QList<ManagedObject*>& members)
+{
+    const ToManyDescription* r = owner->entity().findToMany(relation);
+    if (!r)
+        return;
+    for (ManagedObject* old : toMany(owner, relation))
+        if (!members.contains(old))
+            old->setValueForKey(r->inverse, QVariant());
+    for (ManagedObject* m : members)
+        m->setValueForKey(r->inverse, owner->primaryKey());
+}
+
+bool Context::save(QString* error)
+{
+    ensureCurrent();
+    if (!hasChanges())
+        return true;
+    if (m_inWrite)
+        return saveInTransaction(error);
+    sql::WriteTransaction tx(m_db);
+    if (!tx.isActive() || !saveInTransaction(error) || !tx.commit()) {
+        if (error && error->isEmpty())
+            *error = m_db.lastError();
+        return false;
+    }
+    return true;
+}
+
+bool Context::performWrite(const std::function<void()>& work, QString* error)
+{
+    ensureCurrent();
+    sql::WriteTransaction tx(m_db);
+    if (!tx.isActive()) {
+        if (error)
+            *error = m_db.lastError();
+        return false;
+    }
+    m_inWrite = true;
+    work();
+    m_inWrite = false;
+    if (!saveInTransaction(error) || !tx.commit()) {
+        if (error && error->isEmpty())
+            *error = m_db.lastError();
+        return false;
+    }
+    return true;
+}
+
+bool Context::saveInTransaction(QString* error)
+{
+    struct Done {
+        ManagedObject* object;
+        qint64 rowId;
+    };
+    std::vector<Done> inserted;
+    auto fail = [&](const QString& where) {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(where, m_db.lastError());
+        return false;
+    };
+
+    for (const auto& holder : m_objects) {
+        ManagedObject* o = holder.get();
+        if (!o->hasChanges() || (o->m_inserted && o->m_deleted))
+            continue;
+        const EntityDescription& e = o->entity();
+        if (o->m_deleted) {
+            sql::Statement* st = m_db.cached(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(e.name)));
+            if (!st)
+                return fail(e.name);
+            st->bindInt(1, o->m_rowId);
+            if (st->step() != SQLITE_DONE)
+                return fail(e.name);
+            continue;
+        }
+        QStringList names;
+        QVariantList values;
+        for (int i = 0; i < e.attributes.size(); ++i) {
+            if (!o->m_inserted && !o->m_dirty[size_t(i)])
+                continue;
+            const auto& a = e.attribute(i);
+            const QVariant v = o->m_values[size_t(i)];
+            names << a.column();
+            values << v;
+            if (a.flags & Folded) {
+                names << a.foldedColumn();
+                values << (v.isValid() ? QVariant(TextKeys::fold(v.toString())) : QVariant());
+            }
+            if (a.flags & Sorted) {
+                names << a.sortKeyColumn();
+                values << (v.isValid() ? QVariant(TextKeys::sortKey(v.toString())) : QVariant());
+            }
+        }
+        QString sqlText;
+        if (o->m_inserted) {
+            QStringList cols, marks, updates;
+            for (const QString& n : names) {
+                cols << quoted(n);
+                marks << QStringLiteral("?");
+                updates << QStringLiteral("%1 = coalesce(excluded.%1, %2.%1)").arg(quoted(n), quoted(e.name));
+            }
+            sqlText = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) ON CONFLICT(%4) DO UPDATE SET %5 RETURNING rowid")
+                          .arg(quoted(e.name), cols.join(u','), marks.join(u','),
+                               quoted(e.attribute(e.primaryKeyIndex()).column()), updates.join(u','));
+        } else {
+            QStringList sets;
+            for (const QString& n : names)
+                sets << quoted(n) + QStringLiteral(" = ?");
+            sqlText = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(quoted(e.name), sets.join(u','));
+        }
+        sql::Statement* st = m_db.cached(sqlText);
+        if (!st)
+            return fail(e.name);
+        for (int i = 0; i < values.size(); ++i)
+            st->bind(i + 1, values.at(i));
+        if (!o->m_inserted)
+            st->bindInt(int(values.size()) + 1, o->m_rowId);
+        const int rc = st->step();
+        if (o->m_inserted) {
+            if (rc != SQLITE_ROW)
+                return fail(e.name);
+            inserted.push_back({o, st->integer(0)});
+            st->step();
+        } else if (rc != SQLITE_DONE) {
+            return fail(e.name);
+        }
+        st->reset();
+    }
+
+    // Written: from now on the objects are plain stored records.
+    for (const Done& d : inserted) {
+        d.object->m_rowId = d.rowId;
+        m_byRow[&d.object->entity()].insert(d.rowId, d.object);
+        auto& pending = m_insertedByKey[&d.object->entity()];
+        const QString key = d.object->primaryKey();
+        if (pending.value(key) == d.object)
+            pending.remove(key);
+    }
+    for (const auto& holder : m_objects) {
+        ManagedObject* o = holder.get();
+        if (o->m_deleted) {
+            if (o->m_rowId)
+                m_byRow[&o->entity()].remove(o->m_rowId);
+            o->m_rowId = 0;
+        }
+        o->clearChanges();
+    }
+    return true;
+}
+
+void Context::rollback()
+{
+    std::vector<std::unique_ptr<ManagedObject>> kept;
+    for (auto& holder : m_objects) {
+        ManagedObject* o = holder.get();
+        if (o->m_inserted)
+            continue; // never stored: dropped
+        o->m_deleted = false;
+        kept.push_back(std::move(holder));
+    }
+    m_objects = std::move(kept);
+    m_insertedByKey.clear();
+    // Stored values come back at the next fetch; mark them clean so that fetch refreshes them.
+    for (auto& holder : m_objects) {
+        ManagedObject* o = holder.get();
+        if (o->m_dirtyCount == 0)
+            continue;
+        FetchRequest r;
+        r.entity = &o->entity();
+        o->clearChanges();
+        r.predicate = Predicate::format(r.entity->attribute(r.entity->primaryKeyIndex()).name + QStringLiteral(" == %@"),
+                                        {o->primaryKey()});
+        executeFetch(r);
+    }
+}
+
+void Context::reset()
+{
+    m_byRow.clear();
+    m_insertedByKey.clear();
+    m_objects.clear();
+}

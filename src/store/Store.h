@@ -1,0 +1,163 @@
+#pragma once
+// The local object store: one SQLite file, one working context (and connection) per thread.
+// A context keeps one object per stored record (identity), collects changes and makes them durable
+// in one transaction on save(). What one context saves, the others see at their next fetch.
+#include "ManagedObject.h"
+#include "Predicate.h"
+#include "Sqlite.h"
+
+#include <QHash>
+#include <QMutex>
+#include <QStringList>
+#include <QVariantMap>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class Context;
+class QThread;
+
+struct FetchRequest {
+    const EntityDescription* entity = nullptr;
+    Predicate predicate;
+    QList<SortDescriptor> sortDescriptors;
+    int fetchLimit = 0;
+    QStringList propertiesToFetch; // set: plain key-value rows instead of records
+    bool distinct = false;
+
+    template <class T>
+    static FetchRequest of(const Predicate& predicate = {}, const QList<SortDescriptor>& sort = {}, int limit = 0)
+    {
+        FetchRequest r;
+        r.entity = &T::staticEntity();
+        r.predicate = predicate;
+        r.sortDescriptors = sort;
+        r.fetchLimit = limit;
+        return r;
+    }
+};
+
+class Store : public std::enable_shared_from_this<Store> {
+public:
+    // Opens (creating, migrating, or moving a damaged file aside) the store at path. Returns nullptr
+    // with the reason in error when the file was written by a newer version of the app.
+    static std::shared_ptr<Store> open(const QString& path, QString* error = nullptr);
+    // "RKCoreDataExample.sqlite" in the application's data folder.
+    static QString defaultPath();
+    ~Store();
+
+    QString path() const { return m_path; }
+    // The calling thread's working context (created on first use, gone when the thread ends).
+    Context* context();
+    // An extra context on the calling thread (a second tablet in tests, a private task).
+    std::unique_ptr<Context> newContext();
+    // Deletes the file and continues with an empty store. Main thread; other threads' contexts start
+    // afresh at their next use.
+    bool deleteEverything();
+    int generation() const { return m_generation.load(); }
+
+private:
+    friend class Context;
+    Store() = default;
+    bool initialiseFile(QString* error);
+    void forgetContext(QThread* thread);
+
+    QString m_path;
+    QMutex m_mutex;
+    QHash<QThread*, Context*> m_contexts;
+    std::atomic<int> m_generation{0};
+};
+
+class Context {
+public:
+    explicit Context(Store* store);
+    ~Context();
+    Context(const Context&) = delete;
+    Context& operator=(const Context&) = delete;
+
+    Store* store() const { return m_store; }
+    sql::Database& database();
+
+    ManagedObject* insertNewObject(const EntityDescription& entity);
+    template <class T>
+    T* insertNew()
+    {
+        return static_cast<T*>(insertNewObject(T::staticEntity()));
+    }
+    void deleteObject(ManagedObject* object);
+
+    // Makes every pending insert, change and deletion durable in one transaction. On failure nothing
+    // is written, the changes stay pending and error says why.
+    bool save(QString* error = nullptr);
+    // Runs work inside one write transaction and saves its changes in it: what work reads is the
+    // committed state, and no other writer can slip in between the read and the write.
+    bool performWrite(const std::function<void()>& work, QString* error = nullptr);
+    // Forgets pending changes (objects get their stored values back; new objects are dropped).
+    void rollback();
+    // Forgets every object; pointers handed out before are invalid afterwards.
+    void reset();
+    bool hasChanges() const;
+
+    QList<ManagedObject*> executeFetch(const FetchRequest& request);
+    template <class T>
+    QList<T*> fetch(const Predicate& predicate = {}, const QList<SortDescriptor>& sort = {}, int limit = 0)
+    {
+        QList<T*> out;
+        const auto objects = executeFetch(FetchRequest::of<T>(predicate, sort, limit));
+        out.reserve(objects.size());
+        for (ManagedObject* o : objects)
+            out.append(static_cast<T*>(o));
+        return out;
+    }
+    template <class T>
+    T* fetchFirst(const Predicate& predicate = {}, const QList<SortDescriptor>& sort = {})
+    {
+        const auto objects = fetch<T>(predicate, sort, 1);
+        return objects.isEmpty() ? nullptr : objects.first();
+    }
+    int count(const FetchRequest& request);
+    QList<QVariantMap> fetchRows(const FetchRequest& request);
+    // One row of aggregate expressions over the request's records ("count(*)", "sum(t.\"x\" = 'In')"),
+    // optionally joining more tables; joinParameters are bound before the predicate's.
+    QVariantList aggregate(const FetchRequest& request, const QString& expressions, const QString& join = {},
+                           const QVariantList& joinParameters = {});
+
+    // The record with this primary key (pending inserts included), or nullptr.
+    ManagedObject* objectWithPrimaryKey(const EntityDescription& entity, const QString& key);
+    template <class T>
+    T* find(const QString& key)
+    {
+        return static_cast<T*>(objectWithPrimaryKey(T::staticEntity(), key));
+    }
+    // Bulk form for mapping: one query per chunk of keys.
+    QHash<QString, ManagedObject*> objectsWithPrimaryKeys(const EntityDescription& entity, const QStringList& keys);
+
+    ManagedObject* referenced(const ManagedObject* from, const QString& reference);
+    void setReferenced(ManagedObject* from, const QString& reference, const ManagedObject* to);
+    QList<ManagedObject*> toMany(const ManagedObject* owner, const QString& relation);
+    void setToMany(ManagedObject* owner, const QString& relation, const QList<ManagedObject*>& members);
+
+    int registeredObjectCount() const { return int(m_objects.size()); }
+
+private:
+    friend class ManagedObject;
+    friend class Store;
+    struct Compiled;
+    void primaryKeyChanged(ManagedObject* object, const QString& oldKey);
+    void ensureCurrent();
+    bool openDatabase();
+    bool saveInTransaction(QString* error);
+    ManagedObject* materialise(const EntityDescription& entity, sql::Statement& st);
+    QString selectList(const EntityDescription& entity) const;
+    Compiled compile(const FetchRequest& request, const QString& select, bool rowsOnly, const QString& join = {}) const;
+    ManagedObject* adopt(ManagedObject* object);
+
+    Store* m_store;
+    int m_generation = -1;
+    sql::Database m_db;
+    std::vector<std::unique_ptr<ManagedObject>> m_objects;
+    QHash<const EntityDescription*, QHash<qint64, ManagedObject*>> m_byRow;
+    QHash<const EntityDescription*, QHash<QString, ManagedObject*>> m_insertedByKey;
+    bool m_inWrite = false;
+};
