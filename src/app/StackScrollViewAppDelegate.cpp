@@ -32,23 +32,26 @@ StackScrollViewAppDelegate::~StackScrollViewAppDelegate()
 
 StackScrollViewAppDelegate* StackScrollViewAppDelegate::instance() { return theInstance; }
 
-SelectieLijst* StackScrollViewAppDelegate::lazyList(SelectieLijst*& list)
-{
-    if (!list) {
-        CC_LOG(QStringLiteral("geselecteerden worden geinitialiseerd "));
-        list = new SelectieLijst(this);
-    }
-    return list;
-}
-
 SelectieLijst* StackScrollViewAppDelegate::geselecteerdenLijst()
 {
-    return theInstance ? theInstance->lazyList(theInstance->m_geselecteerden) : nullptr;
+    if (!theInstance)
+        return nullptr;
+    if (!theInstance->m_geselecteerden) {
+        CC_LOG(QStringLiteral("geselecteerden worden geinitialiseerd "));
+        theInstance->m_geselecteerden = new SelectieLijst(theInstance);
+    }
+    return theInstance->m_geselecteerden;
 }
 
 SelectieLijst* StackScrollViewAppDelegate::userGeselecteerdenLijst()
 {
-    return theInstance ? theInstance->lazyList(theInstance->m_userGeselecteerden) : nullptr;
+    if (!theInstance)
+        return nullptr;
+    if (!theInstance->m_userGeselecteerden) {
+        CC_LOG(QStringLiteral("geselecteerden worden geinitialiseerd "));
+        theInstance->m_userGeselecteerden = new SelectieLijst(theInstance);
+    }
+    return theInstance->m_userGeselecteerden;
 }
 
 StackScrollViewAppDelegate::Options StackScrollViewAppDelegate::optionsFromArguments(const QStringList& arguments)

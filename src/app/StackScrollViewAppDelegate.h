@@ -50,8 +50,6 @@ public:
     static void applyEersteKeer();
 
 private:
-    SelectieLijst* lazyList(SelectieLijst*& list);
-
     std::shared_ptr<Store> m_store;
     std::unique_ptr<DataAccessObject> m_dataAccessObject;
     std::unique_ptr<QQmlApplicationEngine> m_qml;
