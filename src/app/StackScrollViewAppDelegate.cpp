@@ -2,6 +2,7 @@
 
 #include "DataAccessObject.h"
 #include "Log.h"
+#include "ObjectManager.h"
 #include "SelectieLijst.h"
 #include "Store.h"
 #include "UserDefaults.h"
@@ -26,6 +27,9 @@ StackScrollViewAppDelegate::StackScrollViewAppDelegate(QObject* parent)
 StackScrollViewAppDelegate::~StackScrollViewAppDelegate()
 {
     m_qml.reset();
+    if (ObjectManager::sharedManager() == m_objectManager.get())
+        ObjectManager::setSharedManager(nullptr);
+    m_objectManager.reset();
     if (theInstance == this)
         theInstance = nullptr;
 }
@@ -102,8 +106,11 @@ bool StackScrollViewAppDelegate::applicationDidFinishLaunching(const Options& op
     }
     m_dataAccessObject = std::make_unique<DataAccessObject>(m_store);
 
-    // 6-10. Server base URL; mappings, routes and serialisation follow with the object manager.
+    // 5-10. The object manager for the base URL over this store: envelope, mappings, routes, JSON bodies
+    // and the request time-out are its own.
     m_serverUrl = options.serverUrl.isEmpty() ? QStringLiteral(CC_DEFAULT_SERVER_URL) : options.serverUrl;
+    m_objectManager = std::make_unique<ObjectManager>(m_store, QUrl(m_serverUrl));
+    ObjectManager::setSharedManager(m_objectManager.get());
 
     // 11. The root screen.
     if (options.showWindow) {

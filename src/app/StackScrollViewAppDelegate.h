@@ -7,6 +7,7 @@
 #include <memory>
 
 class DataAccessObject;
+class ObjectManager;
 class QQmlApplicationEngine;
 class SelectieLijst;
 class Store;
@@ -44,6 +45,7 @@ public:
     SelectieLijst* userGeselecteerden() const { return m_userGeselecteerden; }
     std::shared_ptr<Store> store() const { return m_store; }
     DataAccessObject* dataAccessObject() const { return m_dataAccessObject.get(); }
+    ObjectManager* objectManager() const { return m_objectManager.get(); }
     QString serverUrl() const { return m_serverUrl; }
 
     // Sets "eersteKeer" to "neen" when absent or empty; any other value stays.
@@ -52,6 +54,7 @@ public:
 private:
     std::shared_ptr<Store> m_store;
     std::unique_ptr<DataAccessObject> m_dataAccessObject;
+    std::unique_ptr<ObjectManager> m_objectManager;
     std::unique_ptr<QQmlApplicationEngine> m_qml;
     SelectieLijst* m_geselecteerden = nullptr;
     SelectieLijst* m_userGeselecteerden = nullptr;

@@ -1,0 +1,423 @@
+#include "Mapping.h"
+
+#include "Log.h"
+#include "Store.h"
+
+#include <QJsonArray>
+#include <cmath>
+
+namespace {
+
+KeyMapping same(const char* key) { return {QString::fromLatin1(key), {QString::fromLatin1(key)}}; }
+KeyMapping to(const char* key, std::initializer_list<const char*> attributes)
+{
+    KeyMapping m{QString::fromLatin1(key), {}};
+    for (const char* a : attributes)
+        m.attributes << QString::fromLatin1(a);
+    return m;
+}
+
+struct Table {
+    EntityMapping scholen, entities, users, child, group, sessions, relationships, device, organisation,
+        registration, userRegistration, objectImageUpload;
+    QList<QPair<QString, const EntityMapping*>> envelope;
+
+    Table()
+    {
+        auto e = [](const char* name) { return Model::entity(QString::fromLatin1(name)); };
+        scholen = {e("Scholen"),
+                   {to("schoolID", {"schoolid"}), same("organisatie"), same("schoolgroep"), same("schoolgroepid"),
+                    same("school")},
+                   {}};
+        entities = {e("Entities"), {same("idEntity"), same("name"), same("activeForiPad"), same("exists")}, {}};
+        users = {e("Users"),
+                 {same("userEntityId"), same("userId"), same("image"), same("entityId"), same("exists"),
+                  same("resyncFreq"), same("isAdmin"), same("isGenericUser"), same("timeEntryNeeded"),
+                  to("firstName", {"first_name"}), to("lastName", {"last_name"}),
+                  to("hash", {"computedhash", "passwordHash"})},
+                 {}};
+        group = {e("Group"),
+                 {same("groupChildId"), same("groupId"), same("childId"), same("groupName"), same("groupType"),
+                  same("image"), same("entityId"), same("exists")},
+                 {}};
+        sessions = {e("Sessions"),
+                    {same("sessionId"), same("childId"), same("entityId"), same("sessionDay"), same("timeIn"),
+                     same("timeOut")},
+                    {}};
+        relationships = {e("Relationships"), {to("RelationShipUserId", {"relationShipId"}), same("relationId")}, {}};
+        child = {e("Child"),
+                 {same("childId"), same("firstName"), same("lastName"), same("image"), same("entityId"),
+                  same("exists"), same("extraInfo"), same("imageData"), same("photoId"), same("ipadMacId"),
+                  to("idOrganisation", {"organisationId"})},
+                 {{QStringLiteral("groups"), QStringLiteral("groups"), &group},
+                  {QStringLiteral("sessions"), QStringLiteral("sessions"), &sessions},
+                  {QStringLiteral("relationships"), QStringLiteral("relationships"), &relationships}}};
+        device = {e("Device"), {same("idDevice"), same("idOrganisation"), same("name"), same("exists")}, {}};
+        organisation = {e("Organisation"),
+                        {same("organisationId"), same("organisationName"), same("image"), same("exists"),
+                         same("timeSwitch"), same("timeSwitchInterval")},
+                        {}};
+        registration = {e("Registration"),
+                        {same("registrationId"), same("childId"), same("entityId"), same("userId"), same("time"),
+                         same("type"), same("exists"), same("ipadMacId"), to("orgId", {"organisationId"})},
+                        {}};
+        userRegistration = {e("UserRegistration"),
+                            {to("registrationId", {"userRegistrationId"}), to("orgId", {"organisationId"}),
+                             same("userId"), same("entityId"), same("time"), same("type"), same("exists"),
+                             same("ipadMacId")},
+                            {}};
+        objectImageUpload = {e("ObjectImageUpload"),
+                             {same("objectImageUploadId"), same("lastName"), same("firstName"), same("typeId"),
+                              same("type"), same("photoId"), same("image")},
+                             {}};
+        envelope = {{QStringLiteral("scholen"), &scholen},
+                    {QStringLiteral("entities"), &entities},
+                    {QStringLiteral("users"), &users},
+                    {QStringLiteral("children"), &child},
+                    {QStringLiteral("sessions"), &sessions},
+                    {QStringLiteral("devices"), &device},
+                    {QStringLiteral("organisations"), &organisation},
+                    {QStringLiteral("timeEntries"), &registration},
+                    {QStringLiteral("userTimeEntries"), &userRegistration}};
+    }
+};
+
+const Table& table()
+{
+    static const Table t;
+    return t;
+}
+
+// The attribute whose distinct values the engine follows up after an answer.
+QString followUpAttribute(const QString& arrayKey)
+{
+    if (arrayKey == QLatin1String("children") || arrayKey == QLatin1String("timeEntries"))
+        return QStringLiteral("childId");
+    if (arrayKey == QLatin1String("users") || arrayKey == QLatin1String("userTimeEntries"))
+        return QStringLiteral("userId");
+    return QString();
+}
+
+QString keyText(const QJsonValue& v)
+{
+    if (v.isString())
+        return v.toString();
+    if (v.isDouble())
+        return Mapping::numberText(v.toDouble());
+    return QString();
+}
+
+class Mapper {
+public:
+    Mapper(Context* context, Response& response)
+        : m_context(context)
+        , m_response(response)
+    {
+    }
+
+    // Maps the elements of one array; returns the records in order (skipped elements left out).
+    QList<ManagedObject*> mapArray(const EntityMapping& mapping, const QJsonArray& array, const QString& where)
+    {
+        const QString pkKey = mapping.primaryJsonKey();
+        QStringList keys;
+        keys.reserve(array.size());
+        for (const QJsonValue& v : array)
+            keys << (v.isObject() ? keyText(v.toObject().value(pkKey)) : QString());
+        prefetch(*mapping.entity, keys);
+        // Nested records of the whole array in one go, not one query per parent.
+        for (const NestedMapping& n : mapping.nested) {
+            const QString nestedKey = n.mapping->primaryJsonKey();
+            QStringList nestedKeys;
+            for (const QJsonValue& v : array)
+                for (const QJsonValue& m : v.toObject().value(n.jsonKey).toArray())
+                    nestedKeys << keyText(m.toObject().value(nestedKey));
+            prefetch(*n.mapping->entity, nestedKeys);
+        }
+        auto& known = m_known[mapping.entity];
+
+        QList<ManagedObject*> out;
+        for (int i = 0; i < array.size(); ++i) {
+            const QJsonValue element = array.at(i);
+            const QString& key = keys.at(i);
+            if (!element.isObject() || key.isEmpty()) {
+                CC_LOG(QStringLiteral("%1: element %2 of %3 skipped: no %4").arg(mapping.entity->name).arg(i).arg(where, pkKey));
+                ++m_response.skippedCount;
+                continue;
+            }
+            const QJsonObject object = element.toObject();
+            // Check every value first, so a bad element leaves no half-filled record.
+            QList<QPair<int, QVariant>> values;
+            QString bad;
+            for (const KeyMapping& km : mapping.keys) {
+                const auto it = object.constFind(km.jsonKey);
+                if (it == object.constEnd())
+                    continue;
+                for (const QString& attribute : km.attributes) {
+                    const int index = mapping.entity->indexOf(attribute);
+                    bool ok = true;
+                    const QVariant v = Mapping::attributeValue(it.value(), mapping.entity->attribute(index).type, &ok);
+                    if (!ok) {
+                        bad = km.jsonKey;
+                        break;
+                    }
+                    values.append({index, v});
+                }
+                if (!bad.isEmpty())
+                    break;
+            }
+            QList<QPair<const NestedMapping*, QJsonArray>> nested;
+            for (const NestedMapping& n : mapping.nested) {
+                const auto it = object.constFind(n.jsonKey);
+                if (it == object.constEnd() || it->isNull())
+                    continue;
+                if (!it->isArray()) {
+                    bad = n.jsonKey;
+                    break;
+                }
+                nested.append({&n, it->toArray()});
+            }
+            if (!bad.isEmpty()) {
+                CC_LOG(QStringLiteral("%1 %2 skipped: wrong kind of value for \"%3\"").arg(mapping.entity->name, key, bad));
+                ++m_response.skippedCount;
+                continue;
+            }
+            ManagedObject* record = known.value(key);
+            if (!record) {
+                record = m_context->insertNewObject(*mapping.entity);
+                known.insert(key, record);
+            }
+            record->setValue(mapping.entity->primaryKeyIndex(), key);
+            for (const auto& [index, v] : values)
+                record->setValue(index, v);
+            for (const auto& [n, elements] : nested) {
+                const QList<ManagedObject*> members = mapArray(*n->mapping, elements, mapping.entity->name + QLatin1Char('.') + n->jsonKey);
+                m_pendingToMany.append({record, n, members});
+            }
+            out.append(record);
+            ++m_response.mappedCount;
+        }
+        return out;
+    }
+
+    // Makes the nested records each parent's members; former members of the parents lose their link.
+    void linkNested()
+    {
+        QHash<const NestedMapping*, QList<int>> byRelation;
+        for (int i = 0; i < m_pendingToMany.size(); ++i)
+            byRelation[m_pendingToMany.at(i).nested].append(i);
+        for (auto it = byRelation.cbegin(); it != byRelation.cend(); ++it) {
+            const NestedMapping* n = it.key();
+            const ToManyDescription* rel = m_pendingToMany.at(it.value().first()).parent->entity().findToMany(n->relation);
+            const EntityDescription* target = Model::entity(rel->target);
+            const int inverse = target->indexOf(rel->inverse);
+            QSet<ManagedObject*> members;
+            QVariantList parentKeys;
+            for (int i : it.value()) {
+                const Pending& p = m_pendingToMany.at(i);
+                for (ManagedObject* m : p.members) {
+                    m->setValue(inverse, p.parent->primaryKey());
+                    members.insert(m);
+                }
+                if (!p.parent->isInserted())
+                    parentKeys << p.parent->primaryKey();
+            }
+            for (int from = 0; from < parentKeys.size(); from += 500) {
+                FetchRequest r;
+                r.entity = target;
+                r.predicate = Predicate::format(rel->inverse + QStringLiteral(" IN %@"), {QVariant(parentKeys.mid(from, 500))});
+                for (ManagedObject* old : m_context->executeFetch(r))
+                    if (!members.contains(old))
+                        old->clear(inverse);
+            }
+        }
+    }
+
+private:
+    void prefetch(const EntityDescription& entity, const QStringList& keys)
+    {
+        auto& looked = m_looked[&entity];
+        QStringList wanted;
+        for (const QString& k : keys)
+            if (!k.isEmpty() && !looked.contains(k)) {
+                looked.insert(k);
+                wanted << k;
+            }
+        if (wanted.isEmpty())
+            return;
+        const auto found = m_context->objectsWithPrimaryKeys(entity, wanted);
+        auto& known = m_known[&entity];
+        for (auto it = found.cbegin(); it != found.cend(); ++it)
+            known.insert(it.key(), it.value());
+    }
+
+    QHash<const EntityDescription*, QHash<QString, ManagedObject*>> m_known;
+    QHash<const EntityDescription*, QSet<QString>> m_looked;
+    struct Pending {
+        ManagedObject* parent;
+        const NestedMapping* nested;
+        QList<ManagedObject*> members;
+    };
+    Context* m_context;
+    Response& m_response;
+    QList<Pending> m_pendingToMany;
+};
+
+} // namespace
+
+QString EntityMapping::primaryJsonKey() const
+{
+    const QString pk = entity->attribute(entity->primaryKeyIndex()).name;
+    for (const KeyMapping& k : keys)
+        if (k.attributes.contains(pk))
+            return k.jsonKey;
+    return pk;
+}
+
+namespace Mapping {
+
+const EntityMapping* forEntity(const QString& entityName)
+{
+    const Table& t = table();
+    for (const EntityMapping* m : {&t.scholen, &t.entities, &t.users, &t.child, &t.group, &t.sessions, &t.relationships,
+                                   &t.device, &t.organisation, &t.registration, &t.userRegistration,
+                                   &t.objectImageUpload})
+        if (m->entity->name == entityName)
+            return m;
+    return nullptr;
+}
+
+const QList<QPair<QString, const EntityMapping*>>& envelopeArrays() { return table().envelope; }
+
+QString numberText(double value)
+{
+    if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 9.2e18)
+        return QString::number(qint64(value));
+    QString s = QString::number(value, 'f', 10);
+    while (s.endsWith(QLatin1Char('0')))
+        s.chop(1);
+    if (s.endsWith(QLatin1Char('.')))
+        s.chop(1);
+    return s;
+}
+
+QVariant attributeValue(const QJsonValue& value, AttributeType type, bool* ok)
+{
+    *ok = true;
+    switch (value.type()) {
+    case QJsonValue::Null:
+        return QVariant();
+    case QJsonValue::Bool:
+        return type == AttributeType::Number ? QVariant(qint64(value.toBool() ? 1 : 0))
+                                             : QVariant(value.toBool() ? QStringLiteral("1") : QStringLiteral("0"));
+    case QJsonValue::Double:
+        if (type == AttributeType::Number)
+            return QVariant(qint64(std::llround(value.toDouble())));
+        return QVariant(numberText(value.toDouble()));
+    case QJsonValue::String: {
+        if (type != AttributeType::Number)
+            return QVariant(value.toString());
+        const QString s = value.toString().trimmed();
+        bool isInt = false;
+        const qint64 i = s.toLongLong(&isInt);
+        if (isInt)
+            return QVariant(i);
+        bool isDouble = false;
+        const double d = s.toDouble(&isDouble);
+        if (isDouble && std::isfinite(d))
+            return QVariant(qint64(std::llround(d)));
+        *ok = false;
+        return QVariant();
+    }
+    default:
+        *ok = false;
+        return QVariant();
+    }
+}
+
+Response mapAnswer(Context* context, const QJsonObject& answer)
+{
+    Response r;
+    if (answer.contains(QLatin1String("success"))) {
+        const QJsonValue s = answer.value(QLatin1String("success"));
+        r.hasSuccess = true;
+        r.success = s.isBool() ? s.toBool() : (s.isDouble() ? s.toDouble() != 0 : s.toString() == QLatin1String("true") || s.toString() == QLatin1String("1"));
+    }
+    r.message = answer.value(QLatin1String("message")).toVariant().toString();
+    const QJsonValue time = answer.value(QLatin1String("time"));
+    r.time = time.isDouble() ? numberText(time.toDouble()) : time.toString();
+    const QJsonValue nu = answer.value(QLatin1String("needsupdate"));
+    r.needsupdate = nu.isBool() ? nu.toBool() : nu.toDouble() != 0;
+
+    Mapper mapper(context, r);
+    for (const auto& [key, mapping] : envelopeArrays()) {
+        const auto it = answer.constFind(key);
+        if (it == answer.constEnd())
+            continue;
+        if (!it->isArray()) {
+            if (!it->isNull())
+                CC_LOG(QStringLiteral("answer key \"%1\" is not a list; ignored").arg(key));
+            continue;
+        }
+        const QList<ManagedObject*> records = mapper.mapArray(*mapping, it->toArray(), key);
+        QStringList& keys = r.primaryKeys[key];
+        const QString follow = followUpAttribute(key);
+        const int followIndex = follow.isEmpty() ? -1 : mapping->entity->indexOf(follow);
+        QSet<QString> seen;
+        for (ManagedObject* o : records) {
+            keys << o->primaryKey();
+            if (followIndex >= 0) {
+                const QString id = o->text(followIndex);
+                if (!id.isEmpty() && !seen.contains(id)) {
+                    seen.insert(id);
+                    r.followUpIds[key] << id;
+                }
+            }
+        }
+    }
+    mapper.linkNested();
+    return r;
+}
+
+QJsonObject bodyFor(const ManagedObject* record)
+{
+    QJsonObject body;
+    const EntityMapping* mapping = forEntity(record->entity().name);
+    if (!mapping)
+        return body;
+    auto write = [](QJsonObject& out, const EntityMapping& m, const ManagedObject* o) {
+        for (const KeyMapping& k : m.keys) {
+            const int index = m.entity->indexOf(k.attributes.first());
+            if (o->isAbsent(index))
+                continue;
+            const QVariant v = o->value(index);
+            out.insert(k.jsonKey, m.entity->attribute(index).type == AttributeType::Number
+                                      ? QJsonValue(double(v.toLongLong()))
+                                      : QJsonValue(v.toString()));
+        }
+    };
+    write(body, *mapping, record);
+    auto* child = dynamic_cast<const Child*>(record);
+    if (child) {
+        for (const NestedMapping& n : mapping->nested) {
+            QJsonArray elements;
+            for (ManagedObject* member : record->context()->toMany(record, n.relation)) {
+                QJsonObject element;
+                write(element, *n.mapping, member);
+                elements.append(element);
+            }
+            body.insert(n.jsonKey, elements);
+        }
+    }
+    if (auto* m = dynamic_cast<const MarlevoManagedObject*>(record)) {
+        body.insert(QStringLiteral("ipadVersion"), m->ipadVersion());
+        const QString name = m->ipadName();
+        if (!name.isNull())
+            body.insert(QStringLiteral("ipadName"), name);
+        if (dynamic_cast<const Registration*>(record) || dynamic_cast<const UserRegistration*>(record))
+            body.insert(QStringLiteral("timeZone"), m->timeZone());
+        body.insert(QStringLiteral("posts"), m->posts());
+    }
+    return body;
+}
+
+} // namespace Mapping

@@ -1,0 +1,66 @@
+#pragma once
+// The server's JSON contract: how answer elements become stored records (by primary key) and how
+// records are written as request bodies. Pure functions over a store context; any thread.
+#include "Entities.h"
+
+#include <QHash>
+#include <QJsonObject>
+#include <QStringList>
+
+class Context;
+
+struct KeyMapping {
+    QString jsonKey;
+    QStringList attributes; // one JSON key may fill several attributes ("hash")
+};
+
+struct NestedMapping;
+
+struct EntityMapping {
+    const EntityDescription* entity = nullptr;
+    QList<KeyMapping> keys;
+    QList<NestedMapping> nested;
+    // The JSON key that carries the primary key.
+    QString primaryJsonKey() const;
+};
+
+struct NestedMapping {
+    QString jsonKey;  // "groups"
+    QString relation; // the child's to-many relation
+    const EntityMapping* mapping = nullptr;
+};
+
+// The answer envelope.
+struct Response {
+    bool success = false;
+    QString message;
+    QString time;
+    bool needsupdate = false;
+    bool hasSuccess = false;
+    // Per array key that was present ("children", "timeEntries", ...): the primary keys mapped.
+    QHash<QString, QStringList> primaryKeys;
+    // Per array key: distinct values of the attributes the engine follows up (childId, userId).
+    QHash<QString, QStringList> followUpIds;
+    int mappedCount = 0;
+    int skippedCount = 0;
+
+    bool contains(const QString& arrayKey) const { return primaryKeys.contains(arrayKey); }
+};
+
+namespace Mapping {
+const EntityMapping* forEntity(const QString& entityName);
+// The envelope's array keys and the entity each maps to, in envelope order.
+const QList<QPair<QString, const EntityMapping*>>& envelopeArrays();
+
+// Converts a JSON value for an attribute. ok is false for a value of the wrong kind (object, array,
+// a text that is not a number for a number attribute). A null value gives an invalid QVariant.
+QVariant attributeValue(const QJsonValue& value, AttributeType type, bool* ok);
+// Full decimal text of a JSON number (never exponent form).
+QString numberText(double value);
+
+// Maps a parsed answer into the context (nothing saved); fills the envelope.
+Response mapAnswer(Context* context, const QJsonObject& answer);
+
+// The request body of a record: the inverse of its mapping plus the extras.
+QJsonObject bodyFor(const ManagedObject* record);
+} // namespace Mapping
