@@ -1,0 +1,74 @@
+#include "ReferenceServer.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QJsonDocument>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QTimer>
+
+QString ReferenceServer::binary()
+{
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../server/kinderopvang-server"));
+}
+
+ReferenceServer::ReferenceServer(bool demo)
+{
+    QStringList args{QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--data"),
+                     m_dir.filePath(QStringLiteral("server.sqlite"))};
+    if (demo)
+        args << QStringLiteral("--demo");
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process.start(binary(), args);
+    if (!m_process.waitForStarted(10000))
+        return;
+    while (!m_process.canReadLine() && m_process.state() == QProcess::Running)
+        m_process.waitForReadyRead(30000);
+    m_port = QString::fromLatin1(m_process.readLine()).trimmed().toInt();
+}
+
+ReferenceServer::~ReferenceServer()
+{
+    m_process.terminate();
+    if (!m_process.waitForFinished(5000))
+        m_process.kill();
+    m_process.waitForFinished(5000);
+}
+
+QJsonObject ReferenceServer::send(const QString& method, const QString& path, const QJsonObject& body, int* status) const
+{
+    QNetworkAccessManager network;
+    QNetworkRequest request(QUrl(url().toString() + path));
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
+    const QByteArray data = body.isEmpty() ? QByteArray() : QJsonDocument(body).toJson(QJsonDocument::Compact);
+    QNetworkReply* reply = network.sendCustomRequest(request, method.toLatin1(), data);
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+    loop.exec();
+    if (status)
+        *status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const QJsonObject answer = QJsonDocument::fromJson(reply->readAll()).object();
+    reply->deleteLater();
+    return answer;
+}
+
+QJsonObject ReferenceServer::get(const QString& pathAndQuery) const
+{
+    return send(QStringLiteral("GET"), pathAndQuery, {});
+}
+
+bool ReferenceServer::setFaults(const QJsonObject& config) const
+{
+    int status = 0;
+    send(QStringLiteral("POST"), QStringLiteral("/_test/faults"), config, &status);
+    return status == 200;
+}
+
+bool ReferenceServer::clearFaults() const
+{
+    int status = 0;
+    send(QStringLiteral("DELETE"), QStringLiteral("/_test/faults"), {}, &status);
+    return status == 200;
+}
