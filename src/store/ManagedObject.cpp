@@ -23,8 +23,16 @@ void ManagedObject::setValue(int index, const QVariant& value)
         normalised = QVariant();
     }
     const QVariant old = m_values[i];
-    if (old.isValid() == normalised.isValid() && old == normalised)
-        return;
+    if (old.isValid() == normalised.isValid()) {
+        if (!old.isValid())
+            return;
+        const bool same = old.typeId() == QMetaType::QString && normalised.typeId() == QMetaType::QString
+                              ? *static_cast<const QString*>(old.constData()) ==
+                                    *static_cast<const QString*>(normalised.constData())
+                              : old == normalised;
+        if (same)
+            return;
+    }
     m_values[i] = normalised;
     if (!m_dirty[i]) {
         m_dirty[i] = true;

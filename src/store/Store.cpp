@@ -313,6 +313,7 @@ void Context::ensureCurrent()
 
 bool Context::openDatabase()
 {
+    m_statements.clear();
     m_db.close();
     if (!m_db.open(m_store->path(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX) || !configure(m_db)) {
         CC_LOG(QStringLiteral("error %1").arg(m_db.lastError()));
@@ -808,57 +809,99 @@ bool Context::saveInTransaction(QString* error)
                 return fail(e.name);
             continue;
         }
-        QStringList names;
-        QVariantList values;
-        for (int i = 0; i < e.attributes.size(); ++i) {
-            if (!o->m_inserted && !o->m_dirty[size_t(i)])
-                continue;
-            const auto& a = e.attribute(i);
-            const QVariant v = o->m_values[size_t(i)];
-            names << a.column();
-            values << v;
-            if (a.flags & Folded) {
-                names << a.foldedColumn();
-                values << (v.isValid() ? QVariant(TextKeys::fold(v.toString())) : QVariant());
+        // The statement depends only on the entity and which attributes are written: built once each.
+        quint64 mask = 0;
+        for (int i = 0; i < e.attributes.size(); ++i)
+            if (o->m_inserted || o->m_dirty[size_t(i)])
+                mask |= quint64(1) << i;
+        // kind: 0 update, 1 plain insert, 2 insert that merges into a row another context stored meanwhile
+        auto statementFor = [&](int kind) -> sql::Statement* {
+            sql::Statement*& st = m_statements[{&e, kind == 0 ? mask : ~quint64(0) - quint64(kind)}];
+            if (st)
+                return st;
+            QStringList names;
+            for (int i = 0; i < e.attributes.size(); ++i) {
+                if (!(mask & (quint64(1) << i)))
+                    continue;
+                const auto& a = e.attribute(i);
+                names << a.column();
+                if (a.flags & Folded)
+                    names << a.foldedColumn();
+                if (a.flags & Sorted)
+                    names << a.sortKeyColumn();
             }
-            if (a.flags & Sorted) {
-                names << a.sortKeyColumn();
-                values << (v.isValid() ? QVariant(TextKeys::sortKey(v.toString())) : QVariant());
+            QString sqlText;
+            if (kind == 0) {
+                QStringList sets;
+                for (const QString& n : names)
+                    sets << quoted(n) + QStringLiteral(" = ?");
+                sqlText = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(quoted(e.name), sets.join(u','));
+            } else {
+                QStringList cols, marks, updates;
+                for (const QString& n : names) {
+                    cols << quoted(n);
+                    marks << QStringLiteral("?");
+                    updates << QStringLiteral("%1 = coalesce(excluded.%1, %2.%1)").arg(quoted(n), quoted(e.name));
+                }
+                sqlText = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(quoted(e.name), cols.join(u','), marks.join(u','));
+                if (kind == 2)
+                    sqlText += QStringLiteral(" ON CONFLICT(%1) DO UPDATE SET %2 RETURNING rowid")
+                                   .arg(quoted(e.attribute(e.primaryKeyIndex()).column()), updates.join(u','));
             }
+            st = m_db.cached(sqlText);
+            return st;
+        };
+        auto bindValues = [&](sql::Statement* st) {
+            st->reset();
+            int column = 0;
+            for (int i = 0; i < e.attributes.size(); ++i) {
+                if (!(mask & (quint64(1) << i)))
+                    continue;
+                const auto& a = e.attribute(i);
+                const QVariant& v = o->m_values[size_t(i)];
+                st->bind(++column, v);
+                if (a.flags & Folded)
+                    st->bind(++column, v.isValid() ? QVariant(TextKeys::fold(v.toString())) : QVariant());
+                if (a.flags & Sorted)
+                    st->bind(++column, v.isValid() ? QVariant(TextKeys::sortKey(v.toString())) : QVariant());
+            }
+            return column;
+        };
+
+        if (!o->m_inserted) {
+            sql::Statement* st = statementFor(0);
+            if (!st)
+                return fail(e.name);
+            st->bindInt(bindValues(st) + 1, o->m_rowId);
+            const int rc = st->step();
+            st->reset();
+            if (rc != SQLITE_DONE)
+                return fail(e.name);
+            continue;
         }
-        QString sqlText;
-        if (o->m_inserted) {
-            QStringList cols, marks, updates;
-            for (const QString& n : names) {
-                cols << quoted(n);
-                marks << QStringLiteral("?");
-                updates << QStringLiteral("%1 = coalesce(excluded.%1, %2.%1)").arg(quoted(n), quoted(e.name));
-            }
-            sqlText = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) ON CONFLICT(%4) DO UPDATE SET %5 RETURNING rowid")
-                          .arg(quoted(e.name), cols.join(u','), marks.join(u','),
-                               quoted(e.attribute(e.primaryKeyIndex()).column()), updates.join(u','));
-        } else {
-            QStringList sets;
-            for (const QString& n : names)
-                sets << quoted(n) + QStringLiteral(" = ?");
-            sqlText = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(quoted(e.name), sets.join(u','));
-        }
-        sql::Statement* st = m_db.cached(sqlText);
+        sql::Statement* st = statementFor(1);
         if (!st)
             return fail(e.name);
-        for (int i = 0; i < values.size(); ++i)
-            st->bind(i + 1, values.at(i));
-        if (!o->m_inserted)
-            st->bindInt(int(values.size()) + 1, o->m_rowId);
-        const int rc = st->step();
-        if (o->m_inserted) {
-            if (rc != SQLITE_ROW)
-                return fail(e.name);
-            inserted.push_back({o, st->integer(0)});
-            st->step();
-        } else if (rc != SQLITE_DONE) {
+        bindValues(st);
+        int rc = st->step();
+        st->reset();
+        if (rc == SQLITE_DONE) {
+            inserted.push_back({o, m_db.lastInsertRowId()});
+            continue;
+        }
+        if (rc != SQLITE_CONSTRAINT_UNIQUE)
+            return fail(e.name);
+        st = statementFor(2);
+        if (!st)
+            return fail(e.name);
+        bindValues(st);
+        rc = st->step();
+        if (rc != SQLITE_ROW) {
+            st->reset();
             return fail(e.name);
         }
+        inserted.push_back({o, st->integer(0)});
+        st->step();
         st->reset();
     }
 

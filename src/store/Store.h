@@ -160,4 +160,5 @@ private:
     QHash<const EntityDescription*, QHash<qint64, ManagedObject*>> m_byRow;
     QHash<const EntityDescription*, QHash<QString, ManagedObject*>> m_insertedByKey;
     bool m_inWrite = false;
+    QHash<QPair<const EntityDescription*, quint64>, sql::Statement*> m_statements; // owned by m_db's cache
 };

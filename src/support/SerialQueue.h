@@ -7,7 +7,8 @@
 
 class SerialQueue {
 public:
-    explicit SerialQueue(const QString& label);
+    // background: the worker yields to the main thread when both want the processor.
+    explicit SerialQueue(const QString& label, bool background = false);
     ~SerialQueue();
     SerialQueue(const SerialQueue&) = delete;
     SerialQueue& operator=(const SerialQueue&) = delete;
@@ -19,5 +20,6 @@ public:
 
 private:
     QString m_label;
+    bool m_background = false;
     QThreadPool m_pool;
 };

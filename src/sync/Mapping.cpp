@@ -8,10 +8,10 @@
 
 namespace {
 
-KeyMapping same(const char* key) { return {QString::fromLatin1(key), {QString::fromLatin1(key)}}; }
+KeyMapping same(const char* key) { return {QString::fromLatin1(key), {QString::fromLatin1(key)}, {}}; }
 KeyMapping to(const char* key, std::initializer_list<const char*> attributes)
 {
-    KeyMapping m{QString::fromLatin1(key), {}};
+    KeyMapping m{QString::fromLatin1(key), {}, {}};
     for (const char* a : attributes)
         m.attributes << QString::fromLatin1(a);
     return m;
@@ -70,6 +70,11 @@ struct Table {
                              {same("objectImageUploadId"), same("lastName"), same("firstName"), same("typeId"),
                               same("type"), same("photoId"), same("image")},
                              {}};
+        for (EntityMapping* m : {&scholen, &entities, &users, &group, &sessions, &relationships, &child, &device,
+                                 &organisation, &registration, &userRegistration, &objectImageUpload})
+            for (KeyMapping& k : m->keys)
+                for (const QString& a : k.attributes)
+                    k.indices << m->entity->indexOf(a);
         envelope = {{QStringLiteral("scholen"), &scholen},
                     {QStringLiteral("entities"), &entities},
                     {QStringLiteral("users"), &users},
@@ -152,8 +157,7 @@ public:
                 const auto it = object.constFind(km.jsonKey);
                 if (it == object.constEnd())
                     continue;
-                for (const QString& attribute : km.attributes) {
-                    const int index = mapping.entity->indexOf(attribute);
+                for (const int index : km.indices) {
                     bool ok = true;
                     const QVariant v = Mapping::attributeValue(it.value(), mapping.entity->attribute(index).type, &ok);
                     if (!ok) {
@@ -359,12 +363,11 @@ Response mapAnswer(Context* context, const QJsonObject& answer)
             continue;
         }
         const QList<ManagedObject*> records = mapper.mapArray(*mapping, it->toArray(), key);
-        QStringList& keys = r.primaryKeys[key];
+        r.counts.insert(key, int(records.size()));
         const QString follow = followUpAttribute(key);
         const int followIndex = follow.isEmpty() ? -1 : mapping->entity->indexOf(follow);
         QSet<QString> seen;
         for (ManagedObject* o : records) {
-            keys << o->primaryKey();
             if (followIndex >= 0) {
                 const QString id = o->text(followIndex);
                 if (!id.isEmpty() && !seen.contains(id)) {

@@ -12,6 +12,7 @@ class Context;
 struct KeyMapping {
     QString jsonKey;
     QStringList attributes; // one JSON key may fill several attributes ("hash")
+    QList<int> indices;     // of the attributes, resolved once
 };
 
 struct NestedMapping;
@@ -37,14 +38,14 @@ struct Response {
     QString time;
     bool needsupdate = false;
     bool hasSuccess = false;
-    // Per array key that was present ("children", "timeEntries", ...): the primary keys mapped.
-    QHash<QString, QStringList> primaryKeys;
+    // Per array key that was present ("children", "timeEntries", ...): how many records were mapped.
+    QHash<QString, int> counts;
     // Per array key: distinct values of the attributes the engine follows up (childId, userId).
     QHash<QString, QStringList> followUpIds;
     int mappedCount = 0;
     int skippedCount = 0;
 
-    bool contains(const QString& arrayKey) const { return primaryKeys.contains(arrayKey); }
+    bool contains(const QString& arrayKey) const { return counts.contains(arrayKey); }
 };
 
 namespace Mapping {

@@ -28,7 +28,7 @@ ObjectManager::ObjectManager(std::shared_ptr<Store> store, const QUrl& baseUrl, 
     : QObject(parent)
     , m_store(std::move(store))
     , m_baseUrl(baseUrl)
-    , m_mappingQueue(std::make_unique<SerialQueue>(QStringLiteral("kinderopvang.mapping")))
+    , m_mappingQueue(std::make_unique<SerialQueue>(QStringLiteral("kinderopvang.mapping"), true))
 {
     m_network = new QNetworkAccessManager(this);
     m_ownsNetwork = true;
@@ -185,6 +185,11 @@ quint64 ObjectManager::send(const QString& method, const QString& pathAndQuery, 
     else
         reply = m_network->deleteResource(request);
     p.reply = reply;
+    connect(reply, &QNetworkReply::readyRead, this, [this, id] {
+        auto it = m_pending.find(id);
+        if (it != m_pending.end() && it->reply)
+            it->body.append(it->reply->readAll());
+    });
     connect(reply, &QNetworkReply::finished, this, [this, id] { finished(id); });
 
     // One overall deadline: a server that trickles bytes is cut off too.
@@ -242,7 +247,9 @@ void ObjectManager::finished(quint64 id)
     }
 
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const QByteArray body = reply->readAll();
+    it->body.append(reply->readAll());
+    const QByteArray body = std::move(it->body);
+    it->body = QByteArray();
     const QNetworkReply::NetworkError error = reply->error();
     if (status == 0 || (error != QNetworkReply::NoError && !isHttpStatusError(error))) {
         m_pending.erase(it);

@@ -90,6 +90,7 @@ private:
         QPointer<QNetworkReply> reply;
         QTimer* deadline = nullptr;
         WillMapData willMap;
+        QByteArray body; // read as it arrives, so the end of a large answer costs no big copy
         enum { Running, TimedOut, Expired, Cancelled, Silent, Mapping } state = Running;
     };
 

@@ -8,7 +8,7 @@
 #include <QtConcurrent>
 #include <QtTest>
 
-class TestStore : public QObject {
+class StoreEngineTest : public QObject {
     Q_OBJECT
 
 private:
@@ -350,5 +350,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestStore)
+QTEST_GUILESS_MAIN(StoreEngineTest)
 #include "tst_store.moc"

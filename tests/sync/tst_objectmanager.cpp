@@ -240,7 +240,8 @@ private slots:
             QVERIFY(wait(r));
             QCOMPARE(r.events, (QStringList{"response", "loaded"}));
             QVERIFY(r.response.success);
-            QVERIFY(!r.response.primaryKeys.value("children").isEmpty());
+            QVERIFY(r.response.counts.value("children") > 0);
+            QCOMPARE(r.response.followUpIds.value("children").size(), r.response.counts.value("children"));
             QCOMPARE(r.last.method, QString("GET"));
             QVERIFY(r.last.url.toString().contains("entityId="));
         }

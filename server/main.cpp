@@ -1,0 +1,99 @@
+// The reference server: plays the organisation's central server for development, the demo and tests.
+#include "Api.h"
+#include "Demo.h"
+#include "Faults.h"
+#include "Store.h"
+
+#include <QCommandLineParser>
+#include <QGuiApplication>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <pthread.h>
+#include <thread>
+
+int main(int argc, char** argv) {
+    // Block the stop signals in every thread; one thread waits for them and stops the server cleanly.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    // Headless: the GUI application only provides fonts for the demo pictures.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kinderopvang-server"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Reference server for the childcare attendance app."));
+    parser.addHelpOption();
+    const QCommandLineOption portOption(
+        QStringLiteral("port"), QStringLiteral("Port to listen on; 0 picks a free one and prints it."),
+        QStringLiteral("N"), QStringLiteral("8080"));
+    const QCommandLineOption hostOption(QStringLiteral("host"), QStringLiteral("Address to bind."),
+                                        QStringLiteral("ADDRESS"), QStringLiteral("127.0.0.1"));
+    const QCommandLineOption dataOption(QStringLiteral("data"), QStringLiteral("SQLite file of the server."),
+                                        QStringLiteral("FILE"), QStringLiteral("server.sqlite"));
+    const QCommandLineOption demoOption(QStringLiteral("demo"),
+                                        QStringLiteral("Load the demo organisation into an empty store."));
+    parser.addOptions({portOption, hostOption, dataOption, demoOption});
+    parser.process(app);
+
+    bool portOk = false;
+    const int port = parser.value(portOption).toInt(&portOk);
+    if (!portOk || port < 0 || port > 65535) {
+        std::cerr << "invalid --port\n";
+        return 2;
+    }
+
+    server::Store store;
+    QString error;
+    if (!store.open(parser.value(dataOption), &error)) {
+        std::cerr << "cannot open store: " << error.toStdString() << '\n';
+        return 1;
+    }
+    if (parser.isSet(demoOption) && store.isEmpty()) {
+        if (!server::loadDemo(store, &error)) {
+            std::cerr << error.toStdString() << '\n';
+            return 1;
+        }
+        std::cerr << "demo organisation loaded\n";
+    }
+
+    server::Faults faults;
+    server::Api api(store, faults);
+    httplib::Server http;
+    // Room for requests held back by injected delays next to ordinary ones.
+    http.new_task_queue = [] { return new httplib::ThreadPool(32); };
+    http.set_tcp_nodelay(true);
+    api.install(http);
+
+    const std::string host = parser.value(hostOption).toStdString();
+    int bound = port;
+    if (port == 0)
+        bound = http.bind_to_any_port(host);
+    else if (!http.bind_to_port(host, port))
+        bound = -1;
+    if (bound <= 0) {
+        std::cerr << "cannot listen on " << host << ':' << port << '\n';
+        return 1;
+    }
+    std::cout << bound << '\n' << std::flush;
+    std::cerr << "listening on http://" << host << ':' << bound << '\n';
+
+    // Workers may sit in keep-alive reads for seconds, so the process ends once no write is under way
+    // rather than waiting for them; every change is already committed.
+    std::thread([&http, &store, stopSignals] {
+        int received = 0;
+        sigwait(&stopSignals, &received);
+        http.stop();
+        store.locked([] {
+            std::fflush(nullptr);
+            std::_Exit(0);
+        });
+    }).detach();
+    http.listen_after_bind();
+    return 0;
+}
