@@ -58,6 +58,16 @@ DataAccessObject::DataAccessObject(std::shared_ptr<Store> store)
     }
 }
 
+DataAccessObject::DataAccessObject(std::shared_ptr<Store> store, Unshared)
+    : m_store(std::move(store))
+{
+}
+
+DataAccessObject DataAccessObject::forStore(std::shared_ptr<Store> store)
+{
+    return DataAccessObject(std::move(store), Unshared{});
+}
+
 DataAccessObject::~DataAccessObject()
 {
     QMutexLocker lock(&sharedMutex);

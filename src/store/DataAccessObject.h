@@ -12,6 +12,9 @@ class DataAccessObject {
 public:
     // Registers itself as the shared instance when none is registered yet.
     explicit DataAccessObject(std::shared_ptr<Store> store);
+    // A query object for one store that never becomes the shared one (records of a second store).
+    static DataAccessObject forStore(std::shared_ptr<Store> store);
+    DataAccessObject(DataAccessObject&&) = default;
     ~DataAccessObject();
 
     static DataAccessObject* sharedDataAccessObject();
@@ -74,5 +77,7 @@ public:
     GetSynchroObject* loadGetSynchroObjectById(const QString& id) const;
 
 private:
+    struct Unshared {};
+    DataAccessObject(std::shared_ptr<Store> store, Unshared);
     std::shared_ptr<Store> m_store;
 };

@@ -3,16 +3,17 @@
 #include "DataAccessObject.h"
 #include "Entities.h"
 #include "Log.h"
+#include "Store.h"
 #include "Util.h"
 
 #include <QDateTime>
 
 namespace {
 
-DataAccessObject& dao()
+// The query object of the record's own store (a test may run two tablets in one process).
+DataAccessObject daoFor(const ManagedObject* record)
 {
-    // Records exist only once the store does, and the store comes with the shared query object.
-    return *DataAccessObject::sharedDataAccessObject();
+    return DataAccessObject::forStore(record->context()->store()->shared_from_this());
 }
 
 // Stores the type and time of the latest registration on a child or staff record.
@@ -57,7 +58,7 @@ int statusCode(const ManagedObject* person, int statusIndex)
 Registration* Child::latestRegistrationAfterDay(const QString& moment) const
 {
     const QString after = moment.isNull() ? Util::getBeginRegistrationTime() : moment;
-    const auto found = dao().loadRegistrationForChild(childId(), after);
+    const auto found = daoFor(this).loadRegistrationForChild(childId(), after);
     return found.isEmpty() ? nullptr : found.first();
 }
 
@@ -67,12 +68,12 @@ void Child::updateIngeschrevenStatus() { updateIngeschrevenStatus(QString()); }
 
 int Child::isIngeschreven() const { return statusCode(this, index_ingeschrevenStatus()); }
 
-QList<Registration*> Child::registrations() const { return dao().loadRegistrationsForChild(childId()); }
+QList<Registration*> Child::registrations() const { return daoFor(this).loadRegistrationsForChild(childId()); }
 
 UserRegistration* Users::latestRegistrationAfterDay(const QString& moment) const
 {
     const QString after = moment.isNull() ? Util::getBeginRegistrationTime() : moment;
-    const auto found = dao().loadRegistrationForUser(userId(), after);
+    const auto found = daoFor(this).loadRegistrationForUser(userId(), after);
     return found.isEmpty() ? nullptr : found.first();
 }
 
@@ -82,4 +83,4 @@ void Users::updateIngeschrevenStatus() { updateIngeschrevenStatus(QString()); }
 
 int Users::isIngeschreven() const { return statusCode(this, index_ingeschrevenStatus()); }
 
-QList<UserRegistration*> Users::userRegistrations() const { return dao().loadRegistrationsForUser(userId()); }
+QList<UserRegistration*> Users::userRegistrations() const { return daoFor(this).loadRegistrationsForUser(userId()); }

@@ -440,9 +440,13 @@ struct SqlBuilder {
     {
         switch (n->kind) {
         case Predicate::Node::And:
-            return QStringLiteral("(%1 AND %2)").arg(where(n->left.data()), where(n->right.data()));
-        case Predicate::Node::Or:
-            return QStringLiteral("(%1 OR %2)").arg(where(n->left.data()), where(n->right.data()));
+        case Predicate::Node::Or: {
+            // Left first: parameters are collected in the order the SQL text reads them.
+            const QString left = where(n->left.data());
+            const QString right = where(n->right.data());
+            return (n->kind == Predicate::Node::And ? QStringLiteral("(%1 AND %2)") : QStringLiteral("(%1 OR %2)"))
+                .arg(left, right);
+        }
         case Predicate::Node::Not:
             return QStringLiteral("(NOT coalesce(%1, 0))").arg(where(n->left.data()));
         case Predicate::Node::False:

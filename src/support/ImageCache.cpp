@@ -1,0 +1,91 @@
+#include "ImageCache.h"
+
+#include "Log.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QSaveFile>
+
+namespace {
+ImageCache* sharedCache = nullptr;
+}
+
+ImageCache::ImageCache(const QString& folder, QObject* parent)
+    : QObject(parent)
+    , m_folder(folder)
+    , m_memory(32 * 1024 * 1024)
+{
+    QDir().mkpath(folder);
+    if (!sharedCache)
+        sharedCache = this;
+}
+
+ImageCache* ImageCache::shared() { return sharedCache; }
+void ImageCache::setShared(ImageCache* cache) { sharedCache = cache; }
+
+QString ImageCache::fileFor(const QString& key) const
+{
+    return QDir(m_folder).filePath(
+        QString::fromLatin1(QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha256).toHex()));
+}
+
+void ImageCache::storeImage(const QString& key, const QByteArray& data)
+{
+    if (key.isEmpty() || data.isEmpty())
+        return;
+    m_memory.insert(key, new QByteArray(data), int(qMin<qsizetype>(data.size(), 32 * 1024 * 1024)));
+    QSaveFile file(fileFor(key));
+    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
+        CC_LOG(QStringLiteral("picture %1 not written to the cache folder").arg(key));
+    emit imageReady(key);
+}
+
+QByteArray ImageCache::imageData(const QString& key)
+{
+    if (key.isEmpty())
+        return {};
+    if (QByteArray* data = m_memory.object(key))
+        return *data;
+    QFile file(fileFor(key));
+    if (file.open(QIODevice::ReadOnly)) {
+        const QByteArray data = file.readAll();
+        m_memory.insert(key, new QByteArray(data), int(qMin<qsizetype>(data.size(), 32 * 1024 * 1024)));
+        return data;
+    }
+    if (key.startsWith(QLatin1String("http://")) || key.startsWith(QLatin1String("https://")))
+        download(key);
+    return {};
+}
+
+bool ImageCache::contains(const QString& key) const
+{
+    return m_memory.contains(key) || QFile::exists(fileFor(key));
+}
+
+void ImageCache::removeAll()
+{
+    m_memory.clear();
+    QDir dir(m_folder);
+    for (const QString& f : dir.entryList(QDir::Files))
+        dir.remove(f);
+}
+
+void ImageCache::download(const QString& key)
+{
+    if (m_downloading.contains(key))
+        return;
+    if (!m_network)
+        m_network = new QNetworkAccessManager(this);
+    m_downloading.insert(key, true);
+    QNetworkReply* reply = m_network->get(QNetworkRequest(QUrl(key)));
+    connect(reply, &QNetworkReply::finished, this, [this, reply, key] {
+        reply->deleteLater();
+        m_downloading.remove(key);
+        const QByteArray data = reply->readAll();
+        if (reply->error() == QNetworkReply::NoError && !data.isEmpty())
+            storeImage(key, data);
+    });
+}

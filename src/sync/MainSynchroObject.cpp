@@ -1,0 +1,741 @@
+#include "MainSynchroObject.h"
+
+#include "Clock.h"
+#include "DataAccessObject.h"
+#include "ImageCache.h"
+#include "Log.h"
+#include "NotificationCenter.h"
+#include "Reachability.h"
+#include "SerialQueue.h"
+#include "Store.h"
+#include "UserDefaults.h"
+#include "Util.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QJsonArray>
+#include <QSet>
+
+namespace {
+
+MainSynchroObject* shared = nullptr;
+
+const QString kQueueKey = QStringLiteral("synchroObject");
+const QString kBookkeepingKey = QStringLiteral("getSynchroObject");
+constexpr qint64 kBusyMs = 180000;
+constexpr int kDuePlaces = 50;
+constexpr int kRecomputeChunk = 250;
+
+QString nowText() { return Util::millisText(Clock::nowMs()); }
+
+QString userDataId(const RequestInfo& request, const QString& key)
+{
+    return request.userData.toMap().value(key).toString();
+}
+
+// Recomputes the presence status of the records with these ids (childId or userId) from what is
+// committed, in short write transactions so that a clocking on the main thread never waits long.
+void recompute(Context* context, const QString& entity, const QStringList& ids, const QString& begin)
+{
+    const bool children = entity == QLatin1String("Child");
+    for (int from = 0; from < ids.size(); from += kRecomputeChunk) {
+        QVariantList chunk;
+        for (const QString& id : ids.mid(from, kRecomputeChunk))
+            chunk << id;
+        QString error;
+        const bool ok = context->performWrite(
+            [&] {
+                if (children) {
+                    for (Child* c : context->fetch<Child>(Predicate::format(QStringLiteral("childId IN %@"), {QVariant(chunk)})))
+                        c->updateIngeschrevenStatus(begin);
+                } else {
+                    for (Users* u : context->fetch<Users>(Predicate::format(QStringLiteral("userId IN %@"), {QVariant(chunk)})))
+                        u->updateIngeschrevenStatus(begin);
+                }
+            },
+            &error);
+        if (!ok) {
+            CC_LOG(QStringLiteral("error %1").arg(error));
+            context->rollback();
+        }
+    }
+}
+
+} // namespace
+
+MainSynchroObject::MainSynchroObject(DataAccessObject* dao, ObjectManager* manager, Reachability* reachability,
+                                     QObject* parent)
+    : QObject(parent)
+    , m_dao(dao)
+    , m_manager(manager)
+    , m_reachability(reachability)
+    , m_imageCache(ImageCache::shared())
+{
+    const QVariant last = UserDefaults::standard().objectForKey(QStringLiteral("cc_lastsynchroDate"));
+    m_lastSynchroDate = last.isValid() ? QDateTime::fromMSecsSinceEpoch(last.toLongLong())
+                                       : QDateTime::fromMSecsSinceEpoch(0);
+    connect(m_reachability, &Reachability::reachabilityChanged, this, &MainSynchroObject::reachabilityChanged);
+    connect(&m_timer, &QTimer::timeout, this, &MainSynchroObject::checkForUpdates);
+    MarlevoManagedObject::setPostsProvider([this] { return qint64(m_aantalPosts); });
+    updateNrOfPostField();
+    if (!shared)
+        shared = this;
+}
+
+MainSynchroObject::~MainSynchroObject()
+{
+    m_timer.stop();
+    m_manager->cancelRequestsForDelegate(this, false);
+    m_queues.clear(); // waits for running recomputations
+    MarlevoManagedObject::setPostsProvider({});
+    if (shared == this)
+        shared = nullptr;
+}
+
+MainSynchroObject* MainSynchroObject::sharedMainSynchroObject() { return shared; }
+void MainSynchroObject::setSharedMainSynchroObject(MainSynchroObject* engine) { shared = engine; }
+
+void MainSynchroObject::start()
+{
+    const qint64 configured = UserDefaults::standard().integerForKey(QStringLiteral("cc_kResyncInterval"));
+    m_intervalSeconds = configured > 10 ? int(configured) : 60;
+    m_timer.start(m_intervalSeconds * 1000);
+}
+
+bool MainSynchroObject::isReachable() const { return m_reachability->isDetermined() && m_reachability->isReachable(); }
+
+void MainSynchroObject::setAantalGets(int value)
+{
+    value = qMax(0, value);
+    if (value == m_aantalGets)
+        return;
+    m_aantalGets = value;
+    emit aantalGetsChanged();
+}
+
+void MainSynchroObject::setAantalPosts(int value)
+{
+    value = qMax(0, value);
+    if (value == m_aantalPosts)
+        return;
+    m_aantalPosts = value;
+    emit aantalPostsChanged();
+}
+
+void MainSynchroObject::saveMain(const char* where)
+{
+    QString error;
+    if (!m_dao->context()->save(&error))
+        CC_LOG(QStringLiteral("error %1 (%2)").arg(error, QLatin1String(where)));
+}
+
+// ------------------------------------------------------------------ outgoing queue
+
+void MainSynchroObject::postObject(ManagedObject* object) { initiateApiCallForObject(object, QStringLiteral("POST")); }
+void MainSynchroObject::putObject(ManagedObject* object) { initiateApiCallForObject(object, QStringLiteral("PUT")); }
+void MainSynchroObject::deleteObject(ManagedObject* object) { initiateApiCallForObject(object, QStringLiteral("DELETE")); }
+
+void MainSynchroObject::initiateApiCallForObject(ManagedObject* object, const QString& httpType)
+{
+    if (!object)
+        return;
+    Context* context = m_dao->context();
+    const QString entry = nowText();
+    auto* record = context->insertNew<SynchroObject>();
+    record->setEntryDate(entry);
+    record->setHttpType(httpType);
+    record->setIdSynchroObject(entry + Util::getUUID());
+    record->setNrOfTries(0);
+    record->setObjectType(object->entity().name);
+    record->setObjectId(object->primaryKey());
+    if (auto* r = dynamic_cast<Registration*>(object))
+        r->setLocked(1);
+    else if (auto* u = dynamic_cast<UserRegistration*>(object))
+        u->setLocked(1);
+    else if (auto* i = dynamic_cast<ObjectImageUpload*>(object))
+        i->setLocked(1);
+    record->setStatus(0);
+    // Durable first: a change the tablet accepted is never only in memory.
+    saveMain("queue");
+    if (isReachable()) {
+        const QVariantMap userData{{kQueueKey, record->idSynchroObject()}};
+        if (httpType == QLatin1String("POST"))
+            m_manager->postObject(object, this, userData);
+        else if (httpType == QLatin1String("PUT"))
+            m_manager->putObject(object, this, userData);
+        else
+            m_manager->deleteObject(object, this, userData);
+        record->setLastTryDate(entry);
+        record->setStatus(1);
+        record->setNrOfTries(1);
+    }
+    setAantalPosts(m_aantalPosts + 1);
+    saveMain("queue");
+}
+
+ManagedObject* MainSynchroObject::queuedObject(const QString& type, const QString& id) const
+{
+    if (type == QLatin1String("Registration"))
+        return m_dao->loadRegistration(id);
+    if (type == QLatin1String("UserRegistration"))
+        return m_dao->loadUserRegistration(id);
+    if (type == QLatin1String("Child"))
+        return m_dao->loadChild(id);
+    if (type == QLatin1String("ObjectImageUpload"))
+        return m_dao->loadObjectImageUpload(id);
+    return nullptr;
+}
+
+bool MainSynchroObject::doRetryForSyncObject(SynchroObject* record)
+{
+    ManagedObject* object = queuedObject(record->objectType(), record->objectId());
+    if (!object)
+        return false;
+    const QVariantMap userData{{kQueueKey, record->idSynchroObject()}};
+    const QString method = record->httpType();
+    if (method == QLatin1String("POST")) {
+        CC_LOG(QStringLiteral("Reposting object..."));
+        m_manager->postObject(object, this, userData);
+    } else if (method == QLatin1String("PUT")) {
+        CC_LOG(QStringLiteral("Reputing object..."));
+        m_manager->putObject(object, this, userData);
+    } else if (method == QLatin1String("DELETE")) {
+        CC_LOG(QStringLiteral("Redeleting object..."));
+        m_manager->deleteObject(object, this, userData);
+    } else {
+        return false;
+    }
+    record->setLastTryDate(nowText());
+    record->setStatus(1);
+    record->setNrOfTries(record->nrOfTries() + 1);
+    saveMain("retry");
+    return true;
+}
+
+void MainSynchroObject::updateNrOfPostField()
+{
+    setAantalPosts(int(m_dao->loadSynchroInProgressSynchroObjects().size()));
+}
+
+void MainSynchroObject::retriggerAllOldPosts()
+{
+    emit overlayRequested(tr("Volledige resync."),
+                          tr("Even geduld... \n We synchroniseren de iPad met de centrale server. \nDit kan enkele "
+                             "minuten duren."));
+    QTimer::singleShot(100, this, [this] {
+        QList<QString> ids;
+        for (SynchroObject* r : m_dao->loadAllSynchroObjects())
+            ids << r->idSynchroObject();
+        if (ids.isEmpty())
+            QTimer::singleShot(1000, this, &MainSynchroObject::overlayHidden);
+        else
+            runResend(ids);
+    });
+}
+
+// One record every 10 ms without blocking the main thread; the overlay goes when all were tried.
+void MainSynchroObject::runResend(QList<QString> ids)
+{
+    if (ids.isEmpty()) {
+        emit overlayHidden();
+        return;
+    }
+    QTimer::singleShot(10, this, [this, ids]() mutable {
+        if (auto* record = m_dao->context()->find<SynchroObject>(ids.takeFirst())) {
+            record->clear(SynchroObject::index_nrOfTries());
+            doRetryForSyncObject(record);
+        }
+        runResend(ids);
+    });
+}
+
+void MainSynchroObject::purgeOldHandledSynchroObjects()
+{
+    Context* context = m_dao->context();
+    for (SynchroObject* record : m_dao->loadSynchroOldHandledSynchroObjects()) {
+        ManagedObject* object = queuedObject(record->objectType(), record->objectId());
+        if (auto* r = dynamic_cast<Registration*>(object))
+            r->setLocked(0);
+        else if (auto* u = dynamic_cast<UserRegistration*>(object))
+            u->setLocked(0);
+        else if (auto* i = dynamic_cast<ObjectImageUpload*>(object))
+            i->setLocked(0);
+        context->deleteObject(record);
+    }
+    saveMain("purge");
+}
+
+void MainSynchroObject::deletePastUnlockedRecords()
+{
+    Context* context = m_dao->context();
+    for (Registration* r : m_dao->loadRegistrationsBeforeToday())
+        context->deleteObject(r);
+    for (UserRegistration* r : m_dao->loadUserRegistrationsBeforeToday())
+        context->deleteObject(r);
+    for (ObjectImageUpload* u : m_dao->loadObjectImageUploadBeforeToday())
+        context->deleteObject(u);
+    saveMain("clean-up");
+}
+
+void MainSynchroObject::doCleanUp()
+{
+    purgeOldHandledSynchroObjects();
+    deletePastUnlockedRecords();
+}
+
+// ------------------------------------------------------------------ refresh
+
+void MainSynchroObject::checkForUpdates()
+{
+    const SharedUserInfo user = Users::sharedUserInfo();
+    if (isReachable()) {
+        // Due changes first: up to 50, newest first; a record whose object is gone takes no place.
+        int sent = 0;
+        const auto due = m_dao->context()->fetch<SynchroObject>(
+            Predicate::format(QStringLiteral("(status == 2 || status == 0 || (status == 1 && lastTryDate <= %@))"),
+                              {Util::millisText(Clock::nowMs() - 180000)}),
+            {SortDescriptor::desc(QStringLiteral("entryDate"))});
+        for (SynchroObject* record : due) {
+            if (sent >= kDuePlaces)
+                break;
+            if (doRetryForSyncObject(record))
+                ++sent;
+        }
+        m_lastSynchroDate = Clock::now();
+        UserDefaults::standard().setObject(QStringLiteral("cc_lastsynchroDate"), m_lastSynchroDate.toMSecsSinceEpoch());
+        emit lastSynchroDateChanged();
+
+        const auto locations = m_dao->loadSchoolsFromDataStore();
+        for (int i = 0; i < locations.size(); ++i) {
+            const QString id = locations.at(i)->idEntity();
+            const bool own = user.present && !user.entityId.isEmpty() && id == user.entityId;
+            if (own || (sent <= 2 && i == m_iterations % 10)) {
+                getTimeRegistrationsForEntity(id);
+                getChildrenForEntity(id);
+                getGenericUsers();
+                getUserTimeRegistrations();
+            }
+        }
+    }
+    ++m_iterations;
+
+    if (!user.present || user.entityId.isEmpty())
+        return;
+    const QString key = QStringLiteral("cc_lastStatusComputedDate") + user.entityId;
+    UserDefaults& defaults = UserDefaults::standard();
+    const bool known = defaults.contains(key);
+    const qint64 last = defaults.integerForKey(key);
+    if (!known)
+        defaults.setObject(key, Clock::nowMs());
+    Organisation* org = m_dao->loadOrganisation();
+    if (!org || org->organisationId().isEmpty())
+        return;
+    const qint64 hours = known ? (Clock::nowMs() - last) / 1000 / 3600 : std::numeric_limits<qint64>::max();
+    const int interval = org->timeSwitchInterval().toInt();
+    const bool differentPeriods =
+        known && Util::timestampsInDifferentOpvangMomentsWithFirstDate(QDateTime::fromMSecsSinceEpoch(last), Clock::now());
+    if ((interval > 0 && interval < hours) || differentPeriods)
+        berekenStussenVisueel();
+}
+
+void MainSynchroObject::sendRequest(const QString& path, QList<QPair<QString, QString>> parameters,
+                                    const QVariant& userData)
+{
+    QList<QPair<QString, QString>> standard{{QStringLiteral("ipadMacId"), Util::uniqueGlobalDeviceIdentifier()},
+                                            {QStringLiteral("iPadUID"), Util::getUUID()}};
+    if (Organisation* org = m_dao->loadOrganisation())
+        standard.append({QStringLiteral("organisationId"), org->organisationId()});
+    standard.append({QStringLiteral("ipadVersion"), QStringLiteral(CC_APP_VERSION)});
+    const QString name = UserDefaults::standard().stringForKey(QStringLiteral("cc_ipadNaam"));
+    if (!name.isNull())
+        standard.append({QStringLiteral("iPadName"), name});
+    // A key present in both takes the standard value.
+    for (const auto& s : standard) {
+        bool replaced = false;
+        for (auto& p : parameters)
+            if (p.first == s.first) {
+                p.second = s.second;
+                replaced = true;
+            }
+        if (!replaced)
+            parameters.append(s);
+    }
+    setAantalGets(m_aantalGets + 1);
+    m_manager->getObjectsAtPath(path, parameters, this, userData, [](const RequestInfo& request, QJsonObject& answer) {
+        // Staff records learn from the request what kind of list they came in.
+        if (!answer.value(QLatin1String("users")).isArray())
+            return;
+        const QString url = request.url.toString();
+        int generic = -1;
+        if (url.contains(QLatin1String("genericUser")))
+            generic = 1;
+        else if (url.contains(QLatin1String("/user?")))
+            generic = 0;
+        const int timeEntryNeeded = url.contains(QLatin1String("timeEntryNeeded=1")) ? 1 : 0;
+        QJsonArray users = answer.value(QLatin1String("users")).toArray();
+        for (int i = 0; i < users.size(); ++i) {
+            if (!users.at(i).isObject())
+                continue;
+            QJsonObject u = users.at(i).toObject();
+            if (generic >= 0)
+                u.insert(QStringLiteral("isGenericUser"), generic);
+            u.insert(QStringLiteral("timeEntryNeeded"), timeEntryNeeded);
+            users.replace(i, u);
+        }
+        answer.insert(QStringLiteral("users"), users);
+    });
+}
+
+bool MainSynchroObject::beginBookkeeping(const QString& id, const QString& skipLog)
+{
+    GetSynchroObject* g = m_dao->loadGetSynchroObjectById(id);
+    const QString inProgress = g->inProgressSyncTime();
+    if (!inProgress.isEmpty() && Clock::nowMs() - inProgress.toLongLong() <= kBusyMs) {
+        CC_LOG(skipLog);
+        return false;
+    }
+    g->setInProgressSyncTime(nowText());
+    saveMain("bookkeeping");
+    return true;
+}
+
+void MainSynchroObject::getTimeRegistrationsForEntity(const QString& entityId)
+{
+    const QString id = QStringLiteral("timeregistrationFor") + entityId;
+    if (!beginBookkeeping(id, QStringLiteral("We skippen een call naar tijdregistraties wegens nog inProgress... ")))
+        return;
+    QList<QPair<QString, QString>> p{{QStringLiteral("entityId"), entityId},
+                                     {QStringLiteral("lastSyncTime"), m_dao->loadGetSynchroObjectById(id)->lastSyncTime()}};
+    if (Users::sharedUserInfo().isAdmin)
+        p.append({QStringLiteral("numberOfDays"), QStringLiteral("30")});
+    sendRequest(QStringLiteral("/timeEntry"), p, QVariantMap{{kBookkeepingKey, id}});
+}
+
+void MainSynchroObject::getChildrenForEntity(const QString& entityId)
+{
+    const QString id = QStringLiteral("childrenFor") + entityId;
+    if (!beginBookkeeping(id, QStringLiteral("We skippen een call naar children wegens nog inProgress... ")))
+        return;
+    QList<QPair<QString, QString>> p{{QStringLiteral("lastSyncTime"), m_dao->loadGetSynchroObjectById(id)->lastSyncTime()}};
+    if (!entityId.isEmpty())
+        p.append({QStringLiteral("entityId"), entityId});
+    sendRequest(QStringLiteral("/child"), p, QVariantMap{{kBookkeepingKey, id}});
+}
+
+void MainSynchroObject::getGenericUsers()
+{
+    Organisation* org = m_dao->loadOrganisation();
+    sendRequest(QStringLiteral("/genericUser"),
+                {{QStringLiteral("organisationId"), org ? org->organisationId() : QString()},
+                 {QStringLiteral("timeEntryNeeded"), QStringLiteral("1")}},
+                {});
+}
+
+void MainSynchroObject::getUserTimeRegistrations()
+{
+    Organisation* org = m_dao->loadOrganisation();
+    const QString id = QStringLiteral("timeregistrationForOrg") + (org ? org->organisationId() : QString());
+    if (!beginBookkeeping(id, QStringLiteral("We skippen een call naar tijdregistraties wegens nog inProgress... ")))
+        return;
+    QList<QPair<QString, QString>> p{{QStringLiteral("lastSyncTime"), m_dao->loadGetSynchroObjectById(id)->lastSyncTime()}};
+    if (Users::sharedUserInfo().isAdmin)
+        p.append({QStringLiteral("numberOfDays"), QStringLiteral("30")});
+    sendRequest(QStringLiteral("/userTimeEntry"), p, QVariantMap{{kBookkeepingKey, id}});
+}
+
+void MainSynchroObject::getUsersForEntity(const QString& entityId)
+{
+    QList<QPair<QString, QString>> p;
+    if (!entityId.isEmpty())
+        p.append({QStringLiteral("entityId"), entityId});
+    sendRequest(QStringLiteral("/user"), p, {});
+}
+
+void MainSynchroObject::getEntities()
+{
+    Organisation* org = m_dao->loadOrganisation();
+    if (!org || UserDefaults::standard().stringForKey(QStringLiteral("cc_ipadNaam")).isEmpty())
+        return;
+    sendRequest(QStringLiteral("/entity"), {}, {});
+}
+
+void MainSynchroObject::getDevices() { sendRequest(QStringLiteral("/device"), {}, {}); }
+
+void MainSynchroObject::getOrganisationForUser(const QString& name, const QString& hash)
+{
+    if (name.isEmpty() || hash.isEmpty())
+        return;
+    sendRequest(QStringLiteral("/userOrganisation"),
+                {{QStringLiteral("hash"), hash}, {QStringLiteral("username"), name}}, {});
+}
+
+// ------------------------------------------------------------------ answers
+
+void MainSynchroObject::objectLoaderDidLoadObjects(const RequestInfo& request, const Response& response)
+{
+    Context* context = m_dao->context();
+    const QString queueId = userDataId(request, kQueueKey);
+    if (!queueId.isEmpty()) {
+        if (auto* record = context->find<SynchroObject>(queueId)) {
+            // A refusal is not an answered change: it stays queued and counted, and goes again.
+            if (response.hasSuccess && !response.success) {
+                CC_LOG(QStringLiteral("Error message %1").arg(response.message));
+                record->setStatus(2);
+            } else {
+                record->setStatus(3);
+            }
+            saveMain("answer");
+        }
+        updateNrOfPostField();
+    }
+
+    const QString getId = userDataId(request, kBookkeepingKey);
+    if (!getId.isEmpty()) {
+        GetSynchroObject* g = m_dao->loadGetSynchroObjectById(getId);
+        g->setStatus(3);
+        if (response.success)
+            g->setLastSyncTime(response.time);
+        g->clear(GetSynchroObject::index_inProgressSyncTime());
+        saveMain("bookkeeping");
+    }
+    if (!response.success) {
+        if (queueId.isEmpty())
+            CC_LOG(QStringLiteral("Error message %1").arg(response.message));
+        return;
+    }
+    if (response.contains(QStringLiteral("children"))) {
+        recomputeInBackground(QStringLiteral("Child"), response.followUpIds.value(QStringLiteral("children")), QString());
+        recomputeInBackground(QStringLiteral("Users"), response.followUpIds.value(QStringLiteral("users")),
+                              QStringLiteral("forceSearch"));
+    }
+    if (response.contains(QStringLiteral("devices")))
+        NotificationCenter::defaultCenter().post(QStringLiteral("showDevices"), this);
+    if (response.contains(QStringLiteral("organisations")))
+        NotificationCenter::defaultCenter().post(QStringLiteral("organisationLoaded"), this);
+    if (response.contains(QStringLiteral("entities"))) {
+        NotificationCenter::defaultCenter().post(QStringLiteral("entitiesLoaded"), this);
+        for (Entities* e : m_dao->loadSchoolsFromDataStore())
+            getUsersForEntity(e->idEntity());
+        checkForUpdates();
+    }
+    if (response.contains(QStringLiteral("timeEntries")))
+        recomputeInBackground(QStringLiteral("Child"), response.followUpIds.value(QStringLiteral("timeEntries")),
+                              QStringLiteral("reloadKindjesData"));
+    if (response.contains(QStringLiteral("userTimeEntries")))
+        recomputeInBackground(QStringLiteral("Users"), response.followUpIds.value(QStringLiteral("userTimeEntries")),
+                              QStringLiteral("reloadKindjesData"));
+}
+
+void MainSynchroObject::recomputeInBackground(const QString& entity, const QStringList& ids, const QString& notification)
+{
+    auto queue = std::make_unique<SerialQueue>(QStringLiteral("kinderopvang.bgqueue"), true);
+    SerialQueue* q = queue.get();
+    m_queues.push_back(std::move(queue));
+    ++m_recomputationsRunning;
+    std::shared_ptr<Store> store = m_dao->store();
+    QPointer<MainSynchroObject> self(this);
+    q->async([store, entity, ids, notification, self, q] {
+        Context* context = store->context();
+        recompute(context, entity, ids, Util::getBeginRegistrationTime());
+        context->reset();
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, notification, q] {
+                if (!self)
+                    return;
+                if (!notification.isEmpty())
+                    NotificationCenter::defaultCenter().post(notification, self.data());
+                for (auto it = self->m_queues.begin(); it != self->m_queues.end(); ++it)
+                    if (it->get() == q) {
+                        self->m_queues.erase(it);
+                        break;
+                    }
+                --self->m_recomputationsRunning;
+                emit self->recomputationFinished();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void MainSynchroObject::objectLoaderDidFailWithError(const RequestInfo& request, const QString& error)
+{
+    CC_LOG(error);
+    UserDefaults::standard().setString(QStringLiteral("cc_getError"), QStringLiteral("TIMEOUT"));
+    const QString queueId = userDataId(request, kQueueKey);
+    if (!queueId.isEmpty() && request.method == QLatin1String("POST")) {
+        if (auto* record = m_dao->context()->find<SynchroObject>(queueId)) {
+            record->setStatus(2);
+            saveMain("failure");
+        }
+    }
+}
+
+void MainSynchroObject::requestDidLoadResponse(const RequestInfo& request, int status, const QByteArray& body)
+{
+    CC_LOG(QStringLiteral("%1 %2 -> %3 %4").arg(request.method, request.url.path()).arg(status).arg(
+        QString::fromUtf8(body.left(300))));
+    UserDefaults::standard().setString(QStringLiteral("cc_getError"), QStringLiteral(""));
+    if (request.method == QLatin1String("GET"))
+        setAantalGets(m_aantalGets - 1);
+}
+
+void MainSynchroObject::showCouplingAlert(bool withDelegate)
+{
+    if (!UserDefaults::standard().stringForKey(QStringLiteral("cc_ipadNaam")).isEmpty())
+        return;
+    const int tag = withDelegate ? (m_dao->loadOrganisation() ? 1 : 0) : -1;
+    emit alertRequested(tr("Opgepast"),
+                        tr("Oeps... De server kon niet tijdig worden bereikt. Klik op 'Probeer opnieuw'  om te "
+                           "herproberen. Contacteer de helpdesk indien het probleem zich blijft voordoen."),
+                        {tr("Probeer opnieuw")}, tag);
+}
+
+void MainSynchroObject::requestDidFailLoadWithError(const RequestInfo& request, const QString&)
+{
+    if (request.method == QLatin1String("GET"))
+        setAantalGets(m_aantalGets - 1);
+    showCouplingAlert(true);
+}
+
+void MainSynchroObject::requestDidTimeout(const RequestInfo& request)
+{
+    if (request.method == QLatin1String("GET"))
+        setAantalGets(m_aantalGets - 1);
+    UserDefaults::standard().setString(QStringLiteral("cc_getError"), QStringLiteral("TIMEOUT"));
+    showCouplingAlert(false);
+}
+
+void MainSynchroObject::requestDidCancelLoad(const RequestInfo& request)
+{
+    if (request.method == QLatin1String("GET"))
+        setAantalGets(m_aantalGets - 1);
+}
+
+void MainSynchroObject::alertViewClickedButtonAtIndex(int tag, int)
+{
+    if (tag == 0)
+        NotificationCenter::defaultCenter().post(QStringLiteral("showUserLoginForCoupling"), this);
+    else if (tag == 1)
+        getDevices();
+}
+
+// ------------------------------------------------------------------ presence
+
+void MainSynchroObject::berekenStussenVisueel()
+{
+    const SharedUserInfo user = Users::sharedUserInfo();
+    if (!user.present || user.entityId.isEmpty())
+        return;
+    emit overlayRequested(tr("Aanwezigheidsstatus berekenen"),
+                          tr("Even geduld... \nwe herberekenen de aanwezigheidsstatus van elk kind... \nDit kan enkele "
+                             "seconden duren."));
+    auto queue = std::make_unique<SerialQueue>(QStringLiteral("kinderopvang.statussen"));
+    SerialQueue* q = queue.get();
+    m_queues.push_back(std::move(queue));
+    ++m_recomputationsRunning;
+    QPointer<MainSynchroObject> self(this);
+    q->async([self, q] {
+        if (self)
+            self->berekenStatussen();
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, q] {
+                if (!self)
+                    return;
+                emit self->overlayHidden();
+                NotificationCenter::defaultCenter().post(QStringLiteral("reloadKindjesData"), self.data());
+                for (auto it = self->m_queues.begin(); it != self->m_queues.end(); ++it)
+                    if (it->get() == q) {
+                        self->m_queues.erase(it);
+                        break;
+                    }
+                --self->m_recomputationsRunning;
+                emit self->recomputationFinished();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void MainSynchroObject::berekenStatussen()
+{
+    const SharedUserInfo user = Users::sharedUserInfo();
+    const QString begin = Util::getBeginRegistrationTime();
+    Context* context = m_dao->store()->context();
+    const DataAccessObject dao = DataAccessObject::forStore(m_dao->store());
+    QStringList childIds;
+    for (Child* c : dao.loadChildrenforEntity(user.entityId))
+        childIds << c->childId();
+    QSet<QString> seen;
+    QStringList userIds;
+    for (Users* u : dao.loadUsers())
+        if (!seen.contains(u->userId())) {
+            seen.insert(u->userId());
+            userIds << u->userId();
+        }
+    recompute(context, QStringLiteral("Child"), childIds, begin);
+    recompute(context, QStringLiteral("Users"), userIds, begin);
+    if (QThread::currentThread() != thread())
+        context->reset();
+    UserDefaults::standard().setObject(QStringLiteral("cc_lastStatusComputedDate") + user.entityId, Clock::nowMs());
+}
+
+// ------------------------------------------------------------------ photos
+
+QString MainSynchroObject::base64Lines(const QByteArray& data)
+{
+    const QByteArray b64 = data.toBase64();
+    QString out;
+    out.reserve(b64.size() + b64.size() / 32 + 2);
+    for (qsizetype i = 0; i < b64.size(); i += 64) {
+        const QByteArray line = b64.mid(i, 64);
+        out += QString::fromLatin1(line);
+        if (line.size() == 64)
+            out += QStringLiteral("\r\n");
+    }
+    return out;
+}
+
+void MainSynchroObject::createObjectWithImage(const QByteArray& picture, ManagedObject* subject, ObjectImageUpload* upload)
+{
+    auto orLeeg = [](const QString& v) { return v.isNull() ? QStringLiteral("leeg") : v; };
+    if (auto* child = dynamic_cast<Child*>(subject)) {
+        upload->setLastName(orLeeg(child->lastName()));
+        upload->setFirstName(orLeeg(child->firstName()));
+        upload->setTypeId(child->childId());
+        upload->setType(QStringLiteral("Child"));
+    } else if (auto* user = dynamic_cast<Users*>(subject)) {
+        upload->setLastName(orLeeg(user->first_name()));
+        upload->setFirstName(orLeeg(user->last_name()));
+        upload->setTypeId(user->userId());
+        upload->setType(QStringLiteral("User"));
+    }
+    const QString t = nowText();
+    upload->setPhotoId(QStringLiteral("image") + Util::getUUID() + t);
+    upload->setObjectImageUploadId(Util::getUUID() + t);
+    upload->setImage(base64Lines(picture));
+    QString error;
+    if (!upload->context()->save(&error))
+        CC_LOG(QStringLiteral("error %1").arg(error));
+}
+
+void MainSynchroObject::uploadNewPhoto(const QByteArray& picture, ManagedObject* subject)
+{
+    if (picture.isEmpty() || !subject)
+        return;
+    const QString key = QStringLiteral("image") + Util::getUUID() + nowText();
+    subject->setValueForKey(QStringLiteral("image"), key);
+    if (m_imageCache)
+        m_imageCache->storeImage(key, picture);
+    auto* upload = m_dao->context()->insertNew<ObjectImageUpload>();
+    createObjectWithImage(picture, subject, upload);
+    postObject(upload);
+    saveMain("photo");
+}
+
+bool MainSynchroObject::waitForIdle(int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while ((m_manager->requestsInFlight() > 0 || m_recomputationsRunning > 0) && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return m_manager->requestsInFlight() == 0 && m_recomputationsRunning == 0;
+}

@@ -1,0 +1,141 @@
+#pragma once
+// The synchronisation engine: the outgoing change queue (every change the server must learn of), the
+// periodic refresh of what other tablets changed, the coupling calls, photo uploads, and the presence
+// recomputations that follow answers. One shared instance, on the main thread; recomputations run on
+// serial background queues with their own store contexts.
+#include "ObjectManager.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <memory>
+#include <vector>
+
+class DataAccessObject;
+class ImageCache;
+class ManagedObject;
+class ObjectImageUpload;
+class Reachability;
+class SerialQueue;
+class SynchroObject;
+
+class MainSynchroObject : public QObject, public ObjectLoaderDelegate {
+    Q_OBJECT
+    Q_PROPERTY(QString aantalGets READ aantalGets NOTIFY aantalGetsChanged)
+    Q_PROPERTY(QString aantalPosts READ aantalPosts NOTIFY aantalPostsChanged)
+    Q_PROPERTY(QDateTime lastSynchroDate READ lastSynchroDate NOTIFY lastSynchroDateChanged)
+    Q_PROPERTY(bool reachable READ isReachable NOTIFY reachabilityChanged)
+
+public:
+    // Becomes the shared engine when there is none yet. Nothing runs until start().
+    MainSynchroObject(DataAccessObject* dao, ObjectManager* manager, Reachability* reachability,
+                      QObject* parent = nullptr);
+    ~MainSynchroObject() override;
+
+    static MainSynchroObject* sharedMainSynchroObject();
+    static void setSharedMainSynchroObject(MainSynchroObject* engine);
+
+    // Reads "cc_kResyncInterval" once (absent or at most 10: 60 s) and starts the repeating check.
+    void start();
+    int timerIntervalSeconds() const { return m_intervalSeconds; }
+
+    QString aantalGets() const { return QString::number(m_aantalGets); }
+    QString aantalPosts() const { return QString::number(m_aantalPosts); }
+    int aantalIterationsSindsStart() const { return m_iterations; }
+    QDateTime lastSynchroDate() const { return m_lastSynchroDate; }
+    bool isReachable() const;
+    Reachability* reachabilityObserver() const { return m_reachability; }
+    ObjectManager* objectManager() const { return m_manager; }
+
+    // Outgoing queue: the object is already in the store; it is queued, locked and sent at once when
+    // the network is reachable. Main thread.
+    void postObject(ManagedObject* object);
+    void putObject(ManagedObject* object);
+    void deleteObject(ManagedObject* object);
+    void initiateApiCallForObject(ManagedObject* object, const QString& httpType);
+    // One more attempt for a queue record; false when its object is missing (nothing changes then).
+    bool doRetryForSyncObject(SynchroObject* record);
+    // Resends every queue record behind the progress overlay.
+    void retriggerAllOldPosts();
+    void updateNrOfPostField();
+
+    // Logout's clean-up: purge answered queue records older than 14 days (unlocking their objects),
+    // then delete unlocked registrations, staff registrations and uploads from before today.
+    void doCleanUp();
+    void purgeOldHandledSynchroObjects();
+    void deletePastUnlockedRecords();
+
+    // Refresh.
+    void checkForUpdates();
+    void getTimeRegistrationsForEntity(const QString& entityId);
+    void getChildrenForEntity(const QString& entityId);
+    void getGenericUsers();
+    void getUserTimeRegistrations();
+    void getUsersForEntity(const QString& entityId);
+    void getEntities();
+    void getDevices();
+    void getOrganisationForUser(const QString& name, const QString& hash);
+
+    // Presence: the full recomputation behind the overlay, and the recomputation itself (any thread).
+    void berekenStussenVisueel();
+    void berekenStatussen();
+
+    // Photo upload: fills the record (created by the caller in the main context) and saves.
+    static void createObjectWithImage(const QByteArray& picture, ManagedObject* subject, ObjectImageUpload* upload);
+    // Base64 in lines of 64 characters, each full line followed by CR LF.
+    static QString base64Lines(const QByteArray& data);
+    // A new photo for a child or staff member: new picture key, cache entry, queued upload.
+    void uploadNewPhoto(const QByteArray& picture, ManagedObject* subject);
+    void setImageCache(ImageCache* cache) { m_imageCache = cache; }
+
+    // Waits until no request and no recomputation is pending (tests).
+    bool waitForIdle(int timeoutMs);
+
+    // ObjectLoaderDelegate
+    void objectLoaderDidLoadObjects(const RequestInfo& request, const Response& response) override;
+    void objectLoaderDidFailWithError(const RequestInfo& request, const QString& error) override;
+    void requestDidLoadResponse(const RequestInfo& request, int status, const QByteArray& body) override;
+    void requestDidFailLoadWithError(const RequestInfo& request, const QString& error) override;
+    void requestDidTimeout(const RequestInfo& request) override;
+    void requestDidCancelLoad(const RequestInfo& request) override;
+
+public slots:
+    void alertViewClickedButtonAtIndex(int tag, int index);
+
+signals:
+    void aantalGetsChanged();
+    void aantalPostsChanged();
+    void lastSynchroDateChanged();
+    void reachabilityChanged();
+    // Requests to the screens: an alert (tag -1: closes only), the progress overlay.
+    void alertRequested(const QString& title, const QString& message, const QStringList& buttons, int tag);
+    void overlayRequested(const QString& label, const QString& detail);
+    void overlayHidden();
+    // A recomputation batch finished (tests and benchmarks wait for it).
+    void recomputationFinished();
+
+private:
+    void sendRequest(const QString& path, QList<QPair<QString, QString>> parameters, const QVariant& userData);
+    bool beginBookkeeping(const QString& id, const QString& skipLog);
+    void setAantalGets(int value);
+    void setAantalPosts(int value);
+    void recomputeInBackground(const QString& entity, const QStringList& ids, const QString& notification);
+    void showCouplingAlert(bool withDelegate);
+    void saveMain(const char* where);
+    ManagedObject* queuedObject(const QString& type, const QString& id) const;
+    void runResend(QList<QString> ids);
+
+    DataAccessObject* m_dao;
+    ObjectManager* m_manager;
+    Reachability* m_reachability;
+    QPointer<ImageCache> m_imageCache;
+    QTimer m_timer;
+    int m_intervalSeconds = 60;
+    int m_aantalGets = 0;
+    int m_aantalPosts = 0;
+    int m_iterations = 0;
+    QDateTime m_lastSynchroDate;
+    int m_recomputationsRunning = 0;
+    std::vector<std::unique_ptr<SerialQueue>> m_queues;
+};
