@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QThread>
+#include <thread>
 
 namespace {
 
@@ -106,10 +107,34 @@ const std::vector<std::function<QStringList()>>& migrations()
     return steps;
 }
 
+
 bool isDamage(int code)
 {
     const int primary = code & 0xff;
     return primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT;
+}
+
+QString damageMarker(const QString& path) { return path + QStringLiteral(".damaged"); }
+
+// A full read of the file takes time proportional to its size, so it runs beside the app: damage it
+// finds is marked, and the next start moves the file aside before using it.
+void checkInBackground(const QString& path)
+{
+    std::thread([path] {
+        sql::Database db;
+        if (!db.open(path, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX))
+            return;
+        sqlite3_busy_timeout(db.handle(), 10000);
+        const QVariant result = db.scalar(QStringLiteral("PRAGMA quick_check(1)"));
+        const bool damaged = result.isValid() ? result.toString() != QLatin1String("ok") : isDamage(db.lastErrorCode());
+        if (!damaged)
+            return;
+        CC_LOG(QStringLiteral("store %1 is damaged (%2); it is moved aside at the next start")
+                   .arg(path, result.isValid() ? result.toString() : db.lastError()));
+        QFile marker(damageMarker(path));
+        if (marker.open(QIODevice::WriteOnly))
+            marker.write("damaged\n");
+    }).detach();
 }
 
 QString moveAside(const QString& path)
@@ -143,6 +168,7 @@ std::shared_ptr<Store> Store::open(const QString& path, QString* error)
     QDir().mkpath(QFileInfo(path).absolutePath());
     if (!store->initialiseFile(error))
         return nullptr;
+    checkInBackground(path);
     return store;
 }
 
@@ -165,20 +191,18 @@ bool Store::initialiseFile(QString* error)
         } else if (!configure(db)) {
             problem = db.lastError();
             code = db.lastErrorCode();
-        } else {
-            const QVariant check = db.scalar(QStringLiteral("PRAGMA quick_check(1)"));
-            if (!check.isValid()) {
-                problem = db.lastError();
-                code = db.lastErrorCode();
-            } else if (check.toString() != QLatin1String("ok")) {
-                problem = check.toString();
-                code = SQLITE_CORRUPT;
-            }
+        } else if (QFile::exists(damageMarker(m_path))) {
+            problem = QStringLiteral("the last check found it damaged");
+            code = SQLITE_CORRUPT;
+        } else if (!db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master")).isValid()) {
+            problem = db.lastError();
+            code = db.lastErrorCode();
         }
         if (code != SQLITE_OK) {
             db.close();
             if (isDamage(code) && attempt == 0 && QFile::exists(m_path)) {
                 const QString target = moveAside(m_path);
+                QFile::remove(damageMarker(m_path));
                 CC_LOG(QStringLiteral("store %1 is damaged (%2); moved aside to %3, starting with an empty store")
                            .arg(m_path, problem, target.isEmpty() ? QStringLiteral("(move failed)") : target));
                 if (target.isEmpty())

@@ -7,6 +7,7 @@ namespace Log {
 QString qualifiedName(const char* prettyFunction)
 {
     QString s = QString::fromLatin1(prettyFunction);
+    s.remove(QLatin1String("{anonymous}::"));
     // Cut the parameter list: the first '(' that is not part of "operator()".
     int paren = s.indexOf(QLatin1String("operator()"));
     paren = s.indexOf(QLatin1Char('('), paren >= 0 ? paren + 10 : 0);

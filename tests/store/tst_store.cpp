@@ -298,6 +298,43 @@ private slots:
         QCOMPARE(moved.readAll(), QByteArray(8192, 'x'));
     }
 
+    void damageDeepInsideIsFoundAndMovedAsideAtTheNextStart()
+    {
+        const QString file = path("deep.sqlite");
+        {
+            auto store = Store::open(file);
+            Context* c = store->context();
+            for (int i = 0; i < 3000; ++i) {
+                auto* r = c->insertNew<Registration>();
+                r->setRegistrationId(QString("R%1").arg(i));
+                r->setTime(QString::number(1733526000000LL + i));
+            }
+            QVERIFY(c->save());
+            QVERIFY(c->database().exec("PRAGMA wal_checkpoint(TRUNCATE)"));
+        }
+        QTest::qWait(200); // the background check of the healthy file
+        QVERIFY(!QFile::exists(file + ".damaged"));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.size() > 20 * 4096);
+        f.seek(f.size() / 2);
+        f.write(QByteArray(4096 * 4, '\x5a'));
+        f.close();
+        QTest::ignoreMessage(QtInfoMsg, QRegularExpression("deep.sqlite is damaged.*next start",
+                                                               QRegularExpression::DotMatchesEverythingOption));
+        {
+            auto store = Store::open(file); // opens: the header is fine
+            QVERIFY(store);
+            QVERIFY(QTest::qWaitFor([&] { return QFile::exists(file + ".damaged"); }, 10000));
+        }
+        QTest::ignoreMessage(QtInfoMsg, QRegularExpression("deep.sqlite is damaged.*moved aside"));
+        auto store = Store::open(file);
+        QVERIFY(store);
+        QCOMPARE(store->context()->count(FetchRequest::of<Registration>()), 0);
+        QVERIFY(!QFile::exists(file + ".damaged"));
+        QCOMPARE(QDir(m_dir.path()).entryList({"deep.sqlite.damaged-*"}).size(), 1);
+    }
+
     void storeOfANewerAppIsRefused()
     {
         const QString file = path("newer.sqlite");
