@@ -20,7 +20,7 @@ ApplicationWindow {
         }
         Label {
             anchors.horizontalCenter: parent.horizontalCenter
-            text: "Server: " + appDelegate.serverUrl
+            text: "Server: " + (appDelegate ? appDelegate.serverUrl : "")
             font.pixelSize: 20
         }
     }

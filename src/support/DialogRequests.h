@@ -1,0 +1,61 @@
+#pragma once
+// What a controller asks the UI to show: alerts and the progress overlay. A controller owns one
+// DialogRequests and calls it; the shared QML components AlertDialog and ProgressOverlay (src/support/qml)
+// bind to it and draw. Tests spy on the signals and properties instead of drawing anything.
+//
+//   C++:  dialogs()->alert(tr("Sorry"), text, {tr("OK")}, kTagMail);
+//         connect(dialogs(), &DialogRequests::answered, this, [](int tag, int index) { ... });
+//         dialogs()->showOverlay(label, detail); ... dialogs()->hideOverlay();
+//         dialogs()->showMessage(text, 3000);      // text only, hides itself
+//   QML:  AlertDialog { requests: controller ? controller.dialogs : null }
+//         ProgressOverlay { requests: controller ? controller.dialogs : null }
+//
+// Buttons: buttons[0] is the cancel button (index 0), the others follow with indexes 1, 2, ...
+// Main thread only; owned by its controller.
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+
+class DialogRequests : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool overlayVisible READ overlayVisible NOTIFY overlayChanged)
+    Q_PROPERTY(QString overlayLabel READ overlayLabel NOTIFY overlayChanged)
+    Q_PROPERTY(QString overlayDetail READ overlayDetail NOTIFY overlayChanged)
+    Q_PROPERTY(bool overlaySpinner READ overlaySpinner NOTIFY overlayChanged)
+public:
+    explicit DialogRequests(QObject* parent = nullptr);
+
+    // Asks for an alert; the answer comes back as answered(tag, index). Alerts asked while one is
+    // shown are shown one after the other.
+    void alert(const QString& title, const QString& message, const QStringList& buttons, int tag = 0);
+
+    // Shows the modal overlay with a spinner until hideOverlay(); calling it again updates the texts.
+    void showOverlay(const QString& label, const QString& detail = QString());
+    // Shows a text-only overlay that hides itself after msecs.
+    void showMessage(const QString& label, int msecs);
+    void hideOverlay();
+
+    bool overlayVisible() const { return m_overlayVisible; }
+    QString overlayLabel() const { return m_overlayLabel; }
+    QString overlayDetail() const { return m_overlayDetail; }
+    bool overlaySpinner() const { return m_overlaySpinner; }
+
+public slots:
+    // Called by the alert when a button is pressed.
+    void answer(int tag, int index);
+
+signals:
+    void showAlert(const QString& title, const QString& message, const QStringList& buttons, int tag);
+    void answered(int tag, int index);
+    void overlayChanged();
+
+private:
+    void setOverlay(bool visible, const QString& label, const QString& detail, bool spinner);
+
+    bool m_overlayVisible = false;
+    QString m_overlayLabel;
+    QString m_overlayDetail;
+    bool m_overlaySpinner = false;
+    QTimer m_messageTimer;
+};

@@ -1,0 +1,130 @@
+import QtQuick
+import QtQuick.Controls
+
+// A modal alert: title, message and buttons side by side; button i answers index i (the first is the
+// cancel button, index 0). Bind `requests` to a controller's DialogRequests to show what it asks for
+// and send the answer back; or call show() and handle clicked(tag, index). Alerts asked for while
+// one is open wait their turn.
+Popup {
+    id: alert
+    property var requests: null
+    signal clicked(int tag, int index)
+
+    property string title
+    property string message
+    property var buttons: []
+    property int tag: 0
+    property var _pending: []
+
+    function show(title, message, buttons, tag) {
+        _pending.push({ title: title, message: message, buttons: buttons, tag: tag })
+        if (!opened && !visible)
+            _next()
+    }
+    function _next() {
+        if (_pending.length === 0)
+            return
+        const a = _pending.shift()
+        alert.title = a.title
+        alert.message = a.message
+        alert.buttons = a.buttons && a.buttons.length > 0 ? a.buttons : [qsTr("OK")]
+        alert.tag = a.tag
+        open()
+    }
+    function _answer(index) {
+        const answeredTag = alert.tag
+        close()
+        clicked(answeredTag, index)
+        if (requests)
+            requests.answer(answeredTag, index)
+    }
+
+    Connections {
+        target: alert.requests
+        ignoreUnknownSignals: true
+        function onShowAlert(title, message, buttons, tag) { alert.show(title, message, buttons, tag) }
+    }
+
+    onClosed: Qt.callLater(_next)
+
+    parent: Overlay.overlay
+    x: parent ? Math.round((parent.width - width) / 2) : 0
+    y: parent ? Math.round((parent.height - height) / 2) : 0
+    width: 440
+    modal: true
+    dim: true
+    closePolicy: Popup.NoAutoClose
+    padding: 0
+
+    Overlay.modal: Rectangle { color: "#66000000" }
+
+    background: Rectangle {
+        radius: 14
+        color: Theme.panel
+    }
+
+    contentItem: Column {
+        spacing: 0
+        Column {
+            width: parent.width
+            padding: 24
+            spacing: 10
+            Text {
+                width: parent.width - 48
+                text: alert.title
+                visible: text.length > 0
+                horizontalAlignment: Text.AlignHCenter
+                wrapMode: Text.Wrap
+                color: Theme.ink
+                font.pixelSize: Theme.fontLarge
+                font.bold: true
+            }
+            Text {
+                width: parent.width - 48
+                text: alert.message
+                visible: text.length > 0
+                horizontalAlignment: Text.AlignHCenter
+                wrapMode: Text.Wrap
+                color: Theme.ink
+                font.pixelSize: Theme.fontNormal
+            }
+        }
+        Rectangle {
+            width: parent.width
+            height: 1
+            color: Theme.separator
+        }
+        Row {
+            width: parent.width
+            Repeater {
+                model: alert.buttons
+                delegate: AbstractButton {
+                    required property int index
+                    required property string modelData
+                    width: alert.width / Math.max(1, alert.buttons.length)
+                    height: Theme.touchTarget
+                    onClicked: alert._answer(index)
+                    contentItem: Text {
+                        text: modelData
+                        horizontalAlignment: Text.AlignHCenter
+                        verticalAlignment: Text.AlignVCenter
+                        elide: Text.ElideRight
+                        color: Theme.accent
+                        font.pixelSize: Theme.fontNormal
+                        font.bold: index > 0 || alert.buttons.length === 1
+                    }
+                    background: Rectangle {
+                        color: parent.down ? Theme.highlight : "transparent"
+                        radius: 14
+                        Rectangle {
+                            visible: index > 0
+                            width: 1
+                            height: parent.height
+                            color: Theme.separator
+                        }
+                    }
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,30 @@
+import QtQuick
+
+// A picture that shows "user.png" until its source has loaded (and when it cannot be loaded).
+Item {
+    id: root
+    property url source
+    property url placeholder: Theme.asset("user.png")
+    property int fillMode: Image.PreserveAspectCrop
+    readonly property bool loaded: photo.status === Image.Ready
+
+    implicitWidth: 60
+    implicitHeight: 60
+
+    Image {
+        anchors.fill: parent
+        source: root.placeholder
+        fillMode: root.fillMode
+        visible: !root.loaded
+        asynchronous: true
+    }
+    Image {
+        id: photo
+        anchors.fill: parent
+        source: root.source
+        fillMode: root.fillMode
+        visible: root.loaded
+        asynchronous: true
+        clip: true
+    }
+}
