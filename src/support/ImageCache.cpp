@@ -23,6 +23,12 @@ ImageCache::ImageCache(const QString& folder, QObject* parent)
         sharedCache = this;
 }
 
+ImageCache::~ImageCache()
+{
+    if (sharedCache == this)
+        sharedCache = nullptr;
+}
+
 ImageCache* ImageCache::shared() { return sharedCache; }
 void ImageCache::setShared(ImageCache* cache) { sharedCache = cache; }
 

@@ -14,6 +14,7 @@ class ImageCache : public QObject {
     Q_OBJECT
 public:
     explicit ImageCache(const QString& folder, QObject* parent = nullptr);
+    ~ImageCache() override;
 
     static ImageCache* shared();
     static void setShared(ImageCache* cache);

@@ -739,3 +739,5 @@ bool MainSynchroObject::waitForIdle(int timeoutMs)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     return m_manager->requestsInFlight() == 0 && m_recomputationsRunning == 0;
 }
+
+void MainSynchroObject::setImageCache(ImageCache* cache) { m_imageCache = cache; }

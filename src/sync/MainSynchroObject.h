@@ -87,7 +87,7 @@ public:
     static QString base64Lines(const QByteArray& data);
     // A new photo for a child or staff member: new picture key, cache entry, queued upload.
     void uploadNewPhoto(const QByteArray& picture, ManagedObject* subject);
-    void setImageCache(ImageCache* cache) { m_imageCache = cache; }
+    void setImageCache(ImageCache* cache);
 
     // Waits until no request and no recomputation is pending (tests).
     bool waitForIdle(int timeoutMs);

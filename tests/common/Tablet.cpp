@@ -1,0 +1,92 @@
+#include "Tablet.h"
+
+#include "Clock.h"
+#include "Store.h"
+#include "UserDefaults.h"
+#include "Util.h"
+
+#include <QDir>
+
+namespace {
+// The coupling hash of "Demo Opvang" with its password, as the tablet computes it.
+const char* kDemoCouplingHash = "1b762f2b599b44eaf0db431a3507731bf0c7cf618a4b903e6a882e8e42c8cc40";
+} // namespace
+
+Tablet::Tablet(const QUrl& server, const QString& storePath)
+{
+    store = Store::open(storePath.isEmpty() ? m_dir.filePath(QStringLiteral("tablet.sqlite")) : storePath);
+    // The first query object of the process is the shared one; later tablets keep their own.
+    dao = std::make_unique<DataAccessObject>(store);
+    manager = std::make_unique<ObjectManager>(store, server);
+    reachability = std::make_unique<ManualReachability>(true);
+    engine = std::make_unique<MainSynchroObject>(dao.get(), manager.get(), reachability.get());
+}
+
+Tablet::~Tablet()
+{
+    engine.reset();
+    manager.reset();
+    if (Users::sharedUsers() && Users::sharedUsers()->context()->store() == store.get())
+        Users::setSharedUsers(nullptr);
+    dao.reset();
+}
+
+bool Tablet::check(int timeoutMs)
+{
+    engine->checkForUpdates();
+    return engine->waitForIdle(timeoutMs);
+}
+
+bool Tablet::couple(bool admin)
+{
+    engine->getOrganisationForUser(QStringLiteral("Demo Opvang"), QString::fromLatin1(kDemoCouplingHash));
+    if (!engine->waitForIdle(30000) || !dao->loadOrganisation())
+        return false;
+    UserDefaults::standard().setString(QStringLiteral("cc_ipadNaam"), QStringLiteral("Tablet Onthaal"));
+    engine->getEntities();
+    if (!engine->waitForIdle(60000))
+        return false;
+    const auto locations = dao->loadSchoolsFromDataStore();
+    if (locations.isEmpty())
+        return false;
+    entityId = locations.first()->idEntity();
+    Users* chosen = nullptr;
+    for (Users* u : dao->getUsersForEntity(entityId))
+        if ((u->isAdmin() == 1) == admin && u->isGenericUser() != 1)
+            chosen = u;
+    if (!chosen)
+        return false;
+    Users::setSharedUsers(chosen);
+    return check() && !dao->loadChildrenforEntity(entityId).isEmpty();
+}
+
+Registration* Tablet::clock(Child* child, const QString& type, qint64 atMs)
+{
+    Context* c = store->context();
+    auto* r = c->insertNew<Registration>();
+    const QString time = Util::millisText(atMs ? atMs : Clock::nowMs());
+    r->setTime(time);
+    r->setRegistrationId(time + Util::getUUID());
+    r->setChildId(child->childId());
+    r->setEntityId(child->entityId());
+    r->setOrganisationId(dao->loadOrganisation() ? dao->loadOrganisation()->organisationId() : QString());
+    r->setUserId(Users::sharedUserInfo().userId);
+    r->setType(type);
+    r->setExists(1);
+    r->setIpadMacId(Util::uniqueGlobalDeviceIdentifier());
+    engine->postObject(r);
+    child->updateIngeschrevenStatus();
+    c->save();
+    return r;
+}
+
+QList<SynchroObject*> Tablet::queue() const { return dao->loadAllSynchroObjects(); }
+
+int Tablet::countWithStatus(int status) const
+{
+    int n = 0;
+    for (SynchroObject* s : queue())
+        if (s->status() == status)
+            ++n;
+    return n;
+}

@@ -1,0 +1,379 @@
+// The synchronisation engine against the reference server: the outgoing queue with its statuses and
+// retries, the refresh between tablets, restarts, the clean-up, photo uploads and the coupling alert.
+#include "Clock.h"
+#include "ImageCache.h"
+#include "NotificationCenter.h"
+#include "ReferenceServer.h"
+#include "Store.h"
+#include "Tablet.h"
+#include "UserDefaults.h"
+#include "Util.h"
+
+#include <QJsonArray>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestEngine : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<ReferenceServer> m_server;
+
+    // How often the server holds a registration, and whether it is live.
+    int onServer(const QString& registrationId, int* exists = nullptr) const
+    {
+        int n = 0;
+        for (const QJsonValue& v : m_server->get("/_test/records?kind=timeEntry").value("records").toArray())
+            if (v.toObject().value("registrationId").toString() == registrationId) {
+                ++n;
+                if (exists)
+                    *exists = v.toObject().value("exists").toInt();
+            }
+        return n;
+    }
+
+    Child* someChild(Tablet& t, int i = 0) { return t.dao->loadChildrenforEntity(t.entityId).at(i); }
+
+private slots:
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Belgium));
+        m_server = std::make_unique<ReferenceServer>();
+        QVERIFY(m_server->isRunning());
+    }
+
+    void init()
+    {
+        UserDefaults::setStandard(std::make_shared<UserDefaults>(m_dir.filePath(QString("%1.ini").arg(QTest::currentTestFunction()))));
+        Clock::reset();
+        QVERIFY(m_server->clearFaults());
+    }
+
+    void cleanup()
+    {
+        Clock::reset();
+        m_server->clearFaults();
+    }
+
+    void timerIntervalIsReadOnce_data()
+    {
+        QTest::addColumn<QVariant>("configured");
+        QTest::addColumn<int>("seconds");
+        QTest::newRow("absent") << QVariant() << 60;
+        QTest::newRow("0") << QVariant(0) << 60;
+        QTest::newRow("5") << QVariant(5) << 60;
+        QTest::newRow("10") << QVariant(10) << 60;
+        QTest::newRow("11") << QVariant(11) << 11;
+    }
+
+    void timerIntervalIsReadOnce()
+    {
+        QFETCH(QVariant, configured);
+        QFETCH(int, seconds);
+        if (configured.isValid())
+            UserDefaults::standard().setInteger("cc_kResyncInterval", configured.toInt());
+        Tablet t(m_server->url());
+        t.engine->start();
+        QCOMPARE(t.engine->timerIntervalSeconds(), seconds);
+        UserDefaults::standard().setInteger("cc_kResyncInterval", 300);
+        QCOMPARE(t.engine->timerIntervalSeconds(), seconds);
+    }
+
+    void queueingOnlineAndOffline()
+    {
+        Tablet t(m_server->url());
+        QVERIFY(t.couple());
+        QSignalSpy posts(t.engine.get(), &MainSynchroObject::aantalPostsChanged);
+        t.reachability->setReachable(false);
+        Registration* offline = t.clock(someChild(t), "In");
+        SynchroObject* r0 = t.queue().first();
+        Clock::advanceMs(5); // the next record is the newer one
+        QCOMPARE(r0->status(), 0);
+        QCOMPARE(r0->nrOfTries(), 0);
+        QVERIFY(r0->isAbsent(SynchroObject::index_lastTryDate()));
+        QCOMPARE(offline->locked(), 1);
+        QCOMPARE(t.engine->aantalPosts(), QString("1"));
+
+        t.reachability->setReachable(true);
+        t.clock(someChild(t, 1), "In");
+        SynchroObject* r1 = t.queue().first(); // newest first
+        QCOMPARE(r1->status(), 1);
+        QCOMPARE(r1->nrOfTries(), 1);
+        QCOMPARE(r1->lastTryDate(), r1->entryDate());
+        QCOMPARE(t.engine->aantalPosts(), QString("2"));
+        QVERIFY(t.engine->waitForIdle(20000));
+        QCOMPARE(r1->status(), 3);
+        QCOMPARE(t.engine->aantalPosts(), QString("1"));
+        QVERIFY(t.check());
+        QCOMPARE(r0->status(), 3);
+        QCOMPARE(t.engine->aantalPosts(), QString("0"));
+        QCOMPARE(onServer(offline->registrationId()), 1);
+        QVERIFY(posts.count() >= 3);
+    }
+
+    void failedPostIsDueAtOnceFailedPutAfterThreeMinutes()
+    {
+        Tablet t(m_server->url());
+        QVERIFY(t.couple());
+        QVERIFY(m_server->setFaults({{"http500", 1.0}, {"paths", QJsonArray{"/timeEntry"}}, {"methods", QJsonArray{"POST", "PUT"}}}));
+        Registration* reg = t.clock(someChild(t), "In");
+        QVERIFY(t.engine->waitForIdle(20000));
+        SynchroObject* post = t.queue().first();
+        QCOMPARE(post->status(), 2); // "Mislukt"
+        QCOMPARE(UserDefaults::standard().stringForKey("cc_getError"), QString("TIMEOUT"));
+        t.engine->putObject(reg);
+        QVERIFY(t.engine->waitForIdle(20000));
+        SynchroObject* put = t.queue().first();
+        QCOMPARE(put->httpType(), QString("PUT"));
+        QCOMPARE(put->status(), 1); // stays "Verstuurd"
+
+        QVERIFY(t.check());
+        QCOMPARE(post->nrOfTries(), 2); // due at the next check
+        QCOMPARE(put->nrOfTries(), 1);  // not yet
+        QVERIFY(m_server->clearFaults());
+        Clock::advance(181);
+        QVERIFY(t.check());
+        QCOMPARE(put->nrOfTries(), 2);
+        QCOMPARE(put->status(), 3);
+        QCOMPARE(post->status(), 3);
+        QCOMPARE(t.engine->aantalPosts(), QString("0"));
+        QCOMPARE(onServer(reg->registrationId()), 1);
+    }
+
+    void refusalStaysQueuedAndCounted()
+    {
+        Tablet t(m_server->url());
+        QVERIFY(t.couple());
+        QVERIFY(m_server->setFaults({{"failure", 1.0}, {"paths", QJsonArray{"/timeEntry"}}, {"methods", QJsonArray{"POST"}}, {"writes", "before"}}));
+        Registration* reg = t.clock(someChild(t), "In");
+        QVERIFY(t.engine->waitForIdle(20000));
+        SynchroObject* record = t.queue().first();
+        QCOMPARE(record->status(), 2);
+        QCOMPARE(reg->locked(), 1);
+        QCOMPARE(t.engine->aantalPosts(), QString("1"));
+        QCOMPARE(onServer(reg->registrationId()), 0);
+        QVERIFY(m_server->clearFaults());
+        QVERIFY(t.check());
+        QCOMPARE(record->status(), 3);
+        QCOMPARE(t.engine->aantalPosts(), QString("0"));
+        QCOMPARE(onServer(reg->registrationId()), 1);
+    }
+
+    void fiftyNewestDueAreSentAndMissingObjectsTakeNoPlace()
+    {
+        Tablet t(m_server->url());
+        QVERIFY(t.couple());
+        t.reachability->setReachable(false);
+        Clock::setMs(Clock::nowMs()); // one millisecond between queue entries: a strict order
+        QList<Registration*> regs;
+        for (int i = 0; i < 60; ++i) {
+            regs << t.clock(someChild(t, i % 20), i % 2 ? "Out" : "In");
+            Clock::advanceMs(1);
+        }
+        // Ten queue records whose object is gone, newest of all.
+        Context* c = t.store->context();
+        for (int i = 0; i < 10; ++i) {
+            Registration* ghost = t.clock(someChild(t), "In");
+            Clock::advanceMs(1);
+            c->deleteObject(ghost);
+        }
+        QVERIFY(c->save());
+        QCOMPARE(t.engine->aantalPosts(), QString("70"));
+        t.reachability->setReachable(true);
+        QVERIFY(t.check());
+        int sent = 0;
+        for (SynchroObject* s : t.queue())
+            if (s->nrOfTries() == 1)
+                ++sent;
+        QCOMPARE(sent, 50);
+        // The ten oldest clockings wait for the next check.
+        for (int i = 0; i < 10; ++i)
+            QCOMPARE(onServer(regs.at(i)->registrationId()), 0);
+        QCOMPARE(onServer(regs.at(59)->registrationId()), 1);
+        QVERIFY(t.check());
+        for (Registration* r : regs)
+            QCOMPARE(onServer(r->registrationId()), 1);
+        QCOMPARE(t.engine->aantalPosts(), QString("10")); // the ghosts stay queued
+    }
+
+    void offlineForThreeDaysThenEverythingOnce()
+    {
+        Tablet t(m_server->url());
+        QVERIFY(t.couple());
+        t.reachability->setReachable(false);
+        QStringList ids;
+        for (int day = 0; day < 3; ++day) {
+            Clock::advance(24 * 3600);
+            for (int i = 0; i < 5; ++i) {
+                Registration* r = t.clock(someChild(t, i), "In");
+                ids << r->registrationId();
+                t.check(); // checks while offline send nothing
+            }
+        }
+        QCOMPARE(t.engine->aantalPosts(), QString("15"));
+        t.reachability->setReachable(true);
+        QVERIFY(t.check());
+        QVERIFY(t.check());
+        for (const QString& id : ids)
+            QCOMPARE(onServer(id), 1);
+        QCOMPARE(t.engine->aantalPosts(), QString("0"));
+        QCOMPARE(t.countWithStatus(3), 15);
+    }
+
+    void twoTabletsSeeEachOthersClockings()
+    {
+        Tablet a(m_server->url());
+        QVERIFY(a.couple());
+        Tablet b(m_server->url());
+        QVERIFY(b.couple());
+        Child* onA = someChild(a, 3);
+        Child* onB = b.store->context()->find<Child>(onA->childId());
+        QVERIFY(onB);
+        const QString before = onB->ingeschrevenStatus();
+        a.clock(onA, before == "In" ? "Out" : "In");
+        QVERIFY(a.engine->waitForIdle(20000));
+        QSignalSpy reload(&NotificationCenter::defaultCenter(), &NotificationCenter::posted);
+        QVERIFY(b.check());
+        b.store->context()->fetch<Child>(Predicate::format("childId == %@", {onA->childId()}));
+        QCOMPARE(onB->ingeschrevenStatus(), onA->ingeschrevenStatus());
+        bool reloaded = false;
+        for (const auto& args : reload)
+            reloaded = reloaded || args.first().value<Notification>().name == "reloadKindjesData";
+        QVERIFY(reloaded);
+    }
+
+    void restartBetweenSendAndAnswerSendsAgainOnce()
+    {
+        const QString path = m_dir.filePath("restart.sqlite");
+        QString id;
+        {
+            Tablet t(m_server->url(), path);
+            QVERIFY(t.couple());
+            QVERIFY(m_server->setFaults({{"delay", 1.0}, {"delayMs", 3000}, {"paths", QJsonArray{"/timeEntry"}}, {"methods", QJsonArray{"POST"}}}));
+            id = t.clock(someChild(t), "In")->registrationId();
+            QTest::qWait(300); // sent, no answer yet: the app stops here
+        }
+        QVERIFY(m_server->clearFaults());
+        QTest::qWait(3000); // the server may still apply the first send
+        Tablet again(m_server->url(), path);
+        QCOMPARE(again.engine->aantalPosts(), QString("1"));
+        Users::setSharedUsers(again.dao->getUsersForEntity(again.dao->loadSchoolsFromDataStore().first()->idEntity()).first());
+        Clock::advance(181);
+        QVERIFY(again.check());
+        QCOMPARE(again.engine->aantalPosts(), QString("0"));
+        QCOMPARE(onServer(id), 1);
+    }
+
+    void cleanUpPurgesAnsweredRecordsAfterFourteenDays()
+    {
+        Tablet t(m_server->url());
+        QVERIFY(t.couple());
+        Registration* answered = t.clock(someChild(t), "In");
+        t.reachability->setReachable(false);
+        Registration* pending = t.clock(someChild(t, 1), "In");
+        QVERIFY(t.engine->waitForIdle(20000));
+        const QString answeredId = answered->registrationId();
+        const QString pendingId = pending->registrationId();
+
+        Clock::advance(13 * 24 * 3600);
+        t.engine->doCleanUp();
+        QCOMPARE(t.queue().size(), 2); // too young
+        QVERIFY(t.dao->loadRegistration(answeredId));
+
+        Clock::advance(2 * 24 * 3600);
+        t.engine->doCleanUp();
+        QCOMPARE(t.queue().size(), 1); // the unanswered one is never purged
+        QVERIFY(!t.dao->loadRegistration(answeredId)); // unlocked, from before today: deleted
+        QVERIFY(t.dao->loadRegistration(pendingId));  // still locked
+    }
+
+    void bookkeepingGuardsAndParameters()
+    {
+        Tablet t(m_server->url());
+        QVERIFY(t.couple(true));
+        GetSynchroObject* g = t.dao->loadGetSynchroObjectById("childrenFor" + t.entityId);
+        g->setInProgressSyncTime(Util::millisText(Clock::nowMs() - 120000));
+        QVERIFY(t.store->context()->save());
+        QTest::ignoreMessage(QtInfoMsg, QRegularExpression("We skippen een call naar children wegens nog inProgress\\.\\.\\. $"));
+        t.engine->getChildrenForEntity(t.entityId);
+        QCOMPARE(t.engine->aantalGets(), QString("0"));
+        g->setInProgressSyncTime(Util::millisText(Clock::nowMs() - 240000));
+        t.engine->getChildrenForEntity(t.entityId);
+        QCOMPARE(t.engine->aantalGets(), QString("1"));
+        QVERIFY(t.engine->waitForIdle(20000));
+        QCOMPARE(t.engine->aantalGets(), QString("0"));
+        QVERIFY(g->isAbsent(GetSynchroObject::index_inProgressSyncTime()));
+        QCOMPARE(g->status(), 3);
+        QVERIFY(!g->lastSyncTime().startsWith("0000"));
+
+        // An administrator's registration calls look 30 days back; the envelope refusal keeps the token.
+        const QString token = t.dao->loadGetSynchroObjectById("timeregistrationFor" + t.entityId)->lastSyncTime();
+        QVERIFY(m_server->setFaults({{"failure", 1.0}, {"paths", QJsonArray{"/timeEntry"}}}));
+        QTest::ignoreMessage(QtInfoMsg, QRegularExpression("Error message"));
+        t.engine->getTimeRegistrationsForEntity(t.entityId);
+        QVERIFY(t.engine->waitForIdle(20000));
+        GetSynchroObject* reg = t.dao->loadGetSynchroObjectById("timeregistrationFor" + t.entityId);
+        QCOMPARE(reg->lastSyncTime(), token);
+        QVERIFY(reg->isAbsent(GetSynchroObject::index_inProgressSyncTime()));
+    }
+
+    void photoUploadRecord()
+    {
+        Tablet t(m_server->url());
+        QVERIFY(t.couple());
+        ImageCache cache(m_dir.filePath("images"));
+        t.engine->setImageCache(&cache);
+        QByteArray picture(200, '\0');
+        for (int i = 0; i < picture.size(); ++i)
+            picture[i] = char(i * 7);
+        Child* child = someChild(t);
+        child->clear(Child::index_lastName());
+        t.engine->uploadNewPhoto(picture, child);
+        QVERIFY(child->image().startsWith("image"));
+        QCOMPARE(cache.imageData(child->image()), picture);
+        auto uploads = t.store->context()->fetch<ObjectImageUpload>();
+        QCOMPARE(uploads.size(), 1);
+        ObjectImageUpload* up = uploads.first();
+        QCOMPARE(up->lastName(), QString("leeg"));
+        QCOMPARE(up->type(), QString("Child"));
+        QCOMPARE(up->locked(), 1);
+        QVERIFY(up->photoId() != child->image());
+        const QStringList lines = up->image().split("\r\n");
+        QCOMPARE(lines.first().size(), 64);
+        QCOMPARE(QByteArray::fromBase64(up->image().remove("\r\n").toLatin1()), picture);
+        QCOMPARE(t.queue().first()->objectType(), QString("ObjectImageUpload"));
+
+        Users* staff = t.dao->getUsersForEntity(t.entityId).first();
+        auto* second = t.store->context()->insertNew<ObjectImageUpload>();
+        MainSynchroObject::createObjectWithImage(picture, staff, second);
+        QCOMPARE(second->lastName(), staff->first_name());
+        QCOMPARE(second->firstName(), staff->last_name());
+        QCOMPARE(second->type(), QString("User"));
+        QVERIFY(second->objectImageUploadId() != up->objectImageUploadId());
+        QCOMPARE(MainSynchroObject::base64Lines(QByteArray(48, 'x')).contains("\r\n"), true);
+        QCOMPARE(MainSynchroObject::base64Lines(QByteArray(45, 'x')).contains("\r\n"), false);
+    }
+
+    void couplingAlertOffersRetry()
+    {
+        ReferenceServer down(false);
+        const QUrl url = down.url();
+        Tablet t(QUrl("http://127.0.0.1:1")); // nothing listens there
+        QSignalSpy alerts(t.engine.get(), &MainSynchroObject::alertRequested);
+        t.engine->getOrganisationForUser("Demo Opvang", "abc");
+        QVERIFY(t.engine->waitForIdle(20000));
+        QCOMPARE(alerts.count(), 1);
+        QCOMPARE(alerts.first().at(0).toString(), QString("Opgepast"));
+        QCOMPARE(alerts.first().at(2).toStringList(), QStringList{"Probeer opnieuw"});
+        QCOMPARE(alerts.first().at(3).toInt(), 0); // no organisation yet: the organisation login failed
+        QSignalSpy posted(&NotificationCenter::defaultCenter(), &NotificationCenter::posted);
+        t.engine->alertViewClickedButtonAtIndex(0, 0);
+        QCOMPARE(posted.first().first().value<Notification>().name, QString("showUserLoginForCoupling"));
+        QCOMPARE(t.engine->aantalGets(), QString("0"));
+        Q_UNUSED(url);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEngine)
+#include "tst_engine.moc"
