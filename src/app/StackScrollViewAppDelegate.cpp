@@ -1,7 +1,11 @@
 #include "StackScrollViewAppDelegate.h"
 
 #include "DataAccessObject.h"
+#include "ImageCache.h"
 #include "Log.h"
+#include "MainSynchroObject.h"
+#include "Reachability.h"
+#include "Resources.h"
 #include "ObjectManager.h"
 #include "SelectieLijst.h"
 #include "Store.h"
@@ -27,6 +31,12 @@ StackScrollViewAppDelegate::StackScrollViewAppDelegate(QObject* parent)
 StackScrollViewAppDelegate::~StackScrollViewAppDelegate()
 {
     m_qml.reset();
+    if (MainSynchroObject::sharedMainSynchroObject() == m_engine.get())
+        MainSynchroObject::setSharedMainSynchroObject(nullptr);
+    m_engine.reset();
+    if (ImageCache::shared() == m_imageCache.get())
+        ImageCache::setShared(nullptr);
+    m_imageCache.reset();
     if (ObjectManager::sharedManager() == m_objectManager.get())
         ObjectManager::setSharedManager(nullptr);
     m_objectManager.reset();
@@ -95,9 +105,9 @@ bool StackScrollViewAppDelegate::applicationDidFinishLaunching(const Options& op
     const QString storePath = options.storePath.isEmpty() ? Store::defaultPath() : options.storePath;
     Log::bare(QUrl::fromLocalFile(QFileInfo(storePath).absolutePath() + QLatin1Char('/')).toString());
 
-    // 3. The synchronisation engine starts here once it exists.
-
-    // 4-5. The store and the shared query object (the object manager attaches to this store).
+    // 3-5. The store and the shared query object; the object manager for the base URL over this store
+    // (envelope, mappings, routes, JSON bodies and the request time-out are its own); the engine over both,
+    // which starts its timer.
     QString error;
     m_store = Store::open(storePath, &error);
     if (!m_store) {
@@ -105,15 +115,23 @@ bool StackScrollViewAppDelegate::applicationDidFinishLaunching(const Options& op
         return false;
     }
     m_dataAccessObject = std::make_unique<DataAccessObject>(m_store);
-
-    // 5-10. The object manager for the base URL over this store: envelope, mappings, routes, JSON bodies
-    // and the request time-out are its own.
     m_serverUrl = options.serverUrl.isEmpty() ? QStringLiteral(CC_DEFAULT_SERVER_URL) : options.serverUrl;
     m_objectManager = std::make_unique<ObjectManager>(m_store, QUrl(m_serverUrl));
     ObjectManager::setSharedManager(m_objectManager.get());
+    m_imageCache = std::make_unique<ImageCache>(QFileInfo(storePath).absolutePath() + QStringLiteral("/images"));
+    ImageCache::setShared(m_imageCache.get());
+    if (options.reachability)
+        m_reachability = options.reachability;
+    else
+        m_reachability = new SystemReachability(this);
+    m_engine = std::make_unique<MainSynchroObject>(m_dataAccessObject.get(), m_objectManager.get(), m_reachability);
+    MainSynchroObject::setSharedMainSynchroObject(m_engine.get());
+    if (options.startTimer)
+        m_engine->start();
 
     // 11. The root screen.
     if (options.showWindow) {
+        Resources::initCoreResources();
         m_qml = std::make_unique<QQmlApplicationEngine>();
         m_qml->rootContext()->setContextProperty(QStringLiteral("appDelegate"), this);
         m_qml->load(QUrl(QStringLiteral("qrc:/qt/qml/Kinderopvang/app/qml/Main.qml")));

@@ -7,6 +7,9 @@
 #include <memory>
 
 class DataAccessObject;
+class ImageCache;
+class MainSynchroObject;
+class Reachability;
 class ObjectManager;
 class QQmlApplicationEngine;
 class SelectieLijst;
@@ -21,6 +24,8 @@ public:
         QString settingsPath; // empty: the platform's per-application settings
         QString serverUrl;    // empty: the build's default
         bool showWindow = true;
+        bool startTimer = true;              // the engine's repeating check
+        Reachability* reachability = nullptr; // empty: the platform's
     };
 
     explicit StackScrollViewAppDelegate(QObject* parent = nullptr);
@@ -46,6 +51,9 @@ public:
     std::shared_ptr<Store> store() const { return m_store; }
     DataAccessObject* dataAccessObject() const { return m_dataAccessObject.get(); }
     ObjectManager* objectManager() const { return m_objectManager.get(); }
+    MainSynchroObject* engine() const { return m_engine.get(); }
+    ImageCache* imageCache() const { return m_imageCache.get(); }
+    QQmlApplicationEngine* qmlEngine() const { return m_qml.get(); }
     QString serverUrl() const { return m_serverUrl; }
 
     // Sets "eersteKeer" to "neen" when absent or empty; any other value stays.
@@ -55,6 +63,9 @@ private:
     std::shared_ptr<Store> m_store;
     std::unique_ptr<DataAccessObject> m_dataAccessObject;
     std::unique_ptr<ObjectManager> m_objectManager;
+    std::unique_ptr<ImageCache> m_imageCache;
+    Reachability* m_reachability = nullptr;
+    std::unique_ptr<MainSynchroObject> m_engine;
     std::unique_ptr<QQmlApplicationEngine> m_qml;
     SelectieLijst* m_geselecteerden = nullptr;
     SelectieLijst* m_userGeselecteerden = nullptr;
