@@ -186,6 +186,12 @@ public:
                 continue;
             }
             ManagedObject* record = known.value(key);
+            if (record && hasUnsentLocalChange(mapping.entity->name, key)) {
+                // The tablet's own change is still on its way: the server's older copy must not undo it.
+                out.append(record);
+                ++m_keptLocal;
+                continue;
+            }
             if (!record) {
                 record = m_context->insertNewObject(*mapping.entity);
                 known.insert(key, record);
@@ -236,7 +242,27 @@ public:
         }
     }
 
+    int keptLocal() const { return m_keptLocal; }
+
 private:
+    bool hasUnsentLocalChange(const QString& entity, const QString& key)
+    {
+        if (!m_pendingLoaded) {
+            m_pendingLoaded = true;
+            FetchRequest r = FetchRequest::of<SynchroObject>(
+                Predicate::format(QStringLiteral("status == 0 || status == 1 || status == 2")));
+            r.propertiesToFetch = QStringList{QStringLiteral("objectType"), QStringLiteral("objectId")};
+            for (const QVariantMap& row : m_context->fetchRows(r))
+                m_pending.insert(row.value(QStringLiteral("objectType")).toString() + QLatin1Char('/') +
+                                 row.value(QStringLiteral("objectId")).toString());
+        }
+        return !m_pending.isEmpty() && m_pending.contains(entity + QLatin1Char('/') + key);
+    }
+
+    bool m_pendingLoaded = false;
+    QSet<QString> m_pending;
+    int m_keptLocal = 0;
+
     void prefetch(const EntityDescription& entity, const QStringList& keys)
     {
         auto& looked = m_looked[&entity];
@@ -378,6 +404,8 @@ Response mapAnswer(Context* context, const QJsonObject& answer)
         }
     }
     mapper.linkNested();
+    if (mapper.keptLocal() > 0)
+        CC_LOG(QStringLiteral("%1 records with changes not yet sent kept their local values").arg(mapper.keptLocal()));
     return r;
 }
 

@@ -160,6 +160,33 @@ private slots:
         QCOMPARE(onServer(reg->registrationId()), 1);
     }
 
+    void refreshDoesNotUndoAnUnsentLocalChange()
+    {
+        Tablet t(m_server->url());
+        QVERIFY(t.couple());
+        Registration* reg = t.clock(someChild(t), "In");
+        QVERIFY(t.engine->waitForIdle(20000));
+        const QString sentTime = reg->time();
+        QVERIFY(m_server->setFaults({{"http500", 1.0}, {"paths", QJsonArray{"/timeEntry"}}, {"methods", QJsonArray{"PUT"}}}));
+        const QString newTime = Util::millisText(reg->time().toLongLong() - 600000);
+        reg->setTime(newTime);
+        t.engine->putObject(reg);
+        QVERIFY(t.engine->waitForIdle(20000));
+        t.dao->loadGetSynchroObjectById("timeregistrationFor" + t.entityId)->setLastSyncTime("00000");
+        QVERIFY(t.check()); // brings the server's copy with the old time
+        t.store->context()->fetch<Registration>(Predicate::format("registrationId == %@", {reg->registrationId()}));
+        QCOMPARE(reg->time(), newTime);
+        QVERIFY(m_server->clearFaults());
+        Clock::advance(181);
+        QVERIFY(t.check());
+        QString onServerTime;
+        for (const QJsonValue& v : m_server->get("/_test/records?kind=timeEntry").value("records").toArray())
+            if (v.toObject().value("registrationId").toString() == reg->registrationId())
+                onServerTime = v.toObject().value("time").toString();
+        QCOMPARE(onServerTime, newTime);
+        QVERIFY(onServerTime != sentTime);
+    }
+
     void fiftyNewestDueAreSentAndMissingObjectsTakeNoPlace()
     {
         Tablet t(m_server->url());
