@@ -980,6 +980,34 @@ void Context::rollback()
     }
 }
 
+QList<ManagedObject*> Context::changedObjects() const
+{
+    QList<ManagedObject*> out;
+    for (const auto& holder : m_objects)
+        if (holder->hasChanges() && !(holder->m_inserted && holder->m_deleted))
+            out.append(holder.get());
+    return out;
+}
+
+void Context::discardChanges(ManagedObject* object)
+{
+    if (object->m_inserted) {
+        deleteObject(object); // never stored: nothing to write
+        return;
+    }
+    object->clearChanges();
+    object->m_deleted = false;
+    const EntityDescription& e = object->entity();
+    sql::Statement* st =
+        m_db.cached(QStringLiteral("SELECT %1 FROM %2 t WHERE t.rowid = ?").arg(selectList(e), quoted(e.name)));
+    if (!st)
+        return;
+    st->bindInt(1, object->m_rowId);
+    if (st->step() == SQLITE_ROW)
+        materialise(e, *st);
+    st->reset();
+}
+
 void Context::reset()
 {
     m_byRow.clear();

@@ -98,6 +98,9 @@ public:
     // Forgets every object; pointers handed out before are invalid afterwards.
     void reset();
     bool hasChanges() const;
+    QList<ManagedObject*> changedObjects() const;
+    // Forgets this object's pending change: a stored record gets its committed values back.
+    void discardChanges(ManagedObject* object);
 
     QList<ManagedObject*> executeFetch(const FetchRequest& request);
     template <class T>

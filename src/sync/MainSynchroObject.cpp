@@ -22,6 +22,9 @@ MainSynchroObject* shared = nullptr;
 
 const QString kQueueKey = QStringLiteral("synchroObject");
 const QString kBookkeepingKey = QStringLiteral("getSynchroObject");
+const QString kObjectKey = QStringLiteral("object");
+
+QString objectKey(const QString& type, const QString& id) { return type + QLatin1Char('/') + id; }
 constexpr qint64 kBusyMs = 180000;
 constexpr int kDuePlaces = 50;
 constexpr int kRecomputeChunk = 250;
@@ -157,8 +160,11 @@ void MainSynchroObject::initiateApiCallForObject(ManagedObject* object, const QS
     record->setStatus(0);
     // Durable first: a change the tablet accepted is never only in memory.
     saveMain("queue");
-    if (isReachable()) {
-        const QVariantMap userData{{kQueueKey, record->idSynchroObject()}};
+    const QString key = objectKey(record->objectType(), record->objectId());
+    // One state of an object on its way at a time: the server applies requests in any order.
+    if (isReachable() && !isBusy(key)) {
+        const QVariantMap userData{{kQueueKey, record->idSynchroObject()}, {kObjectKey, key}};
+        ++m_inFlight[key];
         if (httpType == QLatin1String("POST"))
             m_manager->postObject(object, this, userData);
         else if (httpType == QLatin1String("PUT"))
@@ -191,7 +197,8 @@ bool MainSynchroObject::doRetryForSyncObject(SynchroObject* record)
     ManagedObject* object = queuedObject(record->objectType(), record->objectId());
     if (!object)
         return false;
-    const QVariantMap userData{{kQueueKey, record->idSynchroObject()}};
+    const QString key = objectKey(record->objectType(), record->objectId());
+    const QVariantMap userData{{kQueueKey, record->idSynchroObject()}, {kObjectKey, key}};
     const QString method = record->httpType();
     if (method == QLatin1String("POST")) {
         CC_LOG(QStringLiteral("Reposting object..."));
@@ -205,6 +212,7 @@ bool MainSynchroObject::doRetryForSyncObject(SynchroObject* record)
     } else {
         return false;
     }
+    ++m_inFlight[key];
     record->setLastTryDate(nowText());
     record->setStatus(1);
     record->setNrOfTries(record->nrOfTries() + 1);
@@ -291,6 +299,7 @@ void MainSynchroObject::checkForUpdates()
     if (isReachable()) {
         // Due changes first: up to 50, newest first; a record whose object is gone takes no place.
         int sent = 0;
+        QSet<QString> sentNow; // records of one object sent in one check carry the same state
         const auto due = m_dao->context()->fetch<SynchroObject>(
             Predicate::format(QStringLiteral("(status == 2 || status == 0 || (status == 1 && lastTryDate <= %@))"),
                               {Util::millisText(Clock::nowMs() - 180000)}),
@@ -298,8 +307,13 @@ void MainSynchroObject::checkForUpdates()
         for (SynchroObject* record : due) {
             if (sent >= kDuePlaces)
                 break;
-            if (doRetryForSyncObject(record))
+            const QString key = objectKey(record->objectType(), record->objectId());
+            if (isBusy(key) && !sentNow.contains(key))
+                continue;
+            if (doRetryForSyncObject(record)) {
                 ++sent;
+                sentNow.insert(key);
+            }
         }
         m_lastSynchroDate = Clock::now();
         UserDefaults::standard().setObject(QStringLiteral("cc_lastsynchroDate"), m_lastSynchroDate.toMSecsSinceEpoch());
@@ -471,8 +485,26 @@ void MainSynchroObject::getOrganisationForUser(const QString& name, const QStrin
 
 // ------------------------------------------------------------------ answers
 
+void MainSynchroObject::requestEnded(const RequestInfo& request, bool timedOut)
+{
+    const QString key = userDataId(request, kObjectKey);
+    if (key.isEmpty())
+        return;
+    if (--m_inFlight[key] <= 0)
+        m_inFlight.remove(key);
+    // A request given up on may still be carried out by the server: no newer state until that is past.
+    if (timedOut)
+        m_quietUntil.insert(key, QDateTime::currentMSecsSinceEpoch() + 2 * qint64(m_manager->timeoutMs()));
+}
+
+bool MainSynchroObject::isBusy(const QString& key) const
+{
+    return m_inFlight.value(key) > 0 || m_quietUntil.value(key) > QDateTime::currentMSecsSinceEpoch();
+}
+
 void MainSynchroObject::objectLoaderDidLoadObjects(const RequestInfo& request, const Response& response)
 {
+    requestEnded(request, false);
     Context* context = m_dao->context();
     const QString queueId = userDataId(request, kQueueKey);
     if (!queueId.isEmpty()) {
@@ -559,6 +591,7 @@ void MainSynchroObject::recomputeInBackground(const QString& entity, const QStri
 
 void MainSynchroObject::objectLoaderDidFailWithError(const RequestInfo& request, const QString& error)
 {
+    requestEnded(request, request.timedOut);
     CC_LOG(error);
     UserDefaults::standard().setString(QStringLiteral("cc_getError"), QStringLiteral("TIMEOUT"));
     const QString queueId = userDataId(request, kQueueKey);

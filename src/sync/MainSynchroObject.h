@@ -6,6 +6,8 @@
 #include "ObjectManager.h"
 
 #include <QDateTime>
+#include <QHash>
+#include <QSet>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
@@ -125,6 +127,8 @@ private:
     void saveMain(const char* where);
     ManagedObject* queuedObject(const QString& type, const QString& id) const;
     void runResend(QList<QString> ids);
+    void requestEnded(const RequestInfo& request, bool timedOut);
+    bool isBusy(const QString& objectKey) const;
 
     DataAccessObject* m_dao;
     ObjectManager* m_manager;
@@ -138,4 +142,6 @@ private:
     QDateTime m_lastSynchroDate;
     int m_recomputationsRunning = 0;
     std::vector<std::unique_ptr<SerialQueue>> m_queues;
+    QHash<QString, int> m_inFlight;       // sends under way per object
+    QHash<QString, qint64> m_quietUntil; // per object, after a send that timed out
 };

@@ -409,6 +409,26 @@ Response mapAnswer(Context* context, const QJsonObject& answer)
     return r;
 }
 
+int keepUnsentLocalChanges(Context* context)
+{
+    const QList<ManagedObject*> changed = context->changedObjects();
+    if (changed.isEmpty())
+        return 0;
+    FetchRequest r = FetchRequest::of<SynchroObject>(Predicate::format(QStringLiteral("status == 0 || status == 1 || status == 2")));
+    r.propertiesToFetch = QStringList{QStringLiteral("objectType"), QStringLiteral("objectId")};
+    QSet<QString> pending;
+    for (const QVariantMap& row : context->fetchRows(r))
+        pending.insert(row.value(QStringLiteral("objectType")).toString() + QLatin1Char('/') +
+                       row.value(QStringLiteral("objectId")).toString());
+    int kept = 0;
+    for (ManagedObject* o : changed)
+        if (!o->isInserted() && pending.contains(o->entity().name + QLatin1Char('/') + o->primaryKey())) {
+            context->discardChanges(o);
+            ++kept;
+        }
+    return kept;
+}
+
 QJsonObject bodyFor(const ManagedObject* record)
 {
     QJsonObject body;

@@ -62,6 +62,10 @@ QString numberText(double value);
 // Maps a parsed answer into the context (nothing saved); fills the envelope.
 Response mapAnswer(Context* context, const QJsonObject& answer);
 
+// Inside the write transaction that saves an answer: drops the answer's changes to records that have a
+// local change still on its way to the server (one may have been queued while the answer was mapped).
+int keepUnsentLocalChanges(Context* context);
+
 // The request body of a record: the inverse of its mapping plus the extras.
 QJsonObject bodyFor(const ManagedObject* record);
 } // namespace Mapping

@@ -222,7 +222,8 @@ void ObjectManager::finished(quint64 id)
         return;
     reply->deleteLater();
     const auto state = it->state;
-    const RequestInfo info = it->info;
+    RequestInfo info = it->info;
+    info.timedOut = state == Pending::TimedOut;
     ObjectLoaderDelegate* delegate = it->delegate;
 
     if (state == Pending::Silent || state == Pending::Cancelled || state == Pending::Expired) {
@@ -292,7 +293,10 @@ void ObjectManager::finished(quint64 id)
             Context* context = store->context();
             response = Mapping::mapAnswer(context, answer);
             QString saveError;
-            if (!context->save(&saveError)) {
+            // The check against local changes and the write happen under one lock: a clocking queued
+            // on the main thread meanwhile is never overwritten.
+            if (!context->performWrite([context] { Mapping::keepUnsentLocalChanges(context); }, &saveError)) {
+                context->rollback();
                 CC_LOG(QStringLiteral("error %1").arg(saveError));
                 failure = saveError;
             }

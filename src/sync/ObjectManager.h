@@ -25,6 +25,7 @@ struct RequestInfo {
     QUrl url;
     QString method;
     QVariant userData;
+    bool timedOut = false; // ended by the client's deadline; the server may still carry it out
 };
 
 // Every request ends with exactly one request-level call (loaded, failed, timed out or cancelled);
