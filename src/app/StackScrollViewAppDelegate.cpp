@@ -6,6 +6,7 @@
 #include "MainSynchroObject.h"
 #include "Reachability.h"
 #include "Resources.h"
+#include "RootViewController.h"
 #include "ObjectManager.h"
 #include "SelectieLijst.h"
 #include "Store.h"
@@ -31,6 +32,9 @@ StackScrollViewAppDelegate::StackScrollViewAppDelegate(QObject* parent)
 StackScrollViewAppDelegate::~StackScrollViewAppDelegate()
 {
     m_qml.reset();
+    // The screens use the engine and the store: they go first.
+    delete m_rootViewController;
+    m_rootViewController = nullptr;
     if (MainSynchroObject::sharedMainSynchroObject() == m_engine.get())
         MainSynchroObject::setSharedMainSynchroObject(nullptr);
     m_engine.reset();
@@ -129,12 +133,14 @@ bool StackScrollViewAppDelegate::applicationDidFinishLaunching(const Options& op
     if (options.startTimer)
         m_engine->start();
 
-    // 11. The root screen.
+    // 11. The root screen (it shows the login screen), and the window that draws it.
+    m_rootViewController = new RootViewController(m_engine.get(), m_dataAccessObject.get(), this);
     if (options.showWindow) {
         Resources::initCoreResources();
         m_qml = std::make_unique<QQmlApplicationEngine>();
         m_qml->rootContext()->setContextProperty(QStringLiteral("appDelegate"), this);
-        m_qml->load(QUrl(QStringLiteral("qrc:/qt/qml/Kinderopvang/app/qml/Main.qml")));
+        m_qml->setInitialProperties({{QStringLiteral("controller"), QVariant::fromValue<QObject*>(m_rootViewController)}});
+        m_qml->load(Resources::qmlUrl(QStringLiteral("app/qml/Main.qml")));
         if (m_qml->rootObjects().isEmpty())
             CC_LOG(QStringLiteral("the main window could not be loaded"));
     }

@@ -12,6 +12,7 @@ class MainSynchroObject;
 class Reachability;
 class ObjectManager;
 class QQmlApplicationEngine;
+class RootViewController;
 class SelectieLijst;
 class Store;
 
@@ -53,6 +54,8 @@ public:
     ObjectManager* objectManager() const { return m_objectManager.get(); }
     MainSynchroObject* engine() const { return m_engine.get(); }
     ImageCache* imageCache() const { return m_imageCache.get(); }
+    // The root screen: login screen, menu and panel stack (created by the start-up sequence).
+    RootViewController* rootViewController() const { return m_rootViewController; }
     QQmlApplicationEngine* qmlEngine() const { return m_qml.get(); }
     QString serverUrl() const { return m_serverUrl; }
 
@@ -67,6 +70,7 @@ private:
     Reachability* m_reachability = nullptr;
     std::unique_ptr<MainSynchroObject> m_engine;
     std::unique_ptr<QQmlApplicationEngine> m_qml;
+    RootViewController* m_rootViewController = nullptr;
     SelectieLijst* m_geselecteerden = nullptr;
     SelectieLijst* m_userGeselecteerden = nullptr;
     QString m_serverUrl;

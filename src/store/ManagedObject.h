@@ -33,7 +33,11 @@ public:
     bool isInserted() const { return m_inserted; }
     bool isDeleted() const { return m_deleted; }
     bool isUpdated() const { return m_dirtyCount > 0 && !m_inserted; }
-    bool hasChanges() const { return m_inserted || m_deleted || m_dirtyCount > 0; }
+    // A deletion counts until it is saved (the row is gone then); a new record deleted again never counts.
+    bool hasChanges() const
+    {
+        return (m_inserted && !m_deleted) || (m_deleted && !m_inserted && m_rowId != 0) || m_dirtyCount > 0;
+    }
     bool isDirty(int index) const { return m_dirty[size_t(index)]; }
 
 protected:

@@ -46,6 +46,11 @@ bool Tablet::couple(bool admin)
     engine->getEntities();
     if (!engine->waitForIdle(60000))
         return false;
+    return resume(admin) && check() && !dao->loadChildrenforEntity(entityId).isEmpty();
+}
+
+bool Tablet::resume(bool admin)
+{
     const auto locations = dao->loadSchoolsFromDataStore();
     if (locations.isEmpty())
         return false;
@@ -57,7 +62,7 @@ bool Tablet::couple(bool admin)
     if (!chosen)
         return false;
     Users::setSharedUsers(chosen);
-    return check() && !dao->loadChildrenforEntity(entityId).isEmpty();
+    return true;
 }
 
 Registration* Tablet::clock(Child* child, const QString& type, qint64 atMs)

@@ -18,6 +18,8 @@ public:
     // Organisation, locations, staff, children and today's registrations; logs in a staff member of the
     // first active location (an administrator when admin is true). False when something did not arrive.
     bool couple(bool admin = false);
+    // After a restart on a coupled store: the same location and staff member as couple(), no network.
+    bool resume(bool admin = false);
     // One check, waiting until every answer and recomputation is in.
     bool check(int timeoutMs = 60000);
     // A clocking as the attendance screens make it: stored, queued, status recomputed, saved.

@@ -103,6 +103,7 @@ private slots:
         QVERIFY(blocker.exec("ROLLBACK"));
         QCOMPARE(other->count(FetchRequest::of<Registration>()), 3);
         QVERIFY(c->save());
+        QVERIFY(!c->hasChanges()); // the saved deletion is no longer pending
         QCOMPARE(other->count(FetchRequest::of<Registration>()), 3); // R0 gone, R9 added
         QVERIFY(other->find<Registration>("R9"));
         QVERIFY(!other->find<Registration>("R0"));

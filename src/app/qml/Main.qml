@@ -1,27 +1,30 @@
 import QtQuick
 import QtQuick.Controls
+import "qrc:/cc/support/qml"
+import "qrc:/cc/app/qml"
 
+// The application's window: a landscape tablet screen showing the root screen, with the alerts and
+// the progress overlay the synchronisation engine asks for on top of everything.
 ApplicationWindow {
     id: window
+    required property var controller
     width: 1024
     height: 768
     visible: true
-    title: "Kinderopvang"
-    color: "#f4f1ea"
+    title: qsTr("Kinderopvang")
+    color: Theme.background
 
-    Column {
-        anchors.centerIn: parent
-        spacing: 16
-        Label {
-            anchors.horizontalCenter: parent.horizontalCenter
-            text: "Kinderopvang"
-            font.pixelSize: 48
-            color: "#2f4f2f"
-        }
-        Label {
-            anchors.horizontalCenter: parent.horizontalCenter
-            text: "Server: " + (appDelegate ? appDelegate.serverUrl : "")
-            font.pixelSize: 20
-        }
+    RootView {
+        objectName: "rootView"
+        anchors.fill: parent
+        controller: window.controller
+    }
+    AlertDialog {
+        objectName: "rootAlert"
+        requests: window.controller ? window.controller.dialogs : null
+    }
+    ProgressOverlay {
+        objectName: "rootOverlay"
+        requests: window.controller ? window.controller.dialogs : null
     }
 }

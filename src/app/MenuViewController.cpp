@@ -1,0 +1,150 @@
+#include "MenuViewController.h"
+
+#include "DataAccessObject.h"
+#include "Entities.h"
+#include "InfoViewController.h"
+#include "MainSynchroObject.h"
+#include "NotificationCenter.h"
+#include "PlaceholderViewController.h"
+#include "Resources.h"
+#include "SelectieLijst.h"
+#include "StackScrollViewAppDelegate.h"
+#include "StackScrollViewController.h"
+#include "StatusView.h"
+
+namespace {
+const QString kCellText = QStringLiteral("CellText");
+const QString kCellImage = QStringLiteral("CellImage");
+
+struct EntryDefinition {
+    const char* text;
+    const char* icon;
+};
+
+// In menu order; the last one is for administrators only.
+const EntryDefinition kEntries[] = {
+    {QT_TRANSLATE_NOOP("MenuViewController", "Zoeken op naam"), "06-magnify.png"},
+    {QT_TRANSLATE_NOOP("MenuViewController", "Lijsten"), "11-clock.png"},
+    {QT_TRANSLATE_NOOP("MenuViewController", "Nieuw kind"), "76-baby.png"},
+    {QT_TRANSLATE_NOOP("MenuViewController", "Info"), "177-building.png"},
+    {QT_TRANSLATE_NOOP("MenuViewController", "Zoek medewerker"), "112-group.png"},
+    {QT_TRANSLATE_NOOP("MenuViewController", "Medewerker"), "111-user.png"},
+    {QT_TRANSLATE_NOOP("MenuViewController", "Admin"), "104-index-cards.png"},
+};
+} // namespace
+
+MenuViewController::MenuViewController(MainSynchroObject* engine, DataAccessObject* dao,
+                                       StackScrollViewController* stack, QObject* parent)
+    : QObject(parent)
+    , m_engine(engine)
+    , m_dao(dao)
+    , m_stack(stack)
+    , m_statusView(new StatusView(engine, this)) {
+    // 1. The status line follows the clock every second; counters and reachability follow the engine.
+    m_timer.setInterval(1000);
+    connect(&m_timer, &QTimer::timeout, m_statusView, &StatusView::updateTimeSince);
+    m_timer.start();
+
+    // 2. Header.
+    if (const Organisation* organisation = m_dao ? m_dao->loadOrganisation() : nullptr) {
+        m_organisationName = organisation->organisationName();
+        m_organisationImage = QUrl(organisation->image());
+    }
+
+    // 3. Entries.
+    const Users* user = Users::sharedUsers();
+    const int entries = user && user->isAdmin() == 1 ? Admin + 1 : Admin;
+    for (int i = 0; i < entries; ++i)
+        m_cellContents << QVariantMap{
+            {kCellText, tr(kEntries[i].text)},
+            {kCellImage, Resources::assetUrl(QString::fromLatin1(kEntries[i].icon))}};
+
+    // 4. Footer.
+    m_welkomText = tr("Welkom: %1").arg(user ? user->first_name() : QString());
+
+    // 5.
+    m_fakeMenuChoiceObserver = NotificationCenter::defaultCenter().addObserver(
+        this, QStringLiteral("fakeMenuChoice"), [this](const Notification& n) { fakeMenuChoice(n); });
+    if (m_engine)
+        m_engine->updateNrOfPostField();
+}
+
+MenuViewController::~MenuViewController() = default;
+
+void MenuViewController::close() {
+    m_timer.stop();
+    NotificationCenter::defaultCenter().removeObserver(m_fakeMenuChoiceObserver);
+    m_stack = nullptr;
+}
+
+void MenuViewController::tableViewDidSelectRowAtIndexPath(int index) {
+    if (index < 0 || index >= count())
+        return;
+    if (index != m_selectedOption) {
+        if (SelectieLijst* children = StackScrollViewAppDelegate::geselecteerdenLijst())
+            children->removeAllObjects();
+        if (SelectieLijst* staff = StackScrollViewAppDelegate::userGeselecteerdenLijst())
+            staff->removeAllObjects();
+        m_selectedOption = index;
+        emit selectedOptionChanged();
+    }
+    if (m_stack)
+        m_stack->addViewInSlider(createScreenForEntry(index), this, true);
+}
+
+void MenuViewController::gaNaarMedewerker() {
+    tableViewDidSelectRowAtIndexPath(ZoekMedewerker);
+}
+
+void MenuViewController::headerTapped() {
+    NotificationCenter::defaultCenter().post(QStringLiteral("fakeMenuChoice"), this,
+                                             {{QStringLiteral("key"), 0}});
+}
+
+void MenuViewController::fakeMenuChoice(const Notification& notification) {
+    tableViewDidSelectRowAtIndexPath(notification.userInfo.value(QStringLiteral("key")).toInt());
+}
+
+QObject* MenuViewController::createScreenForEntry(int index) const {
+    if (index < 0 || index >= count())
+        return nullptr;
+    const QString name = tr(kEntries[index].text);
+    const QUrl icon = Resources::assetUrl(QString::fromLatin1(kEntries[index].icon));
+    switch (index) {
+    case Info:
+        return new InfoViewController();
+    case ZoekenOpNaam:
+        return new PlaceholderViewController(name,
+                                             tr("Het overzicht van alle kinderen van deze locatie met hun "
+                                                "aanwezigheid, te doorzoeken op naam."),
+                                             icon);
+    case Lijsten:
+        return new PlaceholderViewController(
+            name,
+            tr("De groepen van deze locatie met hun kinderen, om per groep kinderen in en uit te schrijven."),
+            icon);
+    case NieuwKind:
+        return new PlaceholderViewController(name, tr("Een nieuw kind toevoegen, met zijn naam en een foto."),
+                                             icon);
+    case ZoekMedewerker:
+        return new PlaceholderViewController(name,
+                                             tr("Alle medewerkers van deze locatie met hun aanwezigheid, om "
+                                                "medewerkers in en uit te schrijven."),
+                                             icon);
+    case Medewerker: {
+        auto* page = new PlaceholderViewController(
+            name,
+            tr("Je eigen pagina met je foto en het onderhoud van deze tablet. Afmelden kan nu al hier."),
+            icon);
+        page->setOffersLogout(true);
+        return page;
+    }
+    case Admin:
+        return new PlaceholderViewController(name,
+                                             tr("De wachtrij van de uitgaande wijzigingen, om ze één voor "
+                                                "één of allemaal opnieuw te versturen."),
+                                             icon);
+    default:
+        return nullptr;
+    }
+}

@@ -1,0 +1,197 @@
+#include "RootViewController.h"
+
+#include "Clock.h"
+#include "DataAccessObject.h"
+#include "DialogRequests.h"
+#include "Entities.h"
+#include "Log.h"
+#include "LoginViewController.h"
+#include "MainSynchroObject.h"
+#include "MenuViewController.h"
+#include "NotificationCenter.h"
+#include "StackScrollViewController.h"
+#include "UserDefaults.h"
+#include "Util.h"
+
+RootViewController::RootViewController(MainSynchroObject* engine, DataAccessObject* dao, QObject* parent,
+                                       LoginFactory loginFactory)
+    : QObject(parent)
+    , m_engine(engine)
+    , m_dao(dao)
+    , m_loginFactory(std::move(loginFactory))
+    , m_dialogs(new DialogRequests(this)) {
+    if (!m_loginFactory) {
+        m_loginFactory = [](RootViewController* root) -> ScreenController* {
+            auto* login = new LoginViewController(root->m_engine, root->m_dao);
+            connect(login, &LoginViewController::userLoggedIn, root, &RootViewController::doLoginForUser);
+            return login;
+        };
+    }
+
+    // The engine's alerts and overlay are shown over everything, and answered back to the engine.
+    if (m_engine) {
+        connect(m_engine, &MainSynchroObject::alertRequested, m_dialogs, &DialogRequests::alert);
+        connect(
+            m_engine, &MainSynchroObject::overlayRequested, m_dialogs,
+            [this](const QString& label, const QString& detail) { m_dialogs->showOverlay(label, detail); });
+        connect(m_engine, &MainSynchroObject::overlayHidden, m_dialogs, &DialogRequests::hideOverlay);
+        connect(m_dialogs, &DialogRequests::answered, m_engine,
+                &MainSynchroObject::alertViewClickedButtonAtIndex);
+    }
+
+    UserDefaults::standard().synchronize();
+    showNewLoginScreen();
+    NotificationCenter::defaultCenter().addObserver(this, QStringLiteral("logout"),
+                                                    [this](const Notification&) { doLogout(); });
+}
+
+RootViewController::~RootViewController() {
+    // Children go before the engine and the store they use.
+    delete m_menuViewController;
+    delete m_stackScrollViewController;
+    delete m_loginViewController;
+}
+
+QObject* RootViewController::loginViewController() const {
+    return m_loginViewController;
+}
+
+void RootViewController::showNewLoginScreen() {
+    if (m_loginViewController)
+        return;
+    ScreenController* login = m_loginFactory(this);
+    if (login)
+        login->setParent(this);
+    m_loginViewController = login;
+    emit loginViewControllerChanged();
+}
+
+void RootViewController::removeLoginScreen() {
+    if (!m_loginViewController)
+        return;
+    // Called from the login screen's own signal: it goes once that call has returned.
+    m_loginViewController->deleteLater();
+    m_loginViewController = nullptr;
+    emit loginViewControllerChanged();
+}
+
+void RootViewController::setCanrotate(bool value) {
+    if (value == m_canrotate)
+        return;
+    m_canrotate = value;
+    emit canrotateChanged();
+}
+
+void RootViewController::save(const char* where) {
+    QString error;
+    if (m_dao && !m_dao->context()->save(&error))
+        CC_LOG(QStringLiteral("error %1 (%2)").arg(error, QLatin1String(where)));
+}
+
+void RootViewController::doLoginForUser(Users* user) {
+    if (!user || !m_dao)
+        return;
+    if (!Users::sharedUsers())
+        Users::setSharedUsers(user);
+    Users* current = Users::sharedUsers();
+
+    // 1. An administrator sees the registrations from the beginning again at the next refresh.
+    if (current->isAdmin() == 1) {
+        m_dao->loadGetSynchroObjectById(QStringLiteral("timeregistrationFor") + user->entityId())
+            ->setLastSyncTime(QStringLiteral("0000"));
+        const Organisation* organisation = m_dao->loadOrganisation();
+        m_dao
+            ->loadGetSynchroObjectById(QStringLiteral("timeregistrationForOrg") +
+                                       (organisation ? organisation->organisationId() : QString()))
+            ->setLastSyncTime(QStringLiteral("0000"));
+        save("doLoginForUser");
+    }
+    // 2.-4.
+    if (m_engine)
+        m_engine->checkForUpdates();
+    postUserRegistrationWithType(QStringLiteral("In"));
+    current->updateIngeschrevenStatus();
+    save("doLoginForUser");
+
+    // 5.
+    setCanrotate(true);
+    removeLoginScreen();
+    addMainView();
+}
+
+UserRegistration* RootViewController::postUserRegistrationWithType(const QString& type) {
+    const Users* user = Users::sharedUsers();
+    if (!user)
+        return nullptr;
+    return postUserRegistrationWithType(type, user->userId());
+}
+
+UserRegistration* RootViewController::postUserRegistrationWithType(const QString& type,
+                                                                   const QString& userId) {
+    if (!m_dao)
+        return nullptr;
+    const Users* user = Users::sharedUsers();
+    const Organisation* organisation = m_dao->loadOrganisation();
+    auto* registration = m_dao->context()->insertNew<UserRegistration>();
+    const QString time = Util::millisText(Clock::nowMs());
+    registration->setTime(time);
+    registration->setIpadMacId(Util::uniqueGlobalDeviceIdentifier());
+    registration->setUserId(userId);
+    registration->setEntityId(user ? user->entityId() : QString());
+    registration->setType(type);
+    registration->setExists(1);
+    registration->setUserRegistrationId(time + Util::getUUID());
+    registration->setOrganisationId(organisation ? organisation->organisationId() : QString());
+    if (m_engine)
+        m_engine->postObject(registration);
+    else
+        save("postUserRegistrationWithType");
+    return registration;
+}
+
+void RootViewController::addMainView() {
+    if (m_menuViewController)
+        return;
+    m_stackScrollViewController = new StackScrollViewController(this);
+    m_menuViewController = new MenuViewController(m_engine, m_dao, m_stackScrollViewController, this);
+    emit mainViewChanged();
+    NotificationCenter::defaultCenter().post(QStringLiteral("fakeMenuChoice"), this,
+                                             {{QStringLiteral("key"), 0}});
+}
+
+void RootViewController::removeMainView() {
+    if (!m_menuViewController)
+        return;
+    MenuViewController* menu = m_menuViewController;
+    StackScrollViewController* stack = m_stackScrollViewController;
+    m_menuViewController = nullptr;
+    m_stackScrollViewController = nullptr;
+    emit mainViewChanged();
+    // "logout" comes from a button inside a panel: the panels go once that call has returned.
+    menu->close();
+    menu->deleteLater();
+    stack->deleteLater();
+}
+
+void RootViewController::doLogout() {
+    // 1.
+    setCanrotate(false);
+    removeMainView();
+    showNewLoginScreen();
+
+    // 2. Clocked out even when not clocked in.
+    if (Users* user = Users::sharedUsers()) {
+        user->setIngeschrevenStatus(QString());
+        postUserRegistrationWithType(QStringLiteral("Out"));
+        user->updateIngeschrevenStatus();
+        save("doLogout");
+    }
+
+    // 3. The view fades the new login screen in.
+    doCleanUp();
+}
+
+void RootViewController::doCleanUp() {
+    if (m_engine)
+        m_engine->doCleanUp();
+}

@@ -1,0 +1,82 @@
+#pragma once
+// The root screen: the login screen while nobody is logged in, the menu column and the panel stack
+// after login. Carries out logging in (refresh, staff clock-in, status) and logging out (staff
+// clock-out, clean-up of the store) and shows the engine's alerts and progress overlay.
+// Main thread; owned by the application delegate; owns the login screen, the menu and the stack.
+#include "DialogRequests.h"
+#include "MenuViewController.h"
+#include "StackScrollViewController.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <functional>
+
+class DataAccessObject;
+class MainSynchroObject;
+class ScreenController;
+class UserRegistration;
+class Users;
+
+class RootViewController : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QObject* loginViewController READ loginViewController NOTIFY loginViewControllerChanged)
+    Q_PROPERTY(MenuViewController* menuViewController READ menuViewController NOTIFY mainViewChanged)
+    Q_PROPERTY(StackScrollViewController* stackScrollViewController READ stackScrollViewController NOTIFY
+                   mainViewChanged)
+    Q_PROPERTY(bool loggedIn READ isLoggedIn NOTIFY mainViewChanged)
+    Q_PROPERTY(bool canrotate READ canrotate NOTIFY canrotateChanged)
+    Q_PROPERTY(DialogRequests* dialogs READ dialogs CONSTANT)
+public:
+    // Makes a login screen whose successful login ends in root->doLoginForUser.
+    using LoginFactory = std::function<ScreenController*(RootViewController* root)>;
+
+    // Shows a new login screen at once. loginFactory empty: the app's login screen.
+    RootViewController(MainSynchroObject* engine, DataAccessObject* dao, QObject* parent = nullptr,
+                       LoginFactory loginFactory = {});
+    ~RootViewController() override;
+
+    QObject* loginViewController() const;
+    MenuViewController* menuViewController() const { return m_menuViewController; }
+    StackScrollViewController* stackScrollViewController() const { return m_stackScrollViewController; }
+    bool isLoggedIn() const { return m_menuViewController != nullptr; }
+    bool canrotate() const { return m_canrotate; }
+    DialogRequests* dialogs() const { return m_dialogs; }
+
+    // The login steps for the staff member the login screen accepted (and set as Users::sharedUsers):
+    // an administrator's registrations are fetched from the beginning again, a refresh starts, the staff
+    // member is clocked in, their status recomputed, and the main view replaces the login screen.
+    void doLoginForUser(Users* user);
+    // Clocks the logged-in staff member in ("In") or out ("Out"); nothing when nobody is logged in.
+    UserRegistration* postUserRegistrationWithType(const QString& type);
+    // Creates one staff registration for userId (at the logged-in staff member's location) and hands it
+    // to the engine's queue, which stores, locks and sends it.
+    UserRegistration* postUserRegistrationWithType(const QString& type, const QString& userId);
+    // On "logout": back to a new login screen, the staff member clocked out, the store cleaned.
+    void doLogout();
+    // Purges answered queue records past their keeping time and unlocked records of earlier days.
+    void doCleanUp();
+    // Builds the menu and the panel stack and opens the first menu entry.
+    void addMainView();
+
+signals:
+    void loginViewControllerChanged();
+    void mainViewChanged();
+    void canrotateChanged();
+
+private:
+    void showNewLoginScreen();
+    void removeLoginScreen();
+    void removeMainView();
+    void setCanrotate(bool value);
+    void save(const char* where);
+
+    QPointer<MainSynchroObject> m_engine;
+    DataAccessObject* m_dao;
+    LoginFactory m_loginFactory;
+    QPointer<ScreenController> m_loginViewController;
+    MenuViewController* m_menuViewController = nullptr;
+    StackScrollViewController* m_stackScrollViewController = nullptr;
+    bool m_canrotate = false;
+    DialogRequests* m_dialogs;
+};

@@ -1,0 +1,88 @@
+import QtQuick
+import "../../support/qml"
+
+// The root screen: the login screen full-screen while nobody is logged in; after login the 200-point
+// menu column on the left and the panel stack in the rest of the width. The login screen slides up out
+// of view after a login; after a logout a new one fades in.
+Item {
+    id: root
+    required property var controller
+    readonly property bool loggedIn: controller ? controller.loggedIn : false
+
+    Item {
+        id: mainView
+        objectName: "mainView"
+        anchors.fill: parent
+        visible: root.loggedIn
+
+        MenuView {
+            id: menuView
+            objectName: "menuView"
+            width: 200
+            height: parent.height
+            controller: root.controller ? root.controller.menuViewController : null
+        }
+        StackScrollView {
+            objectName: "stackScrollView"
+            x: menuView.width
+            width: parent.width - menuView.width
+            height: parent.height
+            controller: root.controller ? root.controller.stackScrollViewController : null
+        }
+    }
+
+    Loader {
+        id: login
+        objectName: "loginLoader"
+        width: root.width
+        height: root.height
+        // Keeps the login view in front of the main view while it slides away.
+        z: 1
+    }
+
+    NumberAnimation {
+        id: slideUp
+        target: login
+        property: "y"
+        to: -root.height
+        duration: 350
+        easing.type: Easing.InCubic
+        onStopped: {
+            if (!root.controller || !root.controller.loginViewController)
+                login.source = ""
+        }
+    }
+    NumberAnimation {
+        id: fadeIn
+        target: login
+        property: "opacity"
+        from: 0
+        to: 1
+        duration: 350
+    }
+
+    property bool _shownBefore: false
+
+    function _syncLogin() {
+        const screen = controller ? controller.loginViewController : null
+        if (screen) {
+            slideUp.stop()
+            login.y = 0
+            login.setSource(screen.viewUrl, { controller: screen })
+            if (_shownBefore) {
+                login.opacity = 0
+                fadeIn.restart()
+            }
+            _shownBefore = true
+        } else if (login.item) {
+            slideUp.restart()
+        }
+    }
+
+    Connections {
+        target: root.controller
+        ignoreUnknownSignals: true
+        function onLoginViewControllerChanged() { root._syncLogin() }
+    }
+    Component.onCompleted: _syncLogin()
+}
