@@ -192,7 +192,7 @@ ManagedObject* MainSynchroObject::queuedObject(const QString& type, const QStrin
     return nullptr;
 }
 
-bool MainSynchroObject::doRetryForSyncObject(SynchroObject* record)
+bool MainSynchroObject::doRetryForSyncObject(SynchroObject* record, bool save)
 {
     ManagedObject* object = queuedObject(record->objectType(), record->objectId());
     if (!object)
@@ -216,7 +216,8 @@ bool MainSynchroObject::doRetryForSyncObject(SynchroObject* record)
     record->setLastTryDate(nowText());
     record->setStatus(1);
     record->setNrOfTries(record->nrOfTries() + 1);
-    saveMain("retry");
+    if (save)
+        saveMain("retry");
     return true;
 }
 
@@ -310,11 +311,13 @@ void MainSynchroObject::checkForUpdates()
             const QString key = objectKey(record->objectType(), record->objectId());
             if (isBusy(key) && !sentNow.contains(key))
                 continue;
-            if (doRetryForSyncObject(record)) {
+            if (doRetryForSyncObject(record, false)) {
                 ++sent;
                 sentNow.insert(key);
             }
         }
+        if (sent > 0)
+            saveMain("retry"); // one transaction for the whole batch keeps the main thread free
         m_lastSynchroDate = Clock::now();
         UserDefaults::standard().setObject(QStringLiteral("cc_lastsynchroDate"), m_lastSynchroDate.toMSecsSinceEpoch());
         emit lastSynchroDateChanged();

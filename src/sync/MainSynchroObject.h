@@ -57,7 +57,8 @@ public:
     void deleteObject(ManagedObject* object);
     void initiateApiCallForObject(ManagedObject* object, const QString& httpType);
     // One more attempt for a queue record; false when its object is missing (nothing changes then).
-    bool doRetryForSyncObject(SynchroObject* record);
+    // save false: the caller saves (a batch of attempts in one transaction).
+    bool doRetryForSyncObject(SynchroObject* record, bool save = true);
     // Resends every queue record behind the progress overlay.
     void retriggerAllOldPosts();
     void updateNrOfPostField();
