@@ -561,35 +561,45 @@ void MainSynchroObject::objectLoaderDidLoadObjects(const RequestInfo& request, c
                               QStringLiteral("reloadKindjesData"));
 }
 
-void MainSynchroObject::recomputeInBackground(const QString& entity, const QStringList& ids, const QString& notification)
+void MainSynchroObject::runInBackground(const QString& label, bool lowPriority, std::function<void()> work,
+                                        std::function<void()> done)
 {
-    auto queue = std::make_unique<SerialQueue>(QStringLiteral("kinderopvang.bgqueue"), true);
+    auto queue = std::make_unique<SerialQueue>(label, lowPriority);
     SerialQueue* q = queue.get();
     m_queues.push_back(std::move(queue));
     ++m_recomputationsRunning;
-    std::shared_ptr<Store> store = m_dao->store();
     QPointer<MainSynchroObject> self(this);
-    q->async([store, entity, ids, notification, self, q] {
-        Context* context = store->context();
-        recompute(context, entity, ids, Util::getBeginRegistrationTime());
-        context->reset();
+    // The destructor waits for the queues, so work may use the engine; done runs only while it lives.
+    q->async([self, q, work = std::move(work), done = std::move(done)] {
+        work();
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
-            [self, notification, q] {
+            [self, q, done] {
                 if (!self)
                     return;
-                if (!notification.isEmpty())
-                    NotificationCenter::defaultCenter().post(notification, self.data());
-                for (auto it = self->m_queues.begin(); it != self->m_queues.end(); ++it)
-                    if (it->get() == q) {
-                        self->m_queues.erase(it);
-                        break;
-                    }
+                done();
+                std::erase_if(self->m_queues, [q](const auto& held) { return held.get() == q; });
                 --self->m_recomputationsRunning;
                 emit self->recomputationFinished();
             },
             Qt::QueuedConnection);
     });
+}
+
+void MainSynchroObject::recomputeInBackground(const QString& entity, const QStringList& ids, const QString& notification)
+{
+    std::shared_ptr<Store> store = m_dao->store();
+    runInBackground(
+        QStringLiteral("kinderopvang.bgqueue"), true,
+        [store, entity, ids] {
+            Context* context = store->context();
+            recompute(context, entity, ids, Util::getBeginRegistrationTime());
+            context->reset();
+        },
+        [this, notification] {
+            if (!notification.isEmpty())
+                NotificationCenter::defaultCenter().post(notification, this);
+        });
 }
 
 void MainSynchroObject::objectLoaderDidFailWithError(const RequestInfo& request, const QString& error)
@@ -665,31 +675,12 @@ void MainSynchroObject::berekenStussenVisueel()
     emit overlayRequested(tr("Aanwezigheidsstatus berekenen"),
                           tr("Even geduld... \nwe herberekenen de aanwezigheidsstatus van elk kind... \nDit kan enkele "
                              "seconden duren."));
-    auto queue = std::make_unique<SerialQueue>(QStringLiteral("kinderopvang.statussen"));
-    SerialQueue* q = queue.get();
-    m_queues.push_back(std::move(queue));
-    ++m_recomputationsRunning;
-    QPointer<MainSynchroObject> self(this);
-    q->async([self, q] {
-        if (self)
-            self->berekenStatussen();
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, q] {
-                if (!self)
-                    return;
-                emit self->overlayHidden();
-                NotificationCenter::defaultCenter().post(QStringLiteral("reloadKindjesData"), self.data());
-                for (auto it = self->m_queues.begin(); it != self->m_queues.end(); ++it)
-                    if (it->get() == q) {
-                        self->m_queues.erase(it);
-                        break;
-                    }
-                --self->m_recomputationsRunning;
-                emit self->recomputationFinished();
-            },
-            Qt::QueuedConnection);
-    });
+    runInBackground(
+        QStringLiteral("kinderopvang.statussen"), false, [this] { berekenStatussen(); },
+        [this] {
+            emit overlayHidden();
+            NotificationCenter::defaultCenter().post(QStringLiteral("reloadKindjesData"), this);
+        });
 }
 
 void MainSynchroObject::berekenStatussen()

@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -124,6 +125,8 @@ private:
     void setAantalGets(int value);
     void setAantalPosts(int value);
     void recomputeInBackground(const QString& entity, const QStringList& ids, const QString& notification);
+    // work on a new serial queue, then done on the main thread; waitForIdle waits for both.
+    void runInBackground(const QString& label, bool lowPriority, std::function<void()> work, std::function<void()> done);
     void showCouplingAlert(bool withDelegate);
     void saveMain(const char* where);
     ManagedObject* queuedObject(const QString& type, const QString& id) const;
