@@ -345,6 +345,83 @@ private slots:
         QVERIFY(reg->isAbsent(GetSynchroObject::index_inProgressSyncTime()));
     }
 
+    void recomputeDecisionAtTheEndOfACheck()
+    {
+        Tablet t(m_server->url());
+        QVERIFY(t.couple());
+        Organisation* org = t.dao->loadOrganisation();
+        org->setTimeSwitchInterval("4");
+        org->setTimeSwitch("0");
+        QVERIFY(t.store->context()->save());
+        const QString key = "cc_lastStatusComputedDate" + t.entityId;
+        QSignalSpy overlay(t.engine.get(), &MainSynchroObject::overlayRequested);
+        // The same period and 4 hours: nothing; 5 hours: everything is recomputed behind the overlay.
+        Clock::set(QDateTime(QDate(2026, 12, 9), QTime(7, 0)));
+        UserDefaults::standard().setObject(key, Clock::nowMs());
+        t.reachability->setReachable(false); // the decision runs without network too
+        Clock::advance(4 * 3600);
+        QVERIFY(t.check());
+        QCOMPARE(overlay.count(), 0);
+        Clock::advance(3600);
+        QVERIFY(t.check());
+        QCOMPARE(overlay.count(), 1);
+        QCOMPARE(overlay.first().at(0).toString(), QString("Aanwezigheidsstatus berekenen"));
+        QCOMPARE(UserDefaults::standard().integerForKey(key), Clock::nowMs());
+        // Without interval only a new day (period) does it.
+        org->setTimeSwitchInterval("0");
+        QVERIFY(t.store->context()->save());
+        Clock::advance(6 * 3600);
+        QVERIFY(t.check());
+        QCOMPARE(overlay.count(), 1);
+        Clock::advance(12 * 3600);
+        QVERIFY(t.check());
+        QCOMPARE(overlay.count(), 2);
+    }
+
+    void staffListsAreMarkedByTheirRequest()
+    {
+        Tablet t(m_server->url());
+        QVERIFY(t.couple());
+        t.engine->getGenericUsers();
+        t.engine->getUsersForEntity(t.entityId);
+        QVERIFY(t.engine->waitForIdle(20000));
+        int generic = 0, clocked = 0, ordinary = 0;
+        for (Users* u : t.dao->loadUsers()) {
+            if (u->isGenericUser() == 1) {
+                ++generic;
+                clocked += u->timeEntryNeeded() == 1; // asked with timeEntryNeeded=1
+            } else if (u->entityId() == t.entityId) {
+                ++ordinary;
+                QCOMPARE(u->timeEntryNeeded(), 0); // the plain staff list does not ask for it
+            }
+        }
+        QVERIFY(generic > 0);
+        QCOMPARE(clocked, generic);
+        QVERIFY(ordinary > 0);
+    }
+
+    void fullResendTriesEveryRecordOnce()
+    {
+        Tablet t(m_server->url());
+        QVERIFY(t.couple());
+        Clock::setMs(Clock::nowMs());
+        for (int i = 0; i < 3; ++i) {
+            t.clock(someChild(t, i), "In");
+            Clock::advanceMs(1);
+        }
+        QVERIFY(t.engine->waitForIdle(20000));
+        QCOMPARE(t.countWithStatus(3), 3);
+        QSignalSpy hidden(t.engine.get(), &MainSynchroObject::overlayHidden);
+        t.engine->retriggerAllOldPosts();
+        QVERIFY(hidden.wait(10000));
+        QVERIFY(t.engine->waitForIdle(20000));
+        for (SynchroObject* s : t.queue()) {
+            QCOMPARE(s->nrOfTries(), 1);
+            QCOMPARE(s->status(), 3);
+        }
+        QCOMPARE(t.engine->aantalPosts(), QString("0")); // answers of records that were not counted
+    }
+
     void photoUploadRecord()
     {
         Tablet t(m_server->url());
