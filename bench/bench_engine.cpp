@@ -16,8 +16,7 @@
 #include <algorithm>
 #include <cstdio>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     UserDefaults::setStandard(std::make_shared<UserDefaults>(dir.filePath("bench.ini")));
@@ -29,11 +28,17 @@ int main(int argc, char** argv)
             return 1;
         }
         // 1,000 children at the first location (the demo brings about 120).
-        const QString entity = server.get("/entity").value("entities").toArray().first().toObject().value("idEntity").toString();
+        const QString entity =
+            server.get("/entity").value("entities").toArray().first().toObject().value("idEntity").toString();
         const int existing = server.get("/child?entityId=" + entity).value("children").toArray().size();
         for (int i = existing; i < 1000; ++i)
-            server.send("POST", "/child", {{"childId", QString("bench-%1").arg(i)}, {"firstName", QString("Kind%1").arg(i)},
-                                           {"lastName", "Bench"}, {"entityId", entity}, {"exists", 1}, {"idOrganisation", "org-demo"}});
+            server.send("POST", "/child",
+                        {{"childId", QString("bench-%1").arg(i)},
+                         {"firstName", QString("Kind%1").arg(i)},
+                         {"lastName", "Bench"},
+                         {"entityId", entity},
+                         {"exists", 1},
+                         {"idOrganisation", "org-demo"}});
         Tablet tablet(server.url(), dir.filePath(QString("run%1.sqlite").arg(run)));
         if (!tablet.couple()) {
             std::fprintf(stderr, "coupling failed\n");
@@ -49,10 +54,16 @@ int main(int argc, char** argv)
         const qint64 now = QDateTime::currentMSecsSinceEpoch();
         for (int i = 0; i < 2000; ++i) {
             Child* c = children.at(i % children.size());
-            server.send("POST", "/timeEntry", {{"registrationId", QString("other-%1-%2").arg(run).arg(i)}, {"childId", c->childId()},
-                                               {"entityId", tablet.entityId}, {"orgId", "org-demo"}, {"userId", "usr-1"},
-                                               {"time", QString::number(now - 3600000 + i * 1000)},
-                                               {"type", i % 2 ? "Out" : "In"}, {"exists", 1}, {"ipadMacId", "other"}});
+            server.send("POST", "/timeEntry",
+                        {{"registrationId", QString("other-%1-%2").arg(run).arg(i)},
+                         {"childId", c->childId()},
+                         {"entityId", tablet.entityId},
+                         {"orgId", "org-demo"},
+                         {"userId", "usr-1"},
+                         {"time", QString::number(now - 3600000 + i * 1000)},
+                         {"type", i % 2 ? "Out" : "In"},
+                         {"exists", 1},
+                         {"ipadMacId", "other"}});
         }
 
         qint64 longest = 0;
@@ -67,10 +78,11 @@ int main(int argc, char** argv)
         QObject owner;
         // Two reloads: after the children's and after the staff's registrations.
         int reloads = 0;
-        NotificationCenter::defaultCenter().addObserver(&owner, "reloadKindjesData", [&](const Notification&) {
-            if (++reloads == 2)
-                loop.quit();
-        });
+        NotificationCenter::defaultCenter().addObserver(&owner, "reloadKindjesData",
+                                                        [&](const Notification&) {
+                                                            if (++reloads == 2)
+                                                                loop.quit();
+                                                        });
         QTimer::singleShot(120000, &loop, &QEventLoop::quit);
         gap.start();
         total.start();
@@ -81,8 +93,8 @@ int main(int argc, char** argv)
         stalls.push_back(longest / 1e6);
         ticker.stop();
         tablet.engine->waitForIdle(60000);
-        std::fprintf(stderr, "run %d: %.1f ms, stall %.1f ms, queue left %s\n", run, totals.back(), stalls.back(),
-                     qPrintable(tablet.engine->aantalPosts()));
+        std::fprintf(stderr, "run %d: %.1f ms, stall %.1f ms, queue left %s\n", run, totals.back(),
+                     stalls.back(), qPrintable(tablet.engine->aantalPosts()));
     }
     std::sort(totals.begin(), totals.end());
     std::sort(stalls.begin(), stalls.end());

@@ -4,10 +4,10 @@
 #include "ImageCache.h"
 #include "Log.h"
 #include "MainSynchroObject.h"
+#include "ObjectManager.h"
 #include "Reachability.h"
 #include "Resources.h"
 #include "RootViewController.h"
-#include "ObjectManager.h"
 #include "SelectieLijst.h"
 #include "Store.h"
 #include "UserDefaults.h"
@@ -24,13 +24,11 @@ StackScrollViewAppDelegate* theInstance = nullptr;
 }
 
 StackScrollViewAppDelegate::StackScrollViewAppDelegate(QObject* parent)
-    : QObject(parent)
-{
+    : QObject(parent) {
     theInstance = this;
 }
 
-StackScrollViewAppDelegate::~StackScrollViewAppDelegate()
-{
+StackScrollViewAppDelegate::~StackScrollViewAppDelegate() {
     m_qml.reset();
     // The screens use the engine and the store: they go first.
     delete m_rootViewController;
@@ -48,10 +46,11 @@ StackScrollViewAppDelegate::~StackScrollViewAppDelegate()
         theInstance = nullptr;
 }
 
-StackScrollViewAppDelegate* StackScrollViewAppDelegate::instance() { return theInstance; }
+StackScrollViewAppDelegate* StackScrollViewAppDelegate::instance() {
+    return theInstance;
+}
 
-SelectieLijst* StackScrollViewAppDelegate::geselecteerdenLijst()
-{
+SelectieLijst* StackScrollViewAppDelegate::geselecteerdenLijst() {
     if (!theInstance)
         return nullptr;
     if (!theInstance->m_geselecteerden) {
@@ -61,8 +60,7 @@ SelectieLijst* StackScrollViewAppDelegate::geselecteerdenLijst()
     return theInstance->m_geselecteerden;
 }
 
-SelectieLijst* StackScrollViewAppDelegate::userGeselecteerdenLijst()
-{
+SelectieLijst* StackScrollViewAppDelegate::userGeselecteerdenLijst() {
     if (!theInstance)
         return nullptr;
     if (!theInstance->m_userGeselecteerden) {
@@ -72,8 +70,8 @@ SelectieLijst* StackScrollViewAppDelegate::userGeselecteerdenLijst()
     return theInstance->m_userGeselecteerden;
 }
 
-StackScrollViewAppDelegate::Options StackScrollViewAppDelegate::optionsFromArguments(const QStringList& arguments)
-{
+StackScrollViewAppDelegate::Options
+StackScrollViewAppDelegate::optionsFromArguments(const QStringList& arguments) {
     Options o;
     for (int i = 1; i < arguments.size(); ++i) {
         const QString& a = arguments.at(i);
@@ -94,13 +92,11 @@ StackScrollViewAppDelegate::Options StackScrollViewAppDelegate::optionsFromArgum
     return o;
 }
 
-bool StackScrollViewAppDelegate::applicationDidFinishLaunchingWithOptions(const QStringList& arguments)
-{
+bool StackScrollViewAppDelegate::applicationDidFinishLaunchingWithOptions(const QStringList& arguments) {
     return applicationDidFinishLaunching(optionsFromArguments(arguments));
 }
 
-bool StackScrollViewAppDelegate::applicationDidFinishLaunching(const Options& options)
-{
+bool StackScrollViewAppDelegate::applicationDidFinishLaunching(const Options& options) {
     if (!options.settingsPath.isEmpty())
         UserDefaults::setStandard(std::make_shared<UserDefaults>(options.settingsPath));
 
@@ -122,13 +118,15 @@ bool StackScrollViewAppDelegate::applicationDidFinishLaunching(const Options& op
     m_serverUrl = options.serverUrl.isEmpty() ? QStringLiteral(CC_DEFAULT_SERVER_URL) : options.serverUrl;
     m_objectManager = std::make_unique<ObjectManager>(m_store, QUrl(m_serverUrl));
     ObjectManager::setSharedManager(m_objectManager.get());
-    m_imageCache = std::make_unique<ImageCache>(QFileInfo(storePath).absolutePath() + QStringLiteral("/images"));
+    m_imageCache =
+        std::make_unique<ImageCache>(QFileInfo(storePath).absolutePath() + QStringLiteral("/images"));
     ImageCache::setShared(m_imageCache.get());
     if (options.reachability)
         m_reachability = options.reachability;
     else
         m_reachability = new SystemReachability(this);
-    m_engine = std::make_unique<MainSynchroObject>(m_dataAccessObject.get(), m_objectManager.get(), m_reachability);
+    m_engine =
+        std::make_unique<MainSynchroObject>(m_dataAccessObject.get(), m_objectManager.get(), m_reachability);
     MainSynchroObject::setSharedMainSynchroObject(m_engine.get());
     if (options.startTimer)
         m_engine->start();
@@ -139,7 +137,8 @@ bool StackScrollViewAppDelegate::applicationDidFinishLaunching(const Options& op
         Resources::initCoreResources();
         m_qml = std::make_unique<QQmlApplicationEngine>();
         m_qml->rootContext()->setContextProperty(QStringLiteral("appDelegate"), this);
-        m_qml->setInitialProperties({{QStringLiteral("controller"), QVariant::fromValue<QObject*>(m_rootViewController)}});
+        m_qml->setInitialProperties(
+            {{QStringLiteral("controller"), QVariant::fromValue<QObject*>(m_rootViewController)}});
         m_qml->load(Resources::qmlUrl(QStringLiteral("app/qml/Main.qml")));
         if (m_qml->rootObjects().isEmpty())
             CC_LOG(QStringLiteral("the main window could not be loaded"));
@@ -150,8 +149,7 @@ bool StackScrollViewAppDelegate::applicationDidFinishLaunching(const Options& op
     return true;
 }
 
-void StackScrollViewAppDelegate::applyEersteKeer()
-{
+void StackScrollViewAppDelegate::applyEersteKeer() {
     UserDefaults& defaults = UserDefaults::standard();
     if (defaults.stringForKey(QStringLiteral("eersteKeer")).isEmpty()) {
         defaults.setString(QStringLiteral("eersteKeer"), QStringLiteral("neen"));

@@ -25,7 +25,7 @@ public:
         QString settingsPath; // empty: the platform's per-application settings
         QString serverUrl;    // empty: the build's default
         bool showWindow = true;
-        bool startTimer = true;              // the engine's repeating check
+        bool startTimer = true;               // the engine's repeating check
         Reachability* reachability = nullptr; // empty: the platform's
     };
 

@@ -2,8 +2,7 @@
 
 #include <QGuiApplication>
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     QGuiApplication app(argc, argv);
     QGuiApplication::setOrganizationName(QStringLiteral("Kinderopvang"));
     QGuiApplication::setApplicationName(QStringLiteral("Kinderopvang"));

@@ -3,12 +3,9 @@
 #include "NotificationCenter.h"
 
 SelectieLijst::SelectieLijst(QObject* parent)
-    : QObject(parent)
-{
-}
+    : QObject(parent) {}
 
-void SelectieLijst::addObject(ManagedObject* record)
-{
+void SelectieLijst::addObject(ManagedObject* record) {
     if (!record || m_geselecteerden.contains(record))
         return;
     m_geselecteerden.append(record);
@@ -16,23 +13,20 @@ void SelectieLijst::addObject(ManagedObject* record)
     NotificationCenter::defaultCenter().post(QStringLiteral("addSelectieNotification"), this);
 }
 
-void SelectieLijst::removeObject(ManagedObject* record)
-{
+void SelectieLijst::removeObject(ManagedObject* record) {
     if (!m_geselecteerden.removeOne(record))
         return;
     emit changed();
     NotificationCenter::defaultCenter().post(QStringLiteral("removeSelectieNotification"), this);
 }
 
-void SelectieLijst::removeAllObjects()
-{
+void SelectieLijst::removeAllObjects() {
     if (m_geselecteerden.isEmpty())
         return;
     m_geselecteerden.clear();
     emit changed();
 }
 
-bool SelectieLijst::containsObject(const ManagedObject* record) const
-{
+bool SelectieLijst::containsObject(const ManagedObject* record) const {
     return m_geselecteerden.contains(const_cast<ManagedObject*>(record));
 }

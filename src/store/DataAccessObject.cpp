@@ -16,14 +16,17 @@ const QString Q2 = QStringLiteral("(status == 2 || status == 0 || status == 1)")
 const QString Q3 = QStringLiteral("(locked != true || locked = nil)");
 const QString Q4 = QStringLiteral("(locked != true || locked = nil) && time < %@");
 
-QList<SortDescriptor> newestFirst() { return {SortDescriptor::desc(QStringLiteral("time")), SortDescriptor::desc(QStringLiteral("type"))}; }
+QList<SortDescriptor> newestFirst() {
+    return {SortDescriptor::desc(QStringLiteral("time")), SortDescriptor::desc(QStringLiteral("type"))};
+}
 
-QString momentBeforeNow(qint64 seconds) { return Util::millisText(Clock::nowMs() - seconds * 1000); }
+QString momentBeforeNow(qint64 seconds) {
+    return Util::millisText(Clock::nowMs() - seconds * 1000);
+}
 
 // One record per staff member: later records of a userId already met are skipped; each kept record goes
 // in front, so the result is the reverse of the fetch order.
-QList<Users*> onePerStaffMember(const QList<Users*>& fetched)
-{
+QList<Users*> onePerStaffMember(const QList<Users*>& fetched) {
     QList<Users*> result;
     QStringList seen;
     for (Users* u : fetched) {
@@ -38,8 +41,7 @@ QList<Users*> onePerStaffMember(const QList<Users*>& fetched)
 } // namespace
 
 DataAccessObject::DataAccessObject(std::shared_ptr<Store> store)
-    : m_store(std::move(store))
-{
+    : m_store(std::move(store)) {
     QMutexLocker lock(&sharedMutex);
     if (!shared) {
         shared = this;
@@ -59,102 +61,91 @@ DataAccessObject::DataAccessObject(std::shared_ptr<Store> store)
 }
 
 DataAccessObject::DataAccessObject(std::shared_ptr<Store> store, Unshared)
-    : m_store(std::move(store))
-{
-}
+    : m_store(std::move(store)) {}
 
-DataAccessObject DataAccessObject::forStore(std::shared_ptr<Store> store)
-{
+DataAccessObject DataAccessObject::forStore(std::shared_ptr<Store> store) {
     return DataAccessObject(std::move(store), Unshared{});
 }
 
-DataAccessObject::~DataAccessObject()
-{
+DataAccessObject::~DataAccessObject() {
     QMutexLocker lock(&sharedMutex);
     if (shared == this)
         shared = nullptr;
 }
 
-DataAccessObject* DataAccessObject::sharedDataAccessObject()
-{
+DataAccessObject* DataAccessObject::sharedDataAccessObject() {
     QMutexLocker lock(&sharedMutex);
     return shared;
 }
 
-void DataAccessObject::setSharedDataAccessObject(DataAccessObject* dao)
-{
+void DataAccessObject::setSharedDataAccessObject(DataAccessObject* dao) {
     QMutexLocker lock(&sharedMutex);
     shared = dao;
 }
 
-void DataAccessObject::deleteEverythingFromLocalStorage()
-{
+void DataAccessObject::deleteEverythingFromLocalStorage() {
     Users::setSharedUsers(nullptr); // the record goes with the store
     m_store->deleteEverything();
 }
 
 // ------------------------------------------------------------ locations and organisation
 
-QList<Entities*> DataAccessObject::loadSchoolsFromDataStore() const
-{
-    return context()->fetch<Entities>(Predicate::format(QStringLiteral("activeForiPad == true  && exists == 1")),
-                                      {SortDescriptor::az(QStringLiteral("name"))});
+QList<Entities*> DataAccessObject::loadSchoolsFromDataStore() const {
+    return context()->fetch<Entities>(
+        Predicate::format(QStringLiteral("activeForiPad == true  && exists == 1")),
+        {SortDescriptor::az(QStringLiteral("name"))});
 }
 
-Entities* DataAccessObject::loadEntitiyFromDataStoreById(const QString& entityId) const
-{
-    const auto found =
-        context()->fetch<Entities>(Predicate::format(QStringLiteral("idEntity == %@  && exists == 1"), {entityId}));
+Entities* DataAccessObject::loadEntitiyFromDataStoreById(const QString& entityId) const {
+    const auto found = context()->fetch<Entities>(
+        Predicate::format(QStringLiteral("idEntity == %@  && exists == 1"), {entityId}));
     return found.size() == 1 ? found.first() : nullptr;
 }
 
-Organisation* DataAccessObject::loadOrganisation() const
-{
+Organisation* DataAccessObject::loadOrganisation() const {
     return context()->fetchFirst<Organisation>(Predicate::format(QStringLiteral("exists == 1")));
 }
 
-QList<Device*> DataAccessObject::loadAllDevices() const
-{
+QList<Device*> DataAccessObject::loadAllDevices() const {
     Organisation* org = loadOrganisation();
     const Predicate p = org && !org->organisationId().isEmpty()
-                            ? Predicate::format(QStringLiteral("exists == 1 && idOrganisation == %@"), {org->organisationId()})
+                            ? Predicate::format(QStringLiteral("exists == 1 && idOrganisation == %@"),
+                                                {org->organisationId()})
                             : Predicate::format(QStringLiteral("exists == 1"));
     return context()->fetch<Device>(p, {SortDescriptor::az(QStringLiteral("name"))});
 }
 
 // ------------------------------------------------------------ staff
 
-QList<Users*> DataAccessObject::getUsersForEntity(const QString& entityId) const
-{
-    return context()->fetch<Users>(Predicate::format(QStringLiteral("entityId == %@  && exists == 1"), {entityId}),
-                                   {SortDescriptor::az(QStringLiteral("first_name"))});
+QList<Users*> DataAccessObject::getUsersForEntity(const QString& entityId) const {
+    return context()->fetch<Users>(
+        Predicate::format(QStringLiteral("entityId == %@  && exists == 1"), {entityId}),
+        {SortDescriptor::az(QStringLiteral("first_name"))});
 }
 
-QList<Users*> DataAccessObject::loadUsers() const
-{
-    return context()->fetch<Users>(Predicate::format(QStringLiteral("exists == 1")),
-                                   {SortDescriptor::az(QStringLiteral("last_name")),
-                                    SortDescriptor::az(QStringLiteral("first_name"))});
+QList<Users*> DataAccessObject::loadUsers() const {
+    return context()->fetch<Users>(
+        Predicate::format(QStringLiteral("exists == 1")),
+        {SortDescriptor::az(QStringLiteral("last_name")), SortDescriptor::az(QStringLiteral("first_name"))});
 }
 
-Users* DataAccessObject::loadUser(const QString& userId) const
-{
+Users* DataAccessObject::loadUser(const QString& userId) const {
     return context()->fetchFirst<Users>(Predicate::format(QStringLiteral("userId == %@"), {userId}));
 }
 
-QList<Users*> DataAccessObject::getUsersForPredicate(const Predicate& predicate, bool groupByEntityId) const
-{
-    const Predicate p =
-        Predicate::andPredicates(predicate, Predicate::format(QStringLiteral("timeEntryNeeded == 1 && exists == 1")));
+QList<Users*> DataAccessObject::getUsersForPredicate(const Predicate& predicate, bool groupByEntityId) const {
+    const Predicate p = Predicate::andPredicates(
+        predicate, Predicate::format(QStringLiteral("timeEntryNeeded == 1 && exists == 1")));
     const auto fetched = context()->fetch<Users>(p, {SortDescriptor::az(QStringLiteral("first_name"))});
     return groupByEntityId ? onePerStaffMember(fetched) : fetched;
 }
 
-QStringList DataAccessObject::countOfUsers(const QString& /*entityId: not used*/, const Predicate& predicate) const
-{
-    const Predicate p =
-        Predicate::andPredicates(predicate, Predicate::format(QStringLiteral("timeEntryNeeded==1&&exists == 1")));
-    const auto staff = onePerStaffMember(context()->fetch<Users>(p, {SortDescriptor::az(QStringLiteral("first_name"))}));
+QStringList DataAccessObject::countOfUsers(const QString& /*entityId: not used*/,
+                                           const Predicate& predicate) const {
+    const Predicate p = Predicate::andPredicates(
+        predicate, Predicate::format(QStringLiteral("timeEntryNeeded==1&&exists == 1")));
+    const auto staff =
+        onePerStaffMember(context()->fetch<Users>(p, {SortDescriptor::az(QStringLiteral("first_name"))}));
     const QString midnight = Util::getCurrentDayAsAString();
     int present = 0;
     int gone = 0;
@@ -168,31 +159,29 @@ QStringList DataAccessObject::countOfUsers(const QString& /*entityId: not used*/
             ++gone;
     }
     const int total = int(staff.size());
-    return {QString::number(total), QString::number(present), QString::number(total - present), QString::number(gone)};
+    return {QString::number(total), QString::number(present), QString::number(total - present),
+            QString::number(gone)};
 }
 
 // ------------------------------------------------------------ children and groups
 
-QList<Child*> DataAccessObject::loadChildrenforEntity(const QString& entityId) const
-{
+QList<Child*> DataAccessObject::loadChildrenforEntity(const QString& entityId) const {
     return loadChildrenforEntity(entityId, Predicate());
 }
 
-QList<Child*> DataAccessObject::loadChildrenforEntity(const QString& entityId, const Predicate& predicate) const
-{
+QList<Child*> DataAccessObject::loadChildrenforEntity(const QString& entityId,
+                                                      const Predicate& predicate) const {
     const Predicate p = Predicate::andPredicates(
         predicate, Predicate::format(QStringLiteral("entityId == %@  && exists == 1"), {entityId}));
-    return context()->fetch<Child>(p, {SortDescriptor::az(QStringLiteral("lastName")),
-                                       SortDescriptor::az(QStringLiteral("firstName"))});
+    return context()->fetch<Child>(
+        p, {SortDescriptor::az(QStringLiteral("lastName")), SortDescriptor::az(QStringLiteral("firstName"))});
 }
 
-Child* DataAccessObject::loadChild(const QString& childId) const
-{
+Child* DataAccessObject::loadChild(const QString& childId) const {
     return context()->fetchFirst<Child>(Predicate::format(QStringLiteral("childId == %@"), {childId}));
 }
 
-QStringList DataAccessObject::loadGroupTypesforEntity(const QString& entityId) const
-{
+QStringList DataAccessObject::loadGroupTypesforEntity(const QString& entityId) const {
     FetchRequest r = FetchRequest::of<Group>(
         Predicate::format(QStringLiteral("entityId == %@ && exists == 1 && child.exists == 1"), {entityId}),
         {SortDescriptor::az(QStringLiteral("groupType"))});
@@ -204,31 +193,33 @@ QStringList DataAccessObject::loadGroupTypesforEntity(const QString& entityId) c
     return types;
 }
 
-QList<QVariantMap> DataAccessObject::loadGroupsFromType(const QString& groupType, const QString& entityId) const
-{
+QList<QVariantMap> DataAccessObject::loadGroupsFromType(const QString& groupType,
+                                                        const QString& entityId) const {
     const QString all = QCoreApplication::translate("DataAccessObject", "Filter op groep");
-    const Predicate p = !groupType.isEmpty() && groupType != all
-                            ? Predicate::format(QStringLiteral("groupType == %@ && entityId == %@ && exists == 1 && "
-                                                               "child.exists == 1"),
-                                                {groupType, entityId})
-                            : Predicate::format(QStringLiteral("entityId == %@ && exists == 1 && child.exists == 1"),
-                                                {entityId});
+    const Predicate p =
+        !groupType.isEmpty() && groupType != all
+            ? Predicate::format(QStringLiteral("groupType == %@ && entityId == %@ && exists == 1 && "
+                                               "child.exists == 1"),
+                                {groupType, entityId})
+            : Predicate::format(QStringLiteral("entityId == %@ && exists == 1 && child.exists == 1"),
+                                {entityId});
     FetchRequest r = FetchRequest::of<Group>(p, {SortDescriptor::az(QStringLiteral("groupName"))});
-    r.propertiesToFetch = QStringList{QStringLiteral("groupName"), QStringLiteral("image"), QStringLiteral("groupId")};
+    r.propertiesToFetch =
+        QStringList{QStringLiteral("groupName"), QStringLiteral("image"), QStringLiteral("groupId")};
     r.distinct = true;
     return context()->fetchRows(r);
 }
 
-QList<Group*> DataAccessObject::loadChildrenForGroup(const QString& groupId, const QString& entityId) const
-{
+QList<Group*> DataAccessObject::loadChildrenForGroup(const QString& groupId, const QString& entityId) const {
     return context()->fetch<Group>(
-        Predicate::format(QStringLiteral("groupId == %@ && entityId == %@  && child.exists == 1"), {groupId, entityId}),
-        {SortDescriptor::az(QStringLiteral("child.lastName")), SortDescriptor::az(QStringLiteral("child.firstName"))});
+        Predicate::format(QStringLiteral("groupId == %@ && entityId == %@  && child.exists == 1"),
+                          {groupId, entityId}),
+        {SortDescriptor::az(QStringLiteral("child.lastName")),
+         SortDescriptor::az(QStringLiteral("child.firstName"))});
 }
 
 QStringList DataAccessObject::countOfChildren(const QString& entityId, const Predicate& predicate,
-                                              const QVariantMap& groupRow) const
-{
+                                              const QVariantMap& groupRow) const {
     const Predicate p = Predicate::andPredicates(
         predicate, Predicate::format(QStringLiteral("entityId == %@  && exists == 1"), {entityId}));
     const FetchRequest r = FetchRequest::of<Child>(p);
@@ -247,20 +238,20 @@ QStringList DataAccessObject::countOfChildren(const QString& entityId, const Pre
     const int total = v.value(0).toInt();
     const int present = int(v.value(1).toDouble());
     const int other = int(v.value(2).toDouble());
-    return {QString::number(total), QString::number(present), QString::number(total - present), QString::number(other)};
+    return {QString::number(total), QString::number(present), QString::number(total - present),
+            QString::number(other)};
 }
 
 // ------------------------------------------------------------ child registrations
 
-QList<Registration*> DataAccessObject::loadRegistrationForChild(const QString& childId, const QString& afterTime) const
-{
+QList<Registration*> DataAccessObject::loadRegistrationForChild(const QString& childId,
+                                                                const QString& afterTime) const {
     return context()->fetch<Registration>(
         Predicate::format(QStringLiteral("childId == %@ && exists == 1 && time > %@"), {childId, afterTime}),
         newestFirst(), 1);
 }
 
-QList<Registration*> DataAccessObject::loadRegistrationsForChild(const QString& childId) const
-{
+QList<Registration*> DataAccessObject::loadRegistrationsForChild(const QString& childId) const {
     const SharedUserInfo user = Users::sharedUserInfo();
     const Predicate p = user.present && !user.isAdmin
                             ? Predicate::format(QStringLiteral("childId == %@ && exists == 1 && time > %@"),
@@ -269,28 +260,26 @@ QList<Registration*> DataAccessObject::loadRegistrationsForChild(const QString& 
     return context()->fetch<Registration>(p, newestFirst());
 }
 
-Registration* DataAccessObject::loadRegistration(const QString& registrationId) const
-{
+Registration* DataAccessObject::loadRegistration(const QString& registrationId) const {
     return context()->fetchFirst<Registration>(
         Predicate::format(QStringLiteral("registrationId == %@"), {registrationId}));
 }
 
-QList<Registration*> DataAccessObject::loadRegistrationsBeforeToday() const
-{
-    return context()->fetch<Registration>(Predicate::format(Q4, {Util::getBeginRegistrationTime()}), {}, 1000);
+QList<Registration*> DataAccessObject::loadRegistrationsBeforeToday() const {
+    return context()->fetch<Registration>(Predicate::format(Q4, {Util::getBeginRegistrationTime()}), {},
+                                          1000);
 }
 
 // ------------------------------------------------------------ staff registrations
 
-QList<UserRegistration*> DataAccessObject::loadRegistrationForUser(const QString& userId, const QString& afterTime) const
-{
+QList<UserRegistration*> DataAccessObject::loadRegistrationForUser(const QString& userId,
+                                                                   const QString& afterTime) const {
     return context()->fetch<UserRegistration>(
         Predicate::format(QStringLiteral("userId == %@ && exists == 1 && time > %@"), {userId, afterTime}),
         newestFirst(), 1);
 }
 
-QList<UserRegistration*> DataAccessObject::loadRegistrationsForUser(const QString& userId) const
-{
+QList<UserRegistration*> DataAccessObject::loadRegistrationsForUser(const QString& userId) const {
     const SharedUserInfo user = Users::sharedUserInfo();
     const Predicate p = user.present && !user.isAdmin
                             ? Predicate::format(QStringLiteral("userId == %@ && exists == 1 && time > %@"),
@@ -299,53 +288,47 @@ QList<UserRegistration*> DataAccessObject::loadRegistrationsForUser(const QStrin
     return context()->fetch<UserRegistration>(p, newestFirst());
 }
 
-UserRegistration* DataAccessObject::loadUserRegistration(const QString& userRegistrationId) const
-{
+UserRegistration* DataAccessObject::loadUserRegistration(const QString& userRegistrationId) const {
     return context()->fetchFirst<UserRegistration>(
         Predicate::format(QStringLiteral("userRegistrationId == %@"), {userRegistrationId}));
 }
 
-QList<UserRegistration*> DataAccessObject::loadUserRegistrationsBeforeToday() const
-{
-    return context()->fetch<UserRegistration>(Predicate::format(Q4, {Util::getBeginRegistrationTime()}), {}, 1000);
+QList<UserRegistration*> DataAccessObject::loadUserRegistrationsBeforeToday() const {
+    return context()->fetch<UserRegistration>(Predicate::format(Q4, {Util::getBeginRegistrationTime()}), {},
+                                              1000);
 }
 
 // ------------------------------------------------------------ queue, uploads, bookkeeping
 
-QList<SynchroObject*> DataAccessObject::loadSynchroToBeHandledSynchroObjects() const
-{
+QList<SynchroObject*> DataAccessObject::loadSynchroToBeHandledSynchroObjects() const {
     return context()->fetch<SynchroObject>(Predicate::format(Q1, {momentBeforeNow(180)}),
                                            {SortDescriptor::desc(QStringLiteral("entryDate"))}, 50);
 }
 
-QList<SynchroObject*> DataAccessObject::loadSynchroInProgressSynchroObjects() const
-{
-    return context()->fetch<SynchroObject>(Predicate::format(Q2), {SortDescriptor::desc(QStringLiteral("entryDate"))});
+QList<SynchroObject*> DataAccessObject::loadSynchroInProgressSynchroObjects() const {
+    return context()->fetch<SynchroObject>(Predicate::format(Q2),
+                                           {SortDescriptor::desc(QStringLiteral("entryDate"))});
 }
 
-QList<SynchroObject*> DataAccessObject::loadSynchroOldHandledSynchroObjects() const
-{
+QList<SynchroObject*> DataAccessObject::loadSynchroOldHandledSynchroObjects() const {
     return context()->fetch<SynchroObject>(
         Predicate::format(QStringLiteral("(status == 3 && entryDate <= %@)"), {momentBeforeNow(1209600)}));
 }
 
-QList<SynchroObject*> DataAccessObject::loadAllSynchroObjects() const
-{
+QList<SynchroObject*> DataAccessObject::loadAllSynchroObjects() const {
     return context()->fetch<SynchroObject>({}, {SortDescriptor::desc(QStringLiteral("entryDate"))});
 }
 
-ObjectImageUpload* DataAccessObject::loadObjectImageUpload(const QString& id) const
-{
-    return context()->fetchFirst<ObjectImageUpload>(Predicate::format(QStringLiteral("objectImageUploadId == %@"), {id}));
+ObjectImageUpload* DataAccessObject::loadObjectImageUpload(const QString& id) const {
+    return context()->fetchFirst<ObjectImageUpload>(
+        Predicate::format(QStringLiteral("objectImageUploadId == %@"), {id}));
 }
 
-QList<ObjectImageUpload*> DataAccessObject::loadObjectImageUploadBeforeToday() const
-{
+QList<ObjectImageUpload*> DataAccessObject::loadObjectImageUploadBeforeToday() const {
     return context()->fetch<ObjectImageUpload>(Predicate::format(Q3), {}, 1000);
 }
 
-GetSynchroObject* DataAccessObject::loadGetSynchroObjectById(const QString& id) const
-{
+GetSynchroObject* DataAccessObject::loadGetSynchroObjectById(const QString& id) const {
     if (auto* g = context()->find<GetSynchroObject>(id))
         return g;
     auto* g = context()->insertNew<GetSynchroObject>();

@@ -16,9 +16,7 @@ QMutex sharedUserMutex;
 Users* sharedUser = nullptr;
 SharedUserInfo sharedInfo;
 
-template <class T>
-QList<T*> cast(const QList<ManagedObject*>& objects)
-{
+template <class T> QList<T*> cast(const QList<ManagedObject*>& objects) {
     QList<T*> out;
     out.reserve(objects.size());
     for (ManagedObject* o : objects)
@@ -26,48 +24,47 @@ QList<T*> cast(const QList<ManagedObject*>& objects)
     return out;
 }
 
-template <class T>
-QList<ManagedObject*> uncast(const QList<T*>& objects)
-{
+template <class T> QList<ManagedObject*> uncast(const QList<T*>& objects) {
     QList<ManagedObject*> out;
     for (T* o : objects)
         out.append(o);
     return out;
 }
 
-QString dayOf(const QString& moment)
-{
+QString dayOf(const QString& moment) {
     const QDateTime t = QDateTime::fromMSecsSinceEpoch(moment.toLongLong());
     return QLocale().toString(t, QStringLiteral("EEE dd/MM/yyyy"));
 }
 } // namespace
 
-QString MarlevoManagedObject::ipadVersion() const { return QStringLiteral(CC_APP_VERSION); }
+QString MarlevoManagedObject::ipadVersion() const {
+    return QStringLiteral(CC_APP_VERSION);
+}
 
-QString MarlevoManagedObject::ipadName() const { return UserDefaults::standard().stringForKey(QStringLiteral("cc_ipadNaam")); }
+QString MarlevoManagedObject::ipadName() const {
+    return UserDefaults::standard().stringForKey(QStringLiteral("cc_ipadNaam"));
+}
 
-QString MarlevoManagedObject::timeZone() const { return QString::fromUtf8(QTimeZone::systemTimeZoneId()); }
+QString MarlevoManagedObject::timeZone() const {
+    return QString::fromUtf8(QTimeZone::systemTimeZoneId());
+}
 
-QString MarlevoManagedObject::posts() const
-{
+QString MarlevoManagedObject::posts() const {
     QMutexLocker lock(&providerMutex);
     return QString::number(postsProvider ? qMax<qint64>(0, postsProvider()) : 0);
 }
 
-void MarlevoManagedObject::setPostsProvider(std::function<qint64()> provider)
-{
+void MarlevoManagedObject::setPostsProvider(std::function<qint64()> provider) {
     QMutexLocker lock(&providerMutex);
     postsProvider = std::move(provider);
 }
 
-Users* Users::sharedUsers()
-{
+Users* Users::sharedUsers() {
     QMutexLocker lock(&sharedUserMutex);
     return sharedUser;
 }
 
-void Users::setSharedUsers(Users* user)
-{
+void Users::setSharedUsers(Users* user) {
     QMutexLocker lock(&sharedUserMutex);
     sharedUser = user;
     sharedInfo = SharedUserInfo();
@@ -80,42 +77,57 @@ void Users::setSharedUsers(Users* user)
     }
 }
 
-SharedUserInfo Users::sharedUserInfo()
-{
+SharedUserInfo Users::sharedUserInfo() {
     QMutexLocker lock(&sharedUserMutex);
     return sharedInfo;
 }
 
-QList<Group*> Child::groups() const { return cast<Group>(context()->toMany(this, QStringLiteral("groups"))); }
+QList<Group*> Child::groups() const {
+    return cast<Group>(context()->toMany(this, QStringLiteral("groups")));
+}
 
-QList<Sessions*> Child::sessions() const { return cast<Sessions>(context()->toMany(this, QStringLiteral("sessions"))); }
+QList<Sessions*> Child::sessions() const {
+    return cast<Sessions>(context()->toMany(this, QStringLiteral("sessions")));
+}
 
-QList<Relationships*> Child::relationships() const
-{
+QList<Relationships*> Child::relationships() const {
     return cast<Relationships>(context()->toMany(this, QStringLiteral("relationships")));
 }
 
-void Child::setGroups(const QList<Group*>& groups) { context()->setToMany(this, QStringLiteral("groups"), uncast(groups)); }
+void Child::setGroups(const QList<Group*>& groups) {
+    context()->setToMany(this, QStringLiteral("groups"), uncast(groups));
+}
 
-void Child::setSessions(const QList<Sessions*>& sessions)
-{
+void Child::setSessions(const QList<Sessions*>& sessions) {
     context()->setToMany(this, QStringLiteral("sessions"), uncast(sessions));
 }
 
-void Child::setRelationships(const QList<Relationships*>& relationships)
-{
+void Child::setRelationships(const QList<Relationships*>& relationships) {
     context()->setToMany(this, QStringLiteral("relationships"), uncast(relationships));
 }
 
-Child* Group::child() const { return static_cast<Child*>(context()->referenced(this, QStringLiteral("child"))); }
-void Group::setChild(Child* child) { context()->setReferenced(this, QStringLiteral("child"), child); }
-Child* Sessions::child() const { return static_cast<Child*>(context()->referenced(this, QStringLiteral("child"))); }
-void Sessions::setChild(Child* child) { context()->setReferenced(this, QStringLiteral("child"), child); }
-Child* Relationships::child() const
-{
+Child* Group::child() const {
     return static_cast<Child*>(context()->referenced(this, QStringLiteral("child")));
 }
-void Relationships::setChild(Child* child) { context()->setReferenced(this, QStringLiteral("child"), child); }
+void Group::setChild(Child* child) {
+    context()->setReferenced(this, QStringLiteral("child"), child);
+}
+Child* Sessions::child() const {
+    return static_cast<Child*>(context()->referenced(this, QStringLiteral("child")));
+}
+void Sessions::setChild(Child* child) {
+    context()->setReferenced(this, QStringLiteral("child"), child);
+}
+Child* Relationships::child() const {
+    return static_cast<Child*>(context()->referenced(this, QStringLiteral("child")));
+}
+void Relationships::setChild(Child* child) {
+    context()->setReferenced(this, QStringLiteral("child"), child);
+}
 
-QString Registration::getMyDay() const { return dayOf(time()); }
-QString UserRegistration::getMyDay() const { return dayOf(time()); }
+QString Registration::getMyDay() const {
+    return dayOf(time());
+}
+QString UserRegistration::getMyDay() const {
+    return dayOf(time());
+}

@@ -2,16 +2,14 @@
 
 #include "Store.h"
 
-void ManagedObject::attach(const EntityDescription* entity, Context* context)
-{
+void ManagedObject::attach(const EntityDescription* entity, Context* context) {
     m_entity = entity;
     m_context = context;
     m_values.assign(size_t(entity->attributes.size()), QVariant());
     m_dirty.assign(size_t(entity->attributes.size()), false);
 }
 
-void ManagedObject::setValue(int index, const QVariant& value)
-{
+void ManagedObject::setValue(int index, const QVariant& value) {
     const size_t i = size_t(index);
     QVariant normalised = value;
     if (value.isValid() && !value.isNull()) {
@@ -42,30 +40,30 @@ void ManagedObject::setValue(int index, const QVariant& value)
         m_context->primaryKeyChanged(this, old.toString());
 }
 
-QVariant ManagedObject::valueForKey(const QString& key) const
-{
+QVariant ManagedObject::valueForKey(const QString& key) const {
     const int i = m_entity->indexOf(key);
     return i < 0 ? QVariant() : m_values[size_t(i)];
 }
 
-void ManagedObject::setValueForKey(const QString& key, const QVariant& value)
-{
+void ManagedObject::setValueForKey(const QString& key, const QVariant& value) {
     const int i = m_entity->indexOf(key);
     if (i >= 0)
         setValue(i, value);
 }
 
-void ManagedObject::setText(int index, const QString& value)
-{
+void ManagedObject::setText(int index, const QString& value) {
     setValue(index, value.isNull() ? QVariant() : QVariant(value));
 }
 
-QString ManagedObject::primaryKey() const { return text(m_entity->primaryKeyIndex()); }
+QString ManagedObject::primaryKey() const {
+    return text(m_entity->primaryKeyIndex());
+}
 
-void ManagedObject::loadValue(int index, QVariant value) { m_values[size_t(index)] = std::move(value); }
+void ManagedObject::loadValue(int index, QVariant value) {
+    m_values[size_t(index)] = std::move(value);
+}
 
-void ManagedObject::clearChanges()
-{
+void ManagedObject::clearChanges() {
     m_inserted = false;
     m_dirtyCount = 0;
     std::fill(m_dirty.begin(), m_dirty.end(), false);

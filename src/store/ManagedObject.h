@@ -34,8 +34,7 @@ public:
     bool isDeleted() const { return m_deleted; }
     bool isUpdated() const { return m_dirtyCount > 0 && !m_inserted; }
     // A deletion counts until it is saved (the row is gone then); a new record deleted again never counts.
-    bool hasChanges() const
-    {
+    bool hasChanges() const {
         return (m_inserted && !m_deleted) || (m_deleted && !m_inserted && m_rowId != 0) || m_dirtyCount > 0;
     }
     bool isDirty(int index) const { return m_dirty[size_t(index)]; }
@@ -60,28 +59,33 @@ private:
 };
 
 // Typed accessors for the entity classes: each resolves its attribute index once.
-#define CC_TEXT(name, setter)                                                                                       \
-    QString name() const { return text(index_##name()); }                                                         \
-    void setter(const QString& value) { setText(index_##name(), value); }                                          \
-    static int index_##name()                                                                                      \
-    {                                                                                                              \
-        static const int i = staticEntity().indexOf(QStringLiteral(#name));                                       \
-        return i;                                                                                                  \
+#define CC_TEXT(name, setter)                                                                                \
+    QString name() const {                                                                                   \
+        return text(index_##name());                                                                         \
+    }                                                                                                        \
+    void setter(const QString& value) {                                                                      \
+        setText(index_##name(), value);                                                                      \
+    }                                                                                                        \
+    static int index_##name() {                                                                              \
+        static const int i = staticEntity().indexOf(QStringLiteral(#name));                                  \
+        return i;                                                                                            \
     }
 
-#define CC_NUMBER(name, setter)                                                                                     \
-    qint64 name() const { return number(index_##name()); }                                                        \
-    void setter(qint64 value) { setNumber(index_##name(), value); }                                                \
-    static int index_##name()                                                                                      \
-    {                                                                                                              \
-        static const int i = staticEntity().indexOf(QStringLiteral(#name));                                       \
-        return i;                                                                                                  \
+#define CC_NUMBER(name, setter)                                                                              \
+    qint64 name() const {                                                                                    \
+        return number(index_##name());                                                                       \
+    }                                                                                                        \
+    void setter(qint64 value) {                                                                              \
+        setNumber(index_##name(), value);                                                                    \
+    }                                                                                                        \
+    static int index_##name() {                                                                              \
+        static const int i = staticEntity().indexOf(QStringLiteral(#name));                                  \
+        return i;                                                                                            \
     }
 
-#define CC_ENTITY(Name)                                                                                             \
-public:                                                                                                            \
-    static const EntityDescription& staticEntity()                                                                 \
-    {                                                                                                              \
-        static const EntityDescription* e = Model::entity(QStringLiteral(#Name));                                  \
-        return *e;                                                                                                 \
+#define CC_ENTITY(Name)                                                                                      \
+public:                                                                                                      \
+    static const EntityDescription& staticEntity() {                                                         \
+        static const EntityDescription* e = Model::entity(QStringLiteral(#Name));                            \
+        return *e;                                                                                           \
     }

@@ -10,12 +10,9 @@ class Parser {
 public:
     Parser(const QString& text, const QVariantList& args)
         : m_text(text)
-        , m_args(args)
-    {
-    }
+        , m_args(args) {}
 
-    NodePtr parse()
-    {
+    NodePtr parse() {
         NodePtr n = parseOr();
         skipSpace();
         if (!n || m_pos != m_text.size())
@@ -26,21 +23,18 @@ public:
     QString error() const { return m_error; }
 
 private:
-    NodePtr fail(const QString& why)
-    {
+    NodePtr fail(const QString& why) {
         if (m_error.isEmpty())
             m_error = QStringLiteral("%1 at %2 in \"%3\"").arg(why).arg(m_pos).arg(m_text);
         return {};
     }
 
-    void skipSpace()
-    {
+    void skipSpace() {
         while (m_pos < m_text.size() && m_text.at(m_pos).isSpace())
             ++m_pos;
     }
 
-    bool eat(const QString& token, bool word = false)
-    {
+    bool eat(const QString& token, bool word = false) {
         skipSpace();
         if (!m_text.mid(m_pos, token.size()).compare(token, word ? Qt::CaseInsensitive : Qt::CaseSensitive)) {
             const int end = m_pos + int(token.size());
@@ -52,8 +46,7 @@ private:
         return false;
     }
 
-    static NodePtr binary(Predicate::Node::Kind kind, NodePtr l, NodePtr r)
-    {
+    static NodePtr binary(Predicate::Node::Kind kind, NodePtr l, NodePtr r) {
         auto n = NodePtr::create();
         n->kind = kind;
         n->left = l;
@@ -61,8 +54,7 @@ private:
         return n;
     }
 
-    NodePtr parseOr()
-    {
+    NodePtr parseOr() {
         NodePtr l = parseAnd();
         while (l && (eat(QStringLiteral("||")) || eat(QStringLiteral("OR"), true))) {
             NodePtr r = parseAnd();
@@ -73,8 +65,7 @@ private:
         return l;
     }
 
-    NodePtr parseAnd()
-    {
+    NodePtr parseAnd() {
         NodePtr l = parseUnary();
         while (l && (eat(QStringLiteral("&&")) || eat(QStringLiteral("AND"), true))) {
             NodePtr r = parseUnary();
@@ -85,11 +76,11 @@ private:
         return l;
     }
 
-    NodePtr parseUnary()
-    {
+    NodePtr parseUnary() {
         skipSpace();
-        if (eat(QStringLiteral("NOT"), true) || (m_pos < m_text.size() && m_text.at(m_pos) == u'!' &&
-                                                  m_text.mid(m_pos, 2) != QLatin1String("!=") && eat(QStringLiteral("!")))) {
+        if (eat(QStringLiteral("NOT"), true) ||
+            (m_pos < m_text.size() && m_text.at(m_pos) == u'!' &&
+             m_text.mid(m_pos, 2) != QLatin1String("!=") && eat(QStringLiteral("!")))) {
             NodePtr inner = parseUnary();
             if (!inner)
                 return {};
@@ -107,8 +98,7 @@ private:
         return parseComparison();
     }
 
-    QString parseKeyPath()
-    {
+    QString parseKeyPath() {
         skipSpace();
         const int start = m_pos;
         while (m_pos < m_text.size() &&
@@ -117,8 +107,7 @@ private:
         return m_text.mid(start, m_pos - start);
     }
 
-    NodePtr parseComparison()
-    {
+    NodePtr parseComparison() {
         auto n = NodePtr::create();
         n->kind = Predicate::Node::Compare;
         n->keyPath = parseKeyPath();
@@ -158,8 +147,7 @@ private:
         return n;
     }
 
-    bool parseValue(QVariant& out)
-    {
+    bool parseValue(QVariant& out) {
         skipSpace();
         if (eat(QStringLiteral("%@"))) {
             if (m_next >= m_args.size()) {
@@ -219,8 +207,7 @@ private:
     QString m_error;
 };
 
-QString describe(const Predicate::Node* n)
-{
+QString describe(const Predicate::Node* n) {
     if (!n)
         return QStringLiteral("TRUEPREDICATE");
     switch (n->kind) {
@@ -239,14 +226,14 @@ QString describe(const Predicate::Node* n)
     if (n->caseInsensitive || n->diacriticInsensitive)
         opts = QStringLiteral("[%1%2]").arg(n->caseInsensitive ? QStringLiteral("c") : QString(),
                                             n->diacriticInsensitive ? QStringLiteral("d") : QString());
-    const QString v = n->value.isValid() ? QStringLiteral("\"%1\"").arg(n->value.toString()) : QStringLiteral("nil");
+    const QString v =
+        n->value.isValid() ? QStringLiteral("\"%1\"").arg(n->value.toString()) : QStringLiteral("nil");
     return QStringLiteral("%1 %2%3 %4").arg(n->keyPath, n->op, opts, v);
 }
 
 } // namespace
 
-Predicate Predicate::format(const QString& format, const QVariantList& arguments)
-{
+Predicate Predicate::format(const QString& format, const QVariantList& arguments) {
     Parser parser(format, arguments);
     Predicate p;
     NodePtr root = parser.parse();
@@ -260,8 +247,7 @@ Predicate Predicate::format(const QString& format, const QVariantList& arguments
     return p;
 }
 
-Predicate Predicate::andPredicates(const Predicate& first, const Predicate& second)
-{
+Predicate Predicate::andPredicates(const Predicate& first, const Predicate& second) {
     if (first.isEmpty())
         return second;
     if (second.isEmpty())
@@ -275,8 +261,7 @@ Predicate Predicate::andPredicates(const Predicate& first, const Predicate& seco
     return p;
 }
 
-Predicate Predicate::operator||(const Predicate& other) const
-{
+Predicate Predicate::operator||(const Predicate& other) const {
     if (isEmpty() || other.isEmpty())
         return Predicate();
     auto n = NodePtr::create();
@@ -288,8 +273,7 @@ Predicate Predicate::operator||(const Predicate& other) const
     return p;
 }
 
-Predicate Predicate::operator!() const
-{
+Predicate Predicate::operator!() const {
     auto n = NodePtr::create();
     if (isEmpty()) {
         n->kind = Node::False;
@@ -302,4 +286,6 @@ Predicate Predicate::operator!() const
     return p;
 }
 
-QString Predicate::description() const { return describe(m_root.data()); }
+QString Predicate::description() const {
+    return describe(m_root.data());
+}

@@ -11,21 +11,19 @@
 namespace {
 
 // The query object of the record's own store (a test may run two tablets in one process).
-DataAccessObject daoFor(const ManagedObject* record)
-{
+DataAccessObject daoFor(const ManagedObject* record) {
     return DataAccessObject::forStore(record->context()->store()->shared_from_this());
 }
 
 // Stores the type and time of the latest registration on a child or staff record.
-template <class Person, class Reg>
-void applyStatus(Person* person, Reg* latest)
-{
+template <class Person, class Reg> void applyStatus(Person* person, Reg* latest) {
     if (!latest) {
         person->clear(Person::index_ingeschrevenStatus());
         person->clear(Person::index_ingeschrevenTime());
         return;
     }
-    if (person->ingeschrevenStatus() != latest->type() || person->isAbsent(Person::index_ingeschrevenStatus()))
+    if (person->ingeschrevenStatus() != latest->type() ||
+        person->isAbsent(Person::index_ingeschrevenStatus()))
         person->setIngeschrevenStatus(latest->type());
     if (person->isAbsent(Person::index_ingeschrevenStatus())) {
         person->clear(Person::index_ingeschrevenTime());
@@ -39,8 +37,7 @@ void applyStatus(Person* person, Reg* latest)
     }
 }
 
-int statusCode(const ManagedObject* person, int statusIndex)
-{
+int statusCode(const ManagedObject* person, int statusIndex) {
     if (person->isAbsent(statusIndex))
         return 0;
     const QString status = person->text(statusIndex);
@@ -55,32 +52,46 @@ int statusCode(const ManagedObject* person, int statusIndex)
 
 } // namespace
 
-Registration* Child::latestRegistrationAfterDay(const QString& moment) const
-{
+Registration* Child::latestRegistrationAfterDay(const QString& moment) const {
     const QString after = moment.isNull() ? Util::getBeginRegistrationTime() : moment;
     const auto found = daoFor(this).loadRegistrationForChild(childId(), after);
     return found.isEmpty() ? nullptr : found.first();
 }
 
-void Child::updateIngeschrevenStatus(const QString& moment) { applyStatus(this, latestRegistrationAfterDay(moment)); }
+void Child::updateIngeschrevenStatus(const QString& moment) {
+    applyStatus(this, latestRegistrationAfterDay(moment));
+}
 
-void Child::updateIngeschrevenStatus() { updateIngeschrevenStatus(QString()); }
+void Child::updateIngeschrevenStatus() {
+    updateIngeschrevenStatus(QString());
+}
 
-int Child::isIngeschreven() const { return statusCode(this, index_ingeschrevenStatus()); }
+int Child::isIngeschreven() const {
+    return statusCode(this, index_ingeschrevenStatus());
+}
 
-QList<Registration*> Child::registrations() const { return daoFor(this).loadRegistrationsForChild(childId()); }
+QList<Registration*> Child::registrations() const {
+    return daoFor(this).loadRegistrationsForChild(childId());
+}
 
-UserRegistration* Users::latestRegistrationAfterDay(const QString& moment) const
-{
+UserRegistration* Users::latestRegistrationAfterDay(const QString& moment) const {
     const QString after = moment.isNull() ? Util::getBeginRegistrationTime() : moment;
     const auto found = daoFor(this).loadRegistrationForUser(userId(), after);
     return found.isEmpty() ? nullptr : found.first();
 }
 
-void Users::updateIngeschrevenStatus(const QString& moment) { applyStatus(this, latestRegistrationAfterDay(moment)); }
+void Users::updateIngeschrevenStatus(const QString& moment) {
+    applyStatus(this, latestRegistrationAfterDay(moment));
+}
 
-void Users::updateIngeschrevenStatus() { updateIngeschrevenStatus(QString()); }
+void Users::updateIngeschrevenStatus() {
+    updateIngeschrevenStatus(QString());
+}
 
-int Users::isIngeschreven() const { return statusCode(this, index_ingeschrevenStatus()); }
+int Users::isIngeschreven() const {
+    return statusCode(this, index_ingeschrevenStatus());
+}
 
-QList<UserRegistration*> Users::userRegistrations() const { return daoFor(this).loadRegistrationsForUser(userId()); }
+QList<UserRegistration*> Users::userRegistrations() const {
+    return daoFor(this).loadRegistrationsForUser(userId());
+}

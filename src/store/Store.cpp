@@ -13,10 +13,11 @@
 
 namespace {
 
-QString quoted(const QString& identifier) { return QLatin1Char('"') + identifier + QLatin1Char('"'); }
+QString quoted(const QString& identifier) {
+    return QLatin1Char('"') + identifier + QLatin1Char('"');
+}
 
-void sqlFold(sqlite3_context* ctx, int, sqlite3_value** argv)
-{
+void sqlFold(sqlite3_context* ctx, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
         sqlite3_result_null(ctx);
         return;
@@ -26,8 +27,7 @@ void sqlFold(sqlite3_context* ctx, int, sqlite3_value** argv)
     sqlite3_result_text(ctx, out.constData(), int(out.size()), SQLITE_TRANSIENT);
 }
 
-void sqlFoldCase(sqlite3_context* ctx, int, sqlite3_value** argv)
-{
+void sqlFoldCase(sqlite3_context* ctx, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
         sqlite3_result_null(ctx);
         return;
@@ -37,8 +37,7 @@ void sqlFoldCase(sqlite3_context* ctx, int, sqlite3_value** argv)
     sqlite3_result_text(ctx, out.constData(), int(out.size()), SQLITE_TRANSIENT);
 }
 
-void sqlSortKey(sqlite3_context* ctx, int, sqlite3_value** argv)
-{
+void sqlSortKey(sqlite3_context* ctx, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
         sqlite3_result_null(ctx);
         return;
@@ -49,26 +48,25 @@ void sqlSortKey(sqlite3_context* ctx, int, sqlite3_value** argv)
 }
 
 // Every connection: WAL, durable commits, a busy time-out and our text functions.
-bool configure(sql::Database& db)
-{
+bool configure(sql::Database& db) {
     sqlite3_busy_timeout(db.handle(), 10000);
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     sqlite3_create_function_v2(db.handle(), "cc_fold", 1, flags, nullptr, sqlFold, nullptr, nullptr, nullptr);
-    sqlite3_create_function_v2(db.handle(), "cc_foldc", 1, flags, nullptr, sqlFoldCase, nullptr, nullptr, nullptr);
-    sqlite3_create_function_v2(db.handle(), "cc_sortkey", 1, flags, nullptr, sqlSortKey, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db.handle(), "cc_foldc", 1, flags, nullptr, sqlFoldCase, nullptr, nullptr,
+                               nullptr);
+    sqlite3_create_function_v2(db.handle(), "cc_sortkey", 1, flags, nullptr, sqlSortKey, nullptr, nullptr,
+                               nullptr);
     const QVariant mode = db.scalar(QStringLiteral("PRAGMA journal_mode=WAL"));
     if (!mode.isValid())
         return false;
     return db.exec(QStringLiteral("PRAGMA synchronous=FULL; PRAGMA foreign_keys=OFF;"));
 }
 
-QString columnType(const AttributeDescription& a)
-{
+QString columnType(const AttributeDescription& a) {
     return a.type == AttributeType::Number ? QStringLiteral("INTEGER") : QStringLiteral("TEXT");
 }
 
-QStringList createSchema()
-{
+QStringList createSchema() {
     QStringList statements;
     for (const EntityDescription* e : Model::entities()) {
         QStringList columns;
@@ -79,7 +77,8 @@ QStringList createSchema()
             if (a.flags & Sorted)
                 columns << quoted(a.sortKeyColumn()) + QStringLiteral(" BLOB");
         }
-        statements << QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(e->name), columns.join(QStringLiteral(", ")));
+        statements << QStringLiteral("CREATE TABLE %1 (%2)")
+                          .arg(quoted(e->name), columns.join(QStringLiteral(", ")));
         const auto& pk = e->attribute(e->primaryKeyIndex());
         statements << QStringLiteral("CREATE UNIQUE INDEX %1 ON %2(%3)")
                           .arg(quoted(e->name + QStringLiteral("_pk")), quoted(e->name), quoted(pk.column()));
@@ -101,32 +100,31 @@ QStringList createSchema()
 }
 
 // Migration steps: entry i brings the layout from version i to i + 1, each in one transaction.
-const std::vector<std::function<QStringList()>>& migrations()
-{
+const std::vector<std::function<QStringList()>>& migrations() {
     static const std::vector<std::function<QStringList()>> steps = {createSchema};
     return steps;
 }
 
-
-bool isDamage(int code)
-{
+bool isDamage(int code) {
     const int primary = code & 0xff;
     return primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT;
 }
 
-QString damageMarker(const QString& path) { return path + QStringLiteral(".damaged"); }
+QString damageMarker(const QString& path) {
+    return path + QStringLiteral(".damaged");
+}
 
 // A full read of the file takes time proportional to its size, so it runs beside the app: damage it
 // finds is marked, and the next start moves the file aside before using it.
-void checkInBackground(const QString& path)
-{
+void checkInBackground(const QString& path) {
     std::thread([path] {
         sql::Database db;
         if (!db.open(path, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX))
             return;
         sqlite3_busy_timeout(db.handle(), 10000);
         const QVariant result = db.scalar(QStringLiteral("PRAGMA quick_check(1)"));
-        const bool damaged = result.isValid() ? result.toString() != QLatin1String("ok") : isDamage(db.lastErrorCode());
+        const bool damaged =
+            result.isValid() ? result.toString() != QLatin1String("ok") : isDamage(db.lastErrorCode());
         if (!damaged)
             return;
         CC_LOG(QStringLiteral("store %1 is damaged (%2); it is moved aside at the next start")
@@ -137,8 +135,7 @@ void checkInBackground(const QString& path)
     }).detach();
 }
 
-QString moveAside(const QString& path)
-{
+QString moveAside(const QString& path) {
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString target = QStringLiteral("%1.damaged-%2").arg(path, stamp);
     for (int n = 2; QFile::exists(target); ++n)
@@ -155,14 +152,12 @@ QString moveAside(const QString& path)
 
 // ---------------------------------------------------------------- Store
 
-QString Store::defaultPath()
-{
+QString Store::defaultPath() {
     const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     return QDir(dir).filePath(QStringLiteral("RKCoreDataExample.sqlite"));
 }
 
-std::shared_ptr<Store> Store::open(const QString& path, QString* error)
-{
+std::shared_ptr<Store> Store::open(const QString& path, QString* error) {
     std::shared_ptr<Store> store(new Store);
     store->m_path = path;
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -172,15 +167,13 @@ std::shared_ptr<Store> Store::open(const QString& path, QString* error)
     return store;
 }
 
-Store::~Store()
-{
+Store::~Store() {
     QMutexLocker lock(&m_mutex);
     qDeleteAll(m_contexts);
     m_contexts.clear();
 }
 
-bool Store::initialiseFile(QString* error)
-{
+bool Store::initialiseFile(QString* error) {
     for (int attempt = 0; attempt < 2; ++attempt) {
         sql::Database db;
         QString problem;
@@ -203,8 +196,10 @@ bool Store::initialiseFile(QString* error)
             if (isDamage(code) && attempt == 0 && QFile::exists(m_path)) {
                 const QString target = moveAside(m_path);
                 QFile::remove(damageMarker(m_path));
-                CC_LOG(QStringLiteral("store %1 is damaged (%2); moved aside to %3, starting with an empty store")
-                           .arg(m_path, problem, target.isEmpty() ? QStringLiteral("(move failed)") : target));
+                CC_LOG(
+                    QStringLiteral(
+                        "store %1 is damaged (%2); moved aside to %3, starting with an empty store")
+                        .arg(m_path, problem, target.isEmpty() ? QStringLiteral("(move failed)") : target));
                 if (target.isEmpty())
                     QFile::remove(m_path); // cannot keep it and cannot open it
                 continue;
@@ -217,11 +212,12 @@ bool Store::initialiseFile(QString* error)
 
         const int version = db.scalar(QStringLiteral("PRAGMA user_version")).toInt();
         if (version > Model::schemaVersion()) {
-            const QString why = QStringLiteral("store %1 was written by a newer version of the app (layout %2, this "
-                                               "app knows up to %3); it is not opened")
-                                    .arg(m_path)
-                                    .arg(version)
-                                    .arg(Model::schemaVersion());
+            const QString why =
+                QStringLiteral("store %1 was written by a newer version of the app (layout %2, this "
+                               "app knows up to %3); it is not opened")
+                    .arg(m_path)
+                    .arg(version)
+                    .arg(Model::schemaVersion());
             CC_LOG(why);
             if (error)
                 *error = why;
@@ -236,22 +232,26 @@ bool Store::initialiseFile(QString* error)
             if (!ok) {
                 if (error)
                     *error = db.lastError();
-                CC_LOG(QStringLiteral("store migration to layout %1 failed: %2").arg(v + 1).arg(db.lastError()));
+                CC_LOG(
+                    QStringLiteral("store migration to layout %1 failed: %2").arg(v + 1).arg(db.lastError()));
                 return false;
             }
         }
 
         // Collation keys depend on the language: rebuild them when it changed since they were written.
         const QString collation = TextKeys::collationName();
-        if (db.scalar(QStringLiteral("SELECT value FROM cc_meta WHERE key = 'collation'")).toString() != collation) {
+        if (db.scalar(QStringLiteral("SELECT value FROM cc_meta WHERE key = 'collation'")).toString() !=
+            collation) {
             sql::WriteTransaction tx(db);
             bool ok = tx.isActive();
             for (const EntityDescription* e : Model::entities())
                 for (const auto& a : e->attributes)
                     if (a.flags & Sorted)
                         ok = ok && db.exec(QStringLiteral("UPDATE %1 SET %2 = cc_sortkey(%3)")
-                                               .arg(quoted(e->name), quoted(a.sortKeyColumn()), quoted(a.column())));
-            sql::Statement st = db.prepare(QStringLiteral("INSERT OR REPLACE INTO cc_meta VALUES ('collation', ?)"));
+                                               .arg(quoted(e->name), quoted(a.sortKeyColumn()),
+                                                    quoted(a.column())));
+            sql::Statement st =
+                db.prepare(QStringLiteral("INSERT OR REPLACE INTO cc_meta VALUES ('collation', ?)"));
             st.bindText(1, collation);
             ok = ok && st.step() == SQLITE_DONE && tx.commit();
             if (!ok)
@@ -262,8 +262,7 @@ bool Store::initialiseFile(QString* error)
     return false;
 }
 
-Context* Store::context()
-{
+Context* Store::context() {
     QThread* thread = QThread::currentThread();
     QMutexLocker lock(&m_mutex);
     if (Context* c = m_contexts.value(thread))
@@ -281,16 +280,16 @@ Context* Store::context()
     return c;
 }
 
-void Store::forgetContext(QThread* thread)
-{
+void Store::forgetContext(QThread* thread) {
     QMutexLocker lock(&m_mutex);
     delete m_contexts.take(thread);
 }
 
-std::unique_ptr<Context> Store::newContext() { return std::make_unique<Context>(this); }
+std::unique_ptr<Context> Store::newContext() {
+    return std::make_unique<Context>(this);
+}
 
-bool Store::deleteEverything()
-{
+bool Store::deleteEverything() {
     ++m_generation;
     {
         QMutexLocker lock(&m_mutex);
@@ -317,15 +316,13 @@ struct Context::Compiled {
 };
 
 Context::Context(Store* store)
-    : m_store(store)
-{
+    : m_store(store) {
     ensureCurrent();
 }
 
 Context::~Context() = default;
 
-void Context::ensureCurrent()
-{
+void Context::ensureCurrent() {
     const int generation = m_store->generation();
     if (generation == m_generation && m_db.isOpen())
         return;
@@ -335,8 +332,7 @@ void Context::ensureCurrent()
     openDatabase();
 }
 
-bool Context::openDatabase()
-{
+bool Context::openDatabase() {
     m_statements.clear();
     m_db.close();
     if (!m_db.open(m_store->path(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX) || !configure(m_db)) {
@@ -346,20 +342,17 @@ bool Context::openDatabase()
     return true;
 }
 
-sql::Database& Context::database()
-{
+sql::Database& Context::database() {
     ensureCurrent();
     return m_db;
 }
 
-ManagedObject* Context::adopt(ManagedObject* object)
-{
+ManagedObject* Context::adopt(ManagedObject* object) {
     m_objects.emplace_back(object);
     return object;
 }
 
-ManagedObject* Context::insertNewObject(const EntityDescription& entity)
-{
+ManagedObject* Context::insertNewObject(const EntityDescription& entity) {
     ensureCurrent();
     ManagedObject* o = adopt(entity.create());
     o->attach(&entity, this);
@@ -367,8 +360,7 @@ ManagedObject* Context::insertNewObject(const EntityDescription& entity)
     return o;
 }
 
-void Context::deleteObject(ManagedObject* object)
-{
+void Context::deleteObject(ManagedObject* object) {
     if (!object || object->m_deleted)
         return;
     object->m_deleted = true;
@@ -380,8 +372,7 @@ void Context::deleteObject(ManagedObject* object)
     }
 }
 
-void Context::primaryKeyChanged(ManagedObject* object, const QString& oldKey)
-{
+void Context::primaryKeyChanged(ManagedObject* object, const QString& oldKey) {
     if (!object->m_inserted)
         return;
     auto& pending = m_insertedByKey[&object->entity()];
@@ -392,16 +383,14 @@ void Context::primaryKeyChanged(ManagedObject* object, const QString& oldKey)
         pending.insert(key, object);
 }
 
-bool Context::hasChanges() const
-{
+bool Context::hasChanges() const {
     for (const auto& o : m_objects)
         if (o->hasChanges() && !(o->m_inserted && o->m_deleted))
             return true;
     return false;
 }
 
-QString Context::selectList(const EntityDescription& entity) const
-{
+QString Context::selectList(const EntityDescription& entity) const {
     QStringList cols{QStringLiteral("t.rowid")};
     for (const auto& a : entity.attributes)
         cols << QStringLiteral("t.") + quoted(a.column());
@@ -417,8 +406,7 @@ struct SqlBuilder {
     QVariantList params;
 
     // The SQL expression of a key path, joining the referenced table for "ref.attribute".
-    const AttributeDescription* column(const QString& keyPath, QString& expression)
-    {
+    const AttributeDescription* column(const QString& keyPath, QString& expression) {
         const int dot = keyPath.indexOf(QLatin1Char('.'));
         if (dot < 0) {
             const AttributeDescription* a = entity.find(keyPath);
@@ -439,14 +427,14 @@ struct SqlBuilder {
             joined << alias;
             joins << QStringLiteral("LEFT JOIN %1 %2 ON %2.%3 = t.%4")
                          .arg(quoted(target->name), alias,
-                              quoted(target->attribute(target->primaryKeyIndex()).column()), quoted(r->column()));
+                              quoted(target->attribute(target->primaryKeyIndex()).column()),
+                              quoted(r->column()));
         }
         expression = alias + QLatin1Char('.') + quoted(a->column());
         return a;
     }
 
-    QString sortExpression(const SortDescriptor& s)
-    {
+    QString sortExpression(const SortDescriptor& s) {
         QString expr;
         const AttributeDescription* a = column(s.keyPath, expr);
         if (!a)
@@ -460,15 +448,15 @@ struct SqlBuilder {
         return expr + (s.ascending ? QStringLiteral(" ASC") : QStringLiteral(" DESC"));
     }
 
-    QString where(const Predicate::Node* n)
-    {
+    QString where(const Predicate::Node* n) {
         switch (n->kind) {
         case Predicate::Node::And:
         case Predicate::Node::Or: {
             // Left first: parameters are collected in the order the SQL text reads them.
             const QString left = where(n->left.data());
             const QString right = where(n->right.data());
-            return (n->kind == Predicate::Node::And ? QStringLiteral("(%1 AND %2)") : QStringLiteral("(%1 OR %2)"))
+            return (n->kind == Predicate::Node::And ? QStringLiteral("(%1 AND %2)")
+                                                    : QStringLiteral("(%1 OR %2)"))
                 .arg(left, right);
         }
         case Predicate::Node::Not:
@@ -509,7 +497,8 @@ struct SqlBuilder {
                 params << foldValue(v);
                 marks << QStringLiteral("?");
             }
-            return marks.isEmpty() ? QStringLiteral("0") : QStringLiteral("%1 IN (%2)").arg(expr, marks.join(u','));
+            return marks.isEmpty() ? QStringLiteral("0")
+                                   : QStringLiteral("%1 IN (%2)").arg(expr, marks.join(u','));
         }
         if (!n->value.isValid()) {
             if (op == QLatin1String("=="))
@@ -538,10 +527,10 @@ struct SqlBuilder {
 } // namespace
 
 Context::Compiled Context::compile(const FetchRequest& request, const QString& select, bool rowsOnly,
-                                   const QString& join) const
-{
+                                   const QString& join) const {
     SqlBuilder b{*request.entity, {}, {}, {}};
-    const QString condition = request.predicate.isEmpty() ? QString() : b.where(request.predicate.root().data());
+    const QString condition =
+        request.predicate.isEmpty() ? QString() : b.where(request.predicate.root().data());
     QStringList order;
     for (const auto& s : request.sortDescriptors) {
         const QString e = b.sortExpression(s);
@@ -566,8 +555,7 @@ Context::Compiled Context::compile(const FetchRequest& request, const QString& s
     return {sql, b.params};
 }
 
-ManagedObject* Context::materialise(const EntityDescription& entity, sql::Statement& st)
-{
+ManagedObject* Context::materialise(const EntityDescription& entity, sql::Statement& st) {
     const qint64 rowId = st.integer(0);
     auto& rows = m_byRow[&entity];
     ManagedObject* o = rows.value(rowId);
@@ -596,8 +584,7 @@ ManagedObject* Context::materialise(const EntityDescription& entity, sql::Statem
     return o;
 }
 
-QList<ManagedObject*> Context::executeFetch(const FetchRequest& request)
-{
+QList<ManagedObject*> Context::executeFetch(const FetchRequest& request) {
     ensureCurrent();
     QList<ManagedObject*> out;
     const Compiled c = compile(request, selectList(*request.entity), false);
@@ -620,8 +607,7 @@ QList<ManagedObject*> Context::executeFetch(const FetchRequest& request)
     return out;
 }
 
-int Context::count(const FetchRequest& request)
-{
+int Context::count(const FetchRequest& request) {
     ensureCurrent();
     const Compiled c = compile(request, QStringLiteral("count(*)"), true);
     sql::Statement* st = m_db.cached(c.sql);
@@ -634,8 +620,7 @@ int Context::count(const FetchRequest& request)
     return n;
 }
 
-QList<QVariantMap> Context::fetchRows(const FetchRequest& request)
-{
+QList<QVariantMap> Context::fetchRows(const FetchRequest& request) {
     ensureCurrent();
     QList<QVariantMap> out;
     QStringList cols;
@@ -664,8 +649,7 @@ QList<QVariantMap> Context::fetchRows(const FetchRequest& request)
 }
 
 QVariantList Context::aggregate(const FetchRequest& request, const QString& expressions, const QString& join,
-                                const QVariantList& joinParameters)
-{
+                                const QVariantList& joinParameters) {
     ensureCurrent();
     const Compiled c = compile(request, expressions, true, join);
     sql::Statement* st = m_db.cached(c.sql);
@@ -684,23 +668,22 @@ QVariantList Context::aggregate(const FetchRequest& request, const QString& expr
     return out;
 }
 
-ManagedObject* Context::objectWithPrimaryKey(const EntityDescription& entity, const QString& key)
-{
+ManagedObject* Context::objectWithPrimaryKey(const EntityDescription& entity, const QString& key) {
     if (key.isNull())
         return nullptr;
     if (ManagedObject* pending = m_insertedByKey.value(&entity).value(key))
         return pending->m_deleted ? nullptr : pending;
     FetchRequest r;
     r.entity = &entity;
-    r.predicate = Predicate::format(entity.attribute(entity.primaryKeyIndex()).name + QStringLiteral(" == %@"), {key});
+    r.predicate =
+        Predicate::format(entity.attribute(entity.primaryKeyIndex()).name + QStringLiteral(" == %@"), {key});
     r.fetchLimit = 1;
     const auto found = executeFetch(r);
     return found.isEmpty() ? nullptr : found.first();
 }
 
 QHash<QString, ManagedObject*> Context::objectsWithPrimaryKeys(const EntityDescription& entity,
-                                                               const QStringList& keys)
-{
+                                                               const QStringList& keys) {
     ensureCurrent();
     QHash<QString, ManagedObject*> out;
     const auto& pending = m_insertedByKey.value(&entity);
@@ -722,15 +705,15 @@ QHash<QString, ManagedObject*> Context::objectsWithPrimaryKeys(const EntityDescr
             values << k;
         FetchRequest r;
         r.entity = &entity;
-        r.predicate = Predicate::format(entity.attribute(pk).name + QStringLiteral(" IN %@"), {QVariant(values)});
+        r.predicate =
+            Predicate::format(entity.attribute(pk).name + QStringLiteral(" IN %@"), {QVariant(values)});
         for (ManagedObject* o : executeFetch(r))
             out.insert(o->text(pk), o);
     }
     return out;
 }
 
-ManagedObject* Context::referenced(const ManagedObject* from, const QString& reference)
-{
+ManagedObject* Context::referenced(const ManagedObject* from, const QString& reference) {
     const AttributeDescription* a = from->entity().find(reference);
     if (!a || a->type != AttributeType::Reference)
         return nullptr;
@@ -739,13 +722,11 @@ ManagedObject* Context::referenced(const ManagedObject* from, const QString& ref
     return key.isNull() || !target ? nullptr : objectWithPrimaryKey(*target, key);
 }
 
-void Context::setReferenced(ManagedObject* from, const QString& reference, const ManagedObject* to)
-{
+void Context::setReferenced(ManagedObject* from, const QString& reference, const ManagedObject* to) {
     from->setValueForKey(reference, to ? QVariant(to->primaryKey()) : QVariant());
 }
 
-QList<ManagedObject*> Context::toMany(const ManagedObject* owner, const QString& relation)
-{
+QList<ManagedObject*> Context::toMany(const ManagedObject* owner, const QString& relation) {
     const ToManyDescription* r = owner->entity().findToMany(relation);
     const EntityDescription* target = r ? Model::entity(r->target) : nullptr;
     if (!target || owner->primaryKey().isNull())
@@ -757,13 +738,13 @@ QList<ManagedObject*> Context::toMany(const ManagedObject* owner, const QString&
     // Members linked in this context but not saved yet.
     const int inverse = target->indexOf(r->inverse);
     for (const auto& o : m_objects)
-        if (&o->entity() == target && o->m_inserted && !o->m_deleted && o->text(inverse) == owner->primaryKey())
+        if (&o->entity() == target && o->m_inserted && !o->m_deleted &&
+            o->text(inverse) == owner->primaryKey())
             out.append(o.get());
     return out;
 }
 
-void Context::setToMany(ManagedObject* owner, const QString& relation, const QList<ManagedObject*>& members)
-{
+void Context::setToMany(ManagedObject* owner, const QString& relation, const QList<ManagedObject*>& members) {
     const ToManyDescription* r = owner->entity().findToMany(relation);
     if (!r)
         return;
@@ -774,8 +755,7 @@ void Context::setToMany(ManagedObject* owner, const QString& relation, const QLi
         m->setValueForKey(r->inverse, owner->primaryKey());
 }
 
-bool Context::save(QString* error)
-{
+bool Context::save(QString* error) {
     ensureCurrent();
     if (!hasChanges())
         return true;
@@ -790,8 +770,7 @@ bool Context::save(QString* error)
     return true;
 }
 
-bool Context::performWrite(const std::function<void()>& work, QString* error)
-{
+bool Context::performWrite(const std::function<void()>& work, QString* error) {
     ensureCurrent();
     sql::WriteTransaction tx(m_db);
     if (!tx.isActive()) {
@@ -810,8 +789,7 @@ bool Context::performWrite(const std::function<void()>& work, QString* error)
     return true;
 }
 
-bool Context::saveInTransaction(QString* error)
-{
+bool Context::saveInTransaction(QString* error) {
     struct Done {
         ManagedObject* object;
         qint64 rowId;
@@ -829,7 +807,8 @@ bool Context::saveInTransaction(QString* error)
             continue;
         const EntityDescription& e = o->entity();
         if (o->m_deleted) {
-            sql::Statement* st = m_db.cached(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(e.name)));
+            sql::Statement* st =
+                m_db.cached(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(e.name)));
             if (!st)
                 return fail(e.name);
             st->bindInt(1, o->m_rowId);
@@ -863,18 +842,22 @@ bool Context::saveInTransaction(QString* error)
                 QStringList sets;
                 for (const QString& n : names)
                     sets << quoted(n) + QStringLiteral(" = ?");
-                sqlText = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(quoted(e.name), sets.join(u','));
+                sqlText =
+                    QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(quoted(e.name), sets.join(u','));
             } else {
                 QStringList cols, marks, updates;
                 for (const QString& n : names) {
                     cols << quoted(n);
                     marks << QStringLiteral("?");
-                    updates << QStringLiteral("%1 = coalesce(excluded.%1, %2.%1)").arg(quoted(n), quoted(e.name));
+                    updates
+                        << QStringLiteral("%1 = coalesce(excluded.%1, %2.%1)").arg(quoted(n), quoted(e.name));
                 }
-                sqlText = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(quoted(e.name), cols.join(u','), marks.join(u','));
+                sqlText = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                              .arg(quoted(e.name), cols.join(u','), marks.join(u','));
                 if (kind == 2)
-                    sqlText += QStringLiteral(" ON CONFLICT(%1) DO UPDATE SET %2 RETURNING rowid")
-                                   .arg(quoted(e.attribute(e.primaryKeyIndex()).column()), updates.join(u','));
+                    sqlText +=
+                        QStringLiteral(" ON CONFLICT(%1) DO UPDATE SET %2 RETURNING rowid")
+                            .arg(quoted(e.attribute(e.primaryKeyIndex()).column()), updates.join(u','));
             }
             st = m_db.cached(sqlText);
             return st;
@@ -954,8 +937,7 @@ bool Context::saveInTransaction(QString* error)
     return true;
 }
 
-void Context::rollback()
-{
+void Context::rollback() {
     std::vector<std::unique_ptr<ManagedObject>> kept;
     for (auto& holder : m_objects) {
         ManagedObject* o = holder.get();
@@ -974,14 +956,14 @@ void Context::rollback()
         FetchRequest r;
         r.entity = &o->entity();
         o->clearChanges();
-        r.predicate = Predicate::format(r.entity->attribute(r.entity->primaryKeyIndex()).name + QStringLiteral(" == %@"),
+        r.predicate = Predicate::format(r.entity->attribute(r.entity->primaryKeyIndex()).name +
+                                            QStringLiteral(" == %@"),
                                         {o->primaryKey()});
         executeFetch(r);
     }
 }
 
-QList<ManagedObject*> Context::changedObjects() const
-{
+QList<ManagedObject*> Context::changedObjects() const {
     QList<ManagedObject*> out;
     for (const auto& holder : m_objects)
         if (holder->hasChanges() && !(holder->m_inserted && holder->m_deleted))
@@ -989,8 +971,7 @@ QList<ManagedObject*> Context::changedObjects() const
     return out;
 }
 
-void Context::discardChanges(ManagedObject* object)
-{
+void Context::discardChanges(ManagedObject* object) {
     if (object->m_inserted) {
         deleteObject(object); // never stored: nothing to write
         return;
@@ -998,8 +979,8 @@ void Context::discardChanges(ManagedObject* object)
     object->clearChanges();
     object->m_deleted = false;
     const EntityDescription& e = object->entity();
-    sql::Statement* st =
-        m_db.cached(QStringLiteral("SELECT %1 FROM %2 t WHERE t.rowid = ?").arg(selectList(e), quoted(e.name)));
+    sql::Statement* st = m_db.cached(
+        QStringLiteral("SELECT %1 FROM %2 t WHERE t.rowid = ?").arg(selectList(e), quoted(e.name)));
     if (!st)
         return;
     st->bindInt(1, object->m_rowId);
@@ -1008,8 +989,7 @@ void Context::discardChanges(ManagedObject* object)
     st->reset();
 }
 
-void Context::reset()
-{
+void Context::reset() {
     m_byRow.clear();
     m_insertedByKey.clear();
     m_objects.clear();

@@ -27,8 +27,8 @@ struct FetchRequest {
     bool distinct = false;
 
     template <class T>
-    static FetchRequest of(const Predicate& predicate = {}, const QList<SortDescriptor>& sort = {}, int limit = 0)
-    {
+    static FetchRequest of(const Predicate& predicate = {}, const QList<SortDescriptor>& sort = {},
+                           int limit = 0) {
         FetchRequest r;
         r.entity = &T::staticEntity();
         r.predicate = predicate;
@@ -80,11 +80,7 @@ public:
     sql::Database& database();
 
     ManagedObject* insertNewObject(const EntityDescription& entity);
-    template <class T>
-    T* insertNew()
-    {
-        return static_cast<T*>(insertNewObject(T::staticEntity()));
-    }
+    template <class T> T* insertNew() { return static_cast<T*>(insertNewObject(T::staticEntity())); }
     void deleteObject(ManagedObject* object);
 
     // Makes every pending insert, change and deletion durable in one transaction. On failure nothing
@@ -104,8 +100,7 @@ public:
 
     QList<ManagedObject*> executeFetch(const FetchRequest& request);
     template <class T>
-    QList<T*> fetch(const Predicate& predicate = {}, const QList<SortDescriptor>& sort = {}, int limit = 0)
-    {
+    QList<T*> fetch(const Predicate& predicate = {}, const QList<SortDescriptor>& sort = {}, int limit = 0) {
         QList<T*> out;
         const auto objects = executeFetch(FetchRequest::of<T>(predicate, sort, limit));
         out.reserve(objects.size());
@@ -114,8 +109,7 @@ public:
         return out;
     }
     template <class T>
-    T* fetchFirst(const Predicate& predicate = {}, const QList<SortDescriptor>& sort = {})
-    {
+    T* fetchFirst(const Predicate& predicate = {}, const QList<SortDescriptor>& sort = {}) {
         const auto objects = fetch<T>(predicate, sort, 1);
         return objects.isEmpty() ? nullptr : objects.first();
     }
@@ -128,13 +122,12 @@ public:
 
     // The record with this primary key (pending inserts included), or nullptr.
     ManagedObject* objectWithPrimaryKey(const EntityDescription& entity, const QString& key);
-    template <class T>
-    T* find(const QString& key)
-    {
+    template <class T> T* find(const QString& key) {
         return static_cast<T*>(objectWithPrimaryKey(T::staticEntity(), key));
     }
     // Bulk form for mapping: one query per chunk of keys.
-    QHash<QString, ManagedObject*> objectsWithPrimaryKeys(const EntityDescription& entity, const QStringList& keys);
+    QHash<QString, ManagedObject*> objectsWithPrimaryKeys(const EntityDescription& entity,
+                                                          const QStringList& keys);
 
     ManagedObject* referenced(const ManagedObject* from, const QString& reference);
     void setReferenced(ManagedObject* from, const QString& reference, const ManagedObject* to);
@@ -153,7 +146,8 @@ private:
     bool saveInTransaction(QString* error);
     ManagedObject* materialise(const EntityDescription& entity, sql::Statement& st);
     QString selectList(const EntityDescription& entity) const;
-    Compiled compile(const FetchRequest& request, const QString& select, bool rowsOnly, const QString& join = {}) const;
+    Compiled compile(const FetchRequest& request, const QString& select, bool rowsOnly,
+                     const QString& join = {}) const;
     ManagedObject* adopt(ManagedObject* object);
 
     Store* m_store;

@@ -9,16 +9,14 @@ namespace {
 struct Collator {
     UCollator* handle = nullptr;
     QString locale;
-    ~Collator()
-    {
+    ~Collator() {
         if (handle)
             ucol_close(handle);
     }
 };
 
 // ICU collators are not shared across threads: one per thread, reopened when the language changes.
-UCollator* collator()
-{
+UCollator* collator() {
     thread_local Collator c;
     const QString name = QLocale().name();
     if (!c.handle || c.locale != name) {
@@ -40,8 +38,7 @@ UCollator* collator()
 
 namespace TextKeys {
 
-QString fold(const QString& text)
-{
+QString fold(const QString& text) {
     if (text.isEmpty())
         return text;
     bool ascii = true;
@@ -61,10 +58,11 @@ QString fold(const QString& text)
     return out.toCaseFolded().normalized(QString::NormalizationForm_C);
 }
 
-QString foldCase(const QString& text) { return text.toCaseFolded(); }
+QString foldCase(const QString& text) {
+    return text.toCaseFolded();
+}
 
-QByteArray sortKey(const QString& text)
-{
+QByteArray sortKey(const QString& text) {
     if (text.isNull())
         return QByteArray();
     UCollator* coll = collator();
@@ -80,8 +78,7 @@ QByteArray sortKey(const QString& text)
     return key;
 }
 
-QString collationName()
-{
+QString collationName() {
     return QStringLiteral("%1/icu%2").arg(QLocale().name()).arg(QLatin1String(U_ICU_VERSION));
 }
 

@@ -16,30 +16,30 @@ ImageCache* sharedCache = nullptr;
 ImageCache::ImageCache(const QString& folder, QObject* parent)
     : QObject(parent)
     , m_folder(folder)
-    , m_memory(32 * 1024 * 1024)
-{
+    , m_memory(32 * 1024 * 1024) {
     QDir().mkpath(folder);
     if (!sharedCache)
         sharedCache = this;
 }
 
-ImageCache::~ImageCache()
-{
+ImageCache::~ImageCache() {
     if (sharedCache == this)
         sharedCache = nullptr;
 }
 
-ImageCache* ImageCache::shared() { return sharedCache; }
-void ImageCache::setShared(ImageCache* cache) { sharedCache = cache; }
+ImageCache* ImageCache::shared() {
+    return sharedCache;
+}
+void ImageCache::setShared(ImageCache* cache) {
+    sharedCache = cache;
+}
 
-QString ImageCache::fileFor(const QString& key) const
-{
+QString ImageCache::fileFor(const QString& key) const {
     return QDir(m_folder).filePath(
         QString::fromLatin1(QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha256).toHex()));
 }
 
-void ImageCache::storeImage(const QString& key, const QByteArray& data)
-{
+void ImageCache::storeImage(const QString& key, const QByteArray& data) {
     if (key.isEmpty() || data.isEmpty())
         return;
     m_memory.insert(key, new QByteArray(data), int(qMin<qsizetype>(data.size(), 32 * 1024 * 1024)));
@@ -49,8 +49,7 @@ void ImageCache::storeImage(const QString& key, const QByteArray& data)
     emit imageReady(key);
 }
 
-QByteArray ImageCache::imageData(const QString& key)
-{
+QByteArray ImageCache::imageData(const QString& key) {
     if (key.isEmpty())
         return {};
     if (QByteArray* data = m_memory.object(key))
@@ -66,21 +65,18 @@ QByteArray ImageCache::imageData(const QString& key)
     return {};
 }
 
-bool ImageCache::contains(const QString& key) const
-{
+bool ImageCache::contains(const QString& key) const {
     return m_memory.contains(key) || QFile::exists(fileFor(key));
 }
 
-void ImageCache::removeAll()
-{
+void ImageCache::removeAll() {
     m_memory.clear();
     QDir dir(m_folder);
     for (const QString& f : dir.entryList(QDir::Files))
         dir.remove(f);
 }
 
-void ImageCache::download(const QString& key)
-{
+void ImageCache::download(const QString& key) {
     if (m_downloading.contains(key))
         return;
     if (!m_network)

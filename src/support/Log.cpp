@@ -4,8 +4,7 @@
 
 namespace Log {
 
-QString qualifiedName(const char* prettyFunction)
-{
+QString qualifiedName(const char* prettyFunction) {
     QString s = QString::fromLatin1(prettyFunction);
     s.remove(QLatin1String("{anonymous}::"));
     // Cut the parameter list: the first '(' that is not part of "operator()".
@@ -27,11 +26,13 @@ QString qualifiedName(const char* prettyFunction)
     return s;
 }
 
-void write(const char* prettyFunction, int line, const QString& message)
-{
-    qInfo().noquote() << QStringLiteral("<%1 : (%2)> %3").arg(qualifiedName(prettyFunction)).arg(line).arg(message);
+void write(const char* prettyFunction, int line, const QString& message) {
+    qInfo().noquote()
+        << QStringLiteral("<%1 : (%2)> %3").arg(qualifiedName(prettyFunction)).arg(line).arg(message);
 }
 
-void bare(const QString& message) { qInfo().noquote() << message; }
+void bare(const QString& message) {
+    qInfo().noquote() << message;
+}
 
 } // namespace Log

@@ -1,25 +1,25 @@
 #include "NotificationCenter.h"
 
-NotificationCenter& NotificationCenter::defaultCenter()
-{
+NotificationCenter& NotificationCenter::defaultCenter() {
     static NotificationCenter center;
     return center;
 }
 
-void NotificationCenter::post(const QString& name, QObject* object, const QVariantMap& userInfo)
-{
+void NotificationCenter::post(const QString& name, QObject* object, const QVariantMap& userInfo) {
     emit posted(Notification{name, object, userInfo});
 }
 
 QMetaObject::Connection NotificationCenter::addObserver(QObject* owner, const QString& name,
-                                                        std::function<void(const Notification&)> handler)
-{
-    return connect(this, &NotificationCenter::posted, owner,
-                   [name, handler = std::move(handler)](const Notification& n) {
-                       if (n.name == name)
-                           handler(n);
-                   },
-                   Qt::DirectConnection);
+                                                        std::function<void(const Notification&)> handler) {
+    return connect(
+        this, &NotificationCenter::posted, owner,
+        [name, handler = std::move(handler)](const Notification& n) {
+            if (n.name == name)
+                handler(n);
+        },
+        Qt::DirectConnection);
 }
 
-void NotificationCenter::removeObserver(const QMetaObject::Connection& connection) { disconnect(connection); }
+void NotificationCenter::removeObserver(const QMetaObject::Connection& connection) {
+    disconnect(connection);
+}

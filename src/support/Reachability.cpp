@@ -3,16 +3,14 @@
 #include <QNetworkInformation>
 
 SystemReachability::SystemReachability(QObject* parent)
-    : Reachability(parent)
-{
+    : Reachability(parent) {
     if (QNetworkInformation::loadDefaultBackend() && QNetworkInformation::instance()) {
         connect(QNetworkInformation::instance(), &QNetworkInformation::reachabilityChanged, this,
                 [this] { emit reachabilityChanged(isReachable()); });
     }
 }
 
-bool SystemReachability::isReachable() const
-{
+bool SystemReachability::isReachable() const {
     const QNetworkInformation* info = QNetworkInformation::instance();
     if (!info)
         return true;

@@ -30,13 +30,10 @@ public:
     explicit ManualReachability(bool reachable = true, bool determined = true, QObject* parent = nullptr)
         : Reachability(parent)
         , m_reachable(reachable)
-        , m_determined(determined)
-    {
-    }
+        , m_determined(determined) {}
     bool isDetermined() const override { return m_determined; }
     bool isReachable() const override { return m_reachable; }
-    void setReachable(bool reachable)
-    {
+    void setReachable(bool reachable) {
         if (reachable == m_reachable)
             return;
         m_reachable = reachable;

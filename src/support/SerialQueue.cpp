@@ -8,8 +8,7 @@
 
 namespace {
 // A lower share of the processor for this thread only (Linux threads have their own nice value).
-void lowerThisThreadsPriority()
-{
+void lowerThisThreadsPriority() {
 #ifdef Q_OS_LINUX
     thread_local bool done = false;
     if (!done) {
@@ -22,17 +21,17 @@ void lowerThisThreadsPriority()
 
 SerialQueue::SerialQueue(const QString& label, bool background)
     : m_label(label)
-    , m_background(background)
-{
+    , m_background(background) {
     m_pool.setMaxThreadCount(1);
     m_pool.setExpiryTimeout(-1); // one long-lived thread keeps its store context
     m_pool.setObjectName(label);
 }
 
-SerialQueue::~SerialQueue() { m_pool.waitForDone(); }
+SerialQueue::~SerialQueue() {
+    m_pool.waitForDone();
+}
 
-void SerialQueue::async(std::function<void()> task)
-{
+void SerialQueue::async(std::function<void()> task) {
     if (!m_background) {
         m_pool.start(std::move(task));
         return;
@@ -43,4 +42,6 @@ void SerialQueue::async(std::function<void()> task)
     });
 }
 
-bool SerialQueue::waitForDone(int msecs) { return m_pool.waitForDone(msecs); }
+bool SerialQueue::waitForDone(int msecs) {
+    return m_pool.waitForDone(msecs);
+}

@@ -5,8 +5,7 @@
 namespace sql {
 
 Statement::Statement(Database& db, const QString& sql)
-    : m_db(&db)
-{
+    : m_db(&db) {
     const QByteArray utf8 = sql.toUtf8();
     const int rc = sqlite3_prepare_v2(db.handle(), utf8.constData(), int(utf8.size()), &m_stmt, nullptr);
     if (rc != SQLITE_OK) {
@@ -15,21 +14,18 @@ Statement::Statement(Database& db, const QString& sql)
     }
 }
 
-Statement::~Statement()
-{
+Statement::~Statement() {
     if (m_stmt)
         sqlite3_finalize(m_stmt);
 }
 
 Statement::Statement(Statement&& other) noexcept
     : m_db(other.m_db)
-    , m_stmt(other.m_stmt)
-{
+    , m_stmt(other.m_stmt) {
     other.m_stmt = nullptr;
 }
 
-Statement& Statement::operator=(Statement&& other) noexcept
-{
+Statement& Statement::operator=(Statement&& other) noexcept {
     if (this != &other) {
         if (m_stmt)
             sqlite3_finalize(m_stmt);
@@ -40,8 +36,7 @@ Statement& Statement::operator=(Statement&& other) noexcept
     return *this;
 }
 
-void Statement::bind(int index, const QVariant& value)
-{
+void Statement::bind(int index, const QVariant& value) {
     if (!value.isValid() || value.isNull()) {
         bindNull(index);
         return;
@@ -70,8 +65,7 @@ void Statement::bind(int index, const QVariant& value)
     }
 }
 
-void Statement::bindText(int index, const QString& value)
-{
+void Statement::bindText(int index, const QString& value) {
     if (value.isNull()) {
         bindNull(index);
         return;
@@ -80,30 +74,35 @@ void Statement::bindText(int index, const QString& value)
     sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
 }
 
-void Statement::bindInt(int index, qint64 value) { sqlite3_bind_int64(m_stmt, index, value); }
+void Statement::bindInt(int index, qint64 value) {
+    sqlite3_bind_int64(m_stmt, index, value);
+}
 
-void Statement::bindNull(int index) { sqlite3_bind_null(m_stmt, index); }
+void Statement::bindNull(int index) {
+    sqlite3_bind_null(m_stmt, index);
+}
 
-int Statement::step()
-{
+int Statement::step() {
     const int rc = sqlite3_step(m_stmt);
     if (rc != SQLITE_ROW && rc != SQLITE_DONE && m_db)
         m_db->setError(rc);
     return rc;
 }
 
-void Statement::reset()
-{
+void Statement::reset() {
     sqlite3_reset(m_stmt);
     sqlite3_clear_bindings(m_stmt);
 }
 
-int Statement::columnCount() const { return sqlite3_column_count(m_stmt); }
+int Statement::columnCount() const {
+    return sqlite3_column_count(m_stmt);
+}
 
-bool Statement::isNull(int column) const { return sqlite3_column_type(m_stmt, column) == SQLITE_NULL; }
+bool Statement::isNull(int column) const {
+    return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
+}
 
-QString Statement::text(int column) const
-{
+QString Statement::text(int column) const {
     if (isNull(column))
         return QString();
     const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
@@ -113,16 +112,16 @@ QString Statement::text(int column) const
     return QString::fromUtf8(p, n);
 }
 
-qint64 Statement::integer(int column) const { return sqlite3_column_int64(m_stmt, column); }
+qint64 Statement::integer(int column) const {
+    return sqlite3_column_int64(m_stmt, column);
+}
 
-QByteArray Statement::blob(int column) const
-{
+QByteArray Statement::blob(int column) const {
     const auto* p = static_cast<const char*>(sqlite3_column_blob(m_stmt, column));
     return QByteArray(p, sqlite3_column_bytes(m_stmt, column));
 }
 
-QVariant Statement::value(int column) const
-{
+QVariant Statement::value(int column) const {
     switch (sqlite3_column_type(m_stmt, column)) {
     case SQLITE_NULL:
         return QVariant();
@@ -137,10 +136,11 @@ QVariant Statement::value(int column) const
     }
 }
 
-Database::~Database() { close(); }
+Database::~Database() {
+    close();
+}
 
-bool Database::open(const QString& path, int flags)
-{
+bool Database::open(const QString& path, int flags) {
     close();
     m_path = path;
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &m_db, flags, nullptr);
@@ -155,8 +155,7 @@ bool Database::open(const QString& path, int flags)
     return true;
 }
 
-void Database::close()
-{
+void Database::close() {
     clearCache();
     if (m_db) {
         sqlite3_close_v2(m_db);
@@ -164,8 +163,7 @@ void Database::close()
     }
 }
 
-bool Database::exec(const QString& sql)
-{
+bool Database::exec(const QString& sql) {
     char* err = nullptr;
     const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &err);
     if (rc != SQLITE_OK) {
@@ -177,8 +175,7 @@ bool Database::exec(const QString& sql)
     return true;
 }
 
-QVariant Database::scalar(const QString& sql)
-{
+QVariant Database::scalar(const QString& sql) {
     Statement st(*this, sql);
     if (!st.isValid())
         return QVariant();
@@ -187,10 +184,11 @@ QVariant Database::scalar(const QString& sql)
     return st.value(0);
 }
 
-Statement Database::prepare(const QString& sql) { return Statement(*this, sql); }
+Statement Database::prepare(const QString& sql) {
+    return Statement(*this, sql);
+}
 
-Statement* Database::cached(const QString& sql)
-{
+Statement* Database::cached(const QString& sql) {
     if (Statement* st = m_cache.value(sql)) {
         st->reset();
         return st;
@@ -204,38 +202,38 @@ Statement* Database::cached(const QString& sql)
     return st;
 }
 
-void Database::clearCache()
-{
+void Database::clearCache() {
     qDeleteAll(m_cache);
     m_cache.clear();
 }
 
-qint64 Database::lastInsertRowId() const { return sqlite3_last_insert_rowid(m_db); }
+qint64 Database::lastInsertRowId() const {
+    return sqlite3_last_insert_rowid(m_db);
+}
 
-int Database::changes() const { return sqlite3_changes(m_db); }
+int Database::changes() const {
+    return sqlite3_changes(m_db);
+}
 
-void Database::setError(int code)
-{
+void Database::setError(int code) {
     m_lastCode = code;
-    m_lastError = QStringLiteral("%1 (%2)")
-                      .arg(m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(code)))
-                      .arg(code);
+    m_lastError =
+        QStringLiteral("%1 (%2)")
+            .arg(m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(code)))
+            .arg(code);
 }
 
 WriteTransaction::WriteTransaction(Database& db)
-    : m_db(db)
-{
+    : m_db(db) {
     m_active = m_db.exec(QStringLiteral("BEGIN IMMEDIATE"));
 }
 
-WriteTransaction::~WriteTransaction()
-{
+WriteTransaction::~WriteTransaction() {
     if (m_active)
         rollback();
 }
 
-bool WriteTransaction::commit()
-{
+bool WriteTransaction::commit() {
     if (!m_active)
         return false;
     if (!m_db.exec(QStringLiteral("COMMIT"))) {
@@ -246,8 +244,7 @@ bool WriteTransaction::commit()
     return true;
 }
 
-void WriteTransaction::rollback()
-{
+void WriteTransaction::rollback() {
     if (m_active) {
         m_db.exec(QStringLiteral("ROLLBACK"));
         m_active = false;

@@ -51,7 +51,8 @@ public:
     Database& operator=(const Database&) = delete;
 
     // Opens (creating) the file; false with lastError() on failure.
-    bool open(const QString& path, int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX);
+    bool open(const QString& path,
+              int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX);
     void close();
     bool isOpen() const { return m_db != nullptr; }
     // Runs one or more statements without results. False (and lastError) on failure.

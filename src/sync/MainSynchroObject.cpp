@@ -24,22 +24,24 @@ const QString kQueueKey = QStringLiteral("synchroObject");
 const QString kBookkeepingKey = QStringLiteral("getSynchroObject");
 const QString kObjectKey = QStringLiteral("object");
 
-QString objectKey(const QString& type, const QString& id) { return type + QLatin1Char('/') + id; }
+QString objectKey(const QString& type, const QString& id) {
+    return type + QLatin1Char('/') + id;
+}
 constexpr qint64 kBusyMs = 180000;
 constexpr int kDuePlaces = 50;
 constexpr int kRecomputeChunk = 250;
 
-QString nowText() { return Util::millisText(Clock::nowMs()); }
+QString nowText() {
+    return Util::millisText(Clock::nowMs());
+}
 
-QString userDataId(const RequestInfo& request, const QString& key)
-{
+QString userDataId(const RequestInfo& request, const QString& key) {
     return request.userData.toMap().value(key).toString();
 }
 
 // Recomputes the presence status of the records with these ids (childId or userId) from what is
 // committed, in short write transactions so that a clocking on the main thread never waits long.
-void recompute(Context* context, const QString& entity, const QStringList& ids, const QString& begin)
-{
+void recompute(Context* context, const QString& entity, const QStringList& ids, const QString& begin) {
     const bool children = entity == QLatin1String("Child");
     for (int from = 0; from < ids.size(); from += kRecomputeChunk) {
         QVariantList chunk;
@@ -49,10 +51,12 @@ void recompute(Context* context, const QString& entity, const QStringList& ids, 
         const bool ok = context->performWrite(
             [&] {
                 if (children) {
-                    for (Child* c : context->fetch<Child>(Predicate::format(QStringLiteral("childId IN %@"), {QVariant(chunk)})))
+                    for (Child* c : context->fetch<Child>(
+                             Predicate::format(QStringLiteral("childId IN %@"), {QVariant(chunk)})))
                         c->updateIngeschrevenStatus(begin);
                 } else {
-                    for (Users* u : context->fetch<Users>(Predicate::format(QStringLiteral("userId IN %@"), {QVariant(chunk)})))
+                    for (Users* u : context->fetch<Users>(
+                             Predicate::format(QStringLiteral("userId IN %@"), {QVariant(chunk)})))
                         u->updateIngeschrevenStatus(begin);
                 }
             },
@@ -66,18 +70,18 @@ void recompute(Context* context, const QString& entity, const QStringList& ids, 
 
 } // namespace
 
-MainSynchroObject::MainSynchroObject(DataAccessObject* dao, ObjectManager* manager, Reachability* reachability,
-                                     QObject* parent)
+MainSynchroObject::MainSynchroObject(DataAccessObject* dao, ObjectManager* manager,
+                                     Reachability* reachability, QObject* parent)
     : QObject(parent)
     , m_dao(dao)
     , m_manager(manager)
     , m_reachability(reachability)
-    , m_imageCache(ImageCache::shared())
-{
+    , m_imageCache(ImageCache::shared()) {
     const QVariant last = UserDefaults::standard().objectForKey(QStringLiteral("cc_lastsynchroDate"));
     m_lastSynchroDate = last.isValid() ? QDateTime::fromMSecsSinceEpoch(last.toLongLong())
                                        : QDateTime::fromMSecsSinceEpoch(0);
-    connect(m_reachability, &Reachability::reachabilityChanged, this, &MainSynchroObject::reachabilityChanged);
+    connect(m_reachability, &Reachability::reachabilityChanged, this,
+            &MainSynchroObject::reachabilityChanged);
     connect(&m_timer, &QTimer::timeout, this, &MainSynchroObject::checkForUpdates);
     MarlevoManagedObject::setPostsProvider([this] { return qint64(m_aantalPosts); });
     updateNrOfPostField();
@@ -85,8 +89,7 @@ MainSynchroObject::MainSynchroObject(DataAccessObject* dao, ObjectManager* manag
         shared = this;
 }
 
-MainSynchroObject::~MainSynchroObject()
-{
+MainSynchroObject::~MainSynchroObject() {
     m_timer.stop();
     m_manager->cancelRequestsForDelegate(this, false);
     m_queues.clear(); // waits for running recomputations
@@ -95,20 +98,24 @@ MainSynchroObject::~MainSynchroObject()
         shared = nullptr;
 }
 
-MainSynchroObject* MainSynchroObject::sharedMainSynchroObject() { return shared; }
-void MainSynchroObject::setSharedMainSynchroObject(MainSynchroObject* engine) { shared = engine; }
+MainSynchroObject* MainSynchroObject::sharedMainSynchroObject() {
+    return shared;
+}
+void MainSynchroObject::setSharedMainSynchroObject(MainSynchroObject* engine) {
+    shared = engine;
+}
 
-void MainSynchroObject::start()
-{
+void MainSynchroObject::start() {
     const qint64 configured = UserDefaults::standard().integerForKey(QStringLiteral("cc_kResyncInterval"));
     m_intervalSeconds = configured > 10 ? int(configured) : 60;
     m_timer.start(m_intervalSeconds * 1000);
 }
 
-bool MainSynchroObject::isReachable() const { return m_reachability->isDetermined() && m_reachability->isReachable(); }
+bool MainSynchroObject::isReachable() const {
+    return m_reachability->isDetermined() && m_reachability->isReachable();
+}
 
-void MainSynchroObject::setAantalGets(int value)
-{
+void MainSynchroObject::setAantalGets(int value) {
     value = qMax(0, value);
     if (value == m_aantalGets)
         return;
@@ -116,8 +123,7 @@ void MainSynchroObject::setAantalGets(int value)
     emit aantalGetsChanged();
 }
 
-void MainSynchroObject::setAantalPosts(int value)
-{
+void MainSynchroObject::setAantalPosts(int value) {
     value = qMax(0, value);
     if (value == m_aantalPosts)
         return;
@@ -125,8 +131,7 @@ void MainSynchroObject::setAantalPosts(int value)
     emit aantalPostsChanged();
 }
 
-void MainSynchroObject::saveMain(const char* where)
-{
+void MainSynchroObject::saveMain(const char* where) {
     QString error;
     if (!m_dao->context()->save(&error))
         CC_LOG(QStringLiteral("error %1 (%2)").arg(error, QLatin1String(where)));
@@ -134,12 +139,17 @@ void MainSynchroObject::saveMain(const char* where)
 
 // ------------------------------------------------------------------ outgoing queue
 
-void MainSynchroObject::postObject(ManagedObject* object) { initiateApiCallForObject(object, QStringLiteral("POST")); }
-void MainSynchroObject::putObject(ManagedObject* object) { initiateApiCallForObject(object, QStringLiteral("PUT")); }
-void MainSynchroObject::deleteObject(ManagedObject* object) { initiateApiCallForObject(object, QStringLiteral("DELETE")); }
+void MainSynchroObject::postObject(ManagedObject* object) {
+    initiateApiCallForObject(object, QStringLiteral("POST"));
+}
+void MainSynchroObject::putObject(ManagedObject* object) {
+    initiateApiCallForObject(object, QStringLiteral("PUT"));
+}
+void MainSynchroObject::deleteObject(ManagedObject* object) {
+    initiateApiCallForObject(object, QStringLiteral("DELETE"));
+}
 
-void MainSynchroObject::initiateApiCallForObject(ManagedObject* object, const QString& httpType)
-{
+void MainSynchroObject::initiateApiCallForObject(ManagedObject* object, const QString& httpType) {
     if (!object)
         return;
     Context* context = m_dao->context();
@@ -179,8 +189,7 @@ void MainSynchroObject::initiateApiCallForObject(ManagedObject* object, const QS
     saveMain("queue");
 }
 
-ManagedObject* MainSynchroObject::queuedObject(const QString& type, const QString& id) const
-{
+ManagedObject* MainSynchroObject::queuedObject(const QString& type, const QString& id) const {
     if (type == QLatin1String("Registration"))
         return m_dao->loadRegistration(id);
     if (type == QLatin1String("UserRegistration"))
@@ -192,8 +201,7 @@ ManagedObject* MainSynchroObject::queuedObject(const QString& type, const QStrin
     return nullptr;
 }
 
-bool MainSynchroObject::doRetryForSyncObject(SynchroObject* record, bool save)
-{
+bool MainSynchroObject::doRetryForSyncObject(SynchroObject* record, bool save) {
     ManagedObject* object = queuedObject(record->objectType(), record->objectId());
     if (!object)
         return false;
@@ -221,16 +229,15 @@ bool MainSynchroObject::doRetryForSyncObject(SynchroObject* record, bool save)
     return true;
 }
 
-void MainSynchroObject::updateNrOfPostField()
-{
+void MainSynchroObject::updateNrOfPostField() {
     setAantalPosts(int(m_dao->loadSynchroInProgressSynchroObjects().size()));
 }
 
-void MainSynchroObject::retriggerAllOldPosts()
-{
-    emit overlayRequested(tr("Volledige resync."),
-                          tr("Even geduld... \n We synchroniseren de iPad met de centrale server. \nDit kan enkele "
-                             "minuten duren."));
+void MainSynchroObject::retriggerAllOldPosts() {
+    emit overlayRequested(
+        tr("Volledige resync."),
+        tr("Even geduld... \n We synchroniseren de iPad met de centrale server. \nDit kan enkele "
+           "minuten duren."));
     QTimer::singleShot(100, this, [this] {
         QList<QString> ids;
         for (SynchroObject* r : m_dao->loadAllSynchroObjects())
@@ -243,8 +250,7 @@ void MainSynchroObject::retriggerAllOldPosts()
 }
 
 // One record every 10 ms without blocking the main thread; the overlay goes when all were tried.
-void MainSynchroObject::runResend(QList<QString> ids)
-{
+void MainSynchroObject::runResend(QList<QString> ids) {
     if (ids.isEmpty()) {
         emit overlayHidden();
         return;
@@ -258,8 +264,7 @@ void MainSynchroObject::runResend(QList<QString> ids)
     });
 }
 
-void MainSynchroObject::purgeOldHandledSynchroObjects()
-{
+void MainSynchroObject::purgeOldHandledSynchroObjects() {
     Context* context = m_dao->context();
     for (SynchroObject* record : m_dao->loadSynchroOldHandledSynchroObjects()) {
         ManagedObject* object = queuedObject(record->objectType(), record->objectId());
@@ -274,8 +279,7 @@ void MainSynchroObject::purgeOldHandledSynchroObjects()
     saveMain("purge");
 }
 
-void MainSynchroObject::deletePastUnlockedRecords()
-{
+void MainSynchroObject::deletePastUnlockedRecords() {
     Context* context = m_dao->context();
     for (Registration* r : m_dao->loadRegistrationsBeforeToday())
         context->deleteObject(r);
@@ -286,24 +290,23 @@ void MainSynchroObject::deletePastUnlockedRecords()
     saveMain("clean-up");
 }
 
-void MainSynchroObject::doCleanUp()
-{
+void MainSynchroObject::doCleanUp() {
     purgeOldHandledSynchroObjects();
     deletePastUnlockedRecords();
 }
 
 // ------------------------------------------------------------------ refresh
 
-void MainSynchroObject::checkForUpdates()
-{
+void MainSynchroObject::checkForUpdates() {
     const SharedUserInfo user = Users::sharedUserInfo();
     if (isReachable()) {
         // Due changes first: up to 50, newest first; a record whose object is gone takes no place.
         int sent = 0;
         QSet<QString> sentNow; // records of one object sent in one check carry the same state
         const auto due = m_dao->context()->fetch<SynchroObject>(
-            Predicate::format(QStringLiteral("(status == 2 || status == 0 || (status == 1 && lastTryDate <= %@))"),
-                              {Util::millisText(Clock::nowMs() - 180000)}),
+            Predicate::format(
+                QStringLiteral("(status == 2 || status == 0 || (status == 1 && lastTryDate <= %@))"),
+                {Util::millisText(Clock::nowMs() - 180000)}),
             {SortDescriptor::desc(QStringLiteral("entryDate"))});
         for (SynchroObject* record : due) {
             if (sent >= kDuePlaces)
@@ -319,7 +322,8 @@ void MainSynchroObject::checkForUpdates()
         if (sent > 0)
             saveMain("retry"); // one transaction for the whole batch keeps the main thread free
         m_lastSynchroDate = Clock::now();
-        UserDefaults::standard().setObject(QStringLiteral("cc_lastsynchroDate"), m_lastSynchroDate.toMSecsSinceEpoch());
+        UserDefaults::standard().setObject(QStringLiteral("cc_lastsynchroDate"),
+                                           m_lastSynchroDate.toMSecsSinceEpoch());
         emit lastSynchroDateChanged();
 
         const auto locations = m_dao->loadSchoolsFromDataStore();
@@ -349,17 +353,17 @@ void MainSynchroObject::checkForUpdates()
         return;
     const qint64 hours = known ? (Clock::nowMs() - last) / 1000 / 3600 : std::numeric_limits<qint64>::max();
     const int interval = org->timeSwitchInterval().toInt();
-    const bool differentPeriods =
-        known && Util::timestampsInDifferentOpvangMomentsWithFirstDate(QDateTime::fromMSecsSinceEpoch(last), Clock::now());
+    const bool differentPeriods = known && Util::timestampsInDifferentOpvangMomentsWithFirstDate(
+                                               QDateTime::fromMSecsSinceEpoch(last), Clock::now());
     if ((interval > 0 && interval < hours) || differentPeriods)
         berekenStussenVisueel();
 }
 
 void MainSynchroObject::sendRequest(const QString& path, QList<QPair<QString, QString>> parameters,
-                                    const QVariant& userData)
-{
-    QList<QPair<QString, QString>> standard{{QStringLiteral("ipadMacId"), Util::uniqueGlobalDeviceIdentifier()},
-                                            {QStringLiteral("iPadUID"), Util::getUUID()}};
+                                    const QVariant& userData) {
+    QList<QPair<QString, QString>> standard{
+        {QStringLiteral("ipadMacId"), Util::uniqueGlobalDeviceIdentifier()},
+        {QStringLiteral("iPadUID"), Util::getUUID()}};
     if (Organisation* org = m_dao->loadOrganisation())
         standard.append({QStringLiteral("organisationId"), org->organisationId()});
     standard.append({QStringLiteral("ipadVersion"), QStringLiteral(CC_APP_VERSION)});
@@ -378,33 +382,33 @@ void MainSynchroObject::sendRequest(const QString& path, QList<QPair<QString, QS
             parameters.append(s);
     }
     setAantalGets(m_aantalGets + 1);
-    m_manager->getObjectsAtPath(path, parameters, this, userData, [](const RequestInfo& request, QJsonObject& answer) {
-        // Staff records learn from the request what kind of list they came in.
-        if (!answer.value(QLatin1String("users")).isArray())
-            return;
-        const QString url = request.url.toString();
-        int generic = -1;
-        if (url.contains(QLatin1String("genericUser")))
-            generic = 1;
-        else if (url.contains(QLatin1String("/user?")))
-            generic = 0;
-        const int timeEntryNeeded = url.contains(QLatin1String("timeEntryNeeded=1")) ? 1 : 0;
-        QJsonArray users = answer.value(QLatin1String("users")).toArray();
-        for (int i = 0; i < users.size(); ++i) {
-            if (!users.at(i).isObject())
-                continue;
-            QJsonObject u = users.at(i).toObject();
-            if (generic >= 0)
-                u.insert(QStringLiteral("isGenericUser"), generic);
-            u.insert(QStringLiteral("timeEntryNeeded"), timeEntryNeeded);
-            users.replace(i, u);
-        }
-        answer.insert(QStringLiteral("users"), users);
-    });
+    m_manager->getObjectsAtPath(
+        path, parameters, this, userData, [](const RequestInfo& request, QJsonObject& answer) {
+            // Staff records learn from the request what kind of list they came in.
+            if (!answer.value(QLatin1String("users")).isArray())
+                return;
+            const QString url = request.url.toString();
+            int generic = -1;
+            if (url.contains(QLatin1String("genericUser")))
+                generic = 1;
+            else if (url.contains(QLatin1String("/user?")))
+                generic = 0;
+            const int timeEntryNeeded = url.contains(QLatin1String("timeEntryNeeded=1")) ? 1 : 0;
+            QJsonArray users = answer.value(QLatin1String("users")).toArray();
+            for (int i = 0; i < users.size(); ++i) {
+                if (!users.at(i).isObject())
+                    continue;
+                QJsonObject u = users.at(i).toObject();
+                if (generic >= 0)
+                    u.insert(QStringLiteral("isGenericUser"), generic);
+                u.insert(QStringLiteral("timeEntryNeeded"), timeEntryNeeded);
+                users.replace(i, u);
+            }
+            answer.insert(QStringLiteral("users"), users);
+        });
 }
 
-bool MainSynchroObject::beginBookkeeping(const QString& id, const QString& skipLog)
-{
+bool MainSynchroObject::beginBookkeeping(const QString& id, const QString& skipLog) {
     GetSynchroObject* g = m_dao->loadGetSynchroObjectById(id);
     const QString inProgress = g->inProgressSyncTime();
     if (!inProgress.isEmpty() && Clock::nowMs() - inProgress.toLongLong() <= kBusyMs) {
@@ -416,31 +420,31 @@ bool MainSynchroObject::beginBookkeeping(const QString& id, const QString& skipL
     return true;
 }
 
-void MainSynchroObject::getTimeRegistrationsForEntity(const QString& entityId)
-{
+void MainSynchroObject::getTimeRegistrationsForEntity(const QString& entityId) {
     const QString id = QStringLiteral("timeregistrationFor") + entityId;
-    if (!beginBookkeeping(id, QStringLiteral("We skippen een call naar tijdregistraties wegens nog inProgress... ")))
+    if (!beginBookkeeping(
+            id, QStringLiteral("We skippen een call naar tijdregistraties wegens nog inProgress... ")))
         return;
-    QList<QPair<QString, QString>> p{{QStringLiteral("entityId"), entityId},
-                                     {QStringLiteral("lastSyncTime"), m_dao->loadGetSynchroObjectById(id)->lastSyncTime()}};
+    QList<QPair<QString, QString>> p{
+        {QStringLiteral("entityId"), entityId},
+        {QStringLiteral("lastSyncTime"), m_dao->loadGetSynchroObjectById(id)->lastSyncTime()}};
     if (Users::sharedUserInfo().isAdmin)
         p.append({QStringLiteral("numberOfDays"), QStringLiteral("30")});
     sendRequest(QStringLiteral("/timeEntry"), p, QVariantMap{{kBookkeepingKey, id}});
 }
 
-void MainSynchroObject::getChildrenForEntity(const QString& entityId)
-{
+void MainSynchroObject::getChildrenForEntity(const QString& entityId) {
     const QString id = QStringLiteral("childrenFor") + entityId;
     if (!beginBookkeeping(id, QStringLiteral("We skippen een call naar children wegens nog inProgress... ")))
         return;
-    QList<QPair<QString, QString>> p{{QStringLiteral("lastSyncTime"), m_dao->loadGetSynchroObjectById(id)->lastSyncTime()}};
+    QList<QPair<QString, QString>> p{
+        {QStringLiteral("lastSyncTime"), m_dao->loadGetSynchroObjectById(id)->lastSyncTime()}};
     if (!entityId.isEmpty())
         p.append({QStringLiteral("entityId"), entityId});
     sendRequest(QStringLiteral("/child"), p, QVariantMap{{kBookkeepingKey, id}});
 }
 
-void MainSynchroObject::getGenericUsers()
-{
+void MainSynchroObject::getGenericUsers() {
     Organisation* org = m_dao->loadOrganisation();
     sendRequest(QStringLiteral("/genericUser"),
                 {{QStringLiteral("organisationId"), org ? org->organisationId() : QString()},
@@ -448,38 +452,38 @@ void MainSynchroObject::getGenericUsers()
                 {});
 }
 
-void MainSynchroObject::getUserTimeRegistrations()
-{
+void MainSynchroObject::getUserTimeRegistrations() {
     Organisation* org = m_dao->loadOrganisation();
     const QString id = QStringLiteral("timeregistrationForOrg") + (org ? org->organisationId() : QString());
-    if (!beginBookkeeping(id, QStringLiteral("We skippen een call naar tijdregistraties wegens nog inProgress... ")))
+    if (!beginBookkeeping(
+            id, QStringLiteral("We skippen een call naar tijdregistraties wegens nog inProgress... ")))
         return;
-    QList<QPair<QString, QString>> p{{QStringLiteral("lastSyncTime"), m_dao->loadGetSynchroObjectById(id)->lastSyncTime()}};
+    QList<QPair<QString, QString>> p{
+        {QStringLiteral("lastSyncTime"), m_dao->loadGetSynchroObjectById(id)->lastSyncTime()}};
     if (Users::sharedUserInfo().isAdmin)
         p.append({QStringLiteral("numberOfDays"), QStringLiteral("30")});
     sendRequest(QStringLiteral("/userTimeEntry"), p, QVariantMap{{kBookkeepingKey, id}});
 }
 
-void MainSynchroObject::getUsersForEntity(const QString& entityId)
-{
+void MainSynchroObject::getUsersForEntity(const QString& entityId) {
     QList<QPair<QString, QString>> p;
     if (!entityId.isEmpty())
         p.append({QStringLiteral("entityId"), entityId});
     sendRequest(QStringLiteral("/user"), p, {});
 }
 
-void MainSynchroObject::getEntities()
-{
+void MainSynchroObject::getEntities() {
     Organisation* org = m_dao->loadOrganisation();
     if (!org || UserDefaults::standard().stringForKey(QStringLiteral("cc_ipadNaam")).isEmpty())
         return;
     sendRequest(QStringLiteral("/entity"), {}, {});
 }
 
-void MainSynchroObject::getDevices() { sendRequest(QStringLiteral("/device"), {}, {}); }
+void MainSynchroObject::getDevices() {
+    sendRequest(QStringLiteral("/device"), {}, {});
+}
 
-void MainSynchroObject::getOrganisationForUser(const QString& name, const QString& hash)
-{
+void MainSynchroObject::getOrganisationForUser(const QString& name, const QString& hash) {
     if (name.isEmpty() || hash.isEmpty())
         return;
     sendRequest(QStringLiteral("/userOrganisation"),
@@ -488,8 +492,7 @@ void MainSynchroObject::getOrganisationForUser(const QString& name, const QStrin
 
 // ------------------------------------------------------------------ answers
 
-void MainSynchroObject::requestEnded(const RequestInfo& request, bool timedOut)
-{
+void MainSynchroObject::requestEnded(const RequestInfo& request, bool timedOut) {
     const QString key = userDataId(request, kObjectKey);
     if (key.isEmpty())
         return;
@@ -500,13 +503,11 @@ void MainSynchroObject::requestEnded(const RequestInfo& request, bool timedOut)
         m_quietUntil.insert(key, QDateTime::currentMSecsSinceEpoch() + 2 * qint64(m_manager->timeoutMs()));
 }
 
-bool MainSynchroObject::isBusy(const QString& key) const
-{
+bool MainSynchroObject::isBusy(const QString& key) const {
     return m_inFlight.value(key) > 0 || m_quietUntil.value(key) > QDateTime::currentMSecsSinceEpoch();
 }
 
-void MainSynchroObject::objectLoaderDidLoadObjects(const RequestInfo& request, const Response& response)
-{
+void MainSynchroObject::objectLoaderDidLoadObjects(const RequestInfo& request, const Response& response) {
     requestEnded(request, false);
     Context* context = m_dao->context();
     const QString queueId = userDataId(request, kQueueKey);
@@ -539,7 +540,8 @@ void MainSynchroObject::objectLoaderDidLoadObjects(const RequestInfo& request, c
         return;
     }
     if (response.contains(QStringLiteral("children"))) {
-        recomputeInBackground(QStringLiteral("Child"), response.followUpIds.value(QStringLiteral("children")), QString());
+        recomputeInBackground(QStringLiteral("Child"), response.followUpIds.value(QStringLiteral("children")),
+                              QString());
         recomputeInBackground(QStringLiteral("Users"), response.followUpIds.value(QStringLiteral("users")),
                               QStringLiteral("forceSearch"));
     }
@@ -554,16 +556,17 @@ void MainSynchroObject::objectLoaderDidLoadObjects(const RequestInfo& request, c
         checkForUpdates();
     }
     if (response.contains(QStringLiteral("timeEntries")))
-        recomputeInBackground(QStringLiteral("Child"), response.followUpIds.value(QStringLiteral("timeEntries")),
+        recomputeInBackground(QStringLiteral("Child"),
+                              response.followUpIds.value(QStringLiteral("timeEntries")),
                               QStringLiteral("reloadKindjesData"));
     if (response.contains(QStringLiteral("userTimeEntries")))
-        recomputeInBackground(QStringLiteral("Users"), response.followUpIds.value(QStringLiteral("userTimeEntries")),
+        recomputeInBackground(QStringLiteral("Users"),
+                              response.followUpIds.value(QStringLiteral("userTimeEntries")),
                               QStringLiteral("reloadKindjesData"));
 }
 
 void MainSynchroObject::runInBackground(const QString& label, bool lowPriority, std::function<void()> work,
-                                        std::function<void()> done)
-{
+                                        std::function<void()> done) {
     auto queue = std::make_unique<SerialQueue>(label, lowPriority);
     SerialQueue* q = queue.get();
     m_queues.push_back(std::move(queue));
@@ -586,8 +589,8 @@ void MainSynchroObject::runInBackground(const QString& label, bool lowPriority, 
     });
 }
 
-void MainSynchroObject::recomputeInBackground(const QString& entity, const QStringList& ids, const QString& notification)
-{
+void MainSynchroObject::recomputeInBackground(const QString& entity, const QStringList& ids,
+                                              const QString& notification) {
     std::shared_ptr<Store> store = m_dao->store();
     runInBackground(
         QStringLiteral("kinderopvang.bgqueue"), true,
@@ -602,8 +605,7 @@ void MainSynchroObject::recomputeInBackground(const QString& entity, const QStri
         });
 }
 
-void MainSynchroObject::objectLoaderDidFailWithError(const RequestInfo& request, const QString& error)
-{
+void MainSynchroObject::objectLoaderDidFailWithError(const RequestInfo& request, const QString& error) {
     requestEnded(request, request.timedOut);
     CC_LOG(error);
     UserDefaults::standard().setString(QStringLiteral("cc_getError"), QStringLiteral("TIMEOUT"));
@@ -616,49 +618,47 @@ void MainSynchroObject::objectLoaderDidFailWithError(const RequestInfo& request,
     }
 }
 
-void MainSynchroObject::requestDidLoadResponse(const RequestInfo& request, int status, const QByteArray& body)
-{
-    CC_LOG(QStringLiteral("%1 %2 -> %3 %4").arg(request.method, request.url.path()).arg(status).arg(
-        QString::fromUtf8(body.left(300))));
+void MainSynchroObject::requestDidLoadResponse(const RequestInfo& request, int status,
+                                               const QByteArray& body) {
+    CC_LOG(QStringLiteral("%1 %2 -> %3 %4")
+               .arg(request.method, request.url.path())
+               .arg(status)
+               .arg(QString::fromUtf8(body.left(300))));
     UserDefaults::standard().setString(QStringLiteral("cc_getError"), QStringLiteral(""));
     if (request.method == QLatin1String("GET"))
         setAantalGets(m_aantalGets - 1);
 }
 
-void MainSynchroObject::showCouplingAlert(bool withDelegate)
-{
+void MainSynchroObject::showCouplingAlert(bool withDelegate) {
     if (!UserDefaults::standard().stringForKey(QStringLiteral("cc_ipadNaam")).isEmpty())
         return;
     const int tag = withDelegate ? (m_dao->loadOrganisation() ? 1 : 0) : -1;
-    emit alertRequested(tr("Opgepast"),
-                        tr("Oeps... De server kon niet tijdig worden bereikt. Klik op 'Probeer opnieuw'  om te "
-                           "herproberen. Contacteer de helpdesk indien het probleem zich blijft voordoen."),
-                        {tr("Probeer opnieuw")}, tag);
+    emit alertRequested(
+        tr("Opgepast"),
+        tr("Oeps... De server kon niet tijdig worden bereikt. Klik op 'Probeer opnieuw'  om te "
+           "herproberen. Contacteer de helpdesk indien het probleem zich blijft voordoen."),
+        {tr("Probeer opnieuw")}, tag);
 }
 
-void MainSynchroObject::requestDidFailLoadWithError(const RequestInfo& request, const QString&)
-{
+void MainSynchroObject::requestDidFailLoadWithError(const RequestInfo& request, const QString&) {
     if (request.method == QLatin1String("GET"))
         setAantalGets(m_aantalGets - 1);
     showCouplingAlert(true);
 }
 
-void MainSynchroObject::requestDidTimeout(const RequestInfo& request)
-{
+void MainSynchroObject::requestDidTimeout(const RequestInfo& request) {
     if (request.method == QLatin1String("GET"))
         setAantalGets(m_aantalGets - 1);
     UserDefaults::standard().setString(QStringLiteral("cc_getError"), QStringLiteral("TIMEOUT"));
     showCouplingAlert(false);
 }
 
-void MainSynchroObject::requestDidCancelLoad(const RequestInfo& request)
-{
+void MainSynchroObject::requestDidCancelLoad(const RequestInfo& request) {
     if (request.method == QLatin1String("GET"))
         setAantalGets(m_aantalGets - 1);
 }
 
-void MainSynchroObject::alertViewClickedButtonAtIndex(int tag, int)
-{
+void MainSynchroObject::alertViewClickedButtonAtIndex(int tag, int) {
     if (tag == 0)
         NotificationCenter::defaultCenter().post(QStringLiteral("showUserLoginForCoupling"), this);
     else if (tag == 1)
@@ -667,14 +667,14 @@ void MainSynchroObject::alertViewClickedButtonAtIndex(int tag, int)
 
 // ------------------------------------------------------------------ presence
 
-void MainSynchroObject::berekenStussenVisueel()
-{
+void MainSynchroObject::berekenStussenVisueel() {
     const SharedUserInfo user = Users::sharedUserInfo();
     if (!user.present || user.entityId.isEmpty())
         return;
-    emit overlayRequested(tr("Aanwezigheidsstatus berekenen"),
-                          tr("Even geduld... \nwe herberekenen de aanwezigheidsstatus van elk kind... \nDit kan enkele "
-                             "seconden duren."));
+    emit overlayRequested(
+        tr("Aanwezigheidsstatus berekenen"),
+        tr("Even geduld... \nwe herberekenen de aanwezigheidsstatus van elk kind... \nDit kan enkele "
+           "seconden duren."));
     runInBackground(
         QStringLiteral("kinderopvang.statussen"), false, [this] { berekenStatussen(); },
         [this] {
@@ -683,8 +683,7 @@ void MainSynchroObject::berekenStussenVisueel()
         });
 }
 
-void MainSynchroObject::berekenStatussen()
-{
+void MainSynchroObject::berekenStatussen() {
     const SharedUserInfo user = Users::sharedUserInfo();
     const QString begin = Util::getBeginRegistrationTime();
     Context* context = m_dao->store()->context();
@@ -703,13 +702,13 @@ void MainSynchroObject::berekenStatussen()
     recompute(context, QStringLiteral("Users"), userIds, begin);
     if (QThread::currentThread() != thread())
         context->reset();
-    UserDefaults::standard().setObject(QStringLiteral("cc_lastStatusComputedDate") + user.entityId, Clock::nowMs());
+    UserDefaults::standard().setObject(QStringLiteral("cc_lastStatusComputedDate") + user.entityId,
+                                       Clock::nowMs());
 }
 
 // ------------------------------------------------------------------ photos
 
-QString MainSynchroObject::base64Lines(const QByteArray& data)
-{
+QString MainSynchroObject::base64Lines(const QByteArray& data) {
     const QByteArray b64 = data.toBase64();
     QString out;
     out.reserve(b64.size() + b64.size() / 32 + 2);
@@ -722,8 +721,8 @@ QString MainSynchroObject::base64Lines(const QByteArray& data)
     return out;
 }
 
-void MainSynchroObject::createObjectWithImage(const QByteArray& picture, ManagedObject* subject, ObjectImageUpload* upload)
-{
+void MainSynchroObject::createObjectWithImage(const QByteArray& picture, ManagedObject* subject,
+                                              ObjectImageUpload* upload) {
     auto orLeeg = [](const QString& v) { return v.isNull() ? QStringLiteral("leeg") : v; };
     if (auto* child = dynamic_cast<Child*>(subject)) {
         upload->setLastName(orLeeg(child->lastName()));
@@ -745,8 +744,7 @@ void MainSynchroObject::createObjectWithImage(const QByteArray& picture, Managed
         CC_LOG(QStringLiteral("error %1").arg(error));
 }
 
-void MainSynchroObject::uploadNewPhoto(const QByteArray& picture, ManagedObject* subject)
-{
+void MainSynchroObject::uploadNewPhoto(const QByteArray& picture, ManagedObject* subject) {
     if (picture.isEmpty() || !subject)
         return;
     const QString key = QStringLiteral("image") + Util::getUUID() + nowText();
@@ -759,12 +757,13 @@ void MainSynchroObject::uploadNewPhoto(const QByteArray& picture, ManagedObject*
     saveMain("photo");
 }
 
-bool MainSynchroObject::waitForIdle(int timeoutMs)
-{
+bool MainSynchroObject::waitForIdle(int timeoutMs) {
     QDeadlineTimer deadline(timeoutMs);
     while ((m_manager->requestsInFlight() > 0 || m_recomputationsRunning > 0) && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     return m_manager->requestsInFlight() == 0 && m_recomputationsRunning == 0;
 }
 
-void MainSynchroObject::setImageCache(ImageCache* cache) { m_imageCache = cache; }
+void MainSynchroObject::setImageCache(ImageCache* cache) {
+    m_imageCache = cache;
+}

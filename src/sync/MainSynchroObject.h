@@ -7,9 +7,9 @@
 
 #include <QDateTime>
 #include <QHash>
-#include <QSet>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -86,7 +86,8 @@ public:
     void berekenStatussen();
 
     // Photo upload: fills the record (created by the caller in the main context) and saves.
-    static void createObjectWithImage(const QByteArray& picture, ManagedObject* subject, ObjectImageUpload* upload);
+    static void createObjectWithImage(const QByteArray& picture, ManagedObject* subject,
+                                      ObjectImageUpload* upload);
     // Base64 in lines of 64 characters, each full line followed by CR LF.
     static QString base64Lines(const QByteArray& data);
     // A new photo for a child or staff member: new picture key, cache entry, queued upload.
@@ -120,13 +121,15 @@ signals:
     void recomputationFinished();
 
 private:
-    void sendRequest(const QString& path, QList<QPair<QString, QString>> parameters, const QVariant& userData);
+    void sendRequest(const QString& path, QList<QPair<QString, QString>> parameters,
+                     const QVariant& userData);
     bool beginBookkeeping(const QString& id, const QString& skipLog);
     void setAantalGets(int value);
     void setAantalPosts(int value);
     void recomputeInBackground(const QString& entity, const QStringList& ids, const QString& notification);
     // work on a new serial queue, then done on the main thread; waitForIdle waits for both.
-    void runInBackground(const QString& label, bool lowPriority, std::function<void()> work, std::function<void()> done);
+    void runInBackground(const QString& label, bool lowPriority, std::function<void()> work,
+                         std::function<void()> done);
     void showCouplingAlert(bool withDelegate);
     void saveMain(const char* where);
     ManagedObject* queuedObject(const QString& type, const QString& id) const;
@@ -146,6 +149,6 @@ private:
     QDateTime m_lastSynchroDate;
     int m_recomputationsRunning = 0;
     std::vector<std::unique_ptr<SerialQueue>> m_queues;
-    QHash<QString, int> m_inFlight;       // sends under way per object
+    QHash<QString, int> m_inFlight;      // sends under way per object
     QHash<QString, qint64> m_quietUntil; // per object, after a send that timed out
 };

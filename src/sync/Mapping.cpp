@@ -8,9 +8,10 @@
 
 namespace {
 
-KeyMapping same(const char* key) { return {QString::fromLatin1(key), {QString::fromLatin1(key)}, {}}; }
-KeyMapping to(const char* key, std::initializer_list<const char*> attributes)
-{
+KeyMapping same(const char* key) {
+    return {QString::fromLatin1(key), {QString::fromLatin1(key)}, {}};
+}
+KeyMapping to(const char* key, std::initializer_list<const char*> attributes) {
     KeyMapping m{QString::fromLatin1(key), {}, {}};
     for (const char* a : attributes)
         m.attributes << QString::fromLatin1(a);
@@ -22,14 +23,14 @@ struct Table {
         registration, userRegistration, objectImageUpload;
     QList<QPair<QString, const EntityMapping*>> envelope;
 
-    Table()
-    {
+    Table() {
         auto e = [](const char* name) { return Model::entity(QString::fromLatin1(name)); };
         scholen = {e("Scholen"),
-                   {to("schoolID", {"schoolid"}), same("organisatie"), same("schoolgroep"), same("schoolgroepid"),
-                    same("school")},
+                   {to("schoolID", {"schoolid"}), same("organisatie"), same("schoolgroep"),
+                    same("schoolgroepid"), same("school")},
                    {}};
-        entities = {e("Entities"), {same("idEntity"), same("name"), same("activeForiPad"), same("exists")}, {}};
+        entities = {
+            e("Entities"), {same("idEntity"), same("name"), same("activeForiPad"), same("exists")}, {}};
         users = {e("Users"),
                  {same("userEntityId"), same("userId"), same("image"), same("entityId"), same("exists"),
                   same("resyncFreq"), same("isAdmin"), same("isGenericUser"), same("timeEntryNeeded"),
@@ -37,14 +38,15 @@ struct Table {
                   to("hash", {"computedhash", "passwordHash"})},
                  {}};
         group = {e("Group"),
-                 {same("groupChildId"), same("groupId"), same("childId"), same("groupName"), same("groupType"),
-                  same("image"), same("entityId"), same("exists")},
+                 {same("groupChildId"), same("groupId"), same("childId"), same("groupName"),
+                  same("groupType"), same("image"), same("entityId"), same("exists")},
                  {}};
         sessions = {e("Sessions"),
                     {same("sessionId"), same("childId"), same("entityId"), same("sessionDay"), same("timeIn"),
                      same("timeOut")},
                     {}};
-        relationships = {e("Relationships"), {to("RelationShipUserId", {"relationShipId"}), same("relationId")}, {}};
+        relationships = {
+            e("Relationships"), {to("RelationShipUserId", {"relationShipId"}), same("relationId")}, {}};
         child = {e("Child"),
                  {same("childId"), same("firstName"), same("lastName"), same("image"), same("entityId"),
                   same("exists"), same("extraInfo"), same("imageData"), same("photoId"), same("ipadMacId"),
@@ -58,8 +60,9 @@ struct Table {
                          same("timeSwitch"), same("timeSwitchInterval")},
                         {}};
         registration = {e("Registration"),
-                        {same("registrationId"), same("childId"), same("entityId"), same("userId"), same("time"),
-                         same("type"), same("exists"), same("ipadMacId"), to("orgId", {"organisationId"})},
+                        {same("registrationId"), same("childId"), same("entityId"), same("userId"),
+                         same("time"), same("type"), same("exists"), same("ipadMacId"),
+                         to("orgId", {"organisationId"})},
                         {}};
         userRegistration = {e("UserRegistration"),
                             {to("registrationId", {"userRegistrationId"}), to("orgId", {"organisationId"}),
@@ -67,11 +70,12 @@ struct Table {
                              same("ipadMacId")},
                             {}};
         objectImageUpload = {e("ObjectImageUpload"),
-                             {same("objectImageUploadId"), same("lastName"), same("firstName"), same("typeId"),
-                              same("type"), same("photoId"), same("image")},
+                             {same("objectImageUploadId"), same("lastName"), same("firstName"),
+                              same("typeId"), same("type"), same("photoId"), same("image")},
                              {}};
-        for (EntityMapping* m : {&scholen, &entities, &users, &group, &sessions, &relationships, &child, &device,
-                                 &organisation, &registration, &userRegistration, &objectImageUpload})
+        for (EntityMapping* m :
+             {&scholen, &entities, &users, &group, &sessions, &relationships, &child, &device, &organisation,
+              &registration, &userRegistration, &objectImageUpload})
             for (KeyMapping& k : m->keys)
                 for (const QString& a : k.attributes)
                     k.indices << m->entity->indexOf(a);
@@ -87,15 +91,13 @@ struct Table {
     }
 };
 
-const Table& table()
-{
+const Table& table() {
     static const Table t;
     return t;
 }
 
 // The attribute whose distinct values the engine follows up after an answer.
-QString followUpAttribute(const QString& arrayKey)
-{
+QString followUpAttribute(const QString& arrayKey) {
     if (arrayKey == QLatin1String("children") || arrayKey == QLatin1String("timeEntries"))
         return QStringLiteral("childId");
     if (arrayKey == QLatin1String("users") || arrayKey == QLatin1String("userTimeEntries"))
@@ -103,8 +105,7 @@ QString followUpAttribute(const QString& arrayKey)
     return QString();
 }
 
-QString keyText(const QJsonValue& v)
-{
+QString keyText(const QJsonValue& v) {
     if (v.isString())
         return v.toString();
     if (v.isDouble())
@@ -116,13 +117,11 @@ class Mapper {
 public:
     Mapper(Context* context, Response& response)
         : m_context(context)
-        , m_response(response)
-    {
-    }
+        , m_response(response) {}
 
     // Maps the elements of one array; returns the records in order (skipped elements left out).
-    QList<ManagedObject*> mapArray(const EntityMapping& mapping, const QJsonArray& array, const QString& where)
-    {
+    QList<ManagedObject*> mapArray(const EntityMapping& mapping, const QJsonArray& array,
+                                   const QString& where) {
         const QString pkKey = mapping.primaryJsonKey();
         QStringList keys;
         keys.reserve(array.size());
@@ -145,7 +144,10 @@ public:
             const QJsonValue element = array.at(i);
             const QString& key = keys.at(i);
             if (!element.isObject() || key.isEmpty()) {
-                CC_LOG(QStringLiteral("%1: element %2 of %3 skipped: no %4").arg(mapping.entity->name).arg(i).arg(where, pkKey));
+                CC_LOG(QStringLiteral("%1: element %2 of %3 skipped: no %4")
+                           .arg(mapping.entity->name)
+                           .arg(i)
+                           .arg(where, pkKey));
                 ++m_response.skippedCount;
                 continue;
             }
@@ -159,7 +161,8 @@ public:
                     continue;
                 for (const int index : km.indices) {
                     bool ok = true;
-                    const QVariant v = Mapping::attributeValue(it.value(), mapping.entity->attribute(index).type, &ok);
+                    const QVariant v =
+                        Mapping::attributeValue(it.value(), mapping.entity->attribute(index).type, &ok);
                     if (!ok) {
                         bad = km.jsonKey;
                         break;
@@ -181,7 +184,8 @@ public:
                 nested.append({&n, it->toArray()});
             }
             if (!bad.isEmpty()) {
-                CC_LOG(QStringLiteral("%1 %2 skipped: wrong kind of value for \"%3\"").arg(mapping.entity->name, key, bad));
+                CC_LOG(QStringLiteral("%1 %2 skipped: wrong kind of value for \"%3\"")
+                           .arg(mapping.entity->name, key, bad));
                 ++m_response.skippedCount;
                 continue;
             }
@@ -200,7 +204,8 @@ public:
             for (const auto& [index, v] : values)
                 record->setValue(index, v);
             for (const auto& [n, elements] : nested) {
-                const QList<ManagedObject*> members = mapArray(*n->mapping, elements, mapping.entity->name + QLatin1Char('.') + n->jsonKey);
+                const QList<ManagedObject*> members =
+                    mapArray(*n->mapping, elements, mapping.entity->name + QLatin1Char('.') + n->jsonKey);
                 m_pendingToMany.append({record, n, members});
             }
             out.append(record);
@@ -210,14 +215,14 @@ public:
     }
 
     // Makes the nested records each parent's members; former members of the parents lose their link.
-    void linkNested()
-    {
+    void linkNested() {
         QHash<const NestedMapping*, QList<int>> byRelation;
         for (int i = 0; i < m_pendingToMany.size(); ++i)
             byRelation[m_pendingToMany.at(i).nested].append(i);
         for (auto it = byRelation.cbegin(); it != byRelation.cend(); ++it) {
             const NestedMapping* n = it.key();
-            const ToManyDescription* rel = m_pendingToMany.at(it.value().first()).parent->entity().findToMany(n->relation);
+            const ToManyDescription* rel =
+                m_pendingToMany.at(it.value().first()).parent->entity().findToMany(n->relation);
             const EntityDescription* target = Model::entity(rel->target);
             const int inverse = target->indexOf(rel->inverse);
             QSet<ManagedObject*> members;
@@ -234,7 +239,8 @@ public:
             for (int from = 0; from < parentKeys.size(); from += 500) {
                 FetchRequest r;
                 r.entity = target;
-                r.predicate = Predicate::format(rel->inverse + QStringLiteral(" IN %@"), {QVariant(parentKeys.mid(from, 500))});
+                r.predicate = Predicate::format(rel->inverse + QStringLiteral(" IN %@"),
+                                                {QVariant(parentKeys.mid(from, 500))});
                 for (ManagedObject* old : m_context->executeFetch(r))
                     if (!members.contains(old))
                         old->clear(inverse);
@@ -245,8 +251,7 @@ public:
     int keptLocal() const { return m_keptLocal; }
 
 private:
-    bool hasUnsentLocalChange(const QString& entity, const QString& key)
-    {
+    bool hasUnsentLocalChange(const QString& entity, const QString& key) {
         if (!m_pendingLoaded) {
             m_pendingLoaded = true;
             FetchRequest r = FetchRequest::of<SynchroObject>(
@@ -263,8 +268,7 @@ private:
     QSet<QString> m_pending;
     int m_keptLocal = 0;
 
-    void prefetch(const EntityDescription& entity, const QStringList& keys)
-    {
+    void prefetch(const EntityDescription& entity, const QStringList& keys) {
         auto& looked = m_looked[&entity];
         QStringList wanted;
         for (const QString& k : keys)
@@ -294,8 +298,7 @@ private:
 
 } // namespace
 
-QString EntityMapping::primaryJsonKey() const
-{
+QString EntityMapping::primaryJsonKey() const {
     const QString pk = entity->attribute(entity->primaryKeyIndex()).name;
     for (const KeyMapping& k : keys)
         if (k.attributes.contains(pk))
@@ -305,21 +308,21 @@ QString EntityMapping::primaryJsonKey() const
 
 namespace Mapping {
 
-const EntityMapping* forEntity(const QString& entityName)
-{
+const EntityMapping* forEntity(const QString& entityName) {
     const Table& t = table();
-    for (const EntityMapping* m : {&t.scholen, &t.entities, &t.users, &t.child, &t.group, &t.sessions, &t.relationships,
-                                   &t.device, &t.organisation, &t.registration, &t.userRegistration,
-                                   &t.objectImageUpload})
+    for (const EntityMapping* m :
+         {&t.scholen, &t.entities, &t.users, &t.child, &t.group, &t.sessions, &t.relationships, &t.device,
+          &t.organisation, &t.registration, &t.userRegistration, &t.objectImageUpload})
         if (m->entity->name == entityName)
             return m;
     return nullptr;
 }
 
-const QList<QPair<QString, const EntityMapping*>>& envelopeArrays() { return table().envelope; }
+const QList<QPair<QString, const EntityMapping*>>& envelopeArrays() {
+    return table().envelope;
+}
 
-QString numberText(double value)
-{
+QString numberText(double value) {
     if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 9.2e18)
         return QString::number(qint64(value));
     QString s = QString::number(value, 'f', 10);
@@ -330,15 +333,15 @@ QString numberText(double value)
     return s;
 }
 
-QVariant attributeValue(const QJsonValue& value, AttributeType type, bool* ok)
-{
+QVariant attributeValue(const QJsonValue& value, AttributeType type, bool* ok) {
     *ok = true;
     switch (value.type()) {
     case QJsonValue::Null:
         return QVariant();
     case QJsonValue::Bool:
-        return type == AttributeType::Number ? QVariant(qint64(value.toBool() ? 1 : 0))
-                                             : QVariant(value.toBool() ? QStringLiteral("1") : QStringLiteral("0"));
+        return type == AttributeType::Number
+                   ? QVariant(qint64(value.toBool() ? 1 : 0))
+                   : QVariant(value.toBool() ? QStringLiteral("1") : QStringLiteral("0"));
     case QJsonValue::Double:
         if (type == AttributeType::Number)
             return QVariant(qint64(std::llround(value.toDouble())));
@@ -364,13 +367,15 @@ QVariant attributeValue(const QJsonValue& value, AttributeType type, bool* ok)
     }
 }
 
-Response mapAnswer(Context* context, const QJsonObject& answer)
-{
+Response mapAnswer(Context* context, const QJsonObject& answer) {
     Response r;
     if (answer.contains(QLatin1String("success"))) {
         const QJsonValue s = answer.value(QLatin1String("success"));
         r.hasSuccess = true;
-        r.success = s.isBool() ? s.toBool() : (s.isDouble() ? s.toDouble() != 0 : s.toString() == QLatin1String("true") || s.toString() == QLatin1String("1"));
+        r.success = s.isBool() ? s.toBool()
+                               : (s.isDouble() ? s.toDouble() != 0
+                                               : s.toString() == QLatin1String("true") ||
+                                                     s.toString() == QLatin1String("1"));
     }
     r.message = answer.value(QLatin1String("message")).toVariant().toString();
     const QJsonValue time = answer.value(QLatin1String("time"));
@@ -405,16 +410,17 @@ Response mapAnswer(Context* context, const QJsonObject& answer)
     }
     mapper.linkNested();
     if (mapper.keptLocal() > 0)
-        CC_LOG(QStringLiteral("%1 records with changes not yet sent kept their local values").arg(mapper.keptLocal()));
+        CC_LOG(QStringLiteral("%1 records with changes not yet sent kept their local values")
+                   .arg(mapper.keptLocal()));
     return r;
 }
 
-int keepUnsentLocalChanges(Context* context)
-{
+int keepUnsentLocalChanges(Context* context) {
     const QList<ManagedObject*> changed = context->changedObjects();
     if (changed.isEmpty())
         return 0;
-    FetchRequest r = FetchRequest::of<SynchroObject>(Predicate::format(QStringLiteral("status == 0 || status == 1 || status == 2")));
+    FetchRequest r = FetchRequest::of<SynchroObject>(
+        Predicate::format(QStringLiteral("status == 0 || status == 1 || status == 2")));
     r.propertiesToFetch = QStringList{QStringLiteral("objectType"), QStringLiteral("objectId")};
     QSet<QString> pending;
     for (const QVariantMap& row : context->fetchRows(r))
@@ -429,8 +435,7 @@ int keepUnsentLocalChanges(Context* context)
     return kept;
 }
 
-QJsonObject bodyFor(const ManagedObject* record)
-{
+QJsonObject bodyFor(const ManagedObject* record) {
     QJsonObject body;
     const EntityMapping* mapping = forEntity(record->entity().name);
     if (!mapping)

@@ -17,8 +17,7 @@ namespace {
 ObjectManager* shared = nullptr;
 
 // Status-derived errors: the server did answer, only not with 2xx.
-bool isHttpStatusError(QNetworkReply::NetworkError e)
-{
+bool isHttpStatusError(QNetworkReply::NetworkError e) {
     const int code = int(e);
     return (code >= 201 && code <= 299) || (code >= 401 && code <= 499);
 }
@@ -28,16 +27,14 @@ ObjectManager::ObjectManager(std::shared_ptr<Store> store, const QUrl& baseUrl, 
     : QObject(parent)
     , m_store(std::move(store))
     , m_baseUrl(baseUrl)
-    , m_mappingQueue(std::make_unique<SerialQueue>(QStringLiteral("kinderopvang.mapping"), true))
-{
+    , m_mappingQueue(std::make_unique<SerialQueue>(QStringLiteral("kinderopvang.mapping"), true)) {
     m_network = new QNetworkAccessManager(this);
     m_ownsNetwork = true;
     if (!shared)
         shared = this;
 }
 
-ObjectManager::~ObjectManager()
-{
+ObjectManager::~ObjectManager() {
     QList<QPointer<QNetworkReply>> replies;
     for (auto& p : m_pending) {
         p.state = Pending::Silent;
@@ -51,19 +48,21 @@ ObjectManager::~ObjectManager()
         shared = nullptr;
 }
 
-ObjectManager* ObjectManager::sharedManager() { return shared; }
-void ObjectManager::setSharedManager(ObjectManager* manager) { shared = manager; }
+ObjectManager* ObjectManager::sharedManager() {
+    return shared;
+}
+void ObjectManager::setSharedManager(ObjectManager* manager) {
+    shared = manager;
+}
 
-void ObjectManager::setNetworkAccessManager(QNetworkAccessManager* manager)
-{
+void ObjectManager::setNetworkAccessManager(QNetworkAccessManager* manager) {
     if (m_ownsNetwork)
         m_network->deleteLater();
     m_network = manager;
     m_ownsNetwork = false;
 }
 
-QString ObjectManager::encodeQuery(const QList<QPair<QString, QString>>& query)
-{
+QString ObjectManager::encodeQuery(const QList<QPair<QString, QString>>& query) {
     QStringList parts;
     for (const auto& [key, value] : query)
         parts << QString::fromLatin1(QUrl::toPercentEncoding(key)) + QLatin1Char('=') +
@@ -71,16 +70,14 @@ QString ObjectManager::encodeQuery(const QList<QPair<QString, QString>>& query)
     return parts.join(QLatin1Char('&'));
 }
 
-QUrl ObjectManager::urlFor(const QString& pathAndQuery) const
-{
+QUrl ObjectManager::urlFor(const QString& pathAndQuery) const {
     QString base = m_baseUrl.toString(QUrl::FullyEncoded);
     while (base.endsWith(QLatin1Char('/')))
         base.chop(1);
     return QUrl(base + pathAndQuery, QUrl::StrictMode);
 }
 
-QString ObjectManager::routeFor(const ManagedObject* record, const QString& method)
-{
+QString ObjectManager::routeFor(const ManagedObject* record, const QString& method) {
     const QString entity = record->entity().name;
     if (entity == QLatin1String("Registration")) {
         if (method == QLatin1String("POST") || method == QLatin1String("PUT"))
@@ -103,30 +100,28 @@ QString ObjectManager::routeFor(const ManagedObject* record, const QString& meth
 
 quint64 ObjectManager::getObjectsAtPath(const QString& path, const QList<QPair<QString, QString>>& query,
                                         ObjectLoaderDelegate* delegate, const QVariant& userData,
-                                        const WillMapData& willMap)
-{
+                                        const WillMapData& willMap) {
     const QString pathAndQuery = query.isEmpty() ? path : path + QLatin1Char('?') + encodeQuery(query);
     return send(QStringLiteral("GET"), pathAndQuery, {}, delegate, userData, willMap);
 }
 
-quint64 ObjectManager::postObject(const ManagedObject* record, ObjectLoaderDelegate* delegate, const QVariant& userData)
-{
+quint64 ObjectManager::postObject(const ManagedObject* record, ObjectLoaderDelegate* delegate,
+                                  const QVariant& userData) {
     return sendRecord(QStringLiteral("POST"), record, delegate, userData);
 }
 
-quint64 ObjectManager::putObject(const ManagedObject* record, ObjectLoaderDelegate* delegate, const QVariant& userData)
-{
+quint64 ObjectManager::putObject(const ManagedObject* record, ObjectLoaderDelegate* delegate,
+                                 const QVariant& userData) {
     return sendRecord(QStringLiteral("PUT"), record, delegate, userData);
 }
 
-quint64 ObjectManager::deleteObject(const ManagedObject* record, ObjectLoaderDelegate* delegate, const QVariant& userData)
-{
+quint64 ObjectManager::deleteObject(const ManagedObject* record, ObjectLoaderDelegate* delegate,
+                                    const QVariant& userData) {
     return sendRecord(QStringLiteral("DELETE"), record, delegate, userData);
 }
 
-quint64 ObjectManager::sendRecord(const QString& method, const ManagedObject* record, ObjectLoaderDelegate* delegate,
-                                  const QVariant& userData)
-{
+quint64 ObjectManager::sendRecord(const QString& method, const ManagedObject* record,
+                                  ObjectLoaderDelegate* delegate, const QVariant& userData) {
     const QString route = record ? routeFor(record, method) : QString();
     if (route.isNull()) {
         const quint64 id = m_nextId++;
@@ -134,7 +129,8 @@ quint64 ObjectManager::sendRecord(const QString& method, const ManagedObject* re
         p.info = {id, QUrl(), method, userData};
         p.delegate = delegate;
         m_pending.insert(id, p);
-        failLater(id, QStringLiteral("no route for %1 %2").arg(method, record ? record->entity().name : QStringLiteral("nothing")));
+        failLater(id, QStringLiteral("no route for %1 %2")
+                          .arg(method, record ? record->entity().name : QStringLiteral("nothing")));
         return id;
     }
     const QByteArray body = method == QLatin1String("DELETE")
@@ -143,8 +139,7 @@ quint64 ObjectManager::sendRecord(const QString& method, const ManagedObject* re
     return send(method, route, body, delegate, userData, {});
 }
 
-void ObjectManager::failLater(quint64 id, const QString& error)
-{
+void ObjectManager::failLater(quint64 id, const QString& error) {
     QMetaObject::invokeMethod(
         this,
         [this, id, error] {
@@ -163,8 +158,8 @@ void ObjectManager::failLater(quint64 id, const QString& error)
 }
 
 quint64 ObjectManager::send(const QString& method, const QString& pathAndQuery, const QByteArray& body,
-                            ObjectLoaderDelegate* delegate, const QVariant& userData, const WillMapData& willMap)
-{
+                            ObjectLoaderDelegate* delegate, const QVariant& userData,
+                            const WillMapData& willMap) {
     const quint64 id = m_nextId++;
     Pending p;
     p.info = {id, urlFor(pathAndQuery), method, userData};
@@ -208,8 +203,7 @@ quint64 ObjectManager::send(const QString& method, const QString& pathAndQuery, 
     return id;
 }
 
-void ObjectManager::finished(quint64 id)
-{
+void ObjectManager::finished(quint64 id) {
     auto it = m_pending.find(id);
     if (it == m_pending.end())
         return;
@@ -312,8 +306,7 @@ void ObjectManager::finished(quint64 id)
     });
 }
 
-void ObjectManager::mapped(quint64 id, bool ok, const QString& error, const Response& response)
-{
+void ObjectManager::mapped(quint64 id, bool ok, const QString& error, const Response& response) {
     auto it = m_pending.find(id);
     if (it == m_pending.end())
         return;
@@ -329,8 +322,7 @@ void ObjectManager::mapped(quint64 id, bool ok, const QString& error, const Resp
     }
 }
 
-void ObjectManager::cancelRequestsForDelegate(ObjectLoaderDelegate* delegate, bool notify)
-{
+void ObjectManager::cancelRequestsForDelegate(ObjectLoaderDelegate* delegate, bool notify) {
     QList<QNetworkReply*> abort;
     for (auto& p : m_pending) {
         if (p.delegate != delegate)
@@ -349,8 +341,7 @@ void ObjectManager::cancelRequestsForDelegate(ObjectLoaderDelegate* delegate, bo
         r->abort();
 }
 
-void ObjectManager::cancelAll()
-{
+void ObjectManager::cancelAll() {
     QList<QNetworkReply*> abort;
     for (auto& p : m_pending)
         if (p.state == Pending::Running) {
@@ -362,8 +353,7 @@ void ObjectManager::cancelAll()
         r->abort();
 }
 
-void ObjectManager::backgroundTimeExpired()
-{
+void ObjectManager::backgroundTimeExpired() {
     QList<QNetworkReply*> abort;
     for (auto& p : m_pending)
         if (p.state == Pending::Running) {
@@ -375,8 +365,7 @@ void ObjectManager::backgroundTimeExpired()
         r->abort();
 }
 
-bool ObjectManager::waitForIdle(int timeoutMs)
-{
+bool ObjectManager::waitForIdle(int timeoutMs) {
     QDeadlineTimer deadline(timeoutMs);
     while (!m_pending.isEmpty() && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);

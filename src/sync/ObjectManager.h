@@ -66,9 +66,12 @@ public:
                              ObjectLoaderDelegate* delegate, const QVariant& userData = {},
                              const WillMapData& willMap = {});
     // Send a record along its route; a record without route fails (asynchronously) without a request.
-    quint64 postObject(const ManagedObject* record, ObjectLoaderDelegate* delegate, const QVariant& userData = {});
-    quint64 putObject(const ManagedObject* record, ObjectLoaderDelegate* delegate, const QVariant& userData = {});
-    quint64 deleteObject(const ManagedObject* record, ObjectLoaderDelegate* delegate, const QVariant& userData = {});
+    quint64 postObject(const ManagedObject* record, ObjectLoaderDelegate* delegate,
+                       const QVariant& userData = {});
+    quint64 putObject(const ManagedObject* record, ObjectLoaderDelegate* delegate,
+                      const QVariant& userData = {});
+    quint64 deleteObject(const ManagedObject* record, ObjectLoaderDelegate* delegate,
+                         const QVariant& userData = {});
 
     // The path of a record's route for a method, or a null QString when there is none.
     static QString routeFor(const ManagedObject* record, const QString& method);

@@ -15,8 +15,7 @@ class TestStartup : public QObject {
     QTemporaryDir m_dir;
     std::unique_ptr<StackScrollViewAppDelegate> m_delegate;
 
-    bool start(const QString& name)
-    {
+    bool start(const QString& name) {
         m_delegate = std::make_unique<StackScrollViewAppDelegate>();
         StackScrollViewAppDelegate::Options o;
         o.storePath = m_dir.filePath(name + ".sqlite");
@@ -29,8 +28,7 @@ private slots:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
     void cleanup() { m_delegate.reset(); }
 
-    void eersteKeerIsSetOnceAndNeverOverwritten()
-    {
+    void eersteKeerIsSetOnceAndNeverOverwritten() {
         QVERIFY(start("first"));
         QCOMPARE(UserDefaults::standard().stringForKey("eersteKeer"), QString("neen"));
         QVERIFY(start("first"));
@@ -45,30 +43,29 @@ private slots:
         QCOMPARE(UserDefaults::standard().stringForKey("eersteKeer"), QString("ja"));
     }
 
-    void selectionListsAreCreatedOnceAndDistinct()
-    {
+    void selectionListsAreCreatedOnceAndDistinct() {
         QVERIFY(start("lists"));
         QVERIFY(!m_delegate->geselecteerden());
         static QStringList lines;
         lines.clear();
-        QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& m) {
-            lines << m;
-        });
+        QtMessageHandler previous = qInstallMessageHandler(
+            [](QtMsgType, const QMessageLogContext&, const QString& m) { lines << m; });
         SelectieLijst* children = StackScrollViewAppDelegate::geselecteerdenLijst();
         QCOMPARE(StackScrollViewAppDelegate::geselecteerdenLijst(), children);
         qInstallMessageHandler(previous);
         QVERIFY(children);
         QCOMPARE(lines.size(), 1);
         QVERIFY2(QRegularExpression("^<StackScrollViewAppDelegate::geselecteerdenLijst : \\(\\d+\\)> "
-                                    "geselecteerden worden geinitialiseerd $").match(lines.first()).hasMatch(),
+                                    "geselecteerden worden geinitialiseerd $")
+                     .match(lines.first())
+                     .hasMatch(),
                  qPrintable(lines.first()));
         SelectieLijst* staff = StackScrollViewAppDelegate::userGeselecteerdenLijst();
         QVERIFY(staff && staff != children);
         QCOMPARE(StackScrollViewAppDelegate::instance(), m_delegate.get());
     }
 
-    void sharedQueryObjectIsTheFirstOne()
-    {
+    void sharedQueryObjectIsTheFirstOne() {
         QVERIFY(start("shared"));
         DataAccessObject* first = DataAccessObject::sharedDataAccessObject();
         QCOMPARE(first, m_delegate->dataAccessObject());
@@ -82,8 +79,7 @@ private slots:
         QCOMPARE(DataAccessObject::sharedDataAccessObject(), first);
     }
 
-    void selectionPostsOnlyRealChanges()
-    {
+    void selectionPostsOnlyRealChanges() {
         QVERIFY(start("selection"));
         Context* c = m_delegate->store()->context();
         auto* a = c->insertNew<Child>();
@@ -109,11 +105,11 @@ private slots:
         QVERIFY(!list.containsObject(a));
         list.removeAllObjects();
         QCOMPARE(list.count(), 0);
-        QCOMPARE(posted, (QStringList{"addSelectieNotification", "addSelectieNotification", "removeSelectieNotification"}));
+        QCOMPARE(posted, (QStringList{"addSelectieNotification", "addSelectieNotification",
+                                      "removeSelectieNotification"}));
     }
 
-    void unopenableStoreStopsStartUp()
-    {
+    void unopenableStoreStopsStartUp() {
         const QString file = m_dir.filePath("newer.sqlite");
         {
             sql::Database db;

@@ -8,13 +8,12 @@
 #include <QNetworkReply>
 #include <QTimer>
 
-QString ReferenceServer::binary()
-{
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../server/kinderopvang-server"));
+QString ReferenceServer::binary() {
+    return QDir(QCoreApplication::applicationDirPath())
+        .filePath(QStringLiteral("../server/kinderopvang-server"));
 }
 
-ReferenceServer::ReferenceServer(bool demo)
-{
+ReferenceServer::ReferenceServer(bool demo) {
     QStringList args{QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--data"),
                      m_dir.filePath(QStringLiteral("server.sqlite"))};
     if (demo)
@@ -28,20 +27,20 @@ ReferenceServer::ReferenceServer(bool demo)
     m_port = QString::fromLatin1(m_process.readLine()).trimmed().toInt();
 }
 
-ReferenceServer::~ReferenceServer()
-{
+ReferenceServer::~ReferenceServer() {
     m_process.terminate();
     if (!m_process.waitForFinished(5000))
         m_process.kill();
     m_process.waitForFinished(5000);
 }
 
-QJsonObject ReferenceServer::send(const QString& method, const QString& path, const QJsonObject& body, int* status) const
-{
+QJsonObject ReferenceServer::send(const QString& method, const QString& path, const QJsonObject& body,
+                                  int* status) const {
     QNetworkAccessManager network;
     QNetworkRequest request(QUrl(url().toString() + path));
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
-    const QByteArray data = body.isEmpty() ? QByteArray() : QJsonDocument(body).toJson(QJsonDocument::Compact);
+    const QByteArray data =
+        body.isEmpty() ? QByteArray() : QJsonDocument(body).toJson(QJsonDocument::Compact);
     QNetworkReply* reply = network.sendCustomRequest(request, method.toLatin1(), data);
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
@@ -54,20 +53,17 @@ QJsonObject ReferenceServer::send(const QString& method, const QString& path, co
     return answer;
 }
 
-QJsonObject ReferenceServer::get(const QString& pathAndQuery) const
-{
+QJsonObject ReferenceServer::get(const QString& pathAndQuery) const {
     return send(QStringLiteral("GET"), pathAndQuery, {});
 }
 
-bool ReferenceServer::setFaults(const QJsonObject& config) const
-{
+bool ReferenceServer::setFaults(const QJsonObject& config) const {
     int status = 0;
     send(QStringLiteral("POST"), QStringLiteral("/_test/faults"), config, &status);
     return status == 200;
 }
 
-bool ReferenceServer::clearFaults() const
-{
+bool ReferenceServer::clearFaults() const {
     int status = 0;
     send(QStringLiteral("DELETE"), QStringLiteral("/_test/faults"), {}, &status);
     return status == 200;

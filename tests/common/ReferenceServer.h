@@ -15,7 +15,8 @@ public:
     int port() const { return m_port; }
     // Synchronous helpers for checks and set-up (not through the app's code).
     QJsonObject get(const QString& pathAndQuery) const;
-    QJsonObject send(const QString& method, const QString& path, const QJsonObject& body, int* status = nullptr) const;
+    QJsonObject send(const QString& method, const QString& path, const QJsonObject& body,
+                     int* status = nullptr) const;
     bool setFaults(const QJsonObject& config) const;
     bool clearFaults() const;
     static QString binary();

@@ -12,8 +12,7 @@ namespace {
 const char* kDemoCouplingHash = "1b762f2b599b44eaf0db431a3507731bf0c7cf618a4b903e6a882e8e42c8cc40";
 } // namespace
 
-Tablet::Tablet(const QUrl& server, const QString& storePath)
-{
+Tablet::Tablet(const QUrl& server, const QString& storePath) {
     store = Store::open(storePath.isEmpty() ? m_dir.filePath(QStringLiteral("tablet.sqlite")) : storePath);
     // The first query object of the process is the shared one; later tablets keep their own.
     dao = std::make_unique<DataAccessObject>(store);
@@ -22,8 +21,7 @@ Tablet::Tablet(const QUrl& server, const QString& storePath)
     engine = std::make_unique<MainSynchroObject>(dao.get(), manager.get(), reachability.get());
 }
 
-Tablet::~Tablet()
-{
+Tablet::~Tablet() {
     engine.reset();
     manager.reset();
     if (Users::sharedUsers() && Users::sharedUsers()->context()->store() == store.get())
@@ -31,14 +29,12 @@ Tablet::~Tablet()
     dao.reset();
 }
 
-bool Tablet::check(int timeoutMs)
-{
+bool Tablet::check(int timeoutMs) {
     engine->checkForUpdates();
     return engine->waitForIdle(timeoutMs);
 }
 
-bool Tablet::couple(bool admin)
-{
+bool Tablet::couple(bool admin) {
     engine->getOrganisationForUser(QStringLiteral("Demo Opvang"), QString::fromLatin1(kDemoCouplingHash));
     if (!engine->waitForIdle(30000) || !dao->loadOrganisation())
         return false;
@@ -49,8 +45,7 @@ bool Tablet::couple(bool admin)
     return resume(admin) && check() && !dao->loadChildrenforEntity(entityId).isEmpty();
 }
 
-bool Tablet::resume(bool admin)
-{
+bool Tablet::resume(bool admin) {
     const auto locations = dao->loadSchoolsFromDataStore();
     if (locations.isEmpty())
         return false;
@@ -65,8 +60,7 @@ bool Tablet::resume(bool admin)
     return true;
 }
 
-Registration* Tablet::clock(Child* child, const QString& type, qint64 atMs)
-{
+Registration* Tablet::clock(Child* child, const QString& type, qint64 atMs) {
     Context* c = store->context();
     auto* r = c->insertNew<Registration>();
     const QString time = Util::millisText(atMs ? atMs : Clock::nowMs());
@@ -85,10 +79,11 @@ Registration* Tablet::clock(Child* child, const QString& type, qint64 atMs)
     return r;
 }
 
-QList<SynchroObject*> Tablet::queue() const { return dao->loadAllSynchroObjects(); }
+QList<SynchroObject*> Tablet::queue() const {
+    return dao->loadAllSynchroObjects();
+}
 
-int Tablet::countWithStatus(int status) const
-{
+int Tablet::countWithStatus(int status) const {
     int n = 0;
     for (SynchroObject* s : queue())
         if (s->status() == status)

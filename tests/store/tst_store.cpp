@@ -16,14 +16,12 @@ private:
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Belgium));
         QVERIFY(m_dir.isValid());
     }
 
-    void savedRecordsSurviveReopenWithAbsentAndEmptyApart()
-    {
+    void savedRecordsSurviveReopenWithAbsentAndEmptyApart() {
         const QString file = path("reopen.sqlite");
         {
             auto store = Store::open(file);
@@ -57,8 +55,7 @@ private slots:
         QCOMPARE(reg->time(), QString("1733526000000"));
     }
 
-    void oneObjectPerRecordWithinAContext()
-    {
+    void oneObjectPerRecordWithinAContext() {
         auto store = Store::open(path("identity.sqlite"));
         Context* c = store->context();
         auto* a = c->insertNew<Child>();
@@ -78,8 +75,7 @@ private slots:
         QCOMPARE(a->firstName(), QString("Nieuw"));
     }
 
-    void saveIsAllOrNothingAndDeletionsAreDurable()
-    {
+    void saveIsAllOrNothingAndDeletionsAreDurable() {
         auto store = Store::open(path("atomic.sqlite"));
         Context* c = store->context();
         for (int i = 0; i < 3; ++i) {
@@ -109,8 +105,7 @@ private slots:
         QVERIFY(!other->find<Registration>("R0"));
     }
 
-    void otherContextsSeeSavedChangesAtTheirNextFetch()
-    {
+    void otherContextsSeeSavedChangesAtTheirNextFetch() {
         auto store = Store::open(path("contexts.sqlite"));
         Context* main = store->context();
         auto* child = main->insertNew<Child>();
@@ -131,8 +126,7 @@ private slots:
         QCOMPARE(child->ingeschrevenStatus(), QString("In"));
     }
 
-    void twoThreadsSavingAtOnceLoseNothing()
-    {
+    void twoThreadsSavingAtOnceLoseNothing() {
         auto store = Store::open(path("threads.sqlite"));
         auto work = [store](const QString& prefix) {
             Context* c = store->context();
@@ -156,8 +150,7 @@ private slots:
         QCOMPARE(store->context()->count(FetchRequest::of<Registration>()), 1000);
     }
 
-    void performWriteReadsCommittedStateUnderTheLock()
-    {
+    void performWriteReadsCommittedStateUnderTheLock() {
         auto store = Store::open(path("write.sqlite"));
         Context* main = store->context();
         auto* child = main->insertNew<Child>();
@@ -180,8 +173,7 @@ private slots:
         QCOMPARE(child->ingeschrevenTime(), QString("08:00"));
     }
 
-    void searchTextsAreMatchedLiterally_data()
-    {
+    void searchTextsAreMatchedLiterally_data() {
         QTest::addColumn<QString>("needle");
         QTest::addColumn<QStringList>("expected");
         QTest::newRow("percent") << "%" << QStringList{"100% Jan"};
@@ -195,15 +187,15 @@ private slots:
         QTest::newRow("emoji") << "🙂" << QStringList{"Smile🙂"};
     }
 
-    void searchTextsAreMatchedLiterally()
-    {
+    void searchTextsAreMatchedLiterally() {
         QFETCH(QString, needle);
         QFETCH(QStringList, expected);
         auto store = Store::open(path("search.sqlite"));
         Context* c = store->context();
         if (c->count(FetchRequest::of<Child>()) == 0) {
             int n = 0;
-            for (const char* name : {"100% Jan", "a_b", "O'Brien", "back\\slash", "Zoë", "Дмитрий", "Smile🙂", "plain"}) {
+            for (const char* name :
+                 {"100% Jan", "a_b", "O'Brien", "back\\slash", "Zoë", "Дмитрий", "Smile🙂", "plain"}) {
                 auto* k = c->insertNew<Child>();
                 k->setChildId(QString::number(++n));
                 k->setFirstName(QString::fromUtf8(name));
@@ -218,8 +210,7 @@ private slots:
         QCOMPARE(c->count(FetchRequest::of<Child>()), 8); // the table is still there
     }
 
-    void aToZFollowsTheLanguageIgnoringCase()
-    {
+    void aToZFollowsTheLanguageIgnoringCase() {
         auto store = Store::open(path("sort.sqlite"));
         Context* c = store->context();
         const QStringList names{"van Damme", "Özdemir", "de Smet", "Çelik", "aerts", "Bos"};
@@ -239,8 +230,7 @@ private slots:
         QCOMPARE(plain.first(), QString("Bos")); // byte order puts upper case first
     }
 
-    void momentTextsCompareAsTexts()
-    {
+    void momentTextsCompareAsTexts() {
         auto store = Store::open(path("moments.sqlite"));
         Context* c = store->context();
         const QList<qint64> moments{1733526000000, 1733526000001, 1733529600000, 1699999999999};
@@ -257,8 +247,7 @@ private slots:
         QCOMPARE(later.at(1)->time(), QString("1733529600000"));
     }
 
-    void predicatesCombineAndRejectNonsense()
-    {
+    void predicatesCombineAndRejectNonsense() {
         auto store = Store::open(path("predicates.sqlite"));
         Context* c = store->context();
         for (int i = 0; i < 4; ++i) {
@@ -275,14 +264,15 @@ private slots:
             return out;
         };
         QCOMPARE(ids(Predicate::format("status == nil")), QStringList{"3"});
-        QCOMPARE(ids(Predicate::format("(status != 1 || status = nil) && NOT status == 0")), (QStringList{"2", "3"}));
-        QCOMPARE(ids(Predicate::format("status IN %@", {QVariant(QVariantList{1, 2})})), (QStringList{"1", "2"}));
+        QCOMPARE(ids(Predicate::format("(status != 1 || status = nil) && NOT status == 0")),
+                 (QStringList{"2", "3"}));
+        QCOMPARE(ids(Predicate::format("status IN %@", {QVariant(QVariantList{1, 2})})),
+                 (QStringList{"1", "2"}));
         QTest::ignoreMessage(QtInfoMsg, QRegularExpression("invalid predicate"));
         QCOMPARE(ids(Predicate::format("status ==")), QStringList{});
     }
 
-    void damagedFileIsMovedAsideNotDeleted()
-    {
+    void damagedFileIsMovedAsideNotDeleted() {
         const QString file = path("damaged.sqlite");
         QFile f(file);
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -299,8 +289,7 @@ private slots:
         QCOMPARE(moved.readAll(), QByteArray(8192, 'x'));
     }
 
-    void damageDeepInsideIsFoundAndMovedAsideAtTheNextStart()
-    {
+    void damageDeepInsideIsFoundAndMovedAsideAtTheNextStart() {
         const QString file = path("deep.sqlite");
         {
             auto store = Store::open(file);
@@ -322,7 +311,7 @@ private slots:
         f.write(QByteArray(4096 * 4, '\x5a'));
         f.close();
         QTest::ignoreMessage(QtInfoMsg, QRegularExpression("deep.sqlite is damaged.*next start",
-                                                               QRegularExpression::DotMatchesEverythingOption));
+                                                           QRegularExpression::DotMatchesEverythingOption));
         {
             auto store = Store::open(file); // opens: the header is fine
             QVERIFY(store);
@@ -336,8 +325,7 @@ private slots:
         QCOMPARE(QDir(m_dir.path()).entryList({"deep.sqlite.damaged-*"}).size(), 1);
     }
 
-    void storeOfANewerAppIsRefused()
-    {
+    void storeOfANewerAppIsRefused() {
         const QString file = path("newer.sqlite");
         {
             sql::Database db;
@@ -352,8 +340,7 @@ private slots:
         QVERIFY(QFile::exists(file)); // left as it was
     }
 
-    void deleteEverythingStartsEmpty()
-    {
+    void deleteEverythingStartsEmpty() {
         auto store = Store::open(path("wipe.sqlite"));
         Context* c = store->context();
         c->insertNew<Child>()->setChildId("x");
@@ -365,8 +352,7 @@ private slots:
         QCOMPARE(c->count(FetchRequest::of<Child>()), 1);
     }
 
-    void relationsFollowTheChild()
-    {
+    void relationsFollowTheChild() {
         auto store = Store::open(path("relations.sqlite"));
         Context* c = store->context();
         auto* child = c->insertNew<Child>();

@@ -21,16 +21,14 @@ class TestCrashLoop : public QObject {
     QTemporaryDir m_dir;
     std::unique_ptr<ReferenceServer> m_server;
 
-    QStringList args(const QString& mode) const
-    {
-        return {"--server", m_server->url().toString(), "--store", m_dir.filePath("tablet.sqlite"), "--settings",
-                m_dir.filePath("tablet.ini"), mode};
+    QStringList args(const QString& mode) const {
+        return {"--server",   m_server->url().toString(),   "--store", m_dir.filePath("tablet.sqlite"),
+                "--settings", m_dir.filePath("tablet.ini"), mode};
     }
     static QString driver() { return QDir(QCoreApplication::applicationDirPath()).filePath("crashdriver"); }
 
 private slots:
-    void killedTwoHundredTimes()
-    {
+    void killedTwoHundredTimes() {
         QElapsedTimer took;
         took.start();
         m_server = std::make_unique<ReferenceServer>();
@@ -84,8 +82,9 @@ private slots:
             if (onServer.value(id) != 1)
                 ++notOnce;
         QCOMPARE(notOnce, 0);
-        std::printf("crash loop: %d kills, %d acknowledged clockings, all stored and on the server once; %.1f s\n",
-                    kills, int(acknowledged.size()), took.elapsed() / 1000.0);
+        std::printf(
+            "crash loop: %d kills, %d acknowledged clockings, all stored and on the server once; %.1f s\n",
+            kills, int(acknowledged.size()), took.elapsed() / 1000.0);
         std::fflush(stdout);
     }
 };

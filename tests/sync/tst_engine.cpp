@@ -21,8 +21,7 @@ class TestEngine : public QObject {
     std::unique_ptr<ReferenceServer> m_server;
 
     // How often the server holds a registration, and whether it is live.
-    int onServer(const QString& registrationId, int* exists = nullptr) const
-    {
+    int onServer(const QString& registrationId, int* exists = nullptr) const {
         int n = 0;
         for (const QJsonValue& v : m_server->get("/_test/records?kind=timeEntry").value("records").toArray())
             if (v.toObject().value("registrationId").toString() == registrationId) {
@@ -36,28 +35,25 @@ class TestEngine : public QObject {
     Child* someChild(Tablet& t, int i = 0) { return t.dao->loadChildrenforEntity(t.entityId).at(i); }
 
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Belgium));
         m_server = std::make_unique<ReferenceServer>();
         QVERIFY(m_server->isRunning());
     }
 
-    void init()
-    {
-        UserDefaults::setStandard(std::make_shared<UserDefaults>(m_dir.filePath(QString("%1.ini").arg(QTest::currentTestFunction()))));
+    void init() {
+        UserDefaults::setStandard(std::make_shared<UserDefaults>(
+            m_dir.filePath(QString("%1.ini").arg(QTest::currentTestFunction()))));
         Clock::reset();
         QVERIFY(m_server->clearFaults());
     }
 
-    void cleanup()
-    {
+    void cleanup() {
         Clock::reset();
         m_server->clearFaults();
     }
 
-    void timerIntervalIsReadOnce_data()
-    {
+    void timerIntervalIsReadOnce_data() {
         QTest::addColumn<QVariant>("configured");
         QTest::addColumn<int>("seconds");
         QTest::newRow("absent") << QVariant() << 60;
@@ -67,8 +63,7 @@ private slots:
         QTest::newRow("11") << QVariant(11) << 11;
     }
 
-    void timerIntervalIsReadOnce()
-    {
+    void timerIntervalIsReadOnce() {
         QFETCH(QVariant, configured);
         QFETCH(int, seconds);
         if (configured.isValid())
@@ -80,8 +75,7 @@ private slots:
         QCOMPARE(t.engine->timerIntervalSeconds(), seconds);
     }
 
-    void queueingOnlineAndOffline()
-    {
+    void queueingOnlineAndOffline() {
         Tablet t(m_server->url());
         QVERIFY(t.couple());
         QSignalSpy posts(t.engine.get(), &MainSynchroObject::aantalPostsChanged);
@@ -112,11 +106,11 @@ private slots:
         QVERIFY(posts.count() >= 3);
     }
 
-    void failedPostIsDueAtOnceFailedPutAfterThreeMinutes()
-    {
+    void failedPostIsDueAtOnceFailedPutAfterThreeMinutes() {
         Tablet t(m_server->url());
         QVERIFY(t.couple());
-        QVERIFY(m_server->setFaults({{"http500", 1.0}, {"paths", QJsonArray{"/timeEntry"}}, {"methods", QJsonArray{"POST", "PUT"}}}));
+        QVERIFY(m_server->setFaults(
+            {{"http500", 1.0}, {"paths", QJsonArray{"/timeEntry"}}, {"methods", QJsonArray{"POST", "PUT"}}}));
         Registration* reg = t.clock(someChild(t), "In");
         QVERIFY(t.engine->waitForIdle(20000));
         SynchroObject* post = t.queue().first();
@@ -141,11 +135,13 @@ private slots:
         QCOMPARE(onServer(reg->registrationId()), 1);
     }
 
-    void refusalStaysQueuedAndCounted()
-    {
+    void refusalStaysQueuedAndCounted() {
         Tablet t(m_server->url());
         QVERIFY(t.couple());
-        QVERIFY(m_server->setFaults({{"failure", 1.0}, {"paths", QJsonArray{"/timeEntry"}}, {"methods", QJsonArray{"POST"}}, {"writes", "before"}}));
+        QVERIFY(m_server->setFaults({{"failure", 1.0},
+                                     {"paths", QJsonArray{"/timeEntry"}},
+                                     {"methods", QJsonArray{"POST"}},
+                                     {"writes", "before"}}));
         Registration* reg = t.clock(someChild(t), "In");
         QVERIFY(t.engine->waitForIdle(20000));
         SynchroObject* record = t.queue().first();
@@ -160,21 +156,22 @@ private slots:
         QCOMPARE(onServer(reg->registrationId()), 1);
     }
 
-    void refreshDoesNotUndoAnUnsentLocalChange()
-    {
+    void refreshDoesNotUndoAnUnsentLocalChange() {
         Tablet t(m_server->url());
         QVERIFY(t.couple());
         Registration* reg = t.clock(someChild(t), "In");
         QVERIFY(t.engine->waitForIdle(20000));
         const QString sentTime = reg->time();
-        QVERIFY(m_server->setFaults({{"http500", 1.0}, {"paths", QJsonArray{"/timeEntry"}}, {"methods", QJsonArray{"PUT"}}}));
+        QVERIFY(m_server->setFaults(
+            {{"http500", 1.0}, {"paths", QJsonArray{"/timeEntry"}}, {"methods", QJsonArray{"PUT"}}}));
         const QString newTime = Util::millisText(reg->time().toLongLong() - 600000);
         reg->setTime(newTime);
         t.engine->putObject(reg);
         QVERIFY(t.engine->waitForIdle(20000));
         t.dao->loadGetSynchroObjectById("timeregistrationFor" + t.entityId)->setLastSyncTime("00000");
         QVERIFY(t.check()); // brings the server's copy with the old time
-        t.store->context()->fetch<Registration>(Predicate::format("registrationId == %@", {reg->registrationId()}));
+        t.store->context()->fetch<Registration>(
+            Predicate::format("registrationId == %@", {reg->registrationId()}));
         QCOMPARE(reg->time(), newTime);
         QVERIFY(m_server->clearFaults());
         Clock::advance(181);
@@ -187,8 +184,7 @@ private slots:
         QVERIFY(onServerTime != sentTime);
     }
 
-    void fiftyNewestDueAreSentAndMissingObjectsTakeNoPlace()
-    {
+    void fiftyNewestDueAreSentAndMissingObjectsTakeNoPlace() {
         Tablet t(m_server->url());
         QVERIFY(t.couple());
         t.reachability->setReachable(false);
@@ -224,8 +220,7 @@ private slots:
         QCOMPARE(t.engine->aantalPosts(), QString("10")); // the ghosts stay queued
     }
 
-    void offlineForThreeDaysThenEverythingOnce()
-    {
+    void offlineForThreeDaysThenEverythingOnce() {
         Tablet t(m_server->url());
         QVERIFY(t.couple());
         t.reachability->setReachable(false);
@@ -248,8 +243,7 @@ private slots:
         QCOMPARE(t.countWithStatus(3), 15);
     }
 
-    void twoTabletsSeeEachOthersClockings()
-    {
+    void twoTabletsSeeEachOthersClockings() {
         Tablet a(m_server->url());
         QVERIFY(a.couple());
         Tablet b(m_server->url());
@@ -270,14 +264,16 @@ private slots:
         QVERIFY(reloaded);
     }
 
-    void restartBetweenSendAndAnswerSendsAgainOnce()
-    {
+    void restartBetweenSendAndAnswerSendsAgainOnce() {
         const QString path = m_dir.filePath("restart.sqlite");
         QString id;
         {
             Tablet t(m_server->url(), path);
             QVERIFY(t.couple());
-            QVERIFY(m_server->setFaults({{"delay", 1.0}, {"delayMs", 3000}, {"paths", QJsonArray{"/timeEntry"}}, {"methods", QJsonArray{"POST"}}}));
+            QVERIFY(m_server->setFaults({{"delay", 1.0},
+                                         {"delayMs", 3000},
+                                         {"paths", QJsonArray{"/timeEntry"}},
+                                         {"methods", QJsonArray{"POST"}}}));
             id = t.clock(someChild(t), "In")->registrationId();
             QTest::qWait(300); // sent, no answer yet: the app stops here
         }
@@ -285,15 +281,15 @@ private slots:
         QTest::qWait(3000); // the server may still apply the first send
         Tablet again(m_server->url(), path);
         QCOMPARE(again.engine->aantalPosts(), QString("1"));
-        Users::setSharedUsers(again.dao->getUsersForEntity(again.dao->loadSchoolsFromDataStore().first()->idEntity()).first());
+        Users::setSharedUsers(
+            again.dao->getUsersForEntity(again.dao->loadSchoolsFromDataStore().first()->idEntity()).first());
         Clock::advance(181);
         QVERIFY(again.check());
         QCOMPARE(again.engine->aantalPosts(), QString("0"));
         QCOMPARE(onServer(id), 1);
     }
 
-    void cleanUpPurgesAnsweredRecordsAfterFourteenDays()
-    {
+    void cleanUpPurgesAnsweredRecordsAfterFourteenDays() {
         Tablet t(m_server->url());
         QVERIFY(t.couple());
         Registration* answered = t.clock(someChild(t), "In");
@@ -310,19 +306,20 @@ private slots:
 
         Clock::advance(2 * 24 * 3600);
         t.engine->doCleanUp();
-        QCOMPARE(t.queue().size(), 1); // the unanswered one is never purged
+        QCOMPARE(t.queue().size(), 1);                 // the unanswered one is never purged
         QVERIFY(!t.dao->loadRegistration(answeredId)); // unlocked, from before today: deleted
-        QVERIFY(t.dao->loadRegistration(pendingId));  // still locked
+        QVERIFY(t.dao->loadRegistration(pendingId));   // still locked
     }
 
-    void bookkeepingGuardsAndParameters()
-    {
+    void bookkeepingGuardsAndParameters() {
         Tablet t(m_server->url());
         QVERIFY(t.couple(true));
         GetSynchroObject* g = t.dao->loadGetSynchroObjectById("childrenFor" + t.entityId);
         g->setInProgressSyncTime(Util::millisText(Clock::nowMs() - 120000));
         QVERIFY(t.store->context()->save());
-        QTest::ignoreMessage(QtInfoMsg, QRegularExpression("We skippen een call naar children wegens nog inProgress\\.\\.\\. $"));
+        QTest::ignoreMessage(
+            QtInfoMsg,
+            QRegularExpression("We skippen een call naar children wegens nog inProgress\\.\\.\\. $"));
         t.engine->getChildrenForEntity(t.entityId);
         QCOMPARE(t.engine->aantalGets(), QString("0"));
         g->setInProgressSyncTime(Util::millisText(Clock::nowMs() - 240000));
@@ -335,7 +332,8 @@ private slots:
         QVERIFY(!g->lastSyncTime().startsWith("0000"));
 
         // An administrator's registration calls look 30 days back; the envelope refusal keeps the token.
-        const QString token = t.dao->loadGetSynchroObjectById("timeregistrationFor" + t.entityId)->lastSyncTime();
+        const QString token =
+            t.dao->loadGetSynchroObjectById("timeregistrationFor" + t.entityId)->lastSyncTime();
         QVERIFY(m_server->setFaults({{"failure", 1.0}, {"paths", QJsonArray{"/timeEntry"}}}));
         QTest::ignoreMessage(QtInfoMsg, QRegularExpression("Error message"));
         t.engine->getTimeRegistrationsForEntity(t.entityId);
@@ -345,8 +343,7 @@ private slots:
         QVERIFY(reg->isAbsent(GetSynchroObject::index_inProgressSyncTime()));
     }
 
-    void recomputeDecisionAtTheEndOfACheck()
-    {
+    void recomputeDecisionAtTheEndOfACheck() {
         Tablet t(m_server->url());
         QVERIFY(t.couple());
         Organisation* org = t.dao->loadOrganisation();
@@ -378,8 +375,7 @@ private slots:
         QCOMPARE(overlay.count(), 2);
     }
 
-    void staffListsAreMarkedByTheirRequest()
-    {
+    void staffListsAreMarkedByTheirRequest() {
         Tablet t(m_server->url());
         QVERIFY(t.couple());
         t.engine->getGenericUsers();
@@ -400,8 +396,7 @@ private slots:
         QVERIFY(ordinary > 0);
     }
 
-    void fullResendTriesEveryRecordOnce()
-    {
+    void fullResendTriesEveryRecordOnce() {
         Tablet t(m_server->url());
         QVERIFY(t.couple());
         Clock::setMs(Clock::nowMs());
@@ -422,8 +417,7 @@ private slots:
         QCOMPARE(t.engine->aantalPosts(), QString("0")); // answers of records that were not counted
     }
 
-    void photoUploadRecord()
-    {
+    void photoUploadRecord() {
         Tablet t(m_server->url());
         QVERIFY(t.couple());
         ImageCache cache(m_dir.filePath("images"));
@@ -459,8 +453,7 @@ private slots:
         QCOMPARE(MainSynchroObject::base64Lines(QByteArray(45, 'x')).contains("\r\n"), false);
     }
 
-    void couplingAlertOffersRetry()
-    {
+    void couplingAlertOffersRetry() {
         ReferenceServer down(false);
         const QUrl url = down.url();
         Tablet t(QUrl("http://127.0.0.1:1")); // nothing listens there

@@ -23,35 +23,33 @@ struct Recorder : ObjectLoaderDelegate {
     int status = 0;
     bool done = false;
 
-    void objectLoaderDidLoadObjects(const RequestInfo& r, const Response& resp) override
-    {
+    void objectLoaderDidLoadObjects(const RequestInfo& r, const Response& resp) override {
         events << "loaded";
         last = r;
         response = resp;
         done = true;
     }
-    void objectLoaderDidFailWithError(const RequestInfo& r, const QString& e) override
-    {
+    void objectLoaderDidFailWithError(const RequestInfo& r, const QString& e) override {
         events << "failed";
         last = r;
         error = e;
         done = true;
     }
-    void requestDidLoadResponse(const RequestInfo&, int s, const QByteArray&) override
-    {
+    void requestDidLoadResponse(const RequestInfo&, int s, const QByteArray&) override {
         events << "response";
         status = s;
     }
     void requestDidFailLoadWithError(const RequestInfo&, const QString&) override { events << "loadFailed"; }
     void requestDidTimeout(const RequestInfo&) override { events << "timeout"; }
-    void requestDidCancelLoad(const RequestInfo&) override
-    {
+    void requestDidCancelLoad(const RequestInfo&) override {
         events << "cancelled";
         done = true;
     }
 };
 
-QJsonObject parse(const char* json) { return QJsonDocument::fromJson(json).object(); }
+QJsonObject parse(const char* json) {
+    return QJsonDocument::fromJson(json).object();
+}
 
 // A loopback peer that answers every connection with raw bytes, optionally a piece at a time.
 class RawPeer : public QTcpServer {
@@ -60,8 +58,7 @@ public:
     int trickleMs = 0; // > 0: one byte per interval, never finishing
     explicit RawPeer(QByteArray a, int trickle = 0)
         : answer(std::move(a))
-        , trickleMs(trickle)
-    {
+        , trickleMs(trickle) {
         listen(QHostAddress::LocalHost);
         connect(this, &QTcpServer::newConnection, this, [this] {
             QTcpSocket* s = nextPendingConnection();
@@ -92,13 +89,16 @@ class TestObjectManager : public QObject {
     std::unique_ptr<ReferenceServer> m_server;
     int m_n = 0;
 
-    std::shared_ptr<Store> freshStore() { return Store::open(m_dir.filePath(QString("s%1.sqlite").arg(++m_n))); }
+    std::shared_ptr<Store> freshStore() {
+        return Store::open(m_dir.filePath(QString("s%1.sqlite").arg(++m_n)));
+    }
 
-    bool wait(Recorder& r, int ms = 20000) { return QTest::qWaitFor([&] { return r.done; }, ms); }
+    bool wait(Recorder& r, int ms = 20000) {
+        return QTest::qWaitFor([&] { return r.done; }, ms);
+    }
 
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Belgium));
         UserDefaults::setStandard(std::make_shared<UserDefaults>(m_dir.filePath("settings.ini")));
         m_server = std::make_unique<ReferenceServer>();
@@ -107,8 +107,7 @@ private slots:
 
     void init() { m_store = freshStore(); }
 
-    void entityMappingsByPrimaryKey()
-    {
+    void entityMappingsByPrimaryKey() {
         Context* c = m_store->context();
         const QJsonObject answer = parse(R"({"success": true, "time": "42",
             "children": [
@@ -128,8 +127,8 @@ private slots:
         QCOMPARE(c->count(FetchRequest::of<Child>()), 1);
         QCOMPARE(c->count(FetchRequest::of<Group>()), 1);
         Child* k = c->find<Child>("K1");
-        QCOMPARE(k->firstName(), QString("Lotte"));        // kept: absent in the second element
-        QCOMPARE(k->lastName(), QString("Peeters-Maes"));  // changed by the second element
+        QCOMPARE(k->firstName(), QString("Lotte"));       // kept: absent in the second element
+        QCOMPARE(k->lastName(), QString("Peeters-Maes")); // changed by the second element
         QCOMPARE(k->organisationId(), QString("O1"));
         QCOMPARE(k->groups().size(), 1);
         QCOMPARE(k->groups().first()->groupName(), QString("Rupsen"));
@@ -146,20 +145,25 @@ private slots:
         QCOMPARE(r.followUpIds.value("userTimeEntries"), QStringList{"U1"});
     }
 
-    void valuesFromTheServer()
-    {
+    void valuesFromTheServer() {
         Context* c = m_store->context();
         const QString longName(10000, QChar(u'é'));
-        QJsonObject k1{{"childId", 1733526000000.0}, {"firstName", "O'Brien\"; DROP TABLE \"Child\"; --"},
-                       {"lastName", QString::fromUtf8("שלום 🙂")}, {"extraInfo", longName}, {"exists", "1"}};
+        QJsonObject k1{{"childId", 1733526000000.0},
+                       {"firstName", "O'Brien\"; DROP TABLE \"Child\"; --"},
+                       {"lastName", QString::fromUtf8("שלום 🙂")},
+                       {"extraInfo", longName},
+                       {"exists", "1"}};
         QJsonObject k2{{"childId", "K2"}, {"exists", true}, {"image", QJsonValue::Null}, {"firstName", 12.5}};
         QJsonObject bad1{{"childId", "K3"}, {"firstName", QJsonObject{{"x", 1}}}};
         QJsonObject bad2{{"firstName", "no key"}};
         QJsonObject bad3{{"childId", "K4"}, {"exists", "ja"}};
         QJsonObject answer{{"success", true}, {"children", QJsonArray{k1, k2, bad1, bad2, bad3}}};
-        QTest::ignoreMessage(QtInfoMsg, QRegularExpression("Child K3 skipped: wrong kind of value for \"firstName\""));
-        QTest::ignoreMessage(QtInfoMsg, QRegularExpression("Child: element 3 of children skipped: no childId"));
-        QTest::ignoreMessage(QtInfoMsg, QRegularExpression("Child K4 skipped: wrong kind of value for \"exists\""));
+        QTest::ignoreMessage(QtInfoMsg,
+                             QRegularExpression("Child K3 skipped: wrong kind of value for \"firstName\""));
+        QTest::ignoreMessage(QtInfoMsg,
+                             QRegularExpression("Child: element 3 of children skipped: no childId"));
+        QTest::ignoreMessage(QtInfoMsg,
+                             QRegularExpression("Child K4 skipped: wrong kind of value for \"exists\""));
         const Response r = Mapping::mapAnswer(c, answer);
         QVERIFY(c->save());
         QCOMPARE(r.mappedCount, 2);
@@ -182,8 +186,7 @@ private slots:
         QCOMPARE(Mapping::numberText(1.733526e12), QString("1733526000000"));
     }
 
-    void bodiesAndRoutes()
-    {
+    void bodiesAndRoutes() {
         Context* c = m_store->context();
         UserDefaults::standard().removeObjectForKey("cc_ipadNaam");
         auto* reg = c->insertNew<Registration>();
@@ -196,12 +199,13 @@ private slots:
         QCOMPARE(body.value("orgId").toString(), QString("O1"));
         QCOMPARE(body.value("exists"), QJsonValue(1));
         QVERIFY(!body.contains("locked"));
-        QVERIFY(!body.contains("childId"));   // absent attributes are left out
-        QVERIFY(!body.contains("ipadName"));  // no name yet
+        QVERIFY(!body.contains("childId"));  // absent attributes are left out
+        QVERIFY(!body.contains("ipadName")); // no name yet
         QVERIFY(body.contains("timeZone"));
         QCOMPARE(body.value("ipadVersion").toString(), QString("3.2.0"));
         QCOMPARE(body.value("posts").toString(), QString("0"));
-        QCOMPARE(ObjectManager::routeFor(reg, "DELETE"), QString("/timeEntry?registrationId=R%201%2F%C3%A4%26x"));
+        QCOMPARE(ObjectManager::routeFor(reg, "DELETE"),
+                 QString("/timeEntry?registrationId=R%201%2F%C3%A4%26x"));
         QCOMPARE(ObjectManager::routeFor(reg, "PUT"), QString("/timeEntry"));
 
         auto* ur = c->insertNew<UserRegistration>();
@@ -223,13 +227,13 @@ private slots:
         body = Mapping::bodyFor(child);
         QVERIFY(!body.contains("timeZone"));
         QCOMPARE(body.value("idOrganisation").toString(), QString("O1"));
-        QCOMPARE(body.value("groups").toArray().first().toObject().value("groupChildId").toString(), QString("GK"));
+        QCOMPARE(body.value("groups").toArray().first().toObject().value("groupChildId").toString(),
+                 QString("GK"));
         QCOMPARE(body.value("relationships").toArray().size(), 0);
         UserDefaults::standard().removeObjectForKey("cc_ipadNaam");
     }
 
-    void answersFromTheReferenceServer()
-    {
+    void answersFromTheReferenceServer() {
         ObjectManager manager(m_store, m_server->url());
         const QJsonArray entities = m_server->get("/entity").value("entities").toArray();
         QVERIFY(!entities.isEmpty());
@@ -273,7 +277,8 @@ private slots:
         QCOMPARE(del.events, (QStringList{"response", "loaded"}));
         QVERIFY(del.last.url.toString().endsWith("/timeEntry?registrationId=1733526000000ABC"));
         int found = 0;
-        for (const QJsonValue& v : m_server->get("/timeEntry?entityId=" + entityId).value("timeEntries").toArray())
+        for (const QJsonValue& v :
+             m_server->get("/timeEntry?entityId=" + entityId).value("timeEntries").toArray())
             if (v.toObject().value("registrationId").toString() == "1733526000000ABC") {
                 ++found;
                 QCOMPARE(v.toObject().value("exists").toInt(), 0);
@@ -287,20 +292,24 @@ private slots:
         QCOMPARE(none.events.last(), QString("loaded"));
     }
 
-    void failuresMapNothing_data()
-    {
+    void failuresMapNothing_data() {
         QTest::addColumn<QString>("fault");
         QTest::newRow("http 500") << "http500";
         QTest::newRow("malformed") << "malformed";
         QTest::newRow("dropped") << "drop";
     }
 
-    void failuresMapNothing()
-    {
+    void failuresMapNothing() {
         QFETCH(QString, fault);
         ObjectManager manager(m_store, m_server->url());
         QVERIFY(m_server->setFaults({{fault, 1.0}, {"paths", QJsonArray{"/child"}}}));
-        const QString entityId = m_server->get("/entity").value("entities").toArray().first().toObject().value("idEntity").toString();
+        const QString entityId = m_server->get("/entity")
+                                     .value("entities")
+                                     .toArray()
+                                     .first()
+                                     .toObject()
+                                     .value("idEntity")
+                                     .toString();
         Recorder r;
         manager.getObjectsAtPath("/child", {{"entityId", entityId}}, &r);
         QVERIFY(wait(r));
@@ -310,8 +319,7 @@ private slots:
         QCOMPARE(m_store->context()->count(FetchRequest::of<Child>()), 0);
     }
 
-    void closedMidBodyWithoutLengthIsAFailure()
-    {
+    void closedMidBodyWithoutLengthIsAFailure() {
         RawPeer peer("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nConnection: close\r\n\r\n"
                      "{\"success\": true, \"children\": [{\"childId\": \"K1\"}, {\"childId\": \"K");
         ObjectManager manager(m_store, peer.url());
@@ -324,8 +332,7 @@ private slots:
         QCOMPARE(m_store->context()->count(FetchRequest::of<Child>()), 0);
     }
 
-    void overallDeadlineCutsATricklingServer()
-    {
+    void overallDeadlineCutsATricklingServer() {
         RawPeer peer({}, 50);
         ObjectManager manager(m_store, peer.url());
         manager.setTimeoutMs(700);
@@ -339,8 +346,7 @@ private slots:
         QVERIFY(r.error.contains("timed out"));
     }
 
-    void noRouteFailsWithoutARequest()
-    {
+    void noRouteFailsWithoutARequest() {
         ObjectManager manager(m_store, m_server->url());
         auto* org = m_store->context()->insertNew<Organisation>();
         org->setOrganisationId("O");
@@ -352,8 +358,7 @@ private slots:
         QCOMPARE(r.events, (QStringList{"loadFailed", "failed"}));
     }
 
-    void cancelledAndSilencedRequests()
-    {
+    void cancelledAndSilencedRequests() {
         RawPeer peer({}, 1000);
         ObjectManager manager(m_store, peer.url());
         Recorder loud, quiet;

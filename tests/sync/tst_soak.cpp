@@ -29,14 +29,12 @@ class TestSoak : public QObject {
     QTemporaryDir m_dir;
 
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Belgium));
         UserDefaults::setStandard(std::make_shared<UserDefaults>(m_dir.filePath("soak.ini")));
     }
 
-    void twoTabletsUnderFaults()
-    {
+    void twoTabletsUnderFaults() {
         QElapsedTimer took;
         took.start();
         ReferenceServer server;
@@ -48,8 +46,13 @@ private slots:
         for (Tablet* t : {&a, &b})
             t->manager->setTimeoutMs(800);
 
-        QVERIFY(server.setFaults({{"http500", 0.20}, {"drop", 0.10}, {"failure", 0.05}, {"delay", 0.05},
-                                  {"delayMs", 1500}, {"writes", "random"}, {"seed", 7}}));
+        QVERIFY(server.setFaults({{"http500", 0.20},
+                                  {"drop", 0.10},
+                                  {"failure", 0.05},
+                                  {"delay", 0.05},
+                                  {"delayMs", 1500},
+                                  {"writes", "random"},
+                                  {"seed", 7}}));
         QHash<QString, Expected> expected;
         QRandomGenerator rng(42);
         int creations = 0, changes = 0, deletions = 0;
@@ -59,7 +62,8 @@ private slots:
                 const int roll = int(rng.bounded(100));
                 QList<Registration*> own;
                 for (const QString& id : expected.keys())
-                    if (Registration* r = t->dao->loadRegistration(id); r && r->exists() == 1 && r->ipadMacId() == QString::number(quintptr(t)))
+                    if (Registration* r = t->dao->loadRegistration(id);
+                        r && r->exists() == 1 && r->ipadMacId() == QString::number(quintptr(t)))
                         own << r;
                 if (roll < 60 || own.isEmpty()) {
                     Child* child = children.at(int(rng.bounded(int(children.size()))));
@@ -70,7 +74,8 @@ private slots:
                     ++creations;
                 } else if (roll < 85) {
                     Registration* r = own.at(int(rng.bounded(int(own.size()))));
-                    r->setTime(Util::millisText(r->time().toLongLong() - 60000 * qint64(1 + rng.bounded(30))));
+                    r->setTime(
+                        Util::millisText(r->time().toLongLong() - 60000 * qint64(1 + rng.bounded(30))));
                     t->engine->putObject(r);
                     Child* child = t->dao->loadChild(r->childId());
                     child->updateIngeschrevenStatus();
@@ -133,10 +138,13 @@ private slots:
                 for (Tablet* t : {&a, &b})
                     for (SynchroObject* q : t->queue())
                         if (q->objectId() == id)
-                            history << QStringLiteral("%1 %2 status %3 tries %4").arg(q->entryDate(), q->httpType()).arg(q->status()).arg(q->nrOfTries());
-                std::printf("mismatch %s: server time %s exists %d, expected time %s exists %d; queue: %s\n", qPrintable(id),
-                            qPrintable(o.value("time").toString()), o.value("exists").toInt(), qPrintable(e.time), e.exists,
-                            qPrintable(history.join("; ")));
+                            history << QStringLiteral("%1 %2 status %3 tries %4")
+                                           .arg(q->entryDate(), q->httpType())
+                                           .arg(q->status())
+                                           .arg(q->nrOfTries());
+                std::printf("mismatch %s: server time %s exists %d, expected time %s exists %d; queue: %s\n",
+                            qPrintable(id), qPrintable(o.value("time").toString()), o.value("exists").toInt(),
+                            qPrintable(e.time), e.exists, qPrintable(history.join("; ")));
             }
         }
         QCOMPARE(seen.size(), expected.size()); // none lost
@@ -153,12 +161,19 @@ private slots:
         }
         QCOMPARE(differing, 0);
         // Past the test log's message limit, so straight to the output.
-        std::printf("%s\n", qPrintable(QStringLiteral("soak: %1 creations, %2 time changes, %3 deletions on 2 tablets; %4 queue "
-                                            "records; %5 drain rounds; %6 s; faults %7")
-                                 .arg(creations).arg(changes).arg(deletions)
-                                 .arg(a.queue().size() + b.queue().size()).arg(rounds + 1)
-                                 .arg(took.elapsed() / 1000.0, 0, 'f', 1)
-                                 .arg(QString::fromUtf8(QJsonDocument(faults.value("injected").toObject()).toJson(QJsonDocument::Compact)))));
+        std::printf(
+            "%s\n",
+            qPrintable(
+                QStringLiteral("soak: %1 creations, %2 time changes, %3 deletions on 2 tablets; %4 queue "
+                               "records; %5 drain rounds; %6 s; faults %7")
+                    .arg(creations)
+                    .arg(changes)
+                    .arg(deletions)
+                    .arg(a.queue().size() + b.queue().size())
+                    .arg(rounds + 1)
+                    .arg(took.elapsed() / 1000.0, 0, 'f', 1)
+                    .arg(QString::fromUtf8(
+                        QJsonDocument(faults.value("injected").toObject()).toJson(QJsonDocument::Compact)))));
         std::fflush(stdout);
     }
 };

@@ -14,12 +14,15 @@
 #include <QTimer>
 #include <cstdio>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.addOptions({{"server", "base URL", "url"}, {"store", "store file", "file"}, {"settings", "settings file", "file"},
-                       {"couple", "couple and exit"}, {"run", "clock until killed"}, {"drain", "send what is queued and exit"}});
+    parser.addOptions({{"server", "base URL", "url"},
+                       {"store", "store file", "file"},
+                       {"settings", "settings file", "file"},
+                       {"couple", "couple and exit"},
+                       {"run", "clock until killed"},
+                       {"drain", "send what is queued and exit"}});
     parser.process(app);
     UserDefaults::setStandard(std::make_shared<UserDefaults>(parser.value("settings")));
     Tablet tablet(QUrl(parser.value("server")), parser.value("store"));
