@@ -535,8 +535,12 @@ void MainSynchroObject::objectLoaderDidLoadObjects(const RequestInfo& request, c
         saveMain("bookkeeping");
     }
     if (!response.success) {
-        if (queueId.isEmpty())
+        if (queueId.isEmpty()) {
             CC_LOG(QStringLiteral("Error message %1").arg(response.message));
+            // During coupling nothing else would move the screen on: offer the retry.
+            if (getId.isEmpty())
+                showCouplingAlert(true);
+        }
         return;
     }
     if (response.contains(QStringLiteral("children"))) {
@@ -607,6 +611,10 @@ void MainSynchroObject::recomputeInBackground(const QString& entity, const QStri
 
 void MainSynchroObject::objectLoaderDidFailWithError(const RequestInfo& request, const QString& error) {
     requestEnded(request, request.timedOut);
+    // An answer that was an HTTP error or unreadable leaves a coupling screen waiting just the same.
+    if (!m_alerted.remove(request.id) && request.method == QLatin1String("GET") &&
+        userDataId(request, kBookkeepingKey).isEmpty())
+        showCouplingAlert(true);
     CC_LOG(error);
     UserDefaults::standard().setString(QStringLiteral("cc_getError"), QStringLiteral("TIMEOUT"));
     const QString queueId = userDataId(request, kQueueKey);
@@ -643,6 +651,7 @@ void MainSynchroObject::showCouplingAlert(bool withDelegate) {
 void MainSynchroObject::requestDidFailLoadWithError(const RequestInfo& request, const QString&) {
     if (request.method == QLatin1String("GET"))
         setAantalGets(m_aantalGets - 1);
+    m_alerted.insert(request.id);
     showCouplingAlert(true);
 }
 

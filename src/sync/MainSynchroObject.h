@@ -149,6 +149,7 @@ private:
     QDateTime m_lastSynchroDate;
     int m_recomputationsRunning = 0;
     std::vector<std::unique_ptr<SerialQueue>> m_queues;
+    QSet<quint64> m_alerted;             // requests whose failure already offered the coupling retry
     QHash<QString, int> m_inFlight;      // sends under way per object
     QHash<QString, qint64> m_quietUntil; // per object, after a send that timed out
 };

@@ -464,6 +464,16 @@ private slots:
         QCOMPARE(alerts.first().at(0).toString(), QString("Opgepast"));
         QCOMPARE(alerts.first().at(2).toStringList(), QStringList{"Probeer opnieuw"});
         QCOMPARE(alerts.first().at(3).toInt(), 0); // no organisation yet: the organisation login failed
+        // A server that answers with an error or refuses leaves the coupling screen just as stuck.
+        Tablet u(m_server->url());
+        QSignalSpy more(u.engine.get(), &MainSynchroObject::alertRequested);
+        for (const char* fault : {"http500", "failure", "malformed"}) {
+            QVERIFY(m_server->setFaults({{fault, 1.0}, {"paths", QJsonArray{"/userOrganisation"}}}));
+            u.engine->getOrganisationForUser("Demo Opvang", "abc");
+            QVERIFY(u.engine->waitForIdle(20000));
+        }
+        QVERIFY(m_server->clearFaults());
+        QCOMPARE(more.count(), 3); // one alert each
         QSignalSpy posted(&NotificationCenter::defaultCenter(), &NotificationCenter::posted);
         t.engine->alertViewClickedButtonAtIndex(0, 0);
         QCOMPARE(posted.first().first().value<Notification>().name, QString("showUserLoginForCoupling"));
