@@ -40,18 +40,18 @@ MenuViewController::MenuViewController(MainSynchroObject* engine, DataAccessObje
     , m_dao(dao)
     , m_stack(stack)
     , m_statusView(new StatusView(engine, this)) {
-    // 1. The status line follows the clock every second; counters and reachability follow the engine.
+    // The status line follows the clock every second; counters and reachability follow the engine.
     m_timer.setInterval(1000);
     connect(&m_timer, &QTimer::timeout, m_statusView, &StatusView::updateTimeSince);
     m_timer.start();
 
-    // 2. Header.
+    // Header.
     if (const Organisation* organisation = m_dao ? m_dao->loadOrganisation() : nullptr) {
         m_organisationName = organisation->organisationName();
         m_organisationImage = QUrl(organisation->image());
     }
 
-    // 3. Entries.
+    // Entries.
     const Users* user = Users::sharedUsers();
     const int entries = user && user->isAdmin() == 1 ? Admin + 1 : Admin;
     for (int i = 0; i < entries; ++i)
@@ -59,7 +59,7 @@ MenuViewController::MenuViewController(MainSynchroObject* engine, DataAccessObje
             {kCellText, tr(kEntries[i].text)},
             {kCellImage, Resources::assetUrl(QString::fromLatin1(kEntries[i].icon))}};
 
-    // 4. Footer.
+    // Footer.
     m_welkomText = tr("Welkom: %1").arg(user ? user->first_name() : QString());
 
     // 5.

@@ -95,7 +95,7 @@ void RootViewController::doLoginForUser(Users* user) {
         Users::setSharedUsers(user);
     Users* current = Users::sharedUsers();
 
-    // 1. An administrator sees the registrations from the beginning again at the next refresh.
+    // An administrator sees the registrations from the beginning again at the next refresh.
     if (current->isAdmin() == 1) {
         m_dao->loadGetSynchroObjectById(QStringLiteral("timeregistrationFor") + user->entityId())
             ->setLastSyncTime(QStringLiteral("0000"));
@@ -106,14 +106,14 @@ void RootViewController::doLoginForUser(Users* user) {
             ->setLastSyncTime(QStringLiteral("0000"));
         save("doLoginForUser");
     }
-    // 2.-4.
+    // Fresh data, the staff member clocked in, and their status brought up to date.
     if (m_engine)
         m_engine->checkForUpdates();
     postUserRegistrationWithType(QStringLiteral("In"));
     current->updateIngeschrevenStatus();
     save("doLoginForUser");
 
-    // 5.
+    // The menu and panels take over from the login screen.
     setCanrotate(true);
     removeLoginScreen();
     addMainView();
@@ -179,7 +179,7 @@ void RootViewController::doLogout() {
     removeMainView();
     showNewLoginScreen();
 
-    // 2. Clocked out even when not clocked in.
+    // Clocked out even when not clocked in.
     if (Users* user = Users::sharedUsers()) {
         user->setIngeschrevenStatus(QString());
         postUserRegistrationWithType(QStringLiteral("Out"));
@@ -187,7 +187,7 @@ void RootViewController::doLogout() {
         save("doLogout");
     }
 
-    // 3. The view fades the new login screen in.
+    // The view fades the new login screen in.
     doCleanUp();
 }
 

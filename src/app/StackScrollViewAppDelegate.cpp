@@ -100,12 +100,11 @@ bool StackScrollViewAppDelegate::applicationDidFinishLaunching(const Options& op
     if (!options.settingsPath.isEmpty())
         UserDefaults::setStandard(std::make_shared<UserDefaults>(options.settingsPath));
 
-    // 1. HTTP diagnostics: the HTTP layer logs through the same log lines.
-    // 2. The documents folder.
+    // The data folder goes to the log first (the HTTP layer logs through the same lines).
     const QString storePath = options.storePath.isEmpty() ? Store::defaultPath() : options.storePath;
     Log::bare(QUrl::fromLocalFile(QFileInfo(storePath).absolutePath() + QLatin1Char('/')).toString());
 
-    // 3-5. The store and the shared query object; the object manager for the base URL over this store
+    // The store and the shared query object; the object manager for the base URL over this store
     // (envelope, mappings, routes, JSON bodies and the request time-out are its own); the engine over both,
     // which starts its timer.
     QString error;
@@ -131,7 +130,7 @@ bool StackScrollViewAppDelegate::applicationDidFinishLaunching(const Options& op
     if (options.startTimer)
         m_engine->start();
 
-    // 11. The root screen (it shows the login screen), and the window that draws it.
+    // The root screen (it shows the login screen), and the window that draws it.
     m_rootViewController = new RootViewController(m_engine.get(), m_dataAccessObject.get(), this);
     if (options.showWindow) {
         Resources::initCoreResources();
@@ -144,7 +143,7 @@ bool StackScrollViewAppDelegate::applicationDidFinishLaunching(const Options& op
             CC_LOG(QStringLiteral("the main window could not be loaded"));
     }
 
-    // 12. First-run flag.
+    // First-run flag.
     applyEersteKeer();
     return true;
 }
