@@ -6,7 +6,7 @@ CC_PACKAGES=(
   qml6-module-qtquick-window qml6-module-qtqml-workerscript qml6-module-qtquick-dialogs qml6-module-qttest
   qml6-module-qtqml qml6-module-qtqml-models
   libsqlite3-dev libicu-dev libcpp-httplib-dev libgl-dev
-  xvfb
+  xvfb xauth fonts-dejavu-core
 )
 
 # Installs what is missing; as non-root prints the exact command and fails.
