@@ -290,7 +290,6 @@ std::unique_ptr<Context> Store::newContext() {
 }
 
 bool Store::deleteEverything() {
-    ++m_generation;
     {
         QMutexLocker lock(&m_mutex);
         if (Context* c = m_contexts.value(QThread::currentThread())) {
@@ -301,11 +300,11 @@ bool Store::deleteEverything() {
     for (const char* suffix : {"", "-wal", "-shm"})
         QFile::remove(m_path + QLatin1String(suffix));
     QString error;
-    if (!initialiseFile(&error)) {
+    const bool ok = initialiseFile(&error);
+    if (!ok)
         CC_LOG(QStringLiteral("error %1").arg(error));
-        return false;
-    }
-    return true;
+    ++m_generation; // other threads' contexts start afresh on the new file at their next use
+    return ok;
 }
 
 // ---------------------------------------------------------------- Context
@@ -760,13 +759,15 @@ bool Context::save(QString* error) {
     if (!hasChanges())
         return true;
     if (m_inWrite)
-        return saveInTransaction(error);
+        return true; // written with the enclosing write, when it commits
+    std::vector<Written> written;
     sql::WriteTransaction tx(m_db);
-    if (!tx.isActive() || !saveInTransaction(error) || !tx.commit()) {
+    if (!tx.isActive() || !saveInTransaction(error, written) || !tx.commit()) {
         if (error && error->isEmpty())
             *error = m_db.lastError();
-        return false;
+        return false; // nothing is marked saved: the changes stay pending
     }
+    finishSave(written);
     return true;
 }
 
@@ -781,20 +782,17 @@ bool Context::performWrite(const std::function<void()>& work, QString* error) {
     m_inWrite = true;
     work();
     m_inWrite = false;
-    if (!saveInTransaction(error) || !tx.commit()) {
+    std::vector<Written> written;
+    if (!saveInTransaction(error, written) || !tx.commit()) {
         if (error && error->isEmpty())
             *error = m_db.lastError();
         return false;
     }
+    finishSave(written);
     return true;
 }
 
-bool Context::saveInTransaction(QString* error) {
-    struct Done {
-        ManagedObject* object;
-        qint64 rowId;
-    };
-    std::vector<Done> inserted;
+bool Context::saveInTransaction(QString* error, std::vector<Written>& inserted) {
     auto fail = [&](const QString& where) {
         if (error)
             *error = QStringLiteral("%1: %2").arg(where, m_db.lastError());
@@ -916,8 +914,12 @@ bool Context::saveInTransaction(QString* error) {
         st->reset();
     }
 
-    // Written: from now on the objects are plain stored records.
-    for (const Done& d : inserted) {
+    return true;
+}
+
+// After the commit: from now on the objects are plain stored records.
+void Context::finishSave(const std::vector<Written>& inserted) {
+    for (const Written& d : inserted) {
         d.object->m_rowId = d.rowId;
         m_byRow[&d.object->entity()].insert(d.rowId, d.object);
         auto& pending = m_insertedByKey[&d.object->entity()];
@@ -934,33 +936,24 @@ bool Context::saveInTransaction(QString* error) {
         }
         o->clearChanges();
     }
-    return true;
 }
 
 void Context::rollback() {
     std::vector<std::unique_ptr<ManagedObject>> kept;
     for (auto& holder : m_objects) {
-        ManagedObject* o = holder.get();
-        if (o->m_inserted)
+        if (holder->m_inserted)
             continue; // never stored: dropped
-        o->m_deleted = false;
         kept.push_back(std::move(holder));
     }
     m_objects = std::move(kept);
     m_insertedByKey.clear();
-    // Stored values come back at the next fetch; mark them clean so that fetch refreshes them.
-    for (auto& holder : m_objects) {
-        ManagedObject* o = holder.get();
-        if (o->m_dirtyCount == 0)
-            continue;
-        FetchRequest r;
-        r.entity = &o->entity();
-        o->clearChanges();
-        r.predicate = Predicate::format(r.entity->attribute(r.entity->primaryKeyIndex()).name +
-                                            QStringLiteral(" == %@"),
-                                        {o->primaryKey()});
-        executeFetch(r);
-    }
+    // Collected first: refreshing may add objects to the list being walked.
+    QList<ManagedObject*> changed;
+    for (const auto& holder : m_objects)
+        if (holder->m_dirtyCount > 0 || holder->m_deleted)
+            changed.append(holder.get());
+    for (ManagedObject* o : changed)
+        discardChanges(o);
 }
 
 QList<ManagedObject*> Context::changedObjects() const {

@@ -143,7 +143,12 @@ private:
     void primaryKeyChanged(ManagedObject* object, const QString& oldKey);
     void ensureCurrent();
     bool openDatabase();
-    bool saveInTransaction(QString* error);
+    struct Written {
+        ManagedObject* object;
+        qint64 rowId;
+    };
+    bool saveInTransaction(QString* error, std::vector<Written>& inserted);
+    void finishSave(const std::vector<Written>& inserted);
     ManagedObject* materialise(const EntityDescription& entity, sql::Statement& st);
     QString selectList(const EntityDescription& entity) const;
     Compiled compile(const FetchRequest& request, const QString& select, bool rowsOnly,

@@ -6,6 +6,10 @@ namespace sql {
 
 Statement::Statement(Database& db, const QString& sql)
     : m_db(&db) {
+    if (!db.handle()) {
+        db.setError(SQLITE_MISUSE); // a connection that could not be opened
+        return;
+    }
     const QByteArray utf8 = sql.toUtf8();
     const int rc = sqlite3_prepare_v2(db.handle(), utf8.constData(), int(utf8.size()), &m_stmt, nullptr);
     if (rc != SQLITE_OK) {

@@ -663,6 +663,7 @@ void MainSynchroObject::requestDidTimeout(const RequestInfo& request) {
 }
 
 void MainSynchroObject::requestDidCancelLoad(const RequestInfo& request) {
+    requestEnded(request, true); // a cancelled send may still have reached the server
     if (request.method == QLatin1String("GET"))
         setAantalGets(m_aantalGets - 1);
 }

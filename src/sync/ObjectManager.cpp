@@ -217,7 +217,7 @@ void ObjectManager::finished(quint64 id) {
     reply->deleteLater();
     const auto state = it->state;
     RequestInfo info = it->info;
-    info.timedOut = state == Pending::TimedOut;
+    info.timedOut = state == Pending::TimedOut || state == Pending::Expired;
     ObjectLoaderDelegate* delegate = it->delegate;
 
     if (state == Pending::Silent || state == Pending::Cancelled || state == Pending::Expired) {
@@ -257,9 +257,17 @@ void ObjectManager::finished(quint64 id) {
     }
     if (delegate)
         delegate->requestDidLoadResponse(info, status, body);
-    it = m_pending.find(id); // the delegate may have cancelled
+    it = m_pending.find(id); // the delegate may have cancelled, or be going
     if (it == m_pending.end())
         return;
+    delegate = it->delegate;
+    if (it->state != Pending::Running) {
+        const bool cancelled = it->state == Pending::Cancelled;
+        m_pending.erase(it);
+        if (delegate && cancelled)
+            delegate->requestDidCancelLoad(info);
+        return;
+    }
     if (status >= 400) {
         m_pending.erase(it);
         if (delegate)

@@ -105,6 +105,29 @@ private slots:
         QVERIFY(!other->find<Registration>("R0"));
     }
 
+    void aFailedCommitLeavesEverythingPending() {
+        auto store = Store::open(path("commit.sqlite"));
+        Context* c = store->context();
+        auto* r = c->insertNew<Registration>();
+        r->setRegistrationId("R1");
+        auto* q = c->insertNew<SynchroObject>();
+        q->setIdSynchroObject("Q1");
+        // The writes succeed, the commit is refused (as a full disk would).
+        sqlite3_commit_hook(
+            c->database().handle(), [](void*) { return 1; }, nullptr);
+        QString error;
+        QVERIFY(!c->save(&error));
+        QVERIFY(c->hasChanges());
+        QVERIFY(r->isInserted());
+        QVERIFY(!c->performWrite([&] { q->setStatus(1); }, &error));
+        QVERIFY(c->hasChanges());
+        sqlite3_commit_hook(c->database().handle(), nullptr, nullptr);
+        QVERIFY(c->save());
+        auto other = store->newContext();
+        QVERIFY(other->find<Registration>("R1"));
+        QCOMPARE(other->find<SynchroObject>("Q1")->status(), 1);
+    }
+
     void otherContextsSeeSavedChangesAtTheirNextFetch() {
         auto store = Store::open(path("contexts.sqlite"));
         Context* main = store->context();
