@@ -238,15 +238,17 @@ void MainSynchroObject::retriggerAllOldPosts() {
         tr("Volledige resync."),
         tr("Even geduld... \n We synchroniseren de iPad met de centrale server. \nDit kan enkele "
            "minuten duren."));
-    QTimer::singleShot(100, this, [this] {
-        QList<QString> ids;
-        for (SynchroObject* r : m_dao->loadAllSynchroObjects())
-            ids << r->idSynchroObject();
-        if (ids.isEmpty())
-            QTimer::singleShot(1000, this, &MainSynchroObject::overlayHidden);
-        else
-            runResend(ids);
-    });
+    QTimer::singleShot(100, this, &MainSynchroObject::doWait);
+}
+
+void MainSynchroObject::doWait() {
+    QList<QString> ids;
+    for (SynchroObject* r : m_dao->loadAllSynchroObjects())
+        ids << r->idSynchroObject();
+    if (ids.isEmpty())
+        QTimer::singleShot(1000, this, &MainSynchroObject::overlayHidden);
+    else
+        runResend(ids);
 }
 
 // One record every 10 ms without blocking the main thread; the overlay goes when all were tried.

@@ -62,6 +62,8 @@ public:
     bool doRetryForSyncObject(SynchroObject* record, bool save = true);
     // Resends every queue record behind the progress overlay.
     void retriggerAllOldPosts();
+    // The resend itself, 0.1 s after the overlay appeared: every record, newest first, once each.
+    void doWait();
     void updateNrOfPostField();
 
     // Logout's clean-up: purge answered queue records older than 14 days (unlocking their objects),
