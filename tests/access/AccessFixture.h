@@ -23,15 +23,7 @@ inline const QString kOrganisationPassword = QStringLiteral("s3cret%");
 // bound to the named location (no location chosen when it is empty). False when something is missing.
 inline bool coupleDemoTablet(Tablet& tablet, const QString& location, QString* locationId = nullptr) {
     UserDefaults& d = UserDefaults::standard();
-    const QString hash = SecurityCentral::getHashForAdminWithNick(kOrganisation, kOrganisationPassword);
-    d.setString(QStringLiteral("cc_coupleLogin"), kOrganisation);
-    d.setString(QStringLiteral("cc_coupleHash"), hash);
-    tablet.engine->getOrganisationForUser(kOrganisation, hash);
-    if (!tablet.engine->waitForIdle(30000) || !tablet.dao->loadOrganisation())
-        return false;
-    d.setString(QStringLiteral("cc_ipadNaam"), QStringLiteral("Tablet Onthaal"));
-    tablet.engine->getEntities();
-    if (!tablet.engine->waitForIdle(60000))
+    if (!tablet.download())
         return false;
     if (location.isEmpty())
         return true;

@@ -52,10 +52,7 @@ private slots:
         m_server = std::make_unique<ReferenceServer>();
         QVERIFY(m_server->isRunning());
     }
-    void init() {
-        UserDefaults::setStandard(std::make_shared<UserDefaults>(
-            m_dir.filePath(QStringLiteral("%1.ini").arg(QTest::currentTestFunction()))));
-    }
+    void init() { Tablet::useFreshSettings(m_dir); }
     void cleanup() { Users::setSharedUsers(nullptr); }
 
     void freshTabletGoesThroughEveryStateToTheStaffGrid();

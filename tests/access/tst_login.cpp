@@ -54,8 +54,7 @@ private slots:
         QVERIFY(m_server->isRunning());
     }
     void init() {
-        UserDefaults::setStandard(std::make_shared<UserDefaults>(
-            m_dir.filePath(QStringLiteral("%1.ini").arg(QTest::currentTestFunction()))));
+        Tablet::useFreshSettings(m_dir);
         UserDefaults::standard().setString("cc_lastChoiceTime", "09:15");
         UserDefaults::standard().setString("cc_lastChoiceDay", "Vandaag");
     }

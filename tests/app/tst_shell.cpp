@@ -76,8 +76,7 @@ private slots:
     }
 
     void init() {
-        UserDefaults::setStandard(std::make_shared<UserDefaults>(
-            m_dir.filePath(QString("%1.ini").arg(QTest::currentTestFunction()))));
+        Tablet::useFreshSettings(m_dir);
         Clock::reset();
         QVERIFY(m_server->clearFaults());
         testStart = Clock::nowMs();

@@ -1,16 +1,13 @@
 #include "Tablet.h"
 
 #include "Clock.h"
+#include "SecurityCentral.h"
 #include "Store.h"
 #include "UserDefaults.h"
 #include "Util.h"
 
 #include <QDir>
-
-namespace {
-// The coupling hash of "Demo Opvang" with its password, as the tablet computes it.
-const char* kDemoCouplingHash = "1b762f2b599b44eaf0db431a3507731bf0c7cf618a4b903e6a882e8e42c8cc40";
-} // namespace
+#include <QTest>
 
 Tablet::Tablet(const QUrl& server, const QString& storePath) {
     store = Store::open(storePath.isEmpty() ? m_dir.filePath(QStringLiteral("tablet.sqlite")) : storePath);
@@ -34,15 +31,27 @@ bool Tablet::check(int timeoutMs) {
     return engine->waitForIdle(timeoutMs);
 }
 
-bool Tablet::couple(bool admin) {
-    engine->getOrganisationForUser(QStringLiteral("Demo Opvang"), QString::fromLatin1(kDemoCouplingHash));
+bool Tablet::download() {
+    const QString organisation = QStringLiteral("Demo Opvang");
+    const QString hash = SecurityCentral::getHashForAdminWithNick(organisation, QStringLiteral("s3cret%"));
+    UserDefaults& defaults = UserDefaults::standard();
+    defaults.setString(QStringLiteral("cc_coupleLogin"), organisation);
+    defaults.setString(QStringLiteral("cc_coupleHash"), hash);
+    engine->getOrganisationForUser(organisation, hash);
     if (!engine->waitForIdle(30000) || !dao->loadOrganisation())
         return false;
-    UserDefaults::standard().setString(QStringLiteral("cc_ipadNaam"), QStringLiteral("Tablet Onthaal"));
+    defaults.setString(QStringLiteral("cc_ipadNaam"), QStringLiteral("Tablet Onthaal"));
     engine->getEntities();
-    if (!engine->waitForIdle(60000))
-        return false;
-    return resume(admin) && check() && !dao->loadChildrenforEntity(entityId).isEmpty();
+    return engine->waitForIdle(60000) && !dao->loadSchoolsFromDataStore().isEmpty();
+}
+
+void Tablet::useFreshSettings(const QTemporaryDir& dir) {
+    UserDefaults::setStandard(std::make_shared<UserDefaults>(
+        dir.filePath(QStringLiteral("%1.ini").arg(QString::fromLatin1(QTest::currentTestFunction())))));
+}
+
+bool Tablet::couple(bool admin) {
+    return download() && resume(admin) && check() && !dao->loadChildrenforEntity(entityId).isEmpty();
 }
 
 bool Tablet::resume(bool admin) {

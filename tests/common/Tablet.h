@@ -18,6 +18,11 @@ public:
     // Organisation, locations, staff, children and today's registrations; logs in a staff member of the
     // first active location (an administrator when admin is true). False when something did not arrive.
     bool couple(bool admin = false);
+    // The organisation, its locations and their staff, as the coupling screens download them; the tablet
+    // is named. False when something did not arrive.
+    bool download();
+    // A fresh settings file for each test function, so no test sees another's defaults.
+    static void useFreshSettings(const QTemporaryDir& dir);
     // After a restart on a coupled store: the same location and staff member as couple(), no network.
     bool resume(bool admin = false);
     // One check, waiting until every answer and recomputation is in.
