@@ -554,19 +554,49 @@ bool Context::hasChanges() const {
 }
 
 QString Context::selectList(const EntityDescription& entity) const {
-    QStringList cols{QStringLiteral("t.rowid")};
-    for (const auto& a : entity.attributes)
-        cols << QStringLiteral("t.") + quoted(a.column());
-    return cols.join(QStringLiteral(", "));
+    // Built once per entity and thread: every fetch of records starts with it.
+    thread_local QHash<const EntityDescription*, QString> built;
+    QString& list = built[&entity];
+    if (list.isEmpty()) {
+        QStringList cols{QStringLiteral("t.rowid")};
+        for (const auto& a : entity.attributes)
+            cols << QStringLiteral("t.") + quoted(a.column());
+        list = cols.join(QStringLiteral(", "));
+    }
+    return list;
 }
 
 namespace {
+
+// Where a bound value comes from, so that a compiled statement can be reused for the next predicate of
+// the same shape: the compare node (in reading order), the list element, and how it is prepared.
+struct ParamSource {
+    int node;
+    int listIndex; // -1: the node's value itself
+    enum FoldKind : quint8 { None, Fold, FoldCase } fold;
+    bool numeric;
+};
+
+QVariant prepared(QVariant v, const ParamSource& s) {
+    if (!v.isValid())
+        return v;
+    if (s.fold == ParamSource::Fold)
+        return TextKeys::fold(v.toString());
+    if (s.fold == ParamSource::FoldCase)
+        return TextKeys::foldCase(v.toString());
+    if (s.numeric && s.listIndex < 0 && v.typeId() == QMetaType::Bool)
+        return qint64(v.toBool());
+    return v;
+}
 
 struct SqlBuilder {
     const EntityDescription& entity;
     QStringList joins;
     QStringList joined;
     QVariantList params;
+    std::vector<ParamSource> sources;
+    int compareIndex = -1;
+    bool reusable = true; // false when the text depends on more than the shape (a logged mistake)
 
     // The SQL expression of a key path, joining the referenced table for "ref.attribute".
     const AttributeDescription* column(const QString& keyPath, QString& expression) {
@@ -629,21 +659,23 @@ struct SqlBuilder {
         case Predicate::Node::Compare:
             break;
         }
+        const int node = ++compareIndex;
         QString expr;
         const AttributeDescription* a = column(n->keyPath, expr);
         if (!a) {
             CC_LOG(QStringLiteral("unknown key %1 in predicate on %2").arg(n->keyPath, entity.name));
+            reusable = false;
             return QStringLiteral("0");
         }
         const bool textual = a->type != AttributeType::Number;
-        auto foldValue = [&](const QVariant& v) -> QVariant {
-            if (!v.isValid() || !textual)
-                return v;
-            if (n->diacriticInsensitive)
-                return TextKeys::fold(v.toString());
-            if (n->caseInsensitive)
-                return TextKeys::foldCase(v.toString());
-            return v;
+        const ParamSource::FoldKind fold = !textual                  ? ParamSource::None
+                                           : n->diacriticInsensitive ? ParamSource::Fold
+                                           : n->caseInsensitive      ? ParamSource::FoldCase
+                                                                     : ParamSource::None;
+        auto bind = [&](const QVariant& v, int listIndex) {
+            const ParamSource source{node, listIndex, fold, !textual};
+            sources.push_back(source);
+            params << prepared(v, source);
         };
         if (textual && n->diacriticInsensitive) {
             if (a->flags & Folded)
@@ -656,8 +688,9 @@ struct SqlBuilder {
         const QString& op = n->op;
         if (op == QLatin1String("IN")) {
             QStringList marks;
-            for (const QVariant& v : n->value.toList()) {
-                params << foldValue(v);
+            const QVariantList values = n->value.toList();
+            for (int i = 0; i < values.size(); ++i) {
+                bind(values.at(i), i);
                 marks << QStringLiteral("?");
             }
             return marks.isEmpty() ? QStringLiteral("0")
@@ -670,16 +703,13 @@ struct SqlBuilder {
                 return expr + QStringLiteral(" IS NOT NULL");
             return QStringLiteral("0");
         }
-        QVariant v = foldValue(n->value);
-        if (!textual && v.typeId() == QMetaType::Bool)
-            v = qint64(v.toBool());
-        params << v;
+        bind(n->value, -1);
         if (op == QLatin1String("CONTAINS"))
             return QStringLiteral("instr(%1, ?) > 0").arg(expr);
         if (op == QLatin1String("BEGINSWITH"))
             return QStringLiteral("instr(%1, ?) = 1").arg(expr);
         if (op == QLatin1String("ENDSWITH")) {
-            params << v;
+            bind(n->value, -1);
             return QStringLiteral("substr(%1, -length(?)) = ?").arg(expr);
         }
         const QString sqlOp = op == QLatin1String("==") ? QStringLiteral("=") : op;
@@ -689,9 +719,17 @@ struct SqlBuilder {
 
 } // namespace
 
-Context::Compiled Context::compile(const FetchRequest& request, const QString& select, bool rowsOnly,
-                                   const QString& join) const {
-    SqlBuilder b{*request.entity, {}, {}, {}};
+namespace {
+
+struct Built {
+    QString sql;
+    QVariantList params;
+    std::vector<ParamSource> sources;
+    bool reusable;
+};
+
+Built build(const FetchRequest& request, const QString& select, bool rowsOnly, const QString& join) {
+    SqlBuilder b{*request.entity, {}, {}, {}, {}};
     const QString condition =
         request.predicate.isEmpty() ? QString() : b.where(request.predicate.root().data());
     QStringList order;
@@ -715,7 +753,106 @@ Context::Compiled Context::compile(const FetchRequest& request, const QString& s
         sql += QStringLiteral(" ORDER BY ") + order.join(QStringLiteral(", "));
     if (request.fetchLimit > 0)
         sql += QStringLiteral(" LIMIT %1").arg(request.fetchLimit);
-    return {sql, b.params};
+    return {sql, b.params, std::move(b.sources), b.reusable};
+}
+
+} // namespace
+
+namespace {
+
+// The shape of a request: everything its SQL text depends on, and nothing that is only bound.
+void appendShape(const Predicate::Node* n, QByteArray& key, std::vector<const Predicate::Node*>& compares) {
+    key += char('a' + n->kind);
+    switch (n->kind) {
+    case Predicate::Node::And:
+    case Predicate::Node::Or:
+        appendShape(n->left.data(), key, compares);
+        appendShape(n->right.data(), key, compares);
+        return;
+    case Predicate::Node::Not:
+        appendShape(n->left.data(), key, compares);
+        return;
+    case Predicate::Node::False:
+        return;
+    case Predicate::Node::Compare:
+        break;
+    }
+    compares.push_back(n);
+    auto text = [&key](const QString& t) {
+        key.append(reinterpret_cast<const char*>(t.utf16()), t.size() * 2);
+        key += '\0';
+        key += '\0';
+    };
+    text(n->keyPath);
+    text(n->op);
+    key += char('0' + (n->caseInsensitive ? 1 : 0) + (n->diacriticInsensitive ? 2 : 0));
+    if (n->op == QLatin1String("IN"))
+        key += QByteArray::number(n->value.toList().size()) + ';';
+    else
+        key += n->value.isValid() ? 'v' : 'n';
+}
+
+struct Shape {
+    QString sql;
+    std::vector<ParamSource> sources;
+};
+
+} // namespace
+
+Context::Compiled Context::compile(const FetchRequest& request, const QString& select, bool rowsOnly,
+                                   const QString& join) const {
+    // The same few requests come again and again (one per child in a recomputation): their text is
+    // built once per thread and only the values are taken from each new predicate.
+    thread_local QHash<QByteArray, Shape> shapes;
+    QByteArray key;
+    key.reserve(256);
+    std::vector<const Predicate::Node*> compares;
+    const auto* entity = request.entity;
+    key.append(reinterpret_cast<const char*>(&entity), sizeof entity);
+    key += char('0' + (rowsOnly ? 1 : 0) + (request.distinct ? 2 : 0));
+    key += QByteArray::number(request.fetchLimit) + ';';
+    if (!rowsOnly && select.constData() == selectList(*entity).constData()) {
+        key += 'R'; // the usual column list of records: no need to spell it out
+    } else {
+        key.append(reinterpret_cast<const char*>(select.utf16()), select.size() * 2);
+        key += '\0';
+        key += '\0';
+    }
+    key.append(reinterpret_cast<const char*>(join.utf16()), join.size() * 2);
+    key += '\0';
+    for (const SortDescriptor& sort : request.sortDescriptors) {
+        key.append(reinterpret_cast<const char*>(sort.keyPath.utf16()), sort.keyPath.size() * 2);
+        key += char('0' + sort.ascending + 2 * sort.localized);
+    }
+    key += '|';
+    if (!request.predicate.isEmpty())
+        appendShape(request.predicate.root().data(), key, compares);
+    if (const auto found = shapes.constFind(key); found != shapes.constEnd()) {
+        Compiled c{found->sql, {}};
+        c.params.reserve(qsizetype(found->sources.size()));
+        const Predicate::Node* listNode = nullptr;
+        QVariantList list;
+        for (const ParamSource& source : found->sources) {
+            const Predicate::Node* n = compares[size_t(source.node)];
+            if (source.listIndex < 0) {
+                c.params << prepared(n->value, source);
+                continue;
+            }
+            if (n != listNode) {
+                listNode = n;
+                list = n->value.toList();
+            }
+            c.params << prepared(list.at(source.listIndex), source);
+        }
+        return c;
+    }
+    Built built = build(request, select, rowsOnly, join);
+    if (built.reusable) {
+        if (shapes.size() > 2000)
+            shapes.clear(); // only an unusual caller gets here: many different IN list lengths
+        shapes.insert(key, Shape{built.sql, std::move(built.sources)});
+    }
+    return {built.sql, built.params};
 }
 
 namespace {
@@ -731,6 +868,37 @@ QVariant columnValue(sql::Statement& st, int column, AttributeType type) {
         break;
     }
     return type == AttributeType::Number ? QVariant(st.integer(column)) : QVariant(st.text(column));
+}
+} // namespace
+
+namespace {
+// Whether a value held in memory equals the stored column, without building a text for the column:
+// records met again (a refresh) mostly have not changed.
+bool sameAsStored(const QVariant& held, sql::Statement& st, int column) {
+    sqlite3_stmt* h = st.handle();
+    switch (sqlite3_column_type(h, column)) {
+    case SQLITE_NULL:
+        return !held.isValid();
+    case SQLITE_INTEGER:
+        return held.typeId() == QMetaType::LongLong &&
+               *static_cast<const qint64*>(held.constData()) == sqlite3_column_int64(h, column);
+    case SQLITE_TEXT: {
+        if (held.typeId() != QMetaType::QString)
+            return false;
+        const QString& text = *static_cast<const QString*>(held.constData());
+        const auto* bytes = sqlite3_column_text(h, column);
+        const int n = sqlite3_column_bytes(h, column);
+        if (n != text.size())
+            return false;
+        const QChar* units = text.constData();
+        for (int i = 0; i < n; ++i)
+            if (bytes[i] >= 0x80 || units[i].unicode() != bytes[i])
+                return false; // not plain ASCII: decided by a full read
+        return true;
+    }
+    default:
+        return false;
+    }
 }
 } // namespace
 
@@ -750,7 +918,7 @@ ManagedObject* Context::materialise(const EntityDescription& entity, sql::Statem
     }
     // Already known here: take what others saved, keep what this context changed.
     for (int i = 0; i < n; ++i)
-        if (!o->isDirty(i))
+        if (!o->isDirty(i) && !sameAsStored(o->m_values[size_t(i)], st, i + 1))
             o->m_values[size_t(i)] = columnValue(st, i + 1, entity.attributes.at(i).type);
     return o;
 }

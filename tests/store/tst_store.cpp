@@ -230,6 +230,40 @@ private slots:
         QCOMPARE(store->newContext()->count(FetchRequest::of<Registration>()), 12000);
     }
 
+    void requestsOfOneShapeEachTakeTheirOwnValues() {
+        // The statement text is reused per shape: only the values may differ from one request to the next.
+        auto store = Store::open(path("shapes.sqlite"));
+        Context* c = store->context();
+        for (const char* name : {"Anna", "Zoë", "Jan", "Hanne"}) {
+            auto* k = c->insertNew<Child>();
+            k->setChildId(QString::fromUtf8(name).toUpper());
+            k->setFirstName(QString::fromUtf8(name));
+            k->setExists(1);
+        }
+        QVERIFY(c->save());
+        auto ids = [&](const QString& format, const QVariantList& arguments) {
+            QStringList out;
+            for (Child* k :
+                 c->fetch<Child>(Predicate::format(format, arguments), {SortDescriptor::asc("childId")}))
+                out << k->childId();
+            return out;
+        };
+        const QString contains = QStringLiteral("firstName CONTAINS[cd] %@ && exists == %@");
+        QCOMPARE(ids(contains, {"an", true}), (QStringList{"ANNA", "HANNE", "JAN"}));
+        QCOMPARE(ids(contains, {"ZOE", true}), QStringList{"ZOË"});
+        QCOMPARE(ids(contains, {"an", false}), QStringList{});
+        const QString in = QStringLiteral("childId IN %@");
+        QCOMPARE(ids(in, {QVariant(QVariantList{"JAN"})}), QStringList{"JAN"});
+        QCOMPARE(ids(in, {QVariant(QVariantList{"ANNA", "ZOË"})}), (QStringList{"ANNA", "ZOË"}));
+        QCOMPARE(ids(in, {QVariant(QVariantList{"HANNE"})}), QStringList{"HANNE"});
+        const QString ends = QStringLiteral("firstName ENDSWITH %@");
+        QCOMPARE(ids(ends, {"nne"}), QStringList{"HANNE"});
+        QCOMPARE(ids(ends, {"na"}), QStringList{"ANNA"});
+        const QString absent = QStringLiteral("image == %@");
+        QCOMPARE(ids(absent, {QVariant()}).size(), 4);
+        QCOMPARE(ids(absent, {"x.png"}), QStringList{});
+    }
+
     void searchTextsAreMatchedLiterally_data() {
         QTest::addColumn<QString>("needle");
         QTest::addColumn<QStringList>("expected");
