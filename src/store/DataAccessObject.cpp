@@ -251,6 +251,20 @@ QList<Registration*> DataAccessObject::loadRegistrationForChild(const QString& c
         newestFirst(), 1);
 }
 
+QHash<QString, Registration*>
+DataAccessObject::loadLatestRegistrationsForChildren(const QStringList& childIds,
+                                                     const QString& afterTime) const {
+    QHash<QString, Registration*> latest;
+    // Newest first, as for one child: the first met of each child is its latest.
+    for (Registration* r : context()->fetch<Registration>(
+             Predicate::format(QStringLiteral("childId IN %@ && exists == 1 && time > %@"),
+                               {QVariant(QVariantList(childIds.cbegin(), childIds.cend())), afterTime}),
+             newestFirst()))
+        if (!latest.contains(r->childId()))
+            latest.insert(r->childId(), r);
+    return latest;
+}
+
 QList<Registration*> DataAccessObject::loadRegistrationsForChild(const QString& childId) const {
     const SharedUserInfo user = Users::sharedUserInfo();
     const Predicate p = user.present && !user.isAdmin
@@ -277,6 +291,19 @@ QList<UserRegistration*> DataAccessObject::loadRegistrationForUser(const QString
     return context()->fetch<UserRegistration>(
         Predicate::format(QStringLiteral("userId == %@ && exists == 1 && time > %@"), {userId, afterTime}),
         newestFirst(), 1);
+}
+
+QHash<QString, UserRegistration*>
+DataAccessObject::loadLatestRegistrationsForUsers(const QStringList& userIds,
+                                                  const QString& afterTime) const {
+    QHash<QString, UserRegistration*> latest;
+    for (UserRegistration* r : context()->fetch<UserRegistration>(
+             Predicate::format(QStringLiteral("userId IN %@ && exists == 1 && time > %@"),
+                               {QVariant(QVariantList(userIds.cbegin(), userIds.cend())), afterTime}),
+             newestFirst()))
+        if (!latest.contains(r->userId()))
+            latest.insert(r->userId(), r);
+    return latest;
 }
 
 QList<UserRegistration*> DataAccessObject::loadRegistrationsForUser(const QString& userId) const {

@@ -56,12 +56,18 @@ public:
 
     // Child registrations
     QList<Registration*> loadRegistrationForChild(const QString& childId, const QString& afterTime) const;
+    // Per child id: what loadRegistrationForChild would give first, for many children in one query.
+    QHash<QString, Registration*> loadLatestRegistrationsForChildren(const QStringList& childIds,
+                                                                     const QString& afterTime) const;
     QList<Registration*> loadRegistrationsForChild(const QString& childId) const;
     Registration* loadRegistration(const QString& registrationId) const;
     QList<Registration*> loadRegistrationsBeforeToday() const;
 
     // Staff registrations
     QList<UserRegistration*> loadRegistrationForUser(const QString& userId, const QString& afterTime) const;
+    // Per user id: what loadRegistrationForUser would give first, for many staff members in one query.
+    QHash<QString, UserRegistration*> loadLatestRegistrationsForUsers(const QStringList& userIds,
+                                                                      const QString& afterTime) const;
     QList<UserRegistration*> loadRegistrationsForUser(const QString& userId) const;
     UserRegistration* loadUserRegistration(const QString& userRegistrationId) const;
     QList<UserRegistration*> loadUserRegistrationsBeforeToday() const;

@@ -93,6 +93,8 @@ public:
     QList<UserRegistration*> userRegistrations() const;
     void updateIngeschrevenStatus();
     void updateIngeschrevenStatus(const QString& moment);
+    // The same for many records, with one query for all their registrations.
+    static void updateIngeschrevenStatuses(const QList<Users*>& users, const QString& moment);
     UserRegistration* latestRegistrationAfterDay(const QString& moment) const;
     int isIngeschreven() const;
 
@@ -131,6 +133,8 @@ public:
     QList<Registration*> registrations() const;
     void updateIngeschrevenStatus();
     void updateIngeschrevenStatus(const QString& moment);
+    // The same for many children, with one query for all their registrations.
+    static void updateIngeschrevenStatuses(const QList<Child*>& children, const QString& moment);
     Registration* latestRegistrationAfterDay(const QString& moment) const;
     int isIngeschreven() const;
 };

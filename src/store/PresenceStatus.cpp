@@ -66,6 +66,18 @@ void Child::updateIngeschrevenStatus() {
     updateIngeschrevenStatus(QString());
 }
 
+void Child::updateIngeschrevenStatuses(const QList<Child*>& children, const QString& moment) {
+    if (children.isEmpty())
+        return;
+    QStringList ids;
+    for (const Child* c : children)
+        ids << c->childId();
+    const QString after = moment.isNull() ? Util::getBeginRegistrationTime() : moment;
+    const auto latest = daoFor(children.first()).loadLatestRegistrationsForChildren(ids, after);
+    for (Child* c : children)
+        applyStatus(c, latest.value(c->childId()));
+}
+
 int Child::isIngeschreven() const {
     return statusCode(this, index_ingeschrevenStatus());
 }
@@ -86,6 +98,18 @@ void Users::updateIngeschrevenStatus(const QString& moment) {
 
 void Users::updateIngeschrevenStatus() {
     updateIngeschrevenStatus(QString());
+}
+
+void Users::updateIngeschrevenStatuses(const QList<Users*>& users, const QString& moment) {
+    if (users.isEmpty())
+        return;
+    QStringList ids;
+    for (const Users* u : users)
+        ids << u->userId();
+    const QString after = moment.isNull() ? Util::getBeginRegistrationTime() : moment;
+    const auto latest = daoFor(users.first()).loadLatestRegistrationsForUsers(ids, after);
+    for (Users* u : users)
+        applyStatus(u, latest.value(u->userId()));
 }
 
 int Users::isIngeschreven() const {

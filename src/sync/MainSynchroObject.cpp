@@ -50,15 +50,15 @@ void recompute(Context* context, const QString& entity, const QStringList& ids, 
         QString error;
         const bool ok = context->performWrite(
             [&] {
-                if (children) {
-                    for (Child* c : context->fetch<Child>(
-                             Predicate::format(QStringLiteral("childId IN %@"), {QVariant(chunk)})))
-                        c->updateIngeschrevenStatus(begin);
-                } else {
-                    for (Users* u : context->fetch<Users>(
-                             Predicate::format(QStringLiteral("userId IN %@"), {QVariant(chunk)})))
-                        u->updateIngeschrevenStatus(begin);
-                }
+                if (children)
+                    Child::updateIngeschrevenStatuses(
+                        context->fetch<Child>(
+                            Predicate::format(QStringLiteral("childId IN %@"), {QVariant(chunk)})),
+                        begin);
+                else
+                    Users::updateIngeschrevenStatuses(context->fetch<Users>(Predicate::format(
+                                                          QStringLiteral("userId IN %@"), {QVariant(chunk)})),
+                                                      begin);
             },
             &error);
         if (!ok) {

@@ -150,6 +150,56 @@ private slots:
         QCOMPARE(reread->valueForKey(QStringLiteral("ingeschrevenTime")), time);
     }
 
+    void manyAtOnceAsOneByOne() {
+        // Every case of the table above at once: one query for all must pick what one query each picks.
+        const QString in = QStringLiteral("In"), out = QStringLiteral("Out");
+        const QList<QList<Reg>> cases{{{wednesday(8), in}, {wednesday(8), out}},
+                                      {{wednesday(7, 5), out}, {wednesday(8, 15), in}},
+                                      {{wednesday(8), out}, {local(2026, 3, 12, 7, 0), in}},
+                                      {{wednesday(0), in}},
+                                      {{wednesday(8), in}, {wednesday(9), out, 0}},
+                                      {}};
+        TemporaryStore ts;
+        QVERIFY(ts.isValid());
+        Clock::set(wednesday(10));
+        QList<Child*> children;
+        QList<Users*> staff;
+        int n = 0;
+        for (int i = 0; i < cases.size(); ++i) {
+            const QString id = QString::number(i);
+            children << ts.child("C" + id, "Kind", id);
+            staff << ts.staff("U" + id + "E1", "U" + id, "Staff", id);
+            for (const Reg& r : cases.at(i)) {
+                ts.registration(QString("r%1").arg(++n), "C" + id, moment(r.time), r.type, r.exists);
+                ts.userRegistration(QString("u%1").arg(n), "U" + id, moment(r.time), r.type, r.exists);
+            }
+        }
+        staff << ts.staff("U1E2", "U1", "Staff", "1"); // the same staff member at a second location
+        QVERIFY2(ts.save().isEmpty(), "save");
+
+        Child::updateIngeschrevenStatuses(children, QString());
+        Users::updateIngeschrevenStatuses(staff, QString());
+        QList<QVariantList> together;
+        for (ManagedObject* o : QList<ManagedObject*>(children.cbegin(), children.cend()) +
+                                    QList<ManagedObject*>(staff.cbegin(), staff.cend())) {
+            together << QVariantList{o->valueForKey("ingeschrevenStatus"),
+                                     o->valueForKey("ingeschrevenTime")};
+            o->setValueForKey("ingeschrevenStatus", "stale");
+        }
+        QCOMPARE(together.last(), together.at(1 + cases.size())); // both records of U1
+        for (Child* c : children)
+            c->updateIngeschrevenStatus();
+        for (Users* u : staff)
+            u->updateIngeschrevenStatus();
+        QList<QVariantList> oneByOne;
+        for (ManagedObject* o : QList<ManagedObject*>(children.cbegin(), children.cend()) +
+                                    QList<ManagedObject*>(staff.cbegin(), staff.cend()))
+            oneByOne << QVariantList{o->valueForKey("ingeschrevenStatus"),
+                                     o->valueForKey("ingeschrevenTime")};
+        QCOMPARE(together, oneByOne);
+        QCOMPARE(together.at(1), (QVariantList{in, "08:15"}));
+    }
+
     void bothFormsAndExplicitMoment() {
         for (bool staff : {false, true}) {
             TemporaryStore ts;
