@@ -1,7 +1,8 @@
 // Cold start of the app on a coupled tablet whose store holds the 5,000-child location of the store
 // benchmark: from spawning the process to the first frame drawn after the staff grid is filled, median
 // over several process starts. Each started process then logs an ordinary staff member in and reports
-// its peak resident memory (VmHWM) once the main view is drawn.
+// its peak resident memory (VmHWM) once the main view is drawn, and the longest stall of the main
+// thread's event loop while the main view stands and the work the login started runs in the background.
 //
 //   bench_startup [runs]                        the benchmark (spawns itself once per run)
 //   bench_startup --child <store> <settings>    one app start (what each run spawns)
@@ -54,8 +55,8 @@ void say(const char* line) {
     std::fflush(stdout);
 }
 
-// One start of the app: "FIRST_FRAME" once the staff grid is drawn, then "PEAK_KB <n>" once the logged-in
-// main view has replaced the login screen.
+// One start of the app: "FIRST_FRAME" once the staff grid is drawn, then "PEAK_KB <n>" and "STALL_MS <ms>"
+// once the logged-in main view has replaced the login screen.
 int runChild(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     QGuiApplication::setOrganizationName(QStringLiteral("Kinderopvang"));
@@ -75,6 +76,14 @@ int runChild(int argc, char** argv) {
         return 3;
 
     enum { WaitingForGrid, WaitingForMainView, Done } phase = WaitingForGrid;
+    qint64 longestNs = 0;
+    QElapsedTimer gap;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&ticker, &QTimer::timeout, &app, [&] {
+        longestNs = std::max(longestNs, gap.nsecsElapsed());
+        gap.restart();
+    });
     QObject::connect(window, &QQuickWindow::frameSwapped, &app, [&] {
         if (phase == WaitingForGrid) {
             auto* login = qobject_cast<LoginViewController*>(root->loginViewController());
@@ -91,9 +100,13 @@ int runChild(int argc, char** argv) {
             QTimer::singleShot(0, login, [login, row] { login->gridViewDidSelectItemAtIndex(row); });
         } else if (phase == WaitingForMainView && root->isLoggedIn()) {
             phase = Done;
+            gap.start();
+            ticker.start(1);
             // Once the login screen has slid away and the main view stands alone.
-            QTimer::singleShot(800, &app, [&app] {
+            QTimer::singleShot(800, &app, [&] {
+                ticker.stop();
                 std::printf("PEAK_KB %lld\n", peakResidentKb());
+                std::printf("STALL_MS %.1f\n", longestNs / 1e6);
                 std::fflush(stdout);
                 app.quit();
             });
@@ -143,6 +156,7 @@ int main(int argc, char** argv) {
 
     QList<double> firstFrameMs;
     QList<double> peakMb;
+    QList<double> stallMs;
     for (int run = 0; run < runs; ++run) {
         QProcess child;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -156,6 +170,7 @@ int main(int argc, char** argv) {
                     {QStringLiteral("--child"), storePath, settingsPath});
         double frameMs = -1;
         qint64 peakKb = -1;
+        double stall = -1;
         QByteArray pending;
         while (child.state() != QProcess::NotRunning || child.bytesAvailable() > 0) {
             if (!child.waitForReadyRead(70000) && child.bytesAvailable() == 0)
@@ -169,19 +184,26 @@ int main(int argc, char** argv) {
                     frameMs = double(clock.nsecsElapsed()) / 1e6;
                 else if (line.startsWith("PEAK_KB "))
                     peakKb = line.mid(8).toLongLong();
+                else if (line.startsWith("STALL_MS "))
+                    stall = line.mid(9).toDouble();
             }
         }
         child.waitForFinished(10000);
-        if (frameMs < 0 || peakKb < 0 || child.exitCode() != 0) {
+        if (frameMs < 0 || peakKb < 0 || stall < 0 || child.exitCode() != 0) {
             std::fprintf(stderr, "run %d failed (exit %d): %s\n", run, child.exitCode(),
                          child.readAllStandardError().right(2000).constData());
             return 1;
         }
-        std::printf("# run %d: first frame %.1f ms, peak memory %.1f MB\n", run, frameMs, peakKb / 1024.0);
+        std::printf("# run %d: first frame %.1f ms, peak memory %.1f MB, longest stall after login %.1f ms\n",
+                    run, frameMs, peakKb / 1024.0, stall);
         firstFrameMs << frameMs;
         peakMb << peakKb / 1024.0;
+        stallMs << stall;
     }
     std::printf("BENCH startup.first_frame %.1f ms\n", median(firstFrameMs));
     std::printf("BENCH startup.peak_memory %.1f MB\n", median(peakMb));
+    std::printf("BENCH startup.main_thread_longest_stall %.1f ms\n", median(stallMs));
+    std::printf("BENCH startup.main_thread_longest_stall_worst %.1f ms\n",
+                *std::max_element(stallMs.cbegin(), stallMs.cend()));
     return 0;
 }
