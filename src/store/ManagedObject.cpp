@@ -55,6 +55,8 @@ void ManagedObject::assign(int index, QVariant&& value) {
         m_dirty |= quint64(1) << index;
         ++m_dirtyCount;
     }
+    if (!m_listed && m_context)
+        m_context->listChanged(this);
     if (primary)
         m_context->primaryKeyChanged(this, oldKey);
 }

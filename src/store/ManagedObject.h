@@ -55,7 +55,9 @@ private:
     bool m_inserted = false;
     bool m_deleted = false;
     int m_dirtyCount = 0;
-    quint64 m_dirty = 0; // one bit per attribute (an entity has fewer than 64)
+    quint64 m_dirty = 0;    // one bit per attribute (an entity has fewer than 64)
+    bool m_listed = false;  // in the context's list of objects that may have changes
+    quint64 m_sequence = 0; // order of adoption by the context: changes are written in this order
     std::vector<QVariant> m_values;
 };
 

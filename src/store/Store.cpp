@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QThread>
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -511,8 +512,29 @@ sql::Database& Context::database() {
 }
 
 ManagedObject* Context::adopt(ManagedObject* object) {
+    static std::atomic<quint64> sequence{0};
+    object->m_sequence = ++sequence;
     m_objects.emplace_back(object);
     return object;
+}
+
+void Context::listChanged(ManagedObject* object) {
+    if (object->m_listed)
+        return;
+    object->m_listed = true;
+    m_changed.push_back(object);
+}
+
+std::vector<ManagedObject*> Context::changedInOrder() const {
+    std::vector<ManagedObject*> out;
+    out.reserve(m_changed.size());
+    for (ManagedObject* o : m_changed)
+        if (o->hasChanges() && !(o->m_inserted && o->m_deleted))
+            out.push_back(o);
+    // As the objects came into the context: a record deleted before its replacement is inserted.
+    std::sort(out.begin(), out.end(),
+              [](const ManagedObject* a, const ManagedObject* b) { return a->m_sequence < b->m_sequence; });
+    return out;
 }
 
 ManagedObject* Context::insertNewObject(const EntityDescription& entity) {
@@ -520,6 +542,7 @@ ManagedObject* Context::insertNewObject(const EntityDescription& entity) {
     ManagedObject* o = adopt(entity.create());
     o->attach(&entity, this);
     o->m_inserted = true;
+    listChanged(o);
     return o;
 }
 
@@ -527,6 +550,7 @@ void Context::deleteObject(ManagedObject* object) {
     if (!object || object->m_deleted)
         return;
     object->m_deleted = true;
+    listChanged(object);
     if (object->m_inserted) {
         const QString key = object->primaryKey();
         auto& pending = m_insertedByKey[&object->entity()];
@@ -547,7 +571,7 @@ void Context::primaryKeyChanged(ManagedObject* object, const QString& oldKey) {
 }
 
 bool Context::hasChanges() const {
-    for (const auto& o : m_objects)
+    for (const ManagedObject* o : m_changed)
         if (o->hasChanges() && !(o->m_inserted && o->m_deleted))
             return true;
     return false;
@@ -1159,10 +1183,7 @@ bool Context::saveInTransaction(QString* error, std::vector<Written>& inserted) 
         return false;
     };
 
-    for (const auto& holder : m_objects) {
-        ManagedObject* o = holder.get();
-        if (!o->hasChanges() || (o->m_inserted && o->m_deleted))
-            continue;
+    for (ManagedObject* o : changedInOrder()) {
         const EntityDescription& e = o->entity();
         if (o->m_deleted) {
             sql::Statement* st =
@@ -1287,15 +1308,16 @@ void Context::finishSave(const std::vector<Written>& inserted) {
         if (pending.value(key) == d.object)
             pending.remove(key);
     }
-    for (const auto& holder : m_objects) {
-        ManagedObject* o = holder.get();
+    for (ManagedObject* o : m_changed) {
         if (o->m_deleted) {
             if (o->m_rowId)
                 m_byRow[&o->entity()].remove(o->m_rowId);
             o->m_rowId = 0;
         }
         o->clearChanges();
+        o->m_listed = false;
     }
+    m_changed.clear();
 }
 
 void Context::rollback() {
@@ -1307,21 +1329,21 @@ void Context::rollback() {
     }
     m_objects = std::move(kept);
     m_insertedByKey.clear();
+    m_changed.clear(); // it may name the dropped objects
     // Collected first: refreshing may add objects to the list being walked.
     QList<ManagedObject*> changed;
-    for (const auto& holder : m_objects)
+    for (const auto& holder : m_objects) {
+        holder->m_listed = false;
         if (holder->m_dirtyCount > 0 || holder->m_deleted)
             changed.append(holder.get());
+    }
     for (ManagedObject* o : changed)
         discardChanges(o);
 }
 
 QList<ManagedObject*> Context::changedObjects() const {
-    QList<ManagedObject*> out;
-    for (const auto& holder : m_objects)
-        if (holder->hasChanges() && !(holder->m_inserted && holder->m_deleted))
-            out.append(holder.get());
-    return out;
+    const std::vector<ManagedObject*> changed = changedInOrder();
+    return QList<ManagedObject*>(changed.cbegin(), changed.cend());
 }
 
 void Context::discardChanges(ManagedObject* object) {
@@ -1345,5 +1367,6 @@ void Context::discardChanges(ManagedObject* object) {
 void Context::reset() {
     m_byRow.clear();
     m_insertedByKey.clear();
+    m_changed.clear();
     m_objects.clear();
 }

@@ -166,11 +166,14 @@ private:
     Compiled compile(const FetchRequest& request, const QString& select, bool rowsOnly,
                      const QString& join = {}) const;
     ManagedObject* adopt(ManagedObject* object);
+    void listChanged(ManagedObject* object);
+    std::vector<ManagedObject*> changedInOrder() const;
 
     Store* m_store;
     int m_generation = -1;
     sql::Database m_db;
     std::vector<std::unique_ptr<ManagedObject>> m_objects;
+    std::vector<ManagedObject*> m_changed; // objects that may have changes: saves look at these only
     QHash<const EntityDescription*, QHash<qint64, ManagedObject*>> m_byRow;
     QHash<const EntityDescription*, QHash<QString, ManagedObject*>> m_insertedByKey;
     bool m_inWrite = false;

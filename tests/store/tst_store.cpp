@@ -106,6 +106,23 @@ private slots:
         QVERIFY(!other->find<Registration>("R0"));
     }
 
+    void aRecordReplacedWithinOneSaveKeepsTheReplacement() {
+        auto store = Store::open(path("replace.sqlite"));
+        Context* c = store->context();
+        auto* old = c->insertNew<Registration>();
+        old->setRegistrationId("R1");
+        old->setType("In");
+        QVERIFY(c->save());
+        auto* replacement = c->insertNew<Registration>(); // made before the old one is deleted
+        c->deleteObject(old);
+        replacement->setRegistrationId("R1");
+        replacement->setType("Out");
+        QVERIFY(c->save());
+        auto other = store->newContext();
+        QCOMPARE(other->count(FetchRequest::of<Registration>()), 1);
+        QCOMPARE(other->find<Registration>("R1")->type(), QString("Out"));
+    }
+
     void aFailedCommitLeavesEverythingPending() {
         auto store = Store::open(path("commit.sqlite"));
         Context* c = store->context();
