@@ -20,6 +20,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 #endif
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#endif
 
 namespace {
 
@@ -71,7 +75,8 @@ int busyWait(void*, int attempt) {
 }
 
 // Every connection: WAL, durable commits, a busy time-out and our text functions.
-bool configure(sql::Database& db) {
+// synced: each commit waits for the disk (the opening connection); contexts leave that to the flusher.
+bool configure(sql::Database& db, bool synced = true) {
     sqlite3_busy_handler(db.handle(), busyWait, nullptr);
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     sqlite3_create_function_v2(db.handle(), "cc_fold", 1, flags, nullptr, sqlFold, nullptr, nullptr, nullptr);
@@ -82,7 +87,8 @@ bool configure(sql::Database& db) {
     const QVariant mode = db.scalar(QStringLiteral("PRAGMA journal_mode=WAL"));
     if (!mode.isValid())
         return false;
-    return db.exec(QStringLiteral("PRAGMA synchronous=FULL; PRAGMA foreign_keys=OFF;"));
+    return db.exec(synced ? QStringLiteral("PRAGMA synchronous=FULL; PRAGMA foreign_keys=OFF;")
+                          : QStringLiteral("PRAGMA synchronous=NORMAL; PRAGMA foreign_keys=OFF;"));
 }
 
 QString columnType(const AttributeDescription& a) {
@@ -181,15 +187,15 @@ QString moveAside(const QString& path) {
 class Store::Flusher {
 public:
     explicit Flusher(const QString& path)
-        : m_path(path)
-        , m_thread([this] { run(); }) {}
+        : m_path(path) {}
     ~Flusher() {
         {
             std::lock_guard<std::mutex> lock(m_lock);
             m_stop = true;
         }
         m_wake.notify_one();
-        m_thread.join();
+        if (m_thread.joinable())
+            m_thread.join();
     }
 
     // A context's connection calls this after each commit that wrote to the WAL.
@@ -204,11 +210,17 @@ private:
             std::lock_guard<std::mutex> lock(m_lock);
             m_sync = true;
             m_checkpoint = m_checkpoint || checkpoint;
+            if (!m_thread.joinable())
+                m_thread = std::thread([this] { run(); }); // at the first commit: opening stays cheap
         }
         m_wake.notify_one();
     }
 
     void run() {
+#ifdef Q_OS_LINUX
+        // Copying the log is background work: the threads people wait for go first.
+        setpriority(PRIO_PROCESS, id_t(syscall(SYS_gettid)), 10);
+#endif
         std::unique_lock<std::mutex> lock(m_lock);
         for (;;) {
             m_wake.wait(lock, [this] { return m_sync || m_stop; });
@@ -254,7 +266,7 @@ private:
     bool m_sync = false;
     bool m_checkpoint = false;
     bool m_stop = false;
-    std::thread m_thread; // last: starts once the rest is ready
+    std::thread m_thread;
 };
 
 Store::Store() = default;
@@ -495,8 +507,7 @@ void Context::ensureCurrent() {
 bool Context::openDatabase() {
     m_statements.clear();
     m_db.close();
-    if (!m_db.open(m_store->path(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX) || !configure(m_db) ||
-        !m_db.exec(QStringLiteral("PRAGMA synchronous=NORMAL"))) {
+    if (!m_db.open(m_store->path(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX) || !configure(m_db, false)) {
         CC_LOG(QStringLiteral("error %1").arg(m_db.lastError()));
         return false;
     }
