@@ -20,6 +20,34 @@ QList<SortDescriptor> newestFirst() {
     return {SortDescriptor::desc(QStringLiteral("time")), SortDescriptor::desc(QStringLiteral("type"))};
 }
 
+// The latest live registration of one child or staff member after a moment, this context's unsaved
+// changes included: a status recomputed right after a clocking must count it, saved or not.
+template <class Reg>
+QList<Reg*> latestAfter(Context* context, const QString& ownerKey, const QString& owner,
+                        const QString& after) {
+    const Predicate live = Predicate::format(
+        QStringLiteral("%1 == %@ && exists == 1 && time > %@").arg(ownerKey), {owner, after});
+    const QList<ManagedObject*> pending = context->pendingObjects(Reg::staticEntity());
+    if (pending.isEmpty())
+        return context->fetch<Reg>(live, newestFirst(), 1);
+    QList<Reg*> candidates = context->fetch<Reg>(live);
+    for (ManagedObject* o : pending)
+        if (!candidates.contains(static_cast<Reg*>(o)))
+            candidates.append(static_cast<Reg*>(o));
+    const qint64 from = after.toLongLong();
+    Reg* best = nullptr;
+    for (Reg* r : std::as_const(candidates)) {
+        if (r->isDeleted() || r->valueForKey(ownerKey).toString() != owner || r->exists() != 1 ||
+            r->time().toLongLong() <= from)
+            continue;
+        const qint64 t = r->time().toLongLong();
+        const qint64 bestTime = best ? best->time().toLongLong() : 0;
+        if (!best || t > bestTime || (t == bestTime && r->type() > best->type()))
+            best = r;
+    }
+    return best ? QList<Reg*>{best} : QList<Reg*>{};
+}
+
 QString momentBeforeNow(qint64 seconds) {
     return Util::millisText(Clock::nowMs() - seconds * 1000);
 }
@@ -46,18 +74,21 @@ DataAccessObject::DataAccessObject(std::shared_ptr<Store> store)
     if (!shared) {
         shared = this;
         Util::setOrganisationSettingsProvider([] {
-            OrganisationSettings s;
             DataAccessObject* dao = DataAccessObject::sharedDataAccessObject();
-            Organisation* org = dao ? dao->loadOrganisation() : nullptr;
-            if (org) {
-                s.present = true;
-                s.hasOrganisationId = !org->organisationId().isEmpty();
-                s.timeSwitch = org->timeSwitch();
-                s.timeSwitchInterval = org->timeSwitchInterval();
-            }
-            return s;
+            return dao ? dao->organisationSettings() : OrganisationSettings();
         });
     }
+}
+
+OrganisationSettings DataAccessObject::organisationSettings() const {
+    OrganisationSettings s;
+    if (Organisation* org = loadOrganisation()) {
+        s.present = true;
+        s.hasOrganisationId = !org->organisationId().isEmpty();
+        s.timeSwitch = org->timeSwitch();
+        s.timeSwitchInterval = org->timeSwitchInterval();
+    }
+    return s;
 }
 
 DataAccessObject::DataAccessObject(std::shared_ptr<Store> store, Unshared)
@@ -188,8 +219,10 @@ QStringList DataAccessObject::loadGroupTypesforEntity(const QString& entityId) c
     r.propertiesToFetch = QStringList{QStringLiteral("groupType")};
     r.distinct = true;
     QStringList types;
+    // A membership without a type names no type of its own.
     for (const QVariantMap& row : context()->fetchRows(r))
-        types << row.value(QStringLiteral("groupType")).toString();
+        if (const QString type = row.value(QStringLiteral("groupType")).toString(); !type.trimmed().isEmpty())
+            types << type;
     return types;
 }
 
@@ -246,9 +279,7 @@ QStringList DataAccessObject::countOfChildren(const QString& entityId, const Pre
 
 QList<Registration*> DataAccessObject::loadRegistrationForChild(const QString& childId,
                                                                 const QString& afterTime) const {
-    return context()->fetch<Registration>(
-        Predicate::format(QStringLiteral("childId == %@ && exists == 1 && time > %@"), {childId, afterTime}),
-        newestFirst(), 1);
+    return latestAfter<Registration>(context(), QStringLiteral("childId"), childId, afterTime);
 }
 
 QList<Registration*> DataAccessObject::loadRegistrationsForChild(const QString& childId) const {
@@ -274,9 +305,7 @@ QList<Registration*> DataAccessObject::loadRegistrationsBeforeToday() const {
 
 QList<UserRegistration*> DataAccessObject::loadRegistrationForUser(const QString& userId,
                                                                    const QString& afterTime) const {
-    return context()->fetch<UserRegistration>(
-        Predicate::format(QStringLiteral("userId == %@ && exists == 1 && time > %@"), {userId, afterTime}),
-        newestFirst(), 1);
+    return latestAfter<UserRegistration>(context(), QStringLiteral("userId"), userId, afterTime);
 }
 
 QList<UserRegistration*> DataAccessObject::loadRegistrationsForUser(const QString& userId) const {

@@ -3,6 +3,7 @@
 // calling thread's context, so objects returned belong to that thread.
 #include "Entities.h"
 #include "Store.h"
+#include "Util.h"
 
 #include <QStringList>
 #include <QVariantMap>
@@ -31,6 +32,8 @@ public:
     // The live location with this id when exactly one matches.
     Entities* loadEntitiyFromDataStoreById(const QString& entityId) const;
     Organisation* loadOrganisation() const;
+    // The time-switch settings of the stored organisation, as the period rules read them.
+    OrganisationSettings organisationSettings() const;
     QList<Device*> loadAllDevices() const;
 
     // Staff

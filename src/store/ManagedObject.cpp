@@ -34,7 +34,8 @@ void ManagedObject::setValue(int index, const QVariant& value) {
     m_values[i] = normalised;
     if (!m_dirty[i]) {
         m_dirty[i] = true;
-        ++m_dirtyCount;
+        if (++m_dirtyCount == 1 && m_context)
+            m_context->noteChanged(this);
     }
     if (index == m_entity->primaryKeyIndex() && m_context)
         m_context->primaryKeyChanged(this, old.toString());

@@ -356,6 +356,7 @@ ManagedObject* Context::insertNewObject(const EntityDescription& entity) {
     ManagedObject* o = adopt(entity.create());
     o->attach(&entity, this);
     o->m_inserted = true;
+    m_pending.insert(o);
     return o;
 }
 
@@ -363,6 +364,7 @@ void Context::deleteObject(ManagedObject* object) {
     if (!object || object->m_deleted)
         return;
     object->m_deleted = true;
+    m_pending.insert(object);
     if (object->m_inserted) {
         const QString key = object->primaryKey();
         auto& pending = m_insertedByKey[&object->entity()];
@@ -380,6 +382,14 @@ void Context::primaryKeyChanged(ManagedObject* object, const QString& oldKey) {
     const QString key = object->primaryKey();
     if (!key.isNull())
         pending.insert(key, object);
+}
+
+QList<ManagedObject*> Context::pendingObjects(const EntityDescription& entity) const {
+    QList<ManagedObject*> out;
+    for (ManagedObject* o : m_pending)
+        if (&o->entity() == &entity)
+            out.append(o);
+    return out;
 }
 
 bool Context::hasChanges() const {
@@ -936,6 +946,7 @@ void Context::finishSave(const std::vector<Written>& inserted) {
         }
         o->clearChanges();
     }
+    m_pending.clear();
 }
 
 void Context::rollback() {
@@ -954,6 +965,7 @@ void Context::rollback() {
             changed.append(holder.get());
     for (ManagedObject* o : changed)
         discardChanges(o);
+    m_pending.clear();
 }
 
 QList<ManagedObject*> Context::changedObjects() const {
@@ -971,6 +983,7 @@ void Context::discardChanges(ManagedObject* object) {
     }
     object->clearChanges();
     object->m_deleted = false;
+    m_pending.remove(object);
     const EntityDescription& e = object->entity();
     sql::Statement* st = m_db.cached(
         QStringLiteral("SELECT %1 FROM %2 t WHERE t.rowid = ?").arg(selectList(e), quoted(e.name)));
@@ -983,6 +996,7 @@ void Context::discardChanges(ManagedObject* object) {
 }
 
 void Context::reset() {
+    m_pending.clear();
     m_byRow.clear();
     m_insertedByKey.clear();
     m_objects.clear();

@@ -8,6 +8,7 @@
 
 #include <QHash>
 #include <QMutex>
+#include <QSet>
 #include <QStringList>
 #include <QVariantMap>
 #include <atomic>
@@ -135,12 +136,15 @@ public:
     void setToMany(ManagedObject* owner, const QString& relation, const QList<ManagedObject*>& members);
 
     int registeredObjectCount() const { return int(m_objects.size()); }
+    // This context's unsaved inserts, changes and deletions of one entity (fetches read saved rows only).
+    QList<ManagedObject*> pendingObjects(const EntityDescription& entity) const;
 
 private:
     friend class ManagedObject;
     friend class Store;
     struct Compiled;
     void primaryKeyChanged(ManagedObject* object, const QString& oldKey);
+    void noteChanged(ManagedObject* object) { m_pending.insert(object); }
     void ensureCurrent();
     bool openDatabase();
     struct Written {
@@ -162,5 +166,6 @@ private:
     QHash<const EntityDescription*, QHash<qint64, ManagedObject*>> m_byRow;
     QHash<const EntityDescription*, QHash<QString, ManagedObject*>> m_insertedByKey;
     bool m_inWrite = false;
+    QSet<ManagedObject*> m_pending; // changed, inserted or deleted since the last save
     QHash<QPair<const EntityDescription*, quint64>, sql::Statement*> m_statements; // owned by m_db's cache
 };

@@ -152,42 +152,41 @@ public:
                 continue;
             }
             const QJsonObject object = element.toObject();
-            // Check every value first, so a bad element leaves no half-filled record.
+            // A value of the wrong kind loses only that attribute: dropping the record would lose it for
+            // good, since the change token moves on past it.
             QList<QPair<int, QVariant>> values;
-            QString bad;
+            auto skipBad = [&](const QString& jsonKey) {
+                CC_LOG(QStringLiteral("%1 %2: wrong kind of value for \"%3\" ignored")
+                           .arg(mapping.entity->name, key, jsonKey));
+                ++m_response.skippedValues;
+            };
             for (const KeyMapping& km : mapping.keys) {
                 const auto it = object.constFind(km.jsonKey);
                 if (it == object.constEnd())
                     continue;
+                QList<QPair<int, QVariant>> converted;
+                bool ok = true;
                 for (const int index : km.indices) {
-                    bool ok = true;
                     const QVariant v =
                         Mapping::attributeValue(it.value(), mapping.entity->attribute(index).type, &ok);
-                    if (!ok) {
-                        bad = km.jsonKey;
+                    if (!ok)
                         break;
-                    }
-                    values.append({index, v});
+                    converted.append({index, v});
                 }
-                if (!bad.isEmpty())
-                    break;
+                if (ok)
+                    values.append(converted);
+                else
+                    skipBad(km.jsonKey);
             }
             QList<QPair<const NestedMapping*, QJsonArray>> nested;
             for (const NestedMapping& n : mapping.nested) {
                 const auto it = object.constFind(n.jsonKey);
                 if (it == object.constEnd() || it->isNull())
                     continue;
-                if (!it->isArray()) {
-                    bad = n.jsonKey;
-                    break;
-                }
-                nested.append({&n, it->toArray()});
-            }
-            if (!bad.isEmpty()) {
-                CC_LOG(QStringLiteral("%1 %2 skipped: wrong kind of value for \"%3\"")
-                           .arg(mapping.entity->name, key, bad));
-                ++m_response.skippedCount;
-                continue;
+                if (it->isArray())
+                    nested.append({&n, it->toArray()});
+                else
+                    skipBad(n.jsonKey);
             }
             ManagedObject* record = known.value(key);
             if (record && hasUnsentLocalChange(mapping.entity->name, key)) {

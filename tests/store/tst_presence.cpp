@@ -180,6 +180,48 @@ private slots:
         }
     }
 
+    // Statuses recomputed right after a clocking, before the save, count the unsaved registrations.
+    void unsavedChangesCount() {
+        for (bool staff : {false, true}) {
+            TemporaryStore ts;
+            QVERIFY(ts.isValid());
+            Clock::set(wednesday(10));
+            Person p(ts, staff, {{wednesday(8), QStringLiteral("In")}});
+            QVERIFY2(ts.save().isEmpty(), "save");
+            auto add = [&](const QString& id, const QDateTime& t, const QString& type) -> ManagedObject* {
+                if (staff)
+                    return ts.userRegistration(id, QStringLiteral("U1"), moment(t), type);
+                return ts.registration(id, QStringLiteral("C1"), moment(t), type);
+            };
+            ManagedObject* saved =
+                staff ? static_cast<ManagedObject*>(ts.context()->find<UserRegistration>("ur1"))
+                      : ts.context()->find<Registration>("r1");
+
+            ManagedObject* out = add(QStringLiteral("new"), wednesday(9), QStringLiteral("Out"));
+            p.update();
+            QCOMPARE(p.status(), QVariant(QStringLiteral("Out")));
+            QCOMPARE(p.time(), QVariant(QStringLiteral("09:00")));
+            ts.context()->deleteObject(out); // an unsaved registration taken back again
+            p.update();
+            QCOMPARE(p.status(), QVariant(QStringLiteral("In")));
+            saved->setValueForKey(QStringLiteral("time"), moment(wednesday(9, 30))); // a changed time
+            p.update();
+            QCOMPARE(p.time(), QVariant(QStringLiteral("09:30")));
+            saved->setValueForKey(QStringLiteral("exists"), 0); // removed, not yet saved
+            p.update();
+            QCOMPARE(p.status(), QVariant());
+            ts.context()->deleteObject(saved);
+            add(QStringLiteral("other"), wednesday(9, 45), QStringLiteral("In"));
+            p.update();
+            QCOMPARE(p.time(), QVariant(QStringLiteral("09:45")));
+            // Saved, the same answer comes from the store alone.
+            QVERIFY2(ts.save().isEmpty(), "save");
+            p.update();
+            QCOMPARE(p.status(), QVariant(QStringLiteral("In")));
+            QCOMPARE(p.time(), QVariant(QStringLiteral("09:45")));
+        }
+    }
+
     void timeSwitchStartsANewPeriod() {
         TemporaryStore ts;
         QVERIFY(ts.isValid());
