@@ -31,6 +31,8 @@ Rectangle {
         if (stateName === "locationSelection") schoolPopover.open(); else schoolPopover.close()
     }
     onStateNameChanged: syncPopups()
+    // A tile tapped while the new staff fade in: the grid's own fade-out takes over.
+    onGridShownChanged: gridFadeIn.stop()
 
     Connections {
         target: view.controller
