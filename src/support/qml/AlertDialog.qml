@@ -103,6 +103,7 @@ Popup {
                     required property string modelData
                     width: alert.width / Math.max(1, alert.buttons.length)
                     height: Theme.touchTarget
+                    focusPolicy: Qt.NoFocus
                     onClicked: alert._answer(index)
                     contentItem: Text {
                         text: modelData
