@@ -1,0 +1,370 @@
+#include "SearchOverzichtViewController.h"
+
+#include "DataAccessObject.h"
+#include "Entities.h"
+#include "GroupSelectorViewController.h"
+#include "Log.h"
+#include "NotificationCenter.h"
+#include "Resources.h"
+#include "SelectieLijst.h"
+#include "SerialQueue.h"
+#include "StackScrollViewController.h"
+#include "TextKeys.h"
+
+#include <algorithm>
+
+SearchListDefinition SearchListDefinition::children(const QString& entityId) {
+    SearchListDefinition d;
+    d.entityId = entityId;
+    d.firstNameKey = QStringLiteral("firstName");
+    d.lastNameKey = QStringLiteral("lastName");
+    d.groupFilter = true;
+    d.load = [entityId](const DataAccessObject& dao, const Predicate& p) {
+        const QList<Child*> children = dao.loadChildrenforEntity(entityId, p);
+        return QList<ManagedObject*>(children.cbegin(), children.cend());
+    };
+    // The group is part of the condition, so a child with two memberships of the group counts once.
+    d.count = [entityId](const DataAccessObject& dao, const Predicate& p) {
+        return dao.countOfChildren(entityId, p);
+    };
+    d.describe = [](ManagedObject* record) {
+        const auto* c = static_cast<const Child*>(record);
+        SearchOverzichtModel::Row r;
+        r.record = record;
+        r.name = QStringLiteral("%1 %2").arg(c->lastName(), c->firstName());
+        r.lastName = c->lastName();
+        r.image = c->image();
+        r.presence = c->isIngeschreven();
+        r.time = c->ingeschrevenTime();
+        return r;
+    };
+    d.groupsLine = [](ManagedObject* record) {
+        QList<Group*> groups = static_cast<const Child*>(record)->groups();
+        std::stable_sort(groups.begin(), groups.end(),
+                         [](const Group* a, const Group* b) { return a->groupType() < b->groupType(); });
+        QStringList names;
+        for (const Group* g : std::as_const(groups))
+            names << g->groupName();
+        return names.join(QStringLiteral(" | "));
+    };
+    // Any membership of the group, live or not: the members' keys are read from the memberships.
+    d.groupCondition = [entityId](const DataAccessObject& dao, const QVariantMap& group) {
+        QVariantList keys;
+        for (const Group* g :
+             dao.loadChildrenForGroup(group.value(QStringLiteral("groupId")).toString(), entityId))
+            keys << g->valueForKey(QStringLiteral("child"));
+        QVariantList arguments;
+        arguments << QVariant(keys);
+        return Predicate::format(QStringLiteral("childId IN %@"), arguments);
+    };
+    return d;
+}
+
+SearchOverzichtViewController::SearchOverzichtViewController(SearchListDefinition definition,
+                                                             DataAccessObject* dao, SelectieLijst* selection,
+                                                             StackScrollViewController* stack,
+                                                             ImageCache* images, QObject* parent)
+    : ScreenController(Resources::qmlUrl(QStringLiteral("overview/qml/SearchOverzichtView.qml")),
+                       tr("Zoeken op naam"), parent)
+    , m_definition(std::move(definition))
+    , m_dao(dao)
+    , m_selection(selection)
+    , m_stack(stack)
+    , m_model(new SearchOverzichtModel(this)) {
+    m_model->setSelection(selection);
+    m_model->setGroupsLine(m_definition.groupsLine);
+    m_model->setImageCache(images);
+    m_segmentTitles = {tr("Alle "), tr("In"), tr("Uit"), tr("Afwezig")};
+
+    NotificationCenter& center = NotificationCenter::defaultCenter();
+    center.addObserver(this, QStringLiteral("reloadKindjesData"),
+                       [this](const Notification&) { reloadData(); });
+    center.addObserver(this, QStringLiteral("addSelectieNotification"),
+                       [this](const Notification&) { reloadTableData(); });
+    center.addObserver(this, QStringLiteral("removeSelectieNotification"),
+                       [this](const Notification&) { reloadTableData(); });
+    center.addObserver(this, QStringLiteral("forceSearch"), [this](const Notification&) { doSearch(); });
+
+    doCount();
+    doSearch();
+}
+
+SearchOverzichtViewController::~SearchOverzichtViewController() {
+    // A running count finishes first; its answer is then dropped with this object.
+    m_backgroundQueue.reset();
+}
+
+QString SearchOverzichtViewController::groupFilterTitle() const {
+    return m_selectedGroup.isEmpty() ? tr("Filter op groep")
+                                     : m_selectedGroup.value(QStringLiteral("groupName")).toString();
+}
+
+GroupSelectorViewController* SearchOverzichtViewController::groupSelector() const {
+    return m_groupSelector;
+}
+
+QStringList SearchOverzichtViewController::sectionIndexTitles() const {
+    QStringList letters;
+    for (char c = 'A'; c <= 'Z'; ++c)
+        letters << QString(QLatin1Char(c));
+    return letters;
+}
+
+QList<ManagedObject*> SearchOverzichtViewController::searchArray() const {
+    QList<ManagedObject*> records;
+    records.reserve(m_model->count());
+    for (const SearchOverzichtModel::Row& r : m_model->rows())
+        records << r.record;
+    return records;
+}
+
+Predicate SearchOverzichtViewController::searchCondition(const SearchListDefinition& definition,
+                                                         const DataAccessObject& dao, const QString& text,
+                                                         const QVariantMap& group) {
+    Predicate condition;
+    if (!group.isEmpty() && definition.groupCondition)
+        condition = definition.groupCondition(dao, group);
+    if (!text.isEmpty())
+        condition = condition && Predicate::format(QStringLiteral("%1 contains[cd] %@ OR %2 contains[cd] %@")
+                                                       .arg(definition.firstNameKey, definition.lastNameKey),
+                                                   {text, text});
+    return condition;
+}
+
+void SearchOverzichtViewController::doSearch() {
+    setSearching(true);
+    const QList<ManagedObject*> found =
+        m_definition.load(*m_dao, searchCondition(m_definition, *m_dao, m_searchText, m_selectedGroup));
+    QList<SearchOverzichtModel::Row> rows;
+    rows.reserve(found.size());
+    for (ManagedObject* record : found) {
+        SearchOverzichtModel::Row row = m_definition.describe(record);
+        const bool shown = m_presenceSegment == In        ? row.presence == 1
+                           : m_presenceSegment == Uit     ? row.presence == 2
+                           : m_presenceSegment == Afwezig ? row.presence != 1
+                                                          : true;
+        if (shown)
+            rows << std::move(row);
+    }
+    m_model->setRows(std::move(rows));
+    // Row numbers now name other records.
+    m_vorigeIndex = -1;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            setSearching(false);
+            reloadTableData();
+        },
+        Qt::QueuedConnection);
+}
+
+void SearchOverzichtViewController::doCount() {
+    if (m_counting) {
+        m_countWaiting = true;
+        CC_LOG(QStringLiteral("counting blocked: counts again when the running count ends"));
+        return;
+    }
+    m_counting = true;
+    emit countingChanged();
+    if (!m_backgroundQueue)
+        m_backgroundQueue =
+            std::make_unique<SerialQueue>(QStringLiteral("kinderopvang.overzicht.telling"), true);
+    m_backgroundQueue->async([this, store = m_dao->store(), definition = m_definition, text = m_searchText,
+                              group = m_selectedGroup] {
+        // This thread's own context: nothing of the main thread's is touched here.
+        const DataAccessObject dao = DataAccessObject::forStore(store);
+        const QStringList counts = definition.count(dao, searchCondition(definition, dao, text, group));
+        dao.context()->reset();
+        QMetaObject::invokeMethod(
+            this, [this, counts] { countFinished(counts); }, Qt::QueuedConnection);
+    });
+}
+
+void SearchOverzichtViewController::countFinished(const QStringList& counts) {
+    m_counting = false;
+    if (m_countWaiting) {
+        // These counts belong to an earlier text or group: the titles wait for the current ones.
+        m_countWaiting = false;
+        doCount();
+        return;
+    }
+    updateCounters(counts);
+    emit countingChanged();
+    emit countsUpdated();
+}
+
+void SearchOverzichtViewController::updateCounters(const QStringList& counts) {
+    if (counts.size() < 4)
+        return;
+    m_segmentTitles = {tr("Alle (%1)").arg(counts.at(0)), tr("In (%1)").arg(counts.at(1)),
+                       tr("Uit (%1)").arg(counts.at(3)), tr("Afw. (%1)").arg(counts.at(2))};
+    emit segmentTitlesChanged();
+}
+
+void SearchOverzichtViewController::reloadData() {
+    doSearch();
+    doCount();
+}
+
+void SearchOverzichtViewController::reloadTableData() {
+    if (m_selection && m_selection->count() == 0 && m_detailViewEnabled) {
+        m_detailViewEnabled = false;
+        if (m_stack)
+            m_stack->removeLastSubViewByController(this);
+    }
+    m_model->selectionChanged();
+}
+
+void SearchOverzichtViewController::searchBarTextDidBeginEditing() {
+    setCancelButtonShown(true);
+}
+
+void SearchOverzichtViewController::searchBarTextDidChange(const QString& text) {
+    if (text == m_searchText)
+        return;
+    m_searchText = text;
+    emit searchTextChanged();
+    doSearch();
+    doCount();
+}
+
+void SearchOverzichtViewController::searchBarSearchButtonClicked() {
+    doSearch();
+    setCancelButtonShown(false);
+    emit keyboardDismissed();
+}
+
+void SearchOverzichtViewController::searchBarCancelButtonClicked() {
+    // The emptied field lists everyone again, not only the counts.
+    if (!m_searchText.isEmpty()) {
+        m_searchText.clear();
+        emit searchTextChanged();
+        doSearch();
+    }
+    doCount();
+    setCancelButtonShown(false);
+    emit keyboardDismissed();
+}
+
+void SearchOverzichtViewController::didClickSegmentationFilterInOut(int segment) {
+    if (segment < Alle || segment > Afwezig || segment == m_presenceSegment)
+        return;
+    m_presenceSegment = segment;
+    emit presenceSegmentChanged();
+    doSearch();
+}
+
+void SearchOverzichtViewController::didClickSegmentationFilterGroups() {
+    if (!m_definition.groupFilter)
+        return;
+    closeGroupSelector();
+    m_groupSelector = new GroupSelectorViewController(*m_dao, m_definition.entityId, this, this);
+    emit groupSelectorChanged();
+}
+
+void SearchOverzichtViewController::closeGroupSelector() {
+    if (!m_groupSelector)
+        return;
+    m_groupSelector->deleteLater();
+    m_groupSelector = nullptr;
+    emit groupSelectorChanged();
+}
+
+void SearchOverzichtViewController::groupSelected(const QVariantMap& group) {
+    m_selectedGroup = group;
+    emit selectedGroupChanged();
+    closeGroupSelector();
+    doSearch();
+    doCount();
+}
+
+void SearchOverzichtViewController::doMultiSelect(int row) {
+    ManagedObject* record = m_model->recordAt(row);
+    if (!record || !m_selection)
+        return;
+    if (m_selection->containsObject(record)) {
+        m_selection->removeObject(record);
+    } else {
+        m_selection->addObject(record);
+        if (!m_dataViewController || !m_detailViewEnabled)
+            openDetail(record, false);
+    }
+    reloadTableData();
+}
+
+void SearchOverzichtViewController::handleLongPress(int row) {
+    ManagedObject* record = m_model->recordAt(row);
+    if (!record || !m_selection || row == m_vorigeIndex)
+        return;
+    m_vorigeIndex = row;
+    if (m_selection->count() < 3)
+        m_selection->addObject(record);
+    else
+        gaNaarPersoonlijkDetailVeld(row, true);
+}
+
+void SearchOverzichtViewController::gaNaarPersoonlijkDetailVeld(int row, bool needsrefresh) {
+    ManagedObject* record = m_model->recordAt(row);
+    if (!record || !m_selection)
+        return;
+    if (needsrefresh)
+        m_selection->removeAllObjects();
+    m_selection->addObject(record);
+    openDetail(record, needsrefresh);
+    reloadTableData();
+}
+
+void SearchOverzichtViewController::openDetail(ManagedObject* record, bool needsrefresh) {
+    if (!m_detailFactory || !m_stack)
+        return;
+    ScreenController* detail = m_detailFactory(record, needsrefresh);
+    if (!detail)
+        return;
+    m_dataViewController = detail;
+    // However it was opened, the panel closes again when the selection empties.
+    m_detailViewEnabled = true;
+    m_stack->addViewInSlider(detail, this, false);
+}
+
+int SearchOverzichtViewController::sectionForSectionIndexTitle(const QString& /*title*/, int index) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, index] {
+            if (const int row = rowForSectionIndex(index); row >= 0)
+                emit scrollToRow(row);
+        },
+        Qt::QueuedConnection);
+    return -1;
+}
+
+int SearchOverzichtViewController::rowForSectionIndex(int index) const {
+    const QStringList letters = sectionIndexTitles();
+    if (index < 0 || index >= letters.size())
+        return -1;
+    QList<QString> folded;
+    folded.reserve(m_model->count());
+    for (const SearchOverzichtModel::Row& r : m_model->rows())
+        folded << TextKeys::fold(r.lastName);
+    for (int i = index; i >= 0; --i) {
+        const QString letter = TextKeys::fold(letters.at(i));
+        const auto found = std::find_if(folded.cbegin(), folded.cend(),
+                                        [&letter](const QString& name) { return name.startsWith(letter); });
+        if (found != folded.cend())
+            return int(found - folded.cbegin());
+    }
+    return -1;
+}
+
+void SearchOverzichtViewController::setCancelButtonShown(bool shown) {
+    if (shown == m_cancelButtonShown)
+        return;
+    m_cancelButtonShown = shown;
+    emit cancelButtonShownChanged();
+}
+
+void SearchOverzichtViewController::setSearching(bool searching) {
+    if (searching == m_searching)
+        return;
+    m_searching = searching;
+    emit searchingChanged();
+}
