@@ -4,10 +4,12 @@
 #include "GroupSelectorViewController.h"
 #include "ImageCache.h"
 #include "NotificationCenter.h"
+#include "ReferenceServer.h"
 #include "Resources.h"
 #include "SearchOverzichtViewController.h"
 #include "SelectieLijst.h"
 #include "StackScrollViewController.h"
+#include "Tablet.h"
 #include "TestStore.h"
 
 #include <QAbstractItemModelTester>
@@ -154,6 +156,7 @@ private slots:
     void presenceFilter_data();
     void presenceFilter();
     void rowsShowNameGroupsTimeAndPhoto();
+    void photosArriveFromTheServer();
     void searchIgnoresCaseAndAccentsAndIsLiteral_data();
     void searchIgnoresCaseAndAccentsAndIsLiteral();
     void cancelButtonListsEveryoneAgain();
@@ -236,6 +239,29 @@ void TestOverview::rowsShowNameGroupsTimeAndPhoto() {
     cache.storeImage("image-claes", png);
     QCOMPARE(changed.count(), 1);
     QVERIFY(!o.role(2, M::PhotoRole).toUrl().isEmpty());
+}
+
+void TestOverview::photosArriveFromTheServer() {
+    ReferenceServer server;
+    QVERIFY(server.isRunning());
+    Tablet t(server.url());
+    QVERIFY(t.couple());
+    QTemporaryDir cacheDir;
+    ImageCache cache(cacheDir.path());
+    SelectieLijst selection;
+    StackScrollViewController stack;
+    SearchOverzichtViewController overview(SearchListDefinition::children(t.entityId), t.dao.get(),
+                                           &selection, &stack, &cache);
+    const auto& rows = overview.model()->rows();
+    const auto withPicture =
+        std::find_if(rows.cbegin(), rows.cend(), [](const auto& r) { return r.image.startsWith("http"); });
+    QVERIFY(withPicture != rows.cend());
+    const int row = int(withPicture - rows.cbegin());
+    const QModelIndex index = overview.model()->index(row);
+    QVERIFY(index.data(SearchOverzichtModel::PhotoRole).toUrl().isEmpty()); // placeholder while it downloads
+    QTRY_VERIFY(!index.data(SearchOverzichtModel::PhotoRole).toUrl().isEmpty());
+    QVERIFY(!QImage(index.data(SearchOverzichtModel::PhotoRole).toUrl().toLocalFile()).isNull());
+    QVERIFY(cache.contains(withPicture->image));
 }
 
 void TestOverview::searchIgnoresCaseAndAccentsAndIsLiteral_data() {
