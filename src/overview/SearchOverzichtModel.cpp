@@ -3,16 +3,90 @@
 #include "ImageCache.h"
 #include "SelectieLijst.h"
 
+#include <QHash>
+#include <QSet>
+
 SearchOverzichtModel::SearchOverzichtModel(QObject* parent)
     : QAbstractListModel(parent) {}
 
-void SearchOverzichtModel::setRows(QList<Row> rows) {
+void SearchOverzichtModel::setRows(QList<Row> rows, bool keepPlace) {
     const int before = count();
-    beginResetModel();
-    m_rows = std::move(rows);
-    endResetModel();
+    if (!keepPlace || !update(rows)) {
+        beginResetModel();
+        m_rows = std::move(rows);
+        endResetModel();
+    }
     if (count() != before)
         emit countChanged();
+}
+
+bool SearchOverzichtModel::update(const QList<Row>& rows) {
+    // A refresh mostly brings the same people in the same order: only what came or went is inserted or
+    // removed. Anything else is a new list.
+    constexpr int kMaxRuns = 16;
+    QHash<const ManagedObject*, int> newIndex;
+    newIndex.reserve(rows.size());
+    for (int i = 0; i < rows.size(); ++i)
+        if (newIndex.contains(rows.at(i).record))
+            return false;
+        else
+            newIndex.insert(rows.at(i).record, i);
+    QSet<const ManagedObject*> old;
+    old.reserve(m_rows.size());
+    int last = -1;
+    int runs = 0;
+    for (int i = 0; i < m_rows.size(); ++i) {
+        const ManagedObject* record = m_rows.at(i).record;
+        old.insert(record);
+        const auto it = newIndex.constFind(record);
+        if (it == newIndex.cend()) {
+            runs += i == 0 || newIndex.contains(m_rows.at(i - 1).record);
+        } else if (*it <= last) {
+            return false;
+        } else {
+            last = *it;
+        }
+    }
+    for (int i = 0; i < rows.size(); ++i)
+        runs += !old.contains(rows.at(i).record) && (i == 0 || old.contains(rows.at(i - 1).record));
+    if (runs > kMaxRuns || (last < 0 && !m_rows.isEmpty() && !rows.isEmpty()))
+        return false;
+
+    // Removals, from the end so that indexes stay valid.
+    for (int i = int(m_rows.size()) - 1; i >= 0;) {
+        if (newIndex.contains(m_rows.at(i).record)) {
+            --i;
+            continue;
+        }
+        int first = i;
+        while (first > 0 && !newIndex.contains(m_rows.at(first - 1).record))
+            --first;
+        beginRemoveRows({}, first, i);
+        m_rows.remove(first, i - first + 1);
+        endRemoveRows();
+        i = first - 1;
+    }
+    // Insertions: what remains is the new list's records that were there before, in its order.
+    for (int i = 0; i < rows.size();) {
+        if (old.contains(rows.at(i).record)) {
+            ++i;
+            continue;
+        }
+        int end = i;
+        while (end + 1 < rows.size() && !old.contains(rows.at(end + 1).record))
+            ++end;
+        beginInsertRows({}, i, end);
+        for (int j = i; j <= end; ++j)
+            m_rows.insert(j, rows.at(j));
+        endInsertRows();
+        i = end + 1;
+    }
+    // The rows that stayed get their new texts; groups and photos are looked up again when shown.
+    for (int i = 0; i < rows.size(); ++i)
+        m_rows[i] = rows.at(i);
+    if (!m_rows.isEmpty())
+        emit dataChanged(index(0), index(count() - 1));
+    return true;
 }
 
 ManagedObject* SearchOverzichtModel::recordAt(int row) const {

@@ -41,8 +41,10 @@ public:
 
     explicit SearchOverzichtModel(QObject* parent = nullptr);
 
-    // Replaces every row (a model reset).
-    void setRows(QList<Row> rows);
+    // Replaces the rows by a model reset (the view starts at the top). With keepPlace, when the records
+    // that stay keep their order and little changed, rows are inserted and removed instead, so the view
+    // keeps its place (a refresh of the same list).
+    void setRows(QList<Row> rows, bool keepPlace = false);
     const QList<Row>& rows() const { return m_rows; }
     ManagedObject* recordAt(int row) const;
     int count() const { return int(m_rows.size()); }
@@ -66,6 +68,7 @@ signals:
     void countChanged();
 
 private:
+    bool update(const QList<Row>& rows);
     QUrl photoFor(const Row& row) const;
     void imageReady(const QString& key);
 

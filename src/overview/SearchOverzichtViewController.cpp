@@ -83,7 +83,7 @@ SearchOverzichtViewController::SearchOverzichtViewController(SearchListDefinitio
                        [this](const Notification&) { reloadTableData(); });
     center.addObserver(this, QStringLiteral("removeSelectieNotification"),
                        [this](const Notification&) { reloadTableData(); });
-    center.addObserver(this, QStringLiteral("forceSearch"), [this](const Notification&) { doSearch(); });
+    center.addObserver(this, QStringLiteral("forceSearch"), [this](const Notification&) { search(true); });
 
     doCount();
     doSearch();
@@ -132,6 +132,10 @@ Predicate SearchOverzichtViewController::searchCondition(const SearchListDefinit
 }
 
 void SearchOverzichtViewController::doSearch() {
+    search(false);
+}
+
+void SearchOverzichtViewController::search(bool keepPlace) {
     setSearching(true);
     const QList<ManagedObject*> found =
         m_definition.load(*m_dao, searchCondition(m_definition, *m_dao, m_searchText, m_selectedGroup));
@@ -146,8 +150,8 @@ void SearchOverzichtViewController::doSearch() {
         if (shown)
             rows << std::move(row);
     }
-    m_model->setRows(std::move(rows));
-    // Row numbers now name other records.
+    m_model->setRows(std::move(rows), keepPlace);
+    // Row numbers may now name other records.
     m_vorigeIndex = -1;
     QMetaObject::invokeMethod(
         this,
@@ -202,7 +206,7 @@ void SearchOverzichtViewController::updateCounters(const QStringList& counts) {
 }
 
 void SearchOverzichtViewController::reloadData() {
-    doSearch();
+    search(true);
     doCount();
 }
 

@@ -151,6 +151,8 @@ signals:
     void countsUpdated();
 
 private:
+    // keepPlace: a refresh of the same list (notifications), which leaves the view where it was.
+    void search(bool keepPlace);
     void setCancelButtonShown(bool shown);
     void setSearching(bool searching);
     void countFinished(const QStringList& counts);

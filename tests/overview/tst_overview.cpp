@@ -509,10 +509,15 @@ void TestOverview::notificationsRedoListAndCounts() {
     k.store.child("new", "Nieuw", "Aa");
     QVERIFY(k.store.save().isEmpty());
     NotificationCenter& center = NotificationCenter::defaultCenter();
+    QSignalSpy reset(o.screen->model(), &QAbstractItemModel::modelReset);
+    QSignalSpy inserted(o.screen->model(), &QAbstractItemModel::rowsInserted);
     center.post("forceSearch");
     QVERIFY(!o.screen->counting());
     QVERIFY(o.settled());
     QCOMPARE(o.lastNames().first(), QString("Aa"));
+    // The rows that stay keep their place: the new child is inserted, the list is not rebuilt.
+    QCOMPARE(reset.count(), 0);
+    QCOMPARE(inserted.count(), 1);
     QCOMPARE(o.screen->segmentTitles().first(), QString("Alle (10)"));
     center.post("reloadKindjesData");
     QVERIFY(o.settled());
@@ -619,6 +624,16 @@ void TestOverview::realViewByClicksAndKeys() {
     QVERIFY(!o.screen->groupSelector());
     o.screen->groupSelected({});
     QTRY_COMPARE(list->property("count").toInt(), 10);
+
+    // A refresh after a clocking keeps the list where it was scrolled to.
+    list->setProperty("contentY", 100);
+    k.children[0]->setIngeschrevenStatus("In");
+    k.children[0]->setIngeschrevenTime("13:05");
+    NotificationCenter::defaultCenter().post("reloadKindjesData");
+    QVERIFY(o.settled());
+    QTRY_COMPARE(item("row0")->property("time").toString(), QString("13:05"));
+    QCOMPARE(list->property("contentY").toReal(), 100.0);
+    list->setProperty("contentY", 0);
 
     // A look at it with demo-like data.
     o.screen->searchBarTextDidChange("");

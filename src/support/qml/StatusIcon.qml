@@ -30,19 +30,25 @@ Item {
             radius: height / 2
             color: "white"
         }
-        Repeater {
-            model: [40, -40]
-            delegate: Rectangle {
-                required property int modelData
-                width: icon.width * 0.26
-                height: icon.width * 0.11 < 2 ? 2 : icon.width * 0.11
-                radius: height / 2
-                x: icon.width * 0.74 - width + height / 2
-                y: (icon.height - height) / 2
-                transformOrigin: Item.Right
-                rotation: modelData
-                color: "white"
-            }
+        Rectangle {
+            width: icon.width * 0.26
+            height: parent.t
+            radius: height / 2
+            x: parent.tipX - width + height / 2
+            y: (icon.height - height) / 2
+            transformOrigin: Item.Right
+            rotation: 40
+            color: "white"
+        }
+        Rectangle {
+            width: icon.width * 0.26
+            height: parent.t
+            radius: height / 2
+            x: parent.tipX - width + height / 2
+            y: (icon.height - height) / 2
+            transformOrigin: Item.Right
+            rotation: -40
+            color: "white"
         }
     }
     // The exclamation mark.
