@@ -2,11 +2,13 @@
 
 #include "DataAccessObject.h"
 #include "Entities.h"
+#include "ImageCache.h"
 #include "InfoViewController.h"
 #include "MainSynchroObject.h"
 #include "NotificationCenter.h"
 #include "PlaceholderViewController.h"
 #include "Resources.h"
+#include "SearchOverzichtViewController.h"
 #include "SelectieLijst.h"
 #include "StackScrollViewAppDelegate.h"
 #include "StackScrollViewController.h"
@@ -113,11 +115,12 @@ QObject* MenuViewController::createScreenForEntry(int index) const {
     switch (index) {
     case Info:
         return new InfoViewController();
-    case ZoekenOpNaam:
-        return new PlaceholderViewController(name,
-                                             tr("Het overzicht van alle kinderen van deze locatie met hun "
-                                                "aanwezigheid, te doorzoeken op naam."),
-                                             icon);
+    case ZoekenOpNaam: {
+        const Users* user = Users::sharedUsers();
+        return new SearchOverzichtViewController(
+            SearchListDefinition::children(user ? user->entityId() : QString()), m_dao,
+            StackScrollViewAppDelegate::geselecteerdenLijst(), m_stack, ImageCache::shared());
+    }
     case Lijsten:
         return new PlaceholderViewController(
             name,
