@@ -11,10 +11,12 @@
 #include "StackScrollViewController.h"
 #include "TextKeys.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 SearchListDefinition SearchListDefinition::children(const QString& entityId) {
     SearchListDefinition d;
+    d.title = QCoreApplication::translate("SearchOverzichtViewController", "Zoeken op naam");
     d.entityId = entityId;
     d.firstNameKey = QStringLiteral("firstName");
     d.lastNameKey = QStringLiteral("lastName");
@@ -65,7 +67,7 @@ SearchOverzichtViewController::SearchOverzichtViewController(SearchListDefinitio
                                                              StackScrollViewController* stack,
                                                              ImageCache* images, QObject* parent)
     : ScreenController(Resources::qmlUrl(QStringLiteral("overview/qml/SearchOverzichtView.qml")),
-                       tr("Zoeken op naam"), parent)
+                       definition.title, parent)
     , m_definition(std::move(definition))
     , m_dao(dao)
     , m_selection(selection)

@@ -26,6 +26,7 @@ class StackScrollViewController;
 
 // What differs between the children's overview and the staff list.
 struct SearchListDefinition {
+    QString title;
     QString entityId;     // the current location
     QString firstNameKey; // the attributes the name search and the A–Z index use
     QString lastNameKey;
