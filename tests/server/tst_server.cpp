@@ -607,6 +607,7 @@ private slots:
             s->connectToHost("127.0.0.1", QUrl(m_base).port());
             QVERIFY(s->waitForConnected(10000));
             s->write("GET " + kDevices.toLatin1() + " HTTP/1.1\r\nHost: x\r\nX-Slow: ");
+            s->flush(); // its request has begun; a connection that sends nothing is closed sooner
             slow.push_back(std::move(s));
         }
         QTimer trickle;
