@@ -197,15 +197,19 @@ Inklokken::Run Inklokken::clock(Type type, const QList<ManagedObject*>& selectio
     const Organisation* organisation = m_dao->loadOrganisation();
     const QString organisationId = organisation ? organisation->organisationId() : QString();
     Context* context = m_dao->context();
-    for (ManagedObject* person : selection) {
-        ManagedObject* registration =
-            m_subject.insertRegistration(context, person, type, moment, organisationId);
-        if (m_engine)
-            m_engine->postObject(registration);
-        m_subject.updateIngeschrevenStatus(person);
-        run.registrations << registration;
-    }
-    save("clock");
+    // One transaction for the whole run: the queue's own saves join it, so the registrations, their
+    // queue records and the statuses become durable together, once. Nothing is sent before the commit:
+    // the requests leave on the next pass of the event loop.
+    write("clock", [&] {
+        for (ManagedObject* person : selection) {
+            ManagedObject* registration =
+                m_subject.insertRegistration(context, person, type, moment, organisationId);
+            if (m_engine)
+                m_engine->postObject(registration);
+            m_subject.updateIngeschrevenStatus(person);
+            run.registrations << registration;
+        }
+    });
     return run;
 }
 
@@ -218,29 +222,47 @@ bool Inklokken::changeTime(ManagedObject* registration, const QString& hourMinut
                               registration->valueForKey(QStringLiteral("time")).toString().toLongLong())
                               .toLocalTime();
     const QDateTime moved(old.date(), clock, Qt::LocalTime);
-    registration->setValueForKey(QStringLiteral("time"), Util::millisText(moved.toMSecsSinceEpoch()));
-    if (m_engine)
-        m_engine->putObject(registration);
-    if (ManagedObject* owner = m_subject.ownerOf(m_dao, registration))
-        m_subject.updateIngeschrevenStatus(owner);
-    save("changeTime");
+    write("changeTime", [&] {
+        registration->setValueForKey(QStringLiteral("time"), Util::millisText(moved.toMSecsSinceEpoch()));
+        if (m_engine)
+            m_engine->putObject(registration);
+        if (ManagedObject* owner = m_subject.ownerOf(m_dao, registration))
+            m_subject.updateIngeschrevenStatus(owner);
+    });
     return true;
 }
 
 void Inklokken::remove(ManagedObject* registration) {
     if (!registration)
         return;
-    registration->setValueForKey(QStringLiteral("exists"), qint64(0));
-    registration->setValueForKey(QStringLiteral("locked"), qint64(1));
-    if (m_engine)
-        m_engine->deleteObject(registration);
-    if (ManagedObject* owner = m_subject.ownerOf(m_dao, registration))
-        m_subject.updateIngeschrevenStatus(owner);
-    save("remove");
+    write("remove", [&] {
+        registration->setValueForKey(QStringLiteral("exists"), qint64(0));
+        registration->setValueForKey(QStringLiteral("locked"), qint64(1));
+        if (m_engine)
+            m_engine->deleteObject(registration);
+        if (ManagedObject* owner = m_subject.ownerOf(m_dao, registration))
+            m_subject.updateIngeschrevenStatus(owner);
+    });
 }
 
-void Inklokken::save(const char* where) {
+void Inklokken::write(const char* where, const std::function<void()>& work) {
+    Context* context = m_dao->context();
     QString error;
-    if (!m_dao->context()->save(&error))
+    bool ran = false;
+    if (context->performWrite(
+            [&] {
+                ran = true;
+                work();
+            },
+            &error))
+        return;
+    CC_LOG(QStringLiteral("error %1 (%2)").arg(error, QLatin1String(where)));
+    if (ran)
+        return; // the changes stay pending in the context; the next save takes them along
+    // No transaction could be started (the store stayed busy): the clocking still happens, saved as
+    // it goes.
+    work();
+    error.clear();
+    if (!context->save(&error))
         CC_LOG(QStringLiteral("error %1 (%2)").arg(error, QLatin1String(where)));
 }

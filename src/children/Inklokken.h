@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <functional>
 
 class Context;
 class DataAccessObject;
@@ -112,7 +113,8 @@ public:
     void remove(ManagedObject* registration);
 
 private:
-    void save(const char* where);
+    // Runs work in one write transaction of the query object's context and commits it once.
+    void write(const char* where, const std::function<void()>& work);
 
     const ClockingSubject& m_subject;
     DataAccessObject* m_dao;
