@@ -92,6 +92,10 @@ QList<ManagedObject*> ChildClockingSubject::registrations(const ManagedObject* p
     return out;
 }
 
+QString ChildClockingSubject::personId(const ManagedObject* person) const {
+    return static_cast<const Child*>(person)->childId();
+}
+
 QString ChildClockingSubject::firstName(const ManagedObject* person) const {
     return static_cast<const Child*>(person)->firstName();
 }
@@ -115,12 +119,13 @@ const ChildClockingSubject& ChildClockingSubject::instance() {
 
 // ------------------------------------------------------------------ the chosen moment
 
+// The titles hold the words themselves (ClockChoice keeps them so); the views translate what they show.
 QString Inklokken::vandaag() {
-    return tr("Vandaag");
+    return QStringLiteral("Vandaag");
 }
 
 QString Inklokken::nu() {
-    return tr("Nu");
+    return QStringLiteral("Nu");
 }
 
 QDateTime Inklokken::computeNonStandardDateFromDayPart(const QString& day, const QString& time) {

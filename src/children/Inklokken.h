@@ -33,6 +33,8 @@ public:
     // The person's registrations, newest first.
     virtual QList<ManagedObject*> registrations(const ManagedObject* person) const = 0;
 
+    // The id products and messages are kept under (childId, userId).
+    virtual QString personId(const ManagedObject* person) const = 0;
     virtual QString firstName(const ManagedObject* person) const = 0;
     virtual QString lastName(const ManagedObject* person) const = 0;
     virtual QString image(const ManagedObject* person) const = 0;
@@ -54,6 +56,7 @@ public:
                                       const QString& time, const QString& organisationId) const override;
     ManagedObject* ownerOf(DataAccessObject* dao, const ManagedObject* registration) const override;
     QList<ManagedObject*> registrations(const ManagedObject* person) const override;
+    QString personId(const ManagedObject* person) const override;
     QString firstName(const ManagedObject* person) const override;
     QString lastName(const ManagedObject* person) const override;
     QString image(const ManagedObject* person) const override;
@@ -74,7 +77,7 @@ public:
     // Above this many people a clocking is confirmed even at the present moment.
     static constexpr int kMaxZonderBevestiging = 10;
 
-    // The titles of the day and time buttons when nothing else was chosen.
+    // The titles of the day and time buttons when nothing else was chosen: "Vandaag" and "Nu".
     static QString vandaag();
     static QString nu();
 

@@ -4,6 +4,7 @@
 #include "Entities.h"
 #include "MainSynchroObject.h"
 #include "NotificationCenter.h"
+#include "ProductStore.h"
 #include "Resources.h"
 #include "SelectieLijst.h"
 #include "UserDefaults.h"
@@ -14,12 +15,10 @@
 namespace {
 
 const QString kOpgeslagenState = QStringLiteral("opgeslagenState");
-const QString kLastChoiceTime = QStringLiteral("cc_lastChoiceTime");
-const QString kLastChoiceDay = QStringLiteral("cc_lastChoiceDay");
 
 // The short day name, the date: "di 12/03/2024".
-QString dayText(qint64 ms) {
-    return QLocale().toString(QDateTime::fromMSecsSinceEpoch(ms), QStringLiteral("ddd dd/MM/yyyy"));
+QString dayText(const QDateTime& moment) {
+    return QLocale().toString(moment.toLocalTime(), QStringLiteral("ddd dd/MM/yyyy"));
 }
 
 } // namespace
@@ -35,8 +34,7 @@ LeerlingenDetailViewController::LeerlingenDetailViewController(ManagedObject* le
     , m_dao(dao)
     , m_engine(engine)
     , m_inklokken(subject, dao, engine)
-    , m_dayTitle(Inklokken::vandaag())
-    , m_timeTitle(Inklokken::nu())
+    , m_clockChoice(new ClockChoice(this))
     , m_table(new DetailTableModel(this))
     , m_selectieModel(new PersonenModel(this))
     , m_suggestiesModel(new PersonenModel(this)) {
@@ -58,13 +56,8 @@ LeerlingenDetailViewController::LeerlingenDetailViewController(ManagedObject* le
         m_naam = m_subject.firstName(leerling) + QLatin1Char(' ') + m_subject.lastName(leerling);
         m_photo = photoUrl(m_subject.image(leerling));
         loadRegistrations(leerling);
+        refreshDataVanDeLeerling(leerling);
     }
-    const QString lastTime = UserDefaults::standard().stringForKey(kLastChoiceTime);
-    if (!lastTime.isNull() && lastTime != Inklokken::nu())
-        userDidEnterBeginTime(lastTime, QStringLiteral(":"), -1);
-    const QString lastDay = UserDefaults::standard().stringForKey(kLastChoiceDay);
-    if (!lastDay.isNull() && dayButtonVisible())
-        m_dayTitle = lastDay;
     refreshShownData();
 }
 
@@ -74,8 +67,8 @@ int LeerlingenDetailViewController::selectionCount() const {
     return m_selectielijst ? m_selectielijst->count() : 0;
 }
 
-bool LeerlingenDetailViewController::dayButtonVisible() const {
-    return Users::sharedUserInfo().isAdmin;
+QString LeerlingenDetailViewController::editButtonTitle() const {
+    return m_messageIsEditable ? tr("Lees boodschap") : tr("Verwijder boodschap");
 }
 
 // ------------------------------------------------------------------ clocking
@@ -96,7 +89,7 @@ void LeerlingenDetailViewController::schrijfKindUitMetCheck() {
 void LeerlingenDetailViewController::checkAndClock(Type type) {
     if (m_activity != Activity::None)
         return; // one run at a time: its selection is emptied at the end
-    const QString question = m_inklokken.confirmation(type, selectionCount(), m_dayTitle, m_timeTitle);
+    const QString question = m_inklokken.confirmation(type, selectionCount(), dayTitle(), timeTitle());
     if (question.isEmpty()) {
         startAnimation(type);
         return;
@@ -133,7 +126,7 @@ void LeerlingenDetailViewController::clock(Type type) {
     setState(kRegistraties);
     const QList<ManagedObject*> selection =
         m_selectielijst ? m_selectielijst->geselecteerden() : QList<ManagedObject*>();
-    const Inklokken::Run run = m_inklokken.clock(type, selection, m_dayTitle, m_timeTitle);
+    const Inklokken::Run run = m_inklokken.clock(type, selection, dayTitle(), timeTitle());
     if (run.refusedFor) {
         setActivity(Activity::None, false);
         dialogs()->alert(tr("Opgepast"), m_subject.guardMessage(type, run.refusedFor), {tr("OK")});
@@ -167,14 +160,10 @@ void LeerlingenDetailViewController::setActivity(Activity activity, bool fading)
 
 // ------------------------------------------------------------------ time of a registration
 
-void LeerlingenDetailViewController::userDidEnterBeginTime(const QString& begin, const QString& /*end*/,
+void LeerlingenDetailViewController::userDidEnterBeginTime(const QString& begin, const QString& end,
                                                            int index) {
     if (index < 0) {
-        if (begin == m_timeTitle)
-            return;
-        m_timeTitle = begin;
-        UserDefaults::standard().setString(kLastChoiceTime, begin);
-        emit choiceChanged();
+        m_clockChoice->userDidEnterBeginTime(begin, end, index);
         return;
     }
     ManagedObject* registration = m_mijnRegistraties.value(index);
@@ -199,12 +188,20 @@ void LeerlingenDetailViewController::setState(int state) {
 void LeerlingenDetailViewController::tabTapped(int tab) {
     if (tab != kRegistraties && tab != kExtra && tab != kBoodschappen)
         return;
+    setMessageIsEditable(false);
     setState(tab);
+}
+
+void LeerlingenDetailViewController::setMessageIsEditable(bool editable) {
+    if (editable == m_messageIsEditable)
+        return;
+    m_messageIsEditable = editable;
+    emit messageIsEditableChanged();
 }
 
 void LeerlingenDetailViewController::showOptions(int tableViewTag, int row) {
     QStringList texts;
-    if (tableViewTag == kMainTable && m_state == kRegistraties && single() && row >= 0 &&
+    if (tableViewTag == kMainTable && m_state == kRegistraties && !several() && row >= 0 &&
         row < m_mijnRegistraties.size()) {
         texts << tr("Pas aan");
         if (m_subject.offersDeletion())
@@ -215,17 +212,39 @@ void LeerlingenDetailViewController::showOptions(int tableViewTag, int row) {
     } else {
         return;
     }
-    closeOptions();
+    closePopover(m_options);
     m_options = new OptionsPopoverController(texts, row, tableViewTag, this, this);
-    emit optionsChanged();
+    emit popoversChanged();
+}
+
+template <class T> void LeerlingenDetailViewController::closePopover(QPointer<T>& popover) {
+    if (!popover)
+        return;
+    // Usually closed from inside the popover's own call: it goes once that call has returned.
+    popover->deleteLater();
+    popover = nullptr;
+    emit popoversChanged();
 }
 
 void LeerlingenDetailViewController::closeOptions() {
-    if (!m_options)
-        return;
-    m_options->deleteLater();
-    m_options = nullptr;
-    emit optionsChanged();
+    closePopover(m_options);
+}
+
+void LeerlingenDetailViewController::closeTimeChanger() {
+    closePopover(m_timeChanger);
+}
+
+void LeerlingenDetailViewController::closeProductAdder() {
+    closePopover(m_productAdder);
+}
+
+void LeerlingenDetailViewController::closeProductRemover() {
+    m_productRemoverRow = -1;
+    closePopover(m_productRemover);
+}
+
+void LeerlingenDetailViewController::closeCreator() {
+    closePopover(m_creator);
 }
 
 void LeerlingenDetailViewController::optionSelected(int option, int row, int tableViewTag) {
@@ -251,7 +270,113 @@ void LeerlingenDetailViewController::optionSelected(int option, int row, int tab
 }
 
 void LeerlingenDetailViewController::showPickedTableView(int row) {
-    Q_UNUSED(row)
+    if (several())
+        return;
+    if (m_state == kRegistraties) {
+        ManagedObject* registration = m_mijnRegistraties.value(row);
+        if (!registration)
+            return;
+        closePopover(m_timeChanger);
+        m_timeChanger = new TimeChangerViewController(this, row, this);
+        m_timeChanger->setBeginTime(m_table->rows().value(row).time);
+        emit popoversChanged();
+    } else if (m_state == kExtra) {
+        const int i = newestFirst(row, m_mijnProducten.size());
+        if (i < 0)
+            return; // the button row opens nothing
+        closeProductRemover();
+        m_productRemover = new ProductRemoverViewController(m_mijnProducten.at(i), this, this);
+        m_productRemoverRow = row;
+        emit popoversChanged();
+    } else if (m_state == kBoodschappen && !m_messageIsEditable) {
+        const int i = newestFirst(row, m_mijnBoodschappen.size());
+        if (i < 0)
+            return;
+        closeCreator();
+        m_creator = new CreateBoodschapViewController(recordIds(), this, this);
+        m_creator->setIngeladenBoodschap(m_mijnBoodschappen.at(i));
+        emit popoversChanged();
+    }
+}
+
+int LeerlingenDetailViewController::newestFirst(int row, qsizetype count) {
+    return row >= 1 && row <= count ? int(count) - row : -1;
+}
+
+// ------------------------------------------------------------------ products and messages
+
+void LeerlingenDetailViewController::refreshDataVanDeLeerling(ManagedObject* person) {
+    const ProductStore store;
+    const QString id = person ? m_subject.personId(person) : QString();
+    m_mijnProducten = id.isEmpty() ? QList<Product>() : store.products(id);
+    m_mijnBoodschappen = id.isEmpty() ? QList<Boodschap>() : store.boodschappen(id);
+}
+
+QStringList LeerlingenDetailViewController::recordIds() const {
+    QStringList ids;
+    if (m_selectielijst)
+        for (ManagedObject* person : m_selectielijst->geselecteerden())
+            ids << m_subject.personId(person);
+    // After a clocking the panel still shows its child: what is noted there is that child's.
+    if (ids.isEmpty() && m_shownPerson)
+        ids << m_subject.personId(m_shownPerson);
+    return ids;
+}
+
+void LeerlingenDetailViewController::showProducts() {
+    closePopover(m_productAdder);
+    m_productAdder = new ProductadderViewController(recordIds(), this, this);
+    emit popoversChanged();
+}
+
+void LeerlingenDetailViewController::saveProduct(const Product& /*product: stored for every id already*/) {
+    refreshDataVanDeLeerling(m_shownPerson);
+    if (m_state == kExtra)
+        redrawTable();
+    setState(kExtra);
+    closeProductAdder();
+}
+
+void LeerlingenDetailViewController::deleteProduct(const Product& product) {
+    m_mijnProducten.removeAll(product);
+    redrawTable();
+    closeProductRemover();
+}
+
+void LeerlingenDetailViewController::createBoodschap() {
+    closeCreator();
+    m_creator = new CreateBoodschapViewController(recordIds(), this, this);
+    emit popoversChanged();
+}
+
+void LeerlingenDetailViewController::saveBoodschap(const Boodschap& /*boodschap: stored already*/) {
+    refreshDataVanDeLeerling(m_shownPerson);
+    redrawTable();
+    closeCreator();
+}
+
+void LeerlingenDetailViewController::setTableEditable() {
+    setMessageIsEditable(!m_messageIsEditable);
+}
+
+void LeerlingenDetailViewController::deleteBoodschapRow(int row) {
+    const int i = newestFirst(row, m_mijnBoodschappen.size());
+    if (!m_messageIsEditable || m_state != kBoodschappen || i < 0)
+        return;
+    const Boodschap boodschap = m_mijnBoodschappen.at(i);
+    ProductStore().removeBoodschap(boodschap);
+    m_mijnBoodschappen.removeAll(boodschap);
+    redrawTable();
+}
+
+bool LeerlingenDetailViewController::popoverControllerShouldDismissPopover() {
+    if (m_creator && m_creator->hasUnsavedText()) {
+        dialogs()->alert(tr("Opgepast"), tr("Wil je de reedsgeschreven text bewaren?"),
+                         {tr("Bewaar"), tr("Verwijder")}, kBoodschapTag);
+        return false;
+    }
+    closeCreator();
+    return true;
 }
 
 void LeerlingenDetailViewController::suggestieTapped(int row) {
@@ -267,6 +392,10 @@ void LeerlingenDetailViewController::alertViewClickedButtonAtIndex(int tag, int 
         schrijfKindInMetAnimation();
     } else if (tag == kUitklokTag) {
         schrijfKindUitMetAnimation();
+    } else if (tag == kBoodschapTag) {
+        if (m_creator)
+            m_creator->discard();
+        closeCreator();
     } else if (registration) {
         m_inklokken.remove(registration);
         reloadData();
@@ -288,6 +417,7 @@ void LeerlingenDetailViewController::refreshShownData() {
         loadRegistrations(person);
         m_naam = m_subject.firstName(person);
         m_photo = photoUrl(m_subject.image(person));
+        refreshDataVanDeLeerling(person);
     } else {
         m_shown = Shown::Several;
         m_shownPerson = nullptr;
@@ -305,6 +435,8 @@ void LeerlingenDetailViewController::reloadData() {
 }
 
 void LeerlingenDetailViewController::loadRegistrations(ManagedObject* person) {
+    // A picker names its registration by row: the rows may move now.
+    closeTimeChanger();
     m_mijnRegistraties = m_subject.registrations(person);
 }
 
@@ -348,7 +480,11 @@ void LeerlingenDetailViewController::redrawSelection() {
 
 void LeerlingenDetailViewController::redrawTable() {
     QList<DetailTableModel::Row> rows;
-    if (m_shown != Shown::Several && m_state == kRegistraties) {
+    if (m_shown == Shown::Several) {
+        m_table->setRows(rows);
+        return;
+    }
+    if (m_state == kRegistraties) {
         const qint64 endOfDay = Util::getEndOfTheDay().toLongLong();
         for (ManagedObject* registration : std::as_const(m_mijnRegistraties)) {
             const QString time = registration->valueForKey(QStringLiteral("time")).toString();
@@ -356,7 +492,7 @@ void LeerlingenDetailViewController::redrawTable() {
             const qint64 ms = time.toLongLong();
             DetailTableModel::Row row;
             row.kind = DetailTableModel::Registratie;
-            row.day = dayText(ms);
+            row.day = dayText(QDateTime::fromMSecsSinceEpoch(ms));
             row.time = time.isEmpty() || time == QLatin1String("0")
                            ? QStringLiteral("00:00")
                            : QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("HH:mm"));
@@ -365,6 +501,29 @@ void LeerlingenDetailViewController::redrawTable() {
             row.warning = ms > endOfDay;
             rows << row;
         }
+    } else if (m_state == kExtra) {
+        rows << DetailTableModel::Row{DetailTableModel::ProductKnop, {}, {}, {}, false, false, {}, {}};
+        for (auto p = m_mijnProducten.crbegin(); p != m_mijnProducten.crend(); ++p)
+            rows << DetailTableModel::Row{
+                DetailTableModel::Product,
+                dayText(p->tijdstip),
+                {},
+                {},
+                false,
+                false,
+                p->door,
+                QCoreApplication::translate("ProductChoiceModel", p->productnaam.toUtf8().constData())};
+    } else {
+        rows << DetailTableModel::Row{DetailTableModel::BoodschapKnoppen, {}, {}, {}, false, false, {}, {}};
+        for (auto b = m_mijnBoodschappen.crbegin(); b != m_mijnBoodschappen.crend(); ++b)
+            rows << DetailTableModel::Row{DetailTableModel::Boodschap,
+                                          dayText(b->tijdstip),
+                                          {},
+                                          {},
+                                          false,
+                                          false,
+                                          b->door,
+                                          b->onderwerp};
     }
     m_table->setRows(rows);
 }

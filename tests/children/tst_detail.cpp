@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "LeerlingenDetailViewController.h"
 #include "NotificationCenter.h"
+#include "ProductStore.h"
 #include "Resources.h"
 #include "SelectieLijst.h"
 #include "Tablet.h"
@@ -262,6 +263,103 @@ private slots:
         panel->tabTapped(-1000);
         panel->showOptions(LeerlingenDetailViewController::kMainTable, 5);
         QVERIFY(!panel->options());
+
+        // A tap on a row opens the time picker at its time; a turn of a wheel moves that registration.
+        panel->showPickedTableView(2);
+        QVERIFY(panel->timeChanger());
+        QCOMPARE(panel->timeChanger()->index(), 2);
+        QCOMPARE(panel->timeChanger()->beginTime(), "08:05");
+        panel->timeChanger()->wheelCameToRest(TimeChangerViewController::MinuteWheel, 30);
+        QCOMPARE(f.store.dao().loadRegistration("today")->time(), ms(local(2024, 3, 12, 8, 30)));
+    }
+
+    // "Extra" and "Boodschappen": the button row first, then the records newest first; adding, removing,
+    // reading, delete mode, and the question before typed text is thrown away.
+    void productsAndMessages() {
+        Fixture f(2);
+        auto panel = f.open(f.children.at(0));
+        panel->tabTapped(-999);
+        QCOMPARE(panel->table()->rowCount(), 1);
+        QCOMPARE(panel->table()->rows().first().kind, DetailTableModel::ProductKnop);
+        panel->showPickedTableView(0); // the button row opens nothing
+        QVERIFY(!panel->productRemover());
+
+        for (int row : {1, 2}) { // "Koek", then "Frisdrank" a minute later
+            panel->showProducts();
+            QCOMPARE(panel->productAdder()->ids(), QStringList({"C0"}));
+            QVERIFY(panel->productAdder()->chooseRow(row));
+            QVERIFY(!panel->productAdder());
+            Clock::advance(60);
+        }
+        QCOMPARE(UserDefaults::standard().integerForKey("opgeslagenState"), -999);
+        auto titles = [&] {
+            QStringList t;
+            for (const auto& r : panel->table()->rows())
+                t << r.title;
+            return t;
+        };
+        QCOMPARE(titles(), QStringList({"", "Frisdrank", "Koek"}));
+        QCOMPARE(panel->table()->rows().at(1).door, "Janssens");
+        QCOMPARE(panel->table()->rows().at(1).day, "di 12/03/2024");
+        panel->showPickedTableView(2);
+        QCOMPARE(panel->productRemover()->product().productnaam, "Koek");
+        panel->productRemover()->verwijder();
+        QVERIFY(!panel->productRemover());
+        QCOMPARE(titles(), QStringList({"", "Frisdrank"}));
+        QCOMPARE(f.open(f.children.at(0))->mijnProducten().size(), 1); // gone from storage too
+
+        // Messages: the tab stays; a read-only editor for a tapped row.
+        panel->tabTapped(-998);
+        QCOMPARE(panel->table()->rows().first().kind, DetailTableModel::BoodschapKnoppen);
+        QCOMPARE(panel->editButtonTitle(), "Verwijder boodschap");
+        panel->createBoodschap();
+        QVERIFY(panel->popoverControllerShouldDismissPopover()); // nothing typed: closes at once
+        QVERIFY(!panel->creator());
+        panel->createBoodschap();
+        panel->creator()->setOnderwerp("Jas");
+        panel->creator()->setText("Blauwe jas vergeten");
+        QVERIFY(panel->creator()->save());
+        QVERIFY(!panel->creator());
+        QCOMPARE(panel->state(), -998);
+        QCOMPARE(titles(), QStringList({"", "Jas"}));
+        panel->showPickedTableView(1);
+        QVERIFY(panel->creator()->readOnly());
+        QCOMPARE(panel->creator()->text(), "Blauwe jas vergeten");
+        QVERIFY(panel->popoverControllerShouldDismissPopover());
+
+        // Typed text: a tap outside asks; "Bewaar" keeps editing, "Verwijder" empties and closes.
+        QSignalSpy alerts(panel->dialogs(), &DialogRequests::showAlert);
+        panel->createBoodschap();
+        panel->creator()->setText("half");
+        QVERIFY(!panel->popoverControllerShouldDismissPopover());
+        QCOMPARE(alerts.count(), 1);
+        QCOMPARE(alerts.at(0).at(1).toString(), "Wil je de reedsgeschreven text bewaren?");
+        QCOMPARE(alerts.at(0).at(2).toStringList(), QStringList({"Bewaar", "Verwijder"}));
+        QCOMPARE(alerts.at(0).at(3).toInt(), -1);
+        panel->dialogs()->answer(-1, 0);
+        QCOMPARE(panel->creator()->text(), "half");
+        panel->dialogs()->answer(-1, 1);
+        QVERIFY(!panel->creator());
+        QCOMPARE(f.open(f.children.at(0))->mijnBoodschappen().size(), 1);
+
+        // Delete mode: the button's title turns, a row goes; another tab ends delete mode.
+        panel->setTableEditable();
+        QCOMPARE(panel->editButtonTitle(), "Lees boodschap");
+        panel->deleteBoodschapRow(1);
+        QCOMPARE(panel->table()->rowCount(), 1);
+        QVERIFY(f.open(f.children.at(0))->mijnBoodschappen().isEmpty());
+        panel->tabTapped(-999);
+        QVERIFY(!panel->messageIsEditable());
+
+        // Several selected: no rows; nothing selected any more: what is noted is the shown child's.
+        f.selectie.addObject(f.children.at(1));
+        QCOMPARE(panel->table()->rowCount(), 0);
+        panel->showProducts();
+        QCOMPARE(panel->productAdder()->ids(), QStringList({"C0", "C1"}));
+        f.selectie.removeObject(f.children.at(1));
+        f.selectie.removeAllObjects();
+        panel->showProducts();
+        QCOMPARE(panel->productAdder()->ids(), QStringList({"C0"}));
     }
 
     void suggestions_data() {
@@ -323,6 +421,7 @@ private slots:
             f.store.registration("R3", "C0", ms(local(2024, 3, 11, 8, 15)), "In");
             f.relate(f.children.at(0), {{"r1", "C3"}, {"r2", "C4"}});
             f.store.save();
+            ProductStore().saveProduct(Product{0, "C0", "Maaltijd", Clock::now(), "Janssens"});
             auto panel = f.open(f.children.at(0));
             panel->userDidEnterBeginTime("13:30", ":", -1);
 
@@ -374,6 +473,13 @@ private slots:
             warnings.clear();
             collectItems(root, "warningIcon", warnings);
             QCOMPARE(warnings.size(), 1);
+
+            // The "Extra" tab by a tap: its button row and the products, newest first.
+            tap(&window, findItem(root, "tab-999"));
+            QTRY_VERIFY(findText(root, "Voeg product toe"));
+            QVERIFY(findText(findItem(root, "mainTable"), "Maaltijd"));
+            QTest::qWait(300);
+            QVERIFY(window.grabWindow().save(shots.filePath("screenshots/detail-extra.png")));
 
             // Several children with two suggested relatives.
             f.selectie.addObject(f.children.at(0));

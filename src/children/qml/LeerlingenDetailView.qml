@@ -13,8 +13,11 @@ Rectangle {
     readonly property bool single: controller ? controller.single : false
     readonly property bool several: controller ? controller.several : false
 
-    // The wrench that opened the options popover: the popover points at it.
+    // The wrench that opened the options popover, and the row tapped last: the popovers point at them.
     property Item optionsAnchor: null
+    property Item rowAnchor: null
+    // The open time or day picker of the clocking choice.
+    property var choicePicker: null
 
     function showOptions(button, tag, row) {
         if (!controller)
@@ -131,17 +134,28 @@ Rectangle {
                 id: choiceRow
                 width: parent.width
                 spacing: Theme.spacing
-                readonly property bool withDay: view.controller ? view.controller.dayButtonVisible : false
-                TouchButton {
+                readonly property var choice: view.controller ? view.controller.clockChoice : null
+                readonly property bool withDay: choice ? choice.dayButtonVisible : false
+                // A tap opens the picker; a double tap or a press of a second puts the choice back.
+                ChoiceButton {
+                    id: timeSelectionButton
                     objectName: "timeSelectionButton"
                     width: choiceRow.withDay ? (choiceRow.width - choiceRow.spacing) / 2 : choiceRow.width
-                    text: view.controller ? view.controller.timeTitle : ""
+                    title: choiceRow.choice ? choiceRow.choice.timeTitle : ""
+                    shown: title === "Nu" ? qsTr("Nu") : title
+                    resetOnDoubleTap: true
+                    onTapped: if (choiceRow.choice) view.choicePicker = choiceRow.choice.selectTime()
+                    onReset: if (choiceRow.choice) choiceRow.choice.resetTime()
                 }
-                TouchButton {
+                ChoiceButton {
+                    id: dateSelectionButton
                     objectName: "dateSelectionButton"
                     visible: choiceRow.withDay
                     width: (choiceRow.width - choiceRow.spacing) / 2
-                    text: view.controller ? view.controller.dayTitle : ""
+                    title: choiceRow.choice ? choiceRow.choice.dayTitle : ""
+                    shown: title === "Vandaag" ? qsTr("Vandaag") : title
+                    onTapped: if (choiceRow.choice) view.choicePicker = choiceRow.choice.selectDay()
+                    onReset: if (choiceRow.choice) choiceRow.choice.resetDay()
                 }
             }
         }
@@ -277,13 +291,25 @@ Rectangle {
                 required property string type
                 required property bool isIn
                 required property bool warning
+                required property string door
+                required property string title
+                // Kinds as DetailTableModel names them.
+                readonly property bool registratie: kind === 0
+                readonly property bool buttonRow: kind === 1 || kind === 3
+                readonly property bool editing: kind === 4 && view.controller !== null
+                                                && view.controller.messageIsEditable
                 width: ListView.view.width
                 height: 56
                 padding: 0
                 focusPolicy: Qt.NoFocus
-                onClicked: if (view.controller) view.controller.showPickedTableView(index)
+                onClicked: {
+                    if (!view.controller || buttonRow || editing)
+                        return
+                    view.rowAnchor = row
+                    view.controller.showPickedTableView(index)
+                }
                 background: Rectangle {
-                    color: row.down ? Theme.highlight : Theme.panel
+                    color: row.down && !row.buttonRow ? Theme.highlight : Theme.panel
                     Rectangle {
                         anchors.bottom: parent.bottom
                         x: Theme.spacing
@@ -293,65 +319,159 @@ Rectangle {
                     }
                 }
                 contentItem: Item {
-                    Text {
-                        id: dayText
+                    // ---- a registration: day, time, type, warning, wrench
+                    Item {
+                        anchors.fill: parent
+                        visible: row.registratie
+                        Text {
+                            id: dayText
+                            x: Theme.spacing
+                            anchors.verticalCenter: parent.verticalCenter
+                            width: 142
+                            text: row.day
+                            color: Theme.ink
+                            font.pixelSize: Theme.fontNormal - 1
+                            elide: Text.ElideRight
+                        }
+                        Text {
+                            id: timeText
+                            anchors.left: dayText.right
+                            anchors.verticalCenter: parent.verticalCenter
+                            width: 58
+                            text: row.time
+                            color: Theme.ink
+                            font.pixelSize: Theme.fontNormal
+                            font.bold: true
+                        }
+                        DetailIcon {
+                            id: typeIcon
+                            objectName: "typeIcon"
+                            anchors.left: timeText.right
+                            anchors.verticalCenter: parent.verticalCenter
+                            width: 24
+                            height: 24
+                            kind: row.isIn ? "in" : "out"
+                        }
+                        Text {
+                            anchors.left: typeIcon.right
+                            anchors.leftMargin: 4
+                            anchors.verticalCenter: parent.verticalCenter
+                            text: row.type
+                            color: Theme.inkSecondary
+                            font.pixelSize: Theme.fontSmall
+                        }
+                        DetailIcon {
+                            objectName: "warningIcon"
+                            anchors.right: wrench.left
+                            anchors.rightMargin: 4
+                            anchors.verticalCenter: parent.verticalCenter
+                            width: 24
+                            height: 24
+                            kind: "warning"
+                            visible: row.warning
+                        }
+                        AbstractButton {
+                            id: wrench
+                            objectName: "wrenchButton"
+                            anchors.right: parent.right
+                            anchors.rightMargin: 4
+                            anchors.verticalCenter: parent.verticalCenter
+                            width: 48
+                            height: 48
+                            padding: 12
+                            focusPolicy: Qt.NoFocus
+                            onClicked: {
+                                view.rowAnchor = row
+                                view.showOptions(wrench, -100, row.index)
+                            }
+                            contentItem: DetailIcon { kind: "wrench"; color: Theme.inkSecondary }
+                        }
+                    }
+                    // ---- the button row of "Extra"
+                    TouchButton {
+                        objectName: "voegProductToe"
+                        visible: row.kind === 1
                         x: Theme.spacing
                         anchors.verticalCenter: parent.verticalCenter
-                        width: 142
-                        text: row.day
-                        color: Theme.ink
-                        font.pixelSize: Theme.fontNormal - 1
-                        elide: Text.ElideRight
+                        height: 44
+                        text: qsTr("Voeg product toe")
+                        onClicked: if (view.controller) view.controller.showProducts()
                     }
-                    Text {
-                        id: timeText
-                        anchors.left: dayText.right
+                    // ---- the button row of "Boodschappen"
+                    Row {
+                        visible: row.kind === 3
+                        x: Theme.spacing
                         anchors.verticalCenter: parent.verticalCenter
-                        width: 58
-                        text: row.time
-                        color: Theme.ink
-                        font.pixelSize: Theme.fontNormal
-                        font.bold: true
+                        spacing: Theme.spacing
+                        TouchButton {
+                            objectName: "verwijderBoodschap"
+                            height: 44
+                            destructive: !(view.controller && view.controller.messageIsEditable)
+                            text: view.controller ? view.controller.editButtonTitle : ""
+                            onClicked: if (view.controller) view.controller.setTableEditable()
+                        }
+                        TouchButton {
+                            objectName: "voegBoodschapToe"
+                            height: 44
+                            text: qsTr("Voeg boodschap toe")
+                            onClicked: {
+                                if (!view.controller)
+                                    return
+                                view.rowAnchor = row
+                                view.controller.createBoodschap()
+                            }
+                        }
                     }
-                    DetailIcon {
-                        id: typeIcon
-                        objectName: "typeIcon"
-                        anchors.left: timeText.right
-                        anchors.verticalCenter: parent.verticalCenter
-                        width: 24
-                        height: 24
-                        kind: row.isIn ? "in" : "out"
-                    }
-                    Text {
-                        anchors.left: typeIcon.right
-                        anchors.leftMargin: 4
-                        anchors.verticalCenter: parent.verticalCenter
-                        text: row.type
-                        color: Theme.inkSecondary
-                        font.pixelSize: Theme.fontSmall
-                    }
-                    DetailIcon {
-                        objectName: "warningIcon"
-                        anchors.right: wrench.left
-                        anchors.rightMargin: 4
-                        anchors.verticalCenter: parent.verticalCenter
-                        width: 24
-                        height: 24
-                        kind: "warning"
-                        visible: row.warning
-                    }
-                    AbstractButton {
-                        id: wrench
-                        objectName: "wrenchButton"
-                        anchors.right: parent.right
-                        anchors.rightMargin: 4
-                        anchors.verticalCenter: parent.verticalCenter
-                        width: 48
-                        height: 48
-                        focusPolicy: Qt.NoFocus
-                        onClicked: view.showOptions(wrench, -100, row.index)
-                        contentItem: DetailIcon { kind: "wrench"; color: Theme.inkSecondary }
-                        padding: 12
+                    // ---- a product or a message: day, author, what
+                    Item {
+                        anchors.fill: parent
+                        visible: row.kind === 2 || row.kind === 4
+                        Text {
+                            id: recordDay
+                            x: Theme.spacing
+                            anchors.verticalCenter: parent.verticalCenter
+                            width: 142
+                            text: row.day
+                            color: Theme.ink
+                            font.pixelSize: Theme.fontNormal - 1
+                            elide: Text.ElideRight
+                        }
+                        Text {
+                            id: recordDoor
+                            anchors.left: recordDay.right
+                            anchors.verticalCenter: parent.verticalCenter
+                            width: 90
+                            text: row.door
+                            color: Theme.inkSecondary
+                            font.pixelSize: Theme.fontSmall
+                            elide: Text.ElideRight
+                        }
+                        Text {
+                            anchors.left: recordDoor.right
+                            anchors.leftMargin: 6
+                            anchors.right: deleteMessage.visible ? deleteMessage.left : parent.right
+                            anchors.rightMargin: Theme.spacing
+                            anchors.verticalCenter: parent.verticalCenter
+                            text: row.title
+                            color: Theme.ink
+                            font.pixelSize: Theme.fontNormal
+                            font.bold: true
+                            elide: Text.ElideRight
+                        }
+                        TouchButton {
+                            id: deleteMessage
+                            objectName: "deleteMessage"
+                            visible: row.editing
+                            anchors.right: parent.right
+                            anchors.rightMargin: 6
+                            anchors.verticalCenter: parent.verticalCenter
+                            height: 40
+                            implicitWidth: 100
+                            primary: true
+                            destructive: true
+                            text: qsTr("Verwijder")
+                            onClicked: if (view.controller) view.controller.deleteBoodschapRow(row.index)
+                        }
                     }
                 }
             }
@@ -495,6 +615,56 @@ Rectangle {
         }
         contentItem: OptionsPopoverView {
             controller: optionsPopover.options
+        }
+    }
+
+    // ---------------------------------------------------------------- the other popovers
+    DetailPopover {
+        objectName: "timeChangerPopover"
+        width: 160
+        height: 200
+        screen: view.controller ? view.controller.timeChanger : null
+        anchorItem: view.rowAnchor
+        onDismissRequested: view.controller.closeTimeChanger()
+    }
+    DetailPopover {
+        objectName: "productAdderPopover"
+        width: 150
+        height: 140
+        screen: view.controller ? view.controller.productAdder : null
+        anchorItem: view.rowAnchor
+        onDismissRequested: view.controller.closeProductAdder()
+    }
+    DetailPopover {
+        objectName: "productRemoverPopover"
+        width: 200
+        height: 40
+        screen: view.controller ? view.controller.productRemover : null
+        anchorItem: view.rowAnchor
+        onDismissRequested: view.controller.closeProductRemover()
+    }
+    DetailPopover {
+        objectName: "creatorPopover"
+        width: 380
+        height: 420
+        side: "below"
+        screen: view.controller ? view.controller.creator : null
+        anchorItem: view.rowAnchor
+        // Typed text is not thrown away by a stray tap: the panel asks first.
+        onDismissRequested: view.controller.popoverControllerShouldDismissPopover()
+    }
+    DetailPopover {
+        objectName: "choicePopover"
+        readonly property bool dayPicker: view.choicePicker !== null && view.choicePicker.dayText !== undefined
+        width: dayPicker ? 310 : 160
+        height: dayPicker ? 230 : 200
+        side: "below"
+        screen: view.choicePicker
+        anchorItem: dayPicker ? dateSelectionButton : timeSelectionButton
+        onDismissRequested: {
+            if (view.controller)
+                view.controller.clockChoice.closePickers()
+            view.choicePicker = null
         }
     }
 }
