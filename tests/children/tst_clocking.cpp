@@ -83,24 +83,19 @@ private slots:
         QTest::addColumn<QString>("day");
         QTest::addColumn<QString>("time");
         QTest::addColumn<int>("code");
+        auto row = [](const char* name, const QDateTime& at, const char* day, const char* time, int code) {
+            QTest::newRow(name) << at << QString(day) << QString(time) << code;
+        };
         const QDateTime ten = local(2024, 3, 12, 10, 0);
-        QTest::newRow("now") << ten << "Vandaag"
-                             << "Nu" << -10000;
-        QTest::newRow("earlier today") << ten << "Vandaag"
-                                       << "07:15" << -10000;
-        QTest::newRow("1h59 ahead") << ten << "Vandaag"
-                                    << "11:59" << -10000;
-        QTest::newRow("2h ahead") << ten << "Vandaag"
-                                  << "12:00" << -9998;
-        QTest::newRow("other day, Nu") << ten << "13/03/2024"
-                                       << "Nu" << -9999;
-        QTest::newRow("tomorrow, a minute short of a day") << now() << "13/03/2024"
-                                                           << "10:00" << -9998;
-        QTest::newRow("yesterday") << ten << "11/03/2024"
-                                   << "23:00" << -10000;
+        row("now", ten, "Vandaag", "Nu", -10000);
+        row("earlier today", ten, "Vandaag", "07:15", -10000);
+        row("1h59 ahead", ten, "Vandaag", "11:59", -10000);
+        row("2h ahead", ten, "Vandaag", "12:00", -9998);
+        row("other day, Nu", ten, "13/03/2024", "Nu", -9999);
+        row("tomorrow, a minute short of a day", now(), "13/03/2024", "10:00", -9998);
+        row("yesterday", ten, "11/03/2024", "23:00", -10000);
         // 23 hours of clock time, but one calendar day.
-        QTest::newRow("over the spring change") << local(2024, 3, 30, 10, 0) << "31/03/2024"
-                                                << "10:00" << -9999;
+        row("over the spring change", local(2024, 3, 30, 10, 0), "31/03/2024", "10:00", -9999);
     }
     void warningCodes() {
         QFETCH(QDateTime, at);
@@ -118,40 +113,30 @@ private slots:
         QTest::addColumn<QString>("time");
         QTest::addColumn<bool>("admin");
         QTest::addColumn<QString>("text"); // empty: no dialog
+        auto row = [](const char* name, bool in, int count, const char* day, const char* time, bool admin,
+                      const QString& text) {
+            QTest::newRow(name) << in << count << QString(day) << QString(time) << admin << text;
+        };
         const QString ask = QStringLiteral(" Ben je zeker dat je hiermee wil doorgaan?");
-        QTest::newRow("in 10 now") << true << 10 << "Vandaag"
-                                   << "Nu" << false << QString();
-        QTest::newRow("in 11 now") << true << 11 << "Vandaag"
-                                   << "Nu" << false << "Je gaat 11 kinderen in klokken." + ask;
-        QTest::newRow("in 11 hours ahead")
-            << true << 11 << "Vandaag"
-            << "13:00" << false << "Je gaat 11 kinderen in klokken in de toekomst." + ask;
-        QTest::newRow("in 11 tomorrow")
-            << true << 11 << "13/03/2024"
-            << "11:00" << true << "Je gaat 11 kinderen inklokken in de toekomst." + ask;
-        QTest::newRow("in 1, 3 hours ahead") << true << 1 << "Vandaag"
-                                             << "13:01" << false << kOneIn;
-        QTest::newRow("in 1, 1 hour ahead") << true << 1 << "Vandaag"
-                                            << "11:01" << false << QString();
-        QTest::newRow("in 1, earlier today") << true << 1 << "Vandaag"
-                                             << "08:00" << false << QString();
-        QTest::newRow("in 2 tomorrow same hour") << true << 2 << "13/03/2024"
-                                                 << "10:00" << true << kOneIn;
-        QTest::newRow("in 10 tomorrow") << true << 10 << "13/03/2024"
-                                        << "11:00" << true << kOneIn;
-        QTest::newRow("in 0, future") << true << 0 << "Vandaag"
-                                      << "15:00" << false << kOneIn;
-        QTest::newRow("out 11 now") << false << 11 << "Vandaag"
-                                    << "Nu" << true << "Je gaat 11 kinderen uitklokken." + ask;
-        QTest::newRow("out 11 future, admin")
-            << false << 11 << "14/03/2024"
-            << "Nu" << true << "Je gaat 11 kinderen uitklokken in de toekomst." + ask;
-        QTest::newRow("out 1 future, admin") << false << 1 << "Vandaag"
-                                             << "15:00" << true << kOneOut;
-        QTest::newRow("out 1 future, staff") << false << 1 << "Vandaag"
-                                             << "15:00" << false << QString();
-        QTest::newRow("out 11 future, staff") << false << 11 << "Vandaag"
-                                              << "15:00" << false << "Je gaat 11 kinderen uitklokken." + ask;
+        row("in 10 now", true, 10, "Vandaag", "Nu", false, {});
+        row("in 11 now", true, 11, "Vandaag", "Nu", false, "Je gaat 11 kinderen in klokken." + ask);
+        row("in 11 hours ahead", true, 11, "Vandaag", "13:00", false,
+            "Je gaat 11 kinderen in klokken in de toekomst." + ask);
+        row("in 11 tomorrow", true, 11, "13/03/2024", "11:00", true,
+            "Je gaat 11 kinderen inklokken in de toekomst." + ask);
+        row("in 1, 3 hours ahead", true, 1, "Vandaag", "13:01", false, kOneIn);
+        row("in 1, 1 hour ahead", true, 1, "Vandaag", "11:01", false, {});
+        row("in 1, earlier today", true, 1, "Vandaag", "08:00", false, {});
+        row("in 2 tomorrow same hour", true, 2, "13/03/2024", "10:00", true, kOneIn);
+        row("in 10 tomorrow", true, 10, "13/03/2024", "11:00", true, kOneIn);
+        row("in 0, future", true, 0, "Vandaag", "15:00", false, kOneIn);
+        row("out 11 now", false, 11, "Vandaag", "Nu", true, "Je gaat 11 kinderen uitklokken." + ask);
+        row("out 11 future, admin", false, 11, "14/03/2024", "Nu", true,
+            "Je gaat 11 kinderen uitklokken in de toekomst." + ask);
+        row("out 1 future, admin", false, 1, "Vandaag", "15:00", true, kOneOut);
+        row("out 1 future, staff", false, 1, "Vandaag", "15:00", false, {});
+        row("out 11 future, staff", false, 11, "Vandaag", "15:00", false,
+            "Je gaat 11 kinderen uitklokken." + ask);
     }
     void confirmationTexts() {
         QFETCH(bool, in);

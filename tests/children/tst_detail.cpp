@@ -377,7 +377,7 @@ private slots:
         QTest::newRow("from both selected")
             << QStringList{"C0", "C1"} << Relations{{"r1", "C2"}} << Relations{{"r2", "C2"}, {"r3", "C3"}}
             << QStringList{"Lotte", "Lotte", "Senne"};
-        QTest::newRow("one record reached twice") << QStringList{"C0", "C1"} << Relations{{"r1", "C2"}}
+        QTest::newRow("one record given to both") << QStringList{"C0", "C1"} << Relations{{"r1", "C2"}}
                                                   << Relations{{"r1", "C2"}} << QStringList{"Lotte"};
         QTest::newRow("unknown child")
             << QStringList{"C0"} << Relations{{"r1", "C9"}} << Relations{} << QStringList{};
