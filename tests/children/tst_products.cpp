@@ -8,7 +8,14 @@
 #include "TestStore.h"
 #include "UserDefaults.h"
 
+#include "Resources.h"
+
 #include <QAbstractItemModelTester>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 #include <memory>
@@ -16,6 +23,38 @@
 using testing::local;
 
 namespace {
+QStringList collectedWarnings;
+
+void collectWarnings(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type != QtDebugMsg && type != QtInfoMsg)
+        collectedWarnings.append(message);
+}
+
+QQuickItem* findItem(QQuickItem* root, const QString& objectName) {
+    if (root->objectName() == objectName)
+        return root;
+    for (QQuickItem* child : root->childItems())
+        if (QQuickItem* found = findItem(child, objectName))
+            return found;
+    return nullptr;
+}
+
+// Shows a controller's view in the window at the given size.
+std::unique_ptr<QQuickItem> showView(QQmlEngine& engine, QQuickWindow& window, ScreenController* screen,
+                                     QSizeF size) {
+    QQmlComponent component(&engine, screen->viewUrl());
+    std::unique_ptr<QObject> object(
+        component.createWithInitialProperties({{"controller", QVariant::fromValue<QObject*>(screen)}}));
+    if (!object)
+        qWarning() << component.errorString();
+    auto* item = qobject_cast<QQuickItem*>(object.release());
+    if (item) {
+        item->setParentItem(window.contentItem());
+        item->setSize(size);
+    }
+    return std::unique_ptr<QQuickItem>(item);
+}
+
 struct RecordingDelegate : ProductadderDelegate, ProductremoverDelegate, CreateBoodschapDelegate {
     QList<Product> saved;
     QList<Product> deleted;
@@ -52,6 +91,8 @@ private slots:
     void roundTripThroughAFreshRead();
     void messageEditor();
     void storedMessageIsReadOnly();
+    void viewsWithTheirControllers();
+    void popoverKeepsUnsavedText();
 
 private:
     std::unique_ptr<TemporaryStore> m_store;
@@ -336,6 +377,110 @@ void TestProducts::storedMessageIsReadOnly() {
     QCOMPARE(editor.text(), QStringLiteral("Blauwe jas vergeten"));
     QVERIFY(!editor.save());
     QVERIFY(ProductStore().boodschappen(QStringLiteral("K1")).isEmpty());
+}
+
+void TestProducts::viewsWithTheirControllers() {
+    Resources::initCoreResources();
+    collectedWarnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(collectWarnings);
+    auto restore = qScopeGuard([previous] { qInstallMessageHandler(previous); });
+    QQmlEngine engine;
+    QQuickWindow window;
+    window.resize(1024, 768);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    RecordingDelegate delegate;
+
+    // The product choice at its popover size: the second row is "Koek".
+    ProductadderViewController adder({"K1"}, &delegate, nullptr, QStringLiteral("Peeters"));
+    auto adderView = showView(engine, window, &adder, QSizeF(150, 140));
+    QVERIFY(adderView);
+    QTest::mouseClick(&window, Qt::LeftButton, {}, QPoint(75, 70));
+    QTRY_COMPARE(delegate.saved.size(), 1);
+    QCOMPARE(delegate.saved.at(0).productnaam, QStringLiteral("Koek"));
+    adderView.reset();
+
+    ProductRemoverViewController remover(delegate.saved.at(0), &delegate);
+    auto removerView = showView(engine, window, &remover, QSizeF(200, 40));
+    QVERIFY(removerView);
+    QTest::mouseClick(&window, Qt::LeftButton, {}, QPoint(100, 20));
+    QTRY_COMPARE(delegate.deleted.size(), 1);
+    QVERIFY(ProductStore().products(QStringLiteral("K1")).isEmpty());
+    removerView.reset();
+
+    // The editor: typed text reaches the controller; saving fades the fields out.
+    CreateBoodschapViewController editor({"K1"}, &delegate, nullptr, QStringLiteral("Peeters"));
+    auto editorView = showView(engine, window, &editor, QSizeF(480, 420));
+    QVERIFY(editorView);
+    QQuickItem* saveButton = findItem(editorView.get(), QStringLiteral("saveButton"));
+    QVERIFY(saveButton && !saveButton->isEnabled());
+    QQuickItem* field = findItem(editorView.get(), QStringLiteral("onderwerpField"));
+    QVERIFY(field);
+    field->forceActiveFocus();
+    for (const char key : {'J', 'a', 's'})
+        QTest::keyClick(&window, key);
+    QCOMPARE(editor.onderwerp(), QStringLiteral("Jas"));
+    QVERIFY(saveButton->isEnabled());
+    QTest::mouseClick(
+        &window, Qt::LeftButton, {},
+        saveButton->mapToScene(QPointF(saveButton->width() / 2, saveButton->height() / 2)).toPoint());
+    QTRY_COMPARE(delegate.messages.size(), 1);
+    QTRY_COMPARE(findItem(editorView.get(), QStringLiteral("fields"))->opacity(), 0.0);
+    editorView.reset();
+
+    // A stored message: read-only, no toolbar.
+    CreateBoodschapViewController reader({"K1"});
+    reader.setIngeladenBoodschap(delegate.messages.at(0));
+    auto readerView = showView(engine, window, &reader, QSizeF(480, 420));
+    QVERIFY(readerView);
+    QVERIFY(!findItem(readerView.get(), QStringLiteral("toolbar"))->isVisible());
+    QCOMPARE(findItem(readerView.get(), QStringLiteral("onderwerpField"))->property("text").toString(),
+             QStringLiteral("Jas"));
+    QVERIFY(findItem(readerView.get(), QStringLiteral("textView"))->property("readOnly").toBool());
+    readerView.reset();
+    QVERIFY2(collectedWarnings.isEmpty(), qPrintable(collectedWarnings.join(QLatin1Char('\n'))));
+}
+
+void TestProducts::popoverKeepsUnsavedText() {
+    Resources::initCoreResources();
+    collectedWarnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(collectWarnings);
+    auto restore = qScopeGuard([previous] { qInstallMessageHandler(previous); });
+    QQmlEngine engine;
+    QQuickWindow window;
+    window.resize(1024, 768);
+    QQmlComponent component(&engine);
+    // The editor's owner lets an outside tap close it only when nothing unsaved is typed.
+    component.setData("import QtQuick\nimport \"qrc:/cc/children/qml\"\n"
+                      "Item { property alias popover: pop\n"
+                      "  Item { id: anchor; objectName: \"anchor\"; x: 100; y: 100; width: 80; height: 40 }\n"
+                      "  Popover { id: pop; guarded: controller !== null && controller.hasUnsavedText }\n"
+                      "  function show(editor) { pop.openFor(anchor, editor, 480, 420) } }",
+                      QUrl(QStringLiteral("qrc:/cc/children/qml/_owner.qml")));
+    std::unique_ptr<QObject> object(component.create());
+    QVERIFY2(object, qPrintable(component.errorString()));
+    auto* root = qobject_cast<QQuickItem*>(object.get());
+    root->setParentItem(window.contentItem());
+    root->setSize(QSizeF(1024, 768));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QObject* popover = object->property("popover").value<QObject*>();
+    QSignalSpy outside(popover, SIGNAL(outsidePressed()));
+
+    CreateBoodschapViewController editor({"K1"}, nullptr, nullptr, QStringLiteral("Peeters"));
+    QMetaObject::invokeMethod(root, "show", Q_ARG(QVariant, QVariant::fromValue<QObject*>(&editor)));
+    QTRY_VERIFY(popover->property("opened").toBool());
+    editor.setText(QStringLiteral("Half geschreven"));
+    QTest::mouseClick(&window, Qt::LeftButton, {}, QPoint(900, 700));
+    QTRY_COMPARE(outside.count(), 1);
+    QVERIFY(popover->property("visible").toBool());
+    QCOMPARE(editor.text(), QStringLiteral("Half geschreven"));
+
+    editor.discard();
+    QTest::mouseClick(&window, Qt::LeftButton, {}, QPoint(900, 700));
+    QTRY_VERIFY(!popover->property("visible").toBool());
+    QCOMPARE(outside.count(), 1);
+    QVERIFY2(collectedWarnings.isEmpty(), qPrintable(collectedWarnings.join(QLatin1Char('\n'))));
 }
 
 QTEST_MAIN(TestProducts)

@@ -78,6 +78,8 @@ private slots:
     void nonAdministratorHasNoDay();
     void chosenMoment_data();
     void chosenMoment();
+    void buttonsInTheWindow();
+    void dayButtonOpensTheCalendar();
 
 private:
     void login(bool admin);
@@ -408,6 +410,121 @@ void TestTimeDay::chosenMoment() {
     QCOMPARE(choice.dayTitle(), day);
     QCOMPARE(choice.isNow(), time == QLatin1String("Nu") && day == QLatin1String("Vandaag"));
     QCOMPARE(choice.chosenMoment().toMSecsSinceEpoch(), expected.toMSecsSinceEpoch());
+}
+
+void TestTimeDay::buttonsInTheWindow() {
+    login(false);
+    collectedWarnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(collectWarnings);
+    auto restore = qScopeGuard([previous] { qInstallMessageHandler(previous); });
+    QQmlEngine engine;
+    QQuickWindow window;
+    window.resize(1024, 768);
+    ClockChoice choice;
+    choice.userDidEnterBeginTime(QStringLiteral("09:30"), QStringLiteral(":"), -1);
+    QQmlComponent component(&engine,
+                            Resources::qmlUrl(QStringLiteral("children/qml/ClockChoiceButtons.qml")));
+    std::unique_ptr<QObject> object(
+        component.createWithInitialProperties({{"choice", QVariant::fromValue<QObject*>(&choice)}}));
+    QVERIFY2(object, qPrintable(component.errorString()));
+    auto* root = qobject_cast<QQuickItem*>(object.get());
+    root->setParentItem(window.contentItem());
+    root->setPosition(QPointF(600, 40));
+    root->setSize(QSizeF(312, 56));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    QQuickItem* timeButton = findItem(root, QStringLiteral("timeSelectionButton"));
+    QQuickItem* dayButton = findItem(root, QStringLiteral("dateSelectionButton"));
+    QVERIFY(timeButton && dayButton);
+    QVERIFY(!dayButton->isVisible());
+    QCOMPARE(timeButton->width(), root->width()); // the time button takes the day button's place
+    QCOMPARE(timeButton->property("text").toString(), QStringLiteral("09:30"));
+    const QPoint centre = timeButton->mapToScene(QPointF(timeButton->width() / 2, 28)).toPoint();
+
+    // A double tap resets and opens nothing.
+    QObject* popover = object->property("popover").value<QObject*>();
+    QVERIFY(popover);
+    QTest::mouseDClick(&window, Qt::LeftButton, {}, centre);
+    QTRY_COMPARE(choice.timeTitle(), QStringLiteral("Nu"));
+    QCOMPARE(timeButton->property("text").toString(), QStringLiteral("Nu"));
+    QTest::qWait(QGuiApplication::styleHints()->mouseDoubleClickInterval() + 200);
+    QVERIFY(!popover->property("visible").toBool());
+
+    // A single tap opens the picker below the button, at the current time.
+    QTest::mouseClick(&window, Qt::LeftButton, {}, centre);
+    QTRY_VERIFY(popover->property("opened").toBool());
+    auto* view = popover->property("view").value<QQuickItem*>();
+    QVERIFY(view);
+    QQuickItem* hours = findItem(view, QStringLiteral("hourWheel"));
+    QVERIFY(hours);
+    QCOMPARE(hours->property("currentIndex").toInt(), 14);
+    QCOMPARE(findItem(view, QStringLiteral("minuteWheel"))->property("currentIndex").toInt(), 7);
+    QVERIFY(view->mapToScene(QPointF(0, 0)).y() > timeButton->mapToScene(QPointF(0, 56)).y());
+    QVERIFY2(collectedWarnings.isEmpty(), qPrintable(collectedWarnings.join(QLatin1Char('\n'))));
+}
+
+void TestTimeDay::dayButtonOpensTheCalendar() {
+    login(true);
+    collectedWarnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(collectWarnings);
+    auto restore = qScopeGuard([previous] { qInstallMessageHandler(previous); });
+    QQmlEngine engine;
+    QQuickWindow window;
+    window.resize(1024, 768);
+    ClockChoice choice;
+    QQmlComponent component(&engine,
+                            Resources::qmlUrl(QStringLiteral("children/qml/ClockChoiceButtons.qml")));
+    std::unique_ptr<QObject> object(
+        component.createWithInitialProperties({{"choice", QVariant::fromValue<QObject*>(&choice)}}));
+    QVERIFY2(object, qPrintable(component.errorString()));
+    auto* root = qobject_cast<QQuickItem*>(object.get());
+    root->setParentItem(window.contentItem());
+    root->setPosition(QPointF(650, 40));
+    root->setSize(QSizeF(312, 56));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QQuickItem* dayButton = findItem(root, QStringLiteral("dateSelectionButton"));
+    QVERIFY(dayButton && dayButton->isVisible());
+    QTest::mouseClick(&window, Qt::LeftButton, {}, dayButton->mapToScene(QPointF(40, 28)).toPoint());
+    QObject* popover = object->property("popover").value<QObject*>();
+    QTRY_VERIFY(popover->property("opened").toBool());
+    auto* view = popover->property("view").value<QQuickItem*>();
+    QVERIFY(view);
+    // The popover stays inside the window although the button sits near its right edge.
+    const QRectF shown(view->mapToScene(QPointF(0, 0)), view->size());
+    QVERIFY2(shown.right() <= 1024 && shown.left() >= 0, qPrintable(QString::number(shown.right())));
+
+    // Tapping the 20th of the shown month (May 2024) picks it.
+    QQuickItem* grid = findItem(view, QStringLiteral("monthGrid"));
+    QVERIFY(grid);
+    QQuickItem* cell = nullptr;
+    QList<QQuickItem*> items = grid->childItems();
+    while (!items.isEmpty() && !cell) {
+        QQuickItem* item = items.takeFirst();
+        items << item->childItems();
+        if (item->property("text").toString() == QLatin1String("20") && item->opacity() == 1.0)
+            cell = item;
+    }
+    QVERIFY(cell);
+    QTest::mouseClick(&window, Qt::LeftButton, {},
+                      cell->mapToScene(QPointF(cell->width() / 2, cell->height() / 2)).toPoint());
+    QTRY_COMPARE(choice.dayTitle(), QStringLiteral("20/05/2024"));
+    QCOMPARE(dayButton->property("text").toString(), QStringLiteral("20/05/2024"));
+
+    // A press of more than a second resets the day and opens nothing.
+    QMetaObject::invokeMethod(popover, "close");
+    QTRY_VERIFY(!popover->property("visible").toBool());
+    const QPoint onDay = dayButton->mapToScene(QPointF(40, 28)).toPoint();
+    QTest::mousePress(&window, Qt::LeftButton, {}, onDay);
+    QTRY_COMPARE_WITH_TIMEOUT(choice.dayTitle(), QStringLiteral("Vandaag"), 3000);
+    QTest::qWait(200);
+    // The events carry their own clock: the release must come well after the press there too.
+    QTest::mouseRelease(&window, Qt::LeftButton, {}, onDay, 1300);
+    QVERIFY(!UserDefaults::standard().contains(ClockChoice::kLastChoiceDayKey));
+    QTest::qWait(100);
+    QVERIFY(!popover->property("visible").toBool());
+    QVERIFY2(collectedWarnings.isEmpty(), qPrintable(collectedWarnings.join(QLatin1Char('\n'))));
 }
 
 QTEST_MAIN(TestTimeDay)
