@@ -461,6 +461,21 @@ void TestTimeDay::buttonsInTheWindow() {
     QCOMPARE(hours->property("currentIndex").toInt(), 14);
     QCOMPARE(findItem(view, QStringLiteral("minuteWheel"))->property("currentIndex").toInt(), 7);
     QVERIFY(view->mapToScene(QPointF(0, 0)).y() > timeButton->mapToScene(QPointF(0, 56)).y());
+
+    // Dragging the minute wheel up: where it comes to rest is the chosen time.
+    QQuickItem* minutes = findItem(view, QStringLiteral("minuteWheel"));
+    QPoint at = minutes->mapToScene(QPointF(minutes->width() / 2, minutes->height() / 2)).toPoint();
+    QTest::mousePress(&window, Qt::LeftButton, {}, at);
+    for (int step = 0; step < 10; ++step) {
+        at.ry() -= 8;
+        QTest::mouseMove(&window, at, 20);
+    }
+    QTest::mouseRelease(&window, Qt::LeftButton, {}, at, 20);
+    QTRY_VERIFY(choice.timeTitle() != QLatin1String("Nu"));
+    QTRY_VERIFY(!minutes->property("moving").toBool());
+    const int minute = minutes->property("currentIndex").toInt();
+    QVERIFY2(minute > 7, qPrintable(choice.timeTitle()));
+    QCOMPARE(choice.timeTitle(), QStringLiteral("14:%1").arg(minute, 2, 10, QLatin1Char('0')));
     QVERIFY2(collectedWarnings.isEmpty(), qPrintable(collectedWarnings.join(QLatin1Char('\n'))));
 }
 
