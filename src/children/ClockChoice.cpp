@@ -14,8 +14,8 @@ const QString kDayFormat = QStringLiteral("dd/MM/yyyy");
 
 // Every live choice, so that a choice made on one screen shows on the others at once.
 QList<ClockChoice*>& liveChoices() {
-    static QList<ClockChoice*> choices;
-    return choices;
+    static auto* choices = new QList<ClockChoice*>; // never destroyed: a choice may go after exit()
+    return *choices;
 }
 } // namespace
 
