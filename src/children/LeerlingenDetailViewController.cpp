@@ -371,8 +371,11 @@ void LeerlingenDetailViewController::deleteBoodschapRow(int row) {
 
 bool LeerlingenDetailViewController::popoverControllerShouldDismissPopover() {
     if (m_creator && m_creator->hasUnsavedText()) {
-        dialogs()->alert(tr("Opgepast"), tr("Wil je de reedsgeschreven text bewaren?"),
-                         {tr("Bewaar"), tr("Verwijder")}, kBoodschapTag);
+        // One question at a time: taps while it is shown (on the question itself too) ask nothing more.
+        if (!m_askingToKeepText)
+            dialogs()->alert(tr("Opgepast"), tr("Wil je de reedsgeschreven text bewaren?"),
+                             {tr("Bewaar"), tr("Verwijder")}, kBoodschapTag);
+        m_askingToKeepText = true;
         return false;
     }
     closeCreator();
@@ -386,6 +389,8 @@ void LeerlingenDetailViewController::suggestieTapped(int row) {
 
 void LeerlingenDetailViewController::alertViewClickedButtonAtIndex(int tag, int index) {
     ManagedObject* registration = tag >= 0 ? m_pendingDeletions.take(tag) : nullptr;
+    if (tag == kBoodschapTag)
+        m_askingToKeepText = false;
     if (index != 1)
         return;
     if (tag == kInklokTag) {

@@ -227,4 +227,5 @@ private:
     QPointer<ProductRemoverViewController> m_productRemover;
     int m_productRemoverRow = -1;
     QPointer<CreateBoodschapViewController> m_creator;
+    bool m_askingToKeepText = false;
 };

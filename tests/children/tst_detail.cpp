@@ -474,6 +474,29 @@ private slots:
             collectItems(root, "warningIcon", warnings);
             QCOMPARE(warnings.size(), 1);
 
+            // A registration row opens the time picker beside it; a tap outside closes it.
+            auto popover = [&](const char* name) { return root->findChild<QObject*>(name); };
+            tap(&window, findText(table, "09:00"));
+            QTRY_VERIFY(popover("timeChangerPopover")->property("opened").toBool());
+            QCOMPARE(panel->timeChangerRow(), 0);
+            QTest::mouseClick(&window, Qt::LeftButton, Qt::NoModifier, QPoint(400, 760));
+            QTRY_VERIFY(!panel->timeChanger());
+            QTRY_VERIFY(!popover("timeChangerPopover")->property("visible").toBool());
+
+            // The message editor: with typed text a tap outside asks first; "Verwijder" closes it.
+            tap(&window, findItem(root, "tab-998"));
+            tap(&window, findItem(root, "voegBoodschapToe"));
+            QTRY_VERIFY(popover("creatorPopover")->property("opened").toBool());
+            panel->creator()->setText("half");
+            QTest::mouseClick(&window, Qt::LeftButton, Qt::NoModifier, QPoint(400, 760));
+            QTRY_VERIFY(alert->property("opened").toBool());
+            QCOMPARE(alert->property("message").toString(), "Wil je de reedsgeschreven text bewaren?");
+            QVERIFY(popover("creatorPopover")->property("opened").toBool());
+            tap(&window,
+                findText(alert->property("contentItem").value<QQuickItem*>(), "Verwijder")->parentItem());
+            QTRY_VERIFY(!popover("creatorPopover")->property("visible").toBool());
+            QVERIFY(!panel->creator());
+
             // The "Extra" tab by a tap: its button row and the products, newest first.
             tap(&window, findItem(root, "tab-999"));
             QTRY_VERIFY(findText(root, "Voeg product toe"));

@@ -16,8 +16,6 @@ Rectangle {
     // The wrench that opened the options popover, and the row tapped last: the popovers point at them.
     property Item optionsAnchor: null
     property Item rowAnchor: null
-    // The open time or day picker of the clocking choice.
-    property var choicePicker: null
 
     function showOptions(button, tag, row) {
         if (!controller)
@@ -130,33 +128,10 @@ Rectangle {
                 }
             }
 
-            Row {
-                id: choiceRow
+            ClockChoiceButtons {
+                id: choiceButtons
                 width: parent.width
-                spacing: Theme.spacing
-                readonly property var choice: view.controller ? view.controller.clockChoice : null
-                readonly property bool withDay: choice ? choice.dayButtonVisible : false
-                // A tap opens the picker; a double tap or a press of a second puts the choice back.
-                ChoiceButton {
-                    id: timeSelectionButton
-                    objectName: "timeSelectionButton"
-                    width: choiceRow.withDay ? (choiceRow.width - choiceRow.spacing) / 2 : choiceRow.width
-                    title: choiceRow.choice ? choiceRow.choice.timeTitle : ""
-                    shown: title === "Nu" ? qsTr("Nu") : title
-                    resetOnDoubleTap: true
-                    onTapped: if (choiceRow.choice) view.choicePicker = choiceRow.choice.selectTime()
-                    onReset: if (choiceRow.choice) choiceRow.choice.resetTime()
-                }
-                ChoiceButton {
-                    id: dateSelectionButton
-                    objectName: "dateSelectionButton"
-                    visible: choiceRow.withDay
-                    width: (choiceRow.width - choiceRow.spacing) / 2
-                    title: choiceRow.choice ? choiceRow.choice.dayTitle : ""
-                    shown: title === "Vandaag" ? qsTr("Vandaag") : title
-                    onTapped: if (choiceRow.choice) view.choicePicker = choiceRow.choice.selectDay()
-                    onReset: if (choiceRow.choice) choiceRow.choice.resetDay()
-                }
+                choice: view.controller ? view.controller.clockChoice : null
             }
         }
         Rectangle {
@@ -619,52 +594,51 @@ Rectangle {
     }
 
     // ---------------------------------------------------------------- the other popovers
-    DetailPopover {
-        objectName: "timeChangerPopover"
-        width: 160
-        height: 200
-        screen: view.controller ? view.controller.timeChanger : null
-        anchorItem: view.rowAnchor
-        onDismissRequested: view.controller.closeTimeChanger()
-    }
-    DetailPopover {
-        objectName: "productAdderPopover"
-        width: 150
-        height: 140
-        screen: view.controller ? view.controller.productAdder : null
-        anchorItem: view.rowAnchor
-        onDismissRequested: view.controller.closeProductAdder()
-    }
-    DetailPopover {
-        objectName: "productRemoverPopover"
-        width: 200
-        height: 40
-        screen: view.controller ? view.controller.productRemover : null
-        anchorItem: view.rowAnchor
-        onDismissRequested: view.controller.closeProductRemover()
-    }
-    DetailPopover {
-        objectName: "creatorPopover"
-        width: 380
-        height: 420
-        side: "below"
-        screen: view.controller ? view.controller.creator : null
-        anchorItem: view.rowAnchor
-        // Typed text is not thrown away by a stray tap: the panel asks first.
-        onDismissRequested: view.controller.popoverControllerShouldDismissPopover()
-    }
-    DetailPopover {
-        objectName: "choicePopover"
-        readonly property bool dayPicker: view.choicePicker !== null && view.choicePicker.dayText !== undefined
-        width: dayPicker ? 310 : 160
-        height: dayPicker ? 230 : 200
-        side: "below"
-        screen: view.choicePicker
-        anchorItem: dayPicker ? dateSelectionButton : timeSelectionButton
-        onDismissRequested: {
-            if (view.controller)
-                view.controller.clockChoice.closePickers()
-            view.choicePicker = null
+    // Each is open while the controller holds its screen; a tap outside closes it through the controller.
+    component ScreenPopover: Popover {
+        property var screen: null
+        property Item anchor: null
+        property int screenWidth: 160
+        property int screenHeight: 200
+        signal dismissed()
+        onScreenChanged: {
+            if (screen)
+                openFor(anchor, screen, screenWidth, screenHeight)
+            else
+                close()
         }
+        onClosed: if (screen) dismissed()
+    }
+    ScreenPopover {
+        objectName: "timeChangerPopover"
+        anchor: view.rowAnchor
+        screen: view.controller ? view.controller.timeChanger : null
+        onDismissed: view.controller.closeTimeChanger()
+    }
+    ScreenPopover {
+        objectName: "productAdderPopover"
+        anchor: view.rowAnchor
+        screen: view.controller ? view.controller.productAdder : null
+        screenWidth: 150
+        screenHeight: 140
+        onDismissed: view.controller.closeProductAdder()
+    }
+    ScreenPopover {
+        objectName: "productRemoverPopover"
+        anchor: view.rowAnchor
+        screen: view.controller ? view.controller.productRemover : null
+        screenWidth: 200
+        screenHeight: 40
+        onDismissed: view.controller.closeProductRemover()
+    }
+    ScreenPopover {
+        objectName: "creatorPopover"
+        anchor: view.rowAnchor
+        screen: view.controller ? view.controller.creator : null
+        screenWidth: 480
+        screenHeight: 420
+        // Typed text is not thrown away by a stray tap: the controller asks first.
+        guarded: true
+        onOutsidePressed: view.controller.popoverControllerShouldDismissPopover()
     }
 }
