@@ -119,7 +119,7 @@ void tap(QQuickWindow* window, QQuickItem* item) {
     QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
 }
 
-// A round portrait with an initial, so the screenshots show who is who.
+// A portrait with an initial, so the screenshots show who is who.
 QString portrait(const QTemporaryDir& dir, const QString& name, const QColor& colour) {
     QImage image(120, 120, QImage::Format_ARGB32);
     image.fill(colour);
