@@ -94,6 +94,7 @@ void TestQmlSmoke::initTestCase() {
     QVERIFY(m_files.contains(QStringLiteral(":/cc/support/qml/AlertDialog.qml")));
     QVERIFY(m_files.contains(QStringLiteral(":/cc/app/qml/StackScrollView.qml")));
     QVERIFY(m_files.contains(QStringLiteral(":/cc/overview/qml/SearchOverzichtView.qml")));
+    QVERIFY(m_files.contains(QStringLiteral(":/cc/children/qml/LeerlingenDetailView.qml")));
 }
 
 void TestQmlSmoke::loadsWithoutWarnings_data() {
