@@ -6,6 +6,7 @@
 #include "InfoViewController.h"
 #include "MainSynchroObject.h"
 #include "NotificationCenter.h"
+#include "LeerlingenDetailViewController.h"
 #include "PlaceholderViewController.h"
 #include "Resources.h"
 #include "SearchOverzichtViewController.h"
@@ -117,9 +118,16 @@ QObject* MenuViewController::createScreenForEntry(int index) const {
         return new InfoViewController();
     case ZoekenOpNaam: {
         const Users* user = Users::sharedUsers();
-        return new SearchOverzichtViewController(
+        auto* overview = new SearchOverzichtViewController(
             SearchListDefinition::children(user ? user->entityId() : QString()), m_dao,
             StackScrollViewAppDelegate::geselecteerdenLijst(), m_stack, ImageCache::shared());
+        DataAccessObject* dao = m_dao;
+        QPointer<MainSynchroObject> engine = m_engine;
+        overview->setDetailFactory([dao, engine](ManagedObject* record, bool) -> ScreenController* {
+            return new LeerlingenDetailViewController(record, StackScrollViewAppDelegate::geselecteerdenLijst(),
+                                                      dao, engine);
+        });
+        return overview;
     }
     case Lijsten:
         return new PlaceholderViewController(

@@ -222,6 +222,13 @@ private slots:
         }
     }
 
+    void dayOfARegistrationIsWrittenOut() {
+        TemporaryStore ts;
+        QVERIFY(ts.isValid());
+        Registration* r = ts.registration("d", "C1", moment(wednesday(23, 59)), "In");
+        QCOMPARE(r->getMyDay(), QStringLiteral("wo 11/03/2026"));
+    }
+
     void timeSwitchStartsANewPeriod() {
         TemporaryStore ts;
         QVERIFY(ts.isValid());
