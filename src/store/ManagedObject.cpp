@@ -5,40 +5,59 @@
 void ManagedObject::attach(const EntityDescription* entity, Context* context) {
     m_entity = entity;
     m_context = context;
-    m_values.assign(size_t(entity->attributes.size()), QVariant());
-    m_dirty.assign(size_t(entity->attributes.size()), false);
+    m_values.resize(size_t(entity->attributes.size()));
+    m_dirty = 0;
 }
 
+namespace {
+// Numbers are qint64, everything else text; null and invalid are both "absent".
+QVariant normalised(const QVariant& value, AttributeType type) {
+    if (!value.isValid() || value.isNull())
+        return QVariant();
+    if (type == AttributeType::Number)
+        return value.typeId() == QMetaType::LongLong ? value : QVariant(value.toLongLong());
+    return value.typeId() == QMetaType::QString ? value : QVariant(value.toString());
+}
+
+bool sameValue(const QVariant& a, const QVariant& b) {
+    if (a.isValid() != b.isValid())
+        return false;
+    if (!a.isValid())
+        return true;
+    if (a.typeId() == QMetaType::QString && b.typeId() == QMetaType::QString)
+        return *static_cast<const QString*>(a.constData()) == *static_cast<const QString*>(b.constData());
+    if (a.typeId() == QMetaType::LongLong && b.typeId() == QMetaType::LongLong)
+        return *static_cast<const qint64*>(a.constData()) == *static_cast<const qint64*>(b.constData());
+    return a == b;
+}
+} // namespace
+
 void ManagedObject::setValue(int index, const QVariant& value) {
-    const size_t i = size_t(index);
-    QVariant normalised = value;
-    if (value.isValid() && !value.isNull()) {
-        if (m_entity->attributes.at(index).type == AttributeType::Number)
-            normalised = QVariant(value.toLongLong());
-        else if (value.typeId() != QMetaType::QString)
-            normalised = QVariant(value.toString());
-    } else {
-        normalised = QVariant();
-    }
-    const QVariant old = m_values[i];
-    if (old.isValid() == normalised.isValid()) {
-        if (!old.isValid())
-            return;
-        const bool same = old.typeId() == QMetaType::QString && normalised.typeId() == QMetaType::QString
-                              ? *static_cast<const QString*>(old.constData()) ==
-                                    *static_cast<const QString*>(normalised.constData())
-                              : old == normalised;
-        if (same)
-            return;
-    }
-    m_values[i] = normalised;
-    if (!m_dirty[i]) {
-        m_dirty[i] = true;
+    assign(index, normalised(value, m_entity->attributes.at(index).type));
+}
+
+void ManagedObject::setValue(int index, QVariant&& value) {
+    const AttributeType type = m_entity->attributes.at(index).type;
+    const bool ready =
+        value.isValid() && !value.isNull() &&
+        value.typeId() == (type == AttributeType::Number ? QMetaType::LongLong : QMetaType::QString);
+    assign(index, ready ? std::move(value) : normalised(value, type));
+}
+
+void ManagedObject::assign(int index, QVariant&& value) {
+    QVariant& slot = m_values[size_t(index)];
+    if (sameValue(slot, value))
+        return;
+    const bool primary = index == m_entity->primaryKeyIndex() && m_context;
+    const QString oldKey = primary ? slot.toString() : QString();
+    slot = std::move(value);
+    if (!isDirty(index)) {
+        m_dirty |= quint64(1) << index;
         if (++m_dirtyCount == 1 && m_context)
             m_context->noteChanged(this);
     }
-    if (index == m_entity->primaryKeyIndex() && m_context)
-        m_context->primaryKeyChanged(this, old.toString());
+    if (primary)
+        m_context->primaryKeyChanged(this, oldKey);
 }
 
 QVariant ManagedObject::valueForKey(const QString& key) const {
@@ -60,12 +79,8 @@ QString ManagedObject::primaryKey() const {
     return text(m_entity->primaryKeyIndex());
 }
 
-void ManagedObject::loadValue(int index, QVariant value) {
-    m_values[size_t(index)] = std::move(value);
-}
-
 void ManagedObject::clearChanges() {
     m_inserted = false;
     m_dirtyCount = 0;
-    std::fill(m_dirty.begin(), m_dirty.end(), false);
+    m_dirty = 0;
 }

@@ -20,6 +20,7 @@ public:
 
     QVariant value(int index) const { return m_values[size_t(index)]; }
     void setValue(int index, const QVariant& value);
+    void setValue(int index, QVariant&& value);
     QVariant valueForKey(const QString& key) const;
     void setValueForKey(const QString& key, const QVariant& value);
     bool isAbsent(int index) const { return !m_values[size_t(index)].isValid(); }
@@ -37,7 +38,7 @@ public:
     bool hasChanges() const {
         return (m_inserted && !m_deleted) || (m_deleted && !m_inserted && m_rowId != 0) || m_dirtyCount > 0;
     }
-    bool isDirty(int index) const { return m_dirty[size_t(index)]; }
+    bool isDirty(int index) const { return (m_dirty >> index) & 1; }
 
 protected:
     ManagedObject() = default;
@@ -45,8 +46,8 @@ protected:
 private:
     friend class Context;
     void attach(const EntityDescription* entity, Context* context);
-    void loadValue(int index, QVariant value); // from the store, not a change
     void clearChanges();
+    void assign(int index, QVariant&& normalised);
 
     const EntityDescription* m_entity = nullptr;
     Context* m_context = nullptr;
@@ -54,8 +55,8 @@ private:
     bool m_inserted = false;
     bool m_deleted = false;
     int m_dirtyCount = 0;
+    quint64 m_dirty = 0; // one bit per attribute (an entity has fewer than 64)
     std::vector<QVariant> m_values;
-    std::vector<bool> m_dirty;
 };
 
 // Typed accessors for the entity classes: each resolves its attribute index once.

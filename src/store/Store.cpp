@@ -564,6 +564,22 @@ Context::Compiled Context::compile(const FetchRequest& request, const QString& s
     return {sql, b.params};
 }
 
+namespace {
+QVariant columnValue(sql::Statement& st, int column, AttributeType type) {
+    switch (sqlite3_column_type(st.handle(), column)) {
+    case SQLITE_NULL:
+        return QVariant();
+    case SQLITE_INTEGER:
+        if (type == AttributeType::Number)
+            return QVariant(qint64(sqlite3_column_int64(st.handle(), column)));
+        break;
+    default:
+        break;
+    }
+    return type == AttributeType::Number ? QVariant(st.integer(column)) : QVariant(st.text(column));
+}
+} // namespace
+
 ManagedObject* Context::materialise(const EntityDescription& entity, sql::Statement& st) {
     const qint64 rowId = st.integer(0);
     auto& rows = m_byRow[&entity];
@@ -575,21 +591,13 @@ ManagedObject* Context::materialise(const EntityDescription& entity, sql::Statem
         o->m_rowId = rowId;
         rows.insert(rowId, o);
         for (int i = 0; i < n; ++i)
-            o->loadValue(i, st.isNull(i + 1) ? QVariant()
-                                             : (entity.attributes.at(i).type == AttributeType::Number
-                                                    ? QVariant(st.integer(i + 1))
-                                                    : QVariant(st.text(i + 1))));
+            o->m_values[size_t(i)] = columnValue(st, i + 1, entity.attributes.at(i).type);
         return o;
     }
     // Already known here: take what others saved, keep what this context changed.
-    for (int i = 0; i < n; ++i) {
-        if (o->m_dirty[size_t(i)])
-            continue;
-        o->loadValue(i, st.isNull(i + 1) ? QVariant()
-                                         : (entity.attributes.at(i).type == AttributeType::Number
-                                                ? QVariant(st.integer(i + 1))
-                                                : QVariant(st.text(i + 1))));
-    }
+    for (int i = 0; i < n; ++i)
+        if (!o->isDirty(i))
+            o->m_values[size_t(i)] = columnValue(st, i + 1, entity.attributes.at(i).type);
     return o;
 }
 
@@ -695,8 +703,10 @@ QHash<QString, ManagedObject*> Context::objectsWithPrimaryKeys(const EntityDescr
                                                                const QStringList& keys) {
     ensureCurrent();
     QHash<QString, ManagedObject*> out;
+    out.reserve(keys.size());
     const auto& pending = m_insertedByKey.value(&entity);
     QStringList wanted;
+    wanted.reserve(keys.size());
     for (const QString& k : keys) {
         if (ManagedObject* p = pending.value(k)) {
             if (!p->m_deleted)
@@ -707,17 +717,33 @@ QHash<QString, ManagedObject*> Context::objectsWithPrimaryKeys(const EntityDescr
     }
     const int pk = entity.primaryKeyIndex();
     constexpr int chunk = 500;
+    // Built by hand rather than through a predicate: this runs for every key of every answer.
+    const QString head =
+        QStringLiteral("SELECT %1 FROM %2 t WHERE t.%3 IN (")
+            .arg(selectList(entity), quoted(entity.name), quoted(entity.attribute(pk).column()));
     for (int from = 0; from < wanted.size(); from += chunk) {
-        const QStringList part = wanted.mid(from, chunk);
-        QVariantList values;
-        for (const QString& k : part)
-            values << k;
-        FetchRequest r;
-        r.entity = &entity;
-        r.predicate =
-            Predicate::format(entity.attribute(pk).name + QStringLiteral(" IN %@"), {QVariant(values)});
-        for (ManagedObject* o : executeFetch(r))
-            out.insert(o->text(pk), o);
+        const int n = std::min<int>(chunk, int(wanted.size()) - from);
+        QString sqlText = head;
+        sqlText.reserve(head.size() + 2 * n + 1);
+        for (int i = 0; i < n; ++i)
+            sqlText += i ? QLatin1String(",?") : QLatin1String("?");
+        sqlText += QLatin1Char(')');
+        sql::Statement* st = m_db.cached(sqlText);
+        if (!st) {
+            CC_LOG(QStringLiteral("error %1 in %2").arg(m_db.lastError(), sqlText));
+            return out;
+        }
+        for (int i = 0; i < n; ++i)
+            st->bindText(i + 1, wanted.at(from + i));
+        int rc;
+        while ((rc = st->step()) == SQLITE_ROW) {
+            ManagedObject* o = materialise(entity, *st);
+            if (!o->m_deleted)
+                out.insert(o->text(pk), o);
+        }
+        if (rc != SQLITE_DONE)
+            CC_LOG(QStringLiteral("error %1").arg(m_db.lastError()));
+        st->reset();
     }
     return out;
 }
@@ -827,7 +853,7 @@ bool Context::saveInTransaction(QString* error, std::vector<Written>& inserted) 
         // The statement depends only on the entity and which attributes are written: built once each.
         quint64 mask = 0;
         for (int i = 0; i < e.attributes.size(); ++i)
-            if (o->m_inserted || o->m_dirty[size_t(i)])
+            if (o->m_inserted || o->isDirty(i))
                 mask |= quint64(1) << i;
         // kind: 0 update, 1 plain insert, 2 insert that merges into a row another context stored meanwhile
         auto statementFor = [&](int kind) -> sql::Statement* {

@@ -1,5 +1,6 @@
 #include "Sqlite.h"
 
+#include <QStringEncoder>
 #include <memory>
 
 namespace sql {
@@ -25,7 +26,8 @@ Statement::~Statement() {
 
 Statement::Statement(Statement&& other) noexcept
     : m_db(other.m_db)
-    , m_stmt(other.m_stmt) {
+    , m_stmt(other.m_stmt)
+    , m_texts(std::move(other.m_texts)) {
     other.m_stmt = nullptr;
 }
 
@@ -35,6 +37,7 @@ Statement& Statement::operator=(Statement&& other) noexcept {
             sqlite3_finalize(m_stmt);
         m_db = other.m_db;
         m_stmt = other.m_stmt;
+        m_texts = std::move(other.m_texts);
         other.m_stmt = nullptr;
     }
     return *this;
@@ -59,6 +62,9 @@ void Statement::bind(int index, const QVariant& value) {
     case QMetaType::Float:
         sqlite3_bind_double(m_stmt, index, value.toDouble());
         break;
+    case QMetaType::QString:
+        bindText(index, *static_cast<const QString*>(value.constData()));
+        break;
     case QMetaType::QByteArray: {
         const QByteArray b = value.toByteArray();
         sqlite3_bind_blob(m_stmt, index, b.constData(), int(b.size()), SQLITE_TRANSIENT);
@@ -74,8 +80,17 @@ void Statement::bindText(int index, const QString& value) {
         bindNull(index);
         return;
     }
-    const QByteArray utf8 = value.toUtf8();
-    sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    if (value.isEmpty() || index < 1) {
+        sqlite3_bind_text(m_stmt, index, "", 0, SQLITE_STATIC);
+        return;
+    }
+    if (m_texts.size() < size_t(index))
+        m_texts.resize(size_t(index));
+    QByteArray& utf8 = m_texts[size_t(index - 1)];
+    thread_local QStringEncoder encoder(QStringEncoder::Utf8, QStringConverter::Flag::Stateless);
+    utf8.resize(encoder.requiredSpace(value.size()));
+    const char* end = encoder.appendToBuffer(utf8.data(), value);
+    sqlite3_bind_text(m_stmt, index, utf8.constData(), int(end - utf8.constData()), SQLITE_STATIC);
 }
 
 void Statement::bindInt(int index, qint64 value) {

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QVariant>
 #include <sqlite3.h>
+#include <vector>
 
 namespace sql {
 
@@ -41,6 +42,7 @@ public:
 private:
     Database* m_db = nullptr;
     sqlite3_stmt* m_stmt = nullptr;
+    std::vector<QByteArray> m_texts; // UTF-8 of bound texts, kept until rebound so SQLite need not copy
 };
 
 class Database {

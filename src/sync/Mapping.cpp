@@ -5,14 +5,15 @@
 
 #include <QJsonArray>
 #include <cmath>
+#include <vector>
 
 namespace {
 
 KeyMapping same(const char* key) {
-    return {QString::fromLatin1(key), {QString::fromLatin1(key)}, {}};
+    return {QString::fromLatin1(key), {QString::fromLatin1(key)}, {}, QByteArray(key)};
 }
 KeyMapping to(const char* key, std::initializer_list<const char*> attributes) {
-    KeyMapping m{QString::fromLatin1(key), {}, {}};
+    KeyMapping m{QString::fromLatin1(key), {}, {}, QByteArray(key)};
     for (const char* a : attributes)
         m.attributes << QString::fromLatin1(a);
     return m;
@@ -120,22 +121,25 @@ public:
         , m_response(response) {}
 
     // Maps the elements of one array; returns the records in order (skipped elements left out).
+    // nested: the elements of one parent, whose records the parent's array already looked up.
     QList<ManagedObject*> mapArray(const EntityMapping& mapping, const QJsonArray& array,
-                                   const QString& where) {
+                                   const QString& where, bool nested = false) {
         const QString pkKey = mapping.primaryJsonKey();
         QStringList keys;
         keys.reserve(array.size());
         for (const QJsonValue& v : array)
             keys << (v.isObject() ? keyText(v.toObject().value(pkKey)) : QString());
-        prefetch(*mapping.entity, keys);
-        // Nested records of the whole array in one go, not one query per parent.
-        for (const NestedMapping& n : mapping.nested) {
-            const QString nestedKey = n.mapping->primaryJsonKey();
-            QStringList nestedKeys;
-            for (const QJsonValue& v : array)
-                for (const QJsonValue& m : v.toObject().value(n.jsonKey).toArray())
-                    nestedKeys << keyText(m.toObject().value(nestedKey));
-            prefetch(*n.mapping->entity, nestedKeys);
+        if (!nested) {
+            prefetch(*mapping.entity, keys);
+            // Nested records of the whole array in one go, not one query per parent.
+            for (const NestedMapping& n : mapping.nested) {
+                const QString nestedKey = n.mapping->primaryJsonKey();
+                QStringList nestedKeys;
+                for (const QJsonValue& v : array)
+                    for (const QJsonValue& m : v.toObject().value(n.jsonKey).toArray())
+                        nestedKeys << keyText(m.toObject().value(nestedKey));
+                prefetch(*n.mapping->entity, nestedKeys);
+            }
         }
         auto& known = m_known[mapping.entity];
 
@@ -154,29 +158,30 @@ public:
             const QJsonObject object = element.toObject();
             // A value of the wrong kind loses only that attribute: dropping the record would lose it for
             // good, since the change token moves on past it.
-            QList<QPair<int, QVariant>> values;
+            std::vector<std::pair<int, QVariant>>& values = m_values; // reused: no allocation per element
+            values.clear();
             auto skipBad = [&](const QString& jsonKey) {
                 CC_LOG(QStringLiteral("%1 %2: wrong kind of value for \"%3\" ignored")
                            .arg(mapping.entity->name, key, jsonKey));
                 ++m_response.skippedValues;
             };
             for (const KeyMapping& km : mapping.keys) {
-                const auto it = object.constFind(km.jsonKey);
+                const auto it = object.constFind(QLatin1StringView(km.latin1Key));
                 if (it == object.constEnd())
                     continue;
-                QList<QPair<int, QVariant>> converted;
+                const QJsonValue value = it.value();
+                const size_t before = values.size();
                 bool ok = true;
                 for (const int index : km.indices) {
-                    const QVariant v =
-                        Mapping::attributeValue(it.value(), mapping.entity->attribute(index).type, &ok);
+                    QVariant v = Mapping::attributeValue(value, mapping.entity->attribute(index).type, &ok);
                     if (!ok)
                         break;
-                    converted.append({index, v});
+                    values.emplace_back(index, std::move(v));
                 }
-                if (ok)
-                    values.append(converted);
-                else
+                if (!ok) {
+                    values.resize(before); // none of this key's attributes
                     skipBad(km.jsonKey);
+                }
             }
             QList<QPair<const NestedMapping*, QJsonArray>> nested;
             for (const NestedMapping& n : mapping.nested) {
@@ -199,12 +204,12 @@ public:
                 record = m_context->insertNewObject(*mapping.entity);
                 known.insert(key, record);
             }
-            record->setValue(mapping.entity->primaryKeyIndex(), key);
-            for (const auto& [index, v] : values)
-                record->setValue(index, v);
+            record->setValue(mapping.entity->primaryKeyIndex(), QVariant(key));
+            for (auto& [index, v] : values)
+                record->setValue(index, std::move(v));
             for (const auto& [n, elements] : nested) {
-                const QList<ManagedObject*> members =
-                    mapArray(*n->mapping, elements, mapping.entity->name + QLatin1Char('.') + n->jsonKey);
+                const QList<ManagedObject*> members = mapArray(
+                    *n->mapping, elements, mapping.entity->name + QLatin1Char('.') + n->jsonKey, true);
                 m_pendingToMany.append({record, n, members});
             }
             out.append(record);
@@ -224,26 +229,34 @@ public:
                 m_pendingToMany.at(it.value().first()).parent->entity().findToMany(n->relation);
             const EntityDescription* target = Model::entity(rel->target);
             const int inverse = target->indexOf(rel->inverse);
-            QSet<ManagedObject*> members;
+            const QString pkName = target->attribute(target->primaryKeyIndex()).name;
+            QSet<QString> memberKeys;
             QVariantList parentKeys;
             for (int i : it.value()) {
                 const Pending& p = m_pendingToMany.at(i);
                 for (ManagedObject* m : p.members) {
-                    m->setValue(inverse, p.parent->primaryKey());
-                    members.insert(m);
+                    m->setValue(inverse, QVariant(p.parent->primaryKey()));
+                    memberKeys.insert(m->primaryKey());
                 }
                 if (!p.parent->isInserted())
                     parentKeys << p.parent->primaryKey();
             }
+            // Keys first: the stored members mostly stay, and only the ones that left need an object.
+            QStringList former;
             for (int from = 0; from < parentKeys.size(); from += 500) {
                 FetchRequest r;
                 r.entity = target;
                 r.predicate = Predicate::format(rel->inverse + QStringLiteral(" IN %@"),
                                                 {QVariant(parentKeys.mid(from, 500))});
-                for (ManagedObject* old : m_context->executeFetch(r))
-                    if (!members.contains(old))
-                        old->clear(inverse);
+                r.propertiesToFetch = QStringList{pkName};
+                for (const QVariantMap& row : m_context->fetchRows(r)) {
+                    const QString key = row.value(pkName).toString();
+                    if (!memberKeys.contains(key))
+                        former << key;
+                }
             }
+            for (ManagedObject* old : m_context->objectsWithPrimaryKeys(*target, former))
+                old->clear(inverse);
         }
     }
 
@@ -263,28 +276,31 @@ private:
         return !m_pending.isEmpty() && m_pending.contains(entity + QLatin1Char('/') + key);
     }
 
+    std::vector<std::pair<int, QVariant>> m_values;
     bool m_pendingLoaded = false;
     QSet<QString> m_pending;
     int m_keptLocal = 0;
 
     void prefetch(const EntityDescription& entity, const QStringList& keys) {
-        auto& looked = m_looked[&entity];
         QStringList wanted;
+        wanted.reserve(keys.size());
         for (const QString& k : keys)
-            if (!k.isEmpty() && !looked.contains(k)) {
-                looked.insert(k);
+            if (!k.isEmpty())
                 wanted << k;
-            }
         if (wanted.isEmpty())
             return;
-        const auto found = m_context->objectsWithPrimaryKeys(entity, wanted);
+        auto found = m_context->objectsWithPrimaryKeys(entity, wanted);
         auto& known = m_known[&entity];
+        if (known.isEmpty()) {
+            known = std::move(found);
+            known.reserve(keys.size());
+            return;
+        }
         for (auto it = found.cbegin(); it != found.cend(); ++it)
             known.insert(it.key(), it.value());
     }
 
     QHash<const EntityDescription*, QHash<QString, ManagedObject*>> m_known;
-    QHash<const EntityDescription*, QSet<QString>> m_looked;
     struct Pending {
         ManagedObject* parent;
         const NestedMapping* nested;

@@ -3,6 +3,7 @@
 // records are written as request bodies. Pure functions over a store context; any thread.
 #include "Entities.h"
 
+#include <QByteArray>
 #include <QHash>
 #include <QJsonObject>
 #include <QStringList>
@@ -13,6 +14,7 @@ struct KeyMapping {
     QString jsonKey;
     QStringList attributes; // one JSON key may fill several attributes ("hash")
     QList<int> indices;     // of the attributes, resolved once
+    QByteArray latin1Key;   // jsonKey for the faster Latin-1 lookup
 };
 
 struct NestedMapping;

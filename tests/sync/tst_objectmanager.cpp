@@ -145,6 +145,34 @@ private slots:
         QCOMPARE(r.followUpIds.value("userTimeEntries"), QStringList{"U1"});
     }
 
+    void aLaterAnswerReplacesStoredMemberships() {
+        auto groups = [](const char* child, QStringList ids) {
+            QJsonArray out;
+            for (const QString& id : ids)
+                out.append(QJsonObject{{"groupChildId", id}, {"groupId", id.left(2)}, {"childId", child}});
+            return out;
+        };
+        auto answer = [&](const QStringList& k1Groups) {
+            return QJsonObject{
+                {"children", QJsonArray{QJsonObject{{"childId", "K1"}, {"groups", groups("K1", k1Groups)}},
+                                        QJsonObject{{"childId", "K2"}, {"groups", groups("K2", {"G1K2"})}}}}};
+        };
+        Context* c = m_store->context();
+        Mapping::mapAnswer(c, answer({"G1K1", "G2K1"}));
+        QVERIFY(c->save());
+        c->reset(); // the second answer finds everything in the file, as a fresh mapping thread does
+        Mapping::mapAnswer(c, answer({"G2K1", "G3K1"}));
+        QVERIFY(c->save());
+        c->reset();
+        QStringList ids;
+        for (Group* g : c->find<Child>("K1")->groups())
+            ids << g->groupChildId();
+        ids.sort();
+        QCOMPARE(ids, (QStringList{"G2K1", "G3K1"}));
+        QCOMPARE(c->find<Group>("G1K1")->child(), nullptr);
+        QCOMPARE(c->find<Child>("K2")->groups().size(), 1);
+    }
+
     void valuesFromTheServer() {
         Context* c = m_store->context();
         const QString longName(10000, QChar(u'é'));
