@@ -3,13 +3,22 @@
 #include "Log.h"
 #include "TextKeys.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QThread>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -47,9 +56,22 @@ void sqlSortKey(sqlite3_context* ctx, int, sqlite3_value** argv) {
     sqlite3_result_blob(ctx, key.constData(), int(key.size()), SQLITE_TRANSIENT);
 }
 
+constexpr int kBusyMs = 10000;
+// The WAL is copied into the file once it holds this many pages (SQLite's own default).
+constexpr int kCheckpointPages = 1000;
+
+// Short naps: SQLite's own handler sleeps up to 100 ms at a time, long after the other writer is done.
+int busyWait(void*, int attempt) {
+    constexpr int napUs = 250;
+    if (qint64(attempt) * napUs >= qint64(kBusyMs) * 1000)
+        return 0;
+    std::this_thread::sleep_for(std::chrono::microseconds(napUs));
+    return 1;
+}
+
 // Every connection: WAL, durable commits, a busy time-out and our text functions.
 bool configure(sql::Database& db) {
-    sqlite3_busy_timeout(db.handle(), 10000);
+    sqlite3_busy_handler(db.handle(), busyWait, nullptr);
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     sqlite3_create_function_v2(db.handle(), "cc_fold", 1, flags, nullptr, sqlFold, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db.handle(), "cc_foldc", 1, flags, nullptr, sqlFoldCase, nullptr, nullptr,
@@ -152,6 +174,90 @@ QString moveAside(const QString& path) {
 
 // ---------------------------------------------------------------- Store
 
+// Makes commits durable and keeps the WAL short from a thread of its own, so that no writer (above all
+// the main thread) waits for the disk: contexts commit with synchronous=NORMAL, which is safe against a
+// crash of the app, and each commit is synced to the disk here moments later.
+class Store::Flusher {
+public:
+    explicit Flusher(const QString& path)
+        : m_path(path)
+        , m_thread([this] { run(); }) {}
+    ~Flusher() {
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            m_stop = true;
+        }
+        m_wake.notify_one();
+        m_thread.join();
+    }
+
+    // A context's connection calls this after each commit that wrote to the WAL.
+    static int committed(void* flusher, sqlite3*, const char*, int pages) {
+        static_cast<Flusher*>(flusher)->request(pages >= kCheckpointPages);
+        return SQLITE_OK;
+    }
+
+private:
+    void request(bool checkpoint) {
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            m_sync = true;
+            m_checkpoint = m_checkpoint || checkpoint;
+        }
+        m_wake.notify_one();
+    }
+
+    void run() {
+        std::unique_lock<std::mutex> lock(m_lock);
+        for (;;) {
+            m_wake.wait(lock, [this] { return m_sync || m_stop; });
+            if (!m_sync)
+                return;
+            const bool checkpoint = m_checkpoint;
+            m_sync = m_checkpoint = false;
+            lock.unlock();
+            syncLog();
+            if (checkpoint)
+                checkpointLog();
+            lock.lock();
+        }
+    }
+
+    void syncLog() {
+#ifdef Q_OS_UNIX
+        // Any descriptor of the file flushes all of its written pages.
+        const int fd =
+            ::open(QFile::encodeName(m_path + QStringLiteral("-wal")).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd >= 0) {
+            ::fsync(fd);
+            ::close(fd);
+        }
+#else
+        checkpointLog();
+#endif
+    }
+
+    // Passive: never waits for, nor blocks, readers and writers. Syncs the WAL before copying it.
+    void checkpointLog() {
+        sql::Database db;
+        // A first read opens the WAL; before it, the connection would not know there is one.
+        if (!db.open(m_path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX) ||
+            !db.scalar(QStringLiteral("PRAGMA schema_version")).isValid())
+            return;
+        sqlite3_wal_checkpoint_v2(db.handle(), nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+    }
+
+    const QString m_path;
+    std::mutex m_lock;
+    std::condition_variable m_wake;
+    bool m_sync = false;
+    bool m_checkpoint = false;
+    bool m_stop = false;
+    std::thread m_thread; // last: starts once the rest is ready
+};
+
+Store::Store() = default;
+
 QString Store::defaultPath() {
     const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     return QDir(dir).filePath(QStringLiteral("RKCoreDataExample.sqlite"));
@@ -163,14 +269,18 @@ std::shared_ptr<Store> Store::open(const QString& path, QString* error) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     if (!store->initialiseFile(error))
         return nullptr;
+    store->m_flusher = std::make_unique<Flusher>(path);
     checkInBackground(path);
     return store;
 }
 
 Store::~Store() {
-    QMutexLocker lock(&m_mutex);
-    qDeleteAll(m_contexts);
-    m_contexts.clear();
+    {
+        QMutexLocker lock(&m_mutex);
+        qDeleteAll(m_contexts);
+        m_contexts.clear();
+    }
+    m_flusher.reset(); // after the connections that report to it
 }
 
 bool Store::initialiseFile(QString* error) {
@@ -281,8 +391,40 @@ Context* Store::context() {
 }
 
 void Store::forgetContext(QThread* thread) {
-    QMutexLocker lock(&m_mutex);
-    delete m_contexts.take(thread);
+    Context* gone = nullptr;
+    {
+        QMutexLocker lock(&m_mutex);
+        gone = m_contexts.take(thread);
+    }
+    delete gone; // outside the lock: other threads keep getting their contexts meanwhile
+}
+
+bool Store::beginWriting() {
+    QThread* self = QThread::currentThread();
+    const bool urgent = QCoreApplication::instance() && self == QCoreApplication::instance()->thread();
+    QMutexLocker lock(&m_writeMutex);
+    if (m_writer == self)
+        return false; // a second context of this thread: SQLite's lock decides, as it always did
+    const QDeadlineTimer deadline(kBusyMs);
+    if (urgent)
+        ++m_urgentWaiting;
+    bool free = true;
+    while (free && (m_writer || (!urgent && m_urgentWaiting > 0)))
+        free = m_writeFree.wait(&m_writeMutex, deadline);
+    if (urgent)
+        --m_urgentWaiting;
+    if (!free) {
+        m_writeFree.wakeAll(); // background writers held back for this one may go again
+        return false;
+    }
+    m_writer = self;
+    return true;
+}
+
+void Store::endWriting() {
+    QMutexLocker lock(&m_writeMutex);
+    m_writer = nullptr;
+    m_writeFree.wakeAll();
 }
 
 std::unique_ptr<Context> Store::newContext() {
@@ -309,6 +451,24 @@ bool Store::deleteEverything() {
 
 // ---------------------------------------------------------------- Context
 
+// A context's turn to write (see Store::beginWriting), for one transaction.
+class WriteTurn {
+public:
+    explicit WriteTurn(Store* store)
+        : m_store(store)
+        , m_taken(store->beginWriting()) {}
+    ~WriteTurn() {
+        if (m_taken)
+            m_store->endWriting();
+    }
+    WriteTurn(const WriteTurn&) = delete;
+    WriteTurn& operator=(const WriteTurn&) = delete;
+
+private:
+    Store* m_store;
+    bool m_taken;
+};
+
 struct Context::Compiled {
     QString sql;
     QVariantList params;
@@ -334,10 +494,14 @@ void Context::ensureCurrent() {
 bool Context::openDatabase() {
     m_statements.clear();
     m_db.close();
-    if (!m_db.open(m_store->path(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX) || !configure(m_db)) {
+    if (!m_db.open(m_store->path(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX) || !configure(m_db) ||
+        !m_db.exec(QStringLiteral("PRAGMA synchronous=NORMAL"))) {
         CC_LOG(QStringLiteral("error %1").arg(m_db.lastError()));
         return false;
     }
+    // Commits neither sync nor copy the WAL themselves: the store's flusher does, beside them.
+    if (m_store->m_flusher)
+        sqlite3_wal_hook(m_db.handle(), &Store::Flusher::committed, m_store->m_flusher.get());
     return true;
 }
 
@@ -797,6 +961,7 @@ bool Context::save(QString* error) {
     if (m_inWrite)
         return true; // written with the enclosing write, when it commits
     std::vector<Written> written;
+    const WriteTurn turn(m_store);
     sql::WriteTransaction tx(m_db);
     if (!tx.isActive() || !saveInTransaction(error, written) || !tx.commit()) {
         if (error && error->isEmpty())
@@ -809,6 +974,7 @@ bool Context::save(QString* error) {
 
 bool Context::performWrite(const std::function<void()>& work, QString* error) {
     ensureCurrent();
+    const WriteTurn turn(m_store);
     sql::WriteTransaction tx(m_db);
     if (!tx.isActive()) {
         if (error)

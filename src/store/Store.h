@@ -11,6 +11,7 @@
 #include <QSet>
 #include <QStringList>
 #include <QVariantMap>
+#include <QWaitCondition>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -60,14 +61,25 @@ public:
 
 private:
     friend class Context;
-    Store() = default;
+    friend class WriteTurn;
+    class Flusher;
+    Store();
     bool initialiseFile(QString* error);
     void forgetContext(QThread* thread);
+    // In-process writers take turns here before SQLite's lock: a waiting main thread goes first and is
+    // woken the moment the lock is free. False when it waited longer than SQLite would have.
+    bool beginWriting();
+    void endWriting();
 
     QString m_path;
     QMutex m_mutex;
     QHash<QThread*, Context*> m_contexts;
     std::atomic<int> m_generation{0};
+    std::unique_ptr<Flusher> m_flusher;
+    QMutex m_writeMutex;
+    QWaitCondition m_writeFree;
+    QThread* m_writer = nullptr;
+    int m_urgentWaiting = 0;
 };
 
 class Context {

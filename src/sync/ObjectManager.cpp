@@ -16,6 +16,25 @@
 namespace {
 ObjectManager* shared = nullptr;
 
+constexpr qint64 kReadStep = 256 * 1024;
+
+// Appends what the reply has straight into the body: one copy, and the announced length reserved once.
+void readInto(QByteArray& body, QNetworkReply* reply) {
+    if (body.isEmpty()) {
+        const qint64 announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+        if (announced > 0 && announced < (qint64(1) << 30))
+            body.reserve(qsizetype(announced));
+    }
+    for (qint64 available; (available = reply->bytesAvailable()) > 0;) {
+        const qsizetype old = body.size();
+        body.resize(old + qsizetype(available));
+        const qint64 got = reply->read(body.data() + old, available);
+        body.resize(old + qsizetype(qMax<qint64>(got, 0)));
+        if (got <= 0)
+            break;
+    }
+}
+
 // Status-derived errors: the server did answer, only not with 2xx.
 bool isHttpStatusError(QNetworkReply::NetworkError e) {
     const int code = int(e);
@@ -180,10 +199,12 @@ quint64 ObjectManager::send(const QString& method, const QString& pathAndQuery, 
     else
         reply = m_network->deleteResource(request);
     p.reply = reply;
+    // Small steps keep each read on the main thread short, however large the answer.
+    reply->setReadBufferSize(kReadStep);
     connect(reply, &QNetworkReply::readyRead, this, [this, id] {
         auto it = m_pending.find(id);
         if (it != m_pending.end() && it->reply)
-            it->body.append(it->reply->readAll());
+            readInto(it->body, it->reply);
     });
     connect(reply, &QNetworkReply::finished, this, [this, id] { finished(id); });
 
@@ -242,7 +263,7 @@ void ObjectManager::finished(quint64 id) {
     }
 
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    it->body.append(reply->readAll());
+    readInto(it->body, reply);
     const QByteArray body = std::move(it->body);
     it->body = QByteArray();
     const QNetworkReply::NetworkError error = reply->error();

@@ -3,6 +3,7 @@
 #include "Store.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtConcurrent>
@@ -194,6 +195,39 @@ private slots:
         main->fetch<Child>();
         QCOMPARE(child->ingeschrevenStatus(), QString("In"));
         QCOMPARE(child->ingeschrevenTime(), QString("08:00"));
+    }
+
+    void aSecondWriterOnTheWritingThreadIsRefusedNotHeld() {
+        auto store = Store::open(path("turns.sqlite"));
+        Context* c = store->context();
+        auto other = store->newContext(); // a second tablet on the same thread
+        sqlite3_busy_timeout(other->database().handle(), 50);
+        other->insertNew<Registration>()->setRegistrationId("R2");
+        bool otherSaved = true;
+        QVERIFY(c->performWrite([&] {
+            c->insertNew<Registration>()->setRegistrationId("R1");
+            otherSaved = other->save();
+        }));
+        QVERIFY(!otherSaved);
+        QVERIFY(other->hasChanges());
+        QVERIFY(other->save());
+        QCOMPARE(c->count(FetchRequest::of<Registration>()), 2);
+    }
+
+    void aLongLogIsCopiedIntoTheFileBesideTheWriters() {
+        const QString file = path("log.sqlite");
+        auto store = Store::open(file);
+        Context* c = store->context();
+        const QString filler(400, QLatin1Char('x'));
+        for (int i = 0; i < 12000; ++i) {
+            auto* r = c->insertNew<Registration>();
+            r->setRegistrationId(QString("R%1").arg(i));
+            r->setIpadMacId(filler);
+        }
+        QVERIFY(c->save());
+        // The connection stays open, so only a checkpoint brings the rows into the file itself.
+        QVERIFY(QTest::qWaitFor([&] { return QFileInfo(file).size() > 4 * 1024 * 1024; }, 20000));
+        QCOMPARE(store->newContext()->count(FetchRequest::of<Registration>()), 12000);
     }
 
     void searchTextsAreMatchedLiterally_data() {

@@ -352,6 +352,36 @@ private slots:
         QCOMPARE(m_store->context()->count(FetchRequest::of<Child>()), 0);
     }
 
+    void aLargeAnswerArrivesWhole_data() {
+        QTest::addColumn<bool>("announced");
+        QTest::newRow("with length") << true;
+        QTest::newRow("until close") << false;
+    }
+
+    void aLargeAnswerArrivesWhole() {
+        QFETCH(bool, announced);
+        // Many read steps: every byte has to end up in the body once and in order.
+        QJsonArray children;
+        for (int i = 0; i < 20000; ++i)
+            children.append(QJsonObject{{"childId", QString("K%1").arg(i)},
+                                        {"firstName", QString("Kind %1 met een langere voornaam").arg(i)}});
+        const QByteArray body = QJsonDocument(QJsonObject{{"success", true}, {"children", children}})
+                                    .toJson(QJsonDocument::Compact);
+        QVERIFY(body.size() > 4 * 256 * 1024);
+        QByteArray head = "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nConnection: close\r\n";
+        if (announced)
+            head += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
+        RawPeer peer(head + "\r\n" + body);
+        ObjectManager manager(m_store, peer.url());
+        Recorder r;
+        manager.getObjectsAtPath("/child", {}, &r);
+        QVERIFY(wait(r));
+        QCOMPARE(r.events.last(), QString("loaded"));
+        QCOMPARE(r.response.mappedCount, 20000);
+        QCOMPARE(m_store->context()->find<Child>("K19999")->firstName(),
+                 QString("Kind 19999 met een langere voornaam"));
+    }
+
     void closedMidBodyWithoutLengthIsAFailure() {
         RawPeer peer("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nConnection: close\r\n\r\n"
                      "{\"success\": true, \"children\": [{\"childId\": \"K1\"}, {\"childId\": \"K");
