@@ -241,6 +241,9 @@ Rectangle {
                         color: "white"
                         font.pixelSize: Theme.fontSmall + 1
                         font.bold: tab.current
+                        // Bold takes more room: a label that no longer fits gets a little smaller.
+                        fontSizeMode: Text.HorizontalFit
+                        minimumPixelSize: Theme.fontSmall - 2
                         elide: Text.ElideRight
                     }
                 }
@@ -372,14 +375,20 @@ Rectangle {
                         text: qsTr("Voeg product toe")
                         onClicked: if (view.controller) view.controller.showProducts()
                     }
-                    // ---- the button row of "Boodschappen"
+                    // ---- the button row of "Boodschappen": the two buttons share its width
                     Row {
+                        id: messageButtons
                         visible: row.kind === 3
                         x: Theme.spacing
+                        width: parent.width - 2 * Theme.spacing
                         anchors.verticalCenter: parent.verticalCenter
                         spacing: Theme.spacing
                         TouchButton {
                             objectName: "verwijderBoodschap"
+                            width: (messageButtons.width - messageButtons.spacing) / 2
+                            leftPadding: 8
+                            rightPadding: 8
+                            font.pixelSize: Theme.fontSmall + 1
                             height: 44
                             destructive: !(view.controller && view.controller.messageIsEditable)
                             text: view.controller ? view.controller.editButtonTitle : ""
@@ -387,6 +396,10 @@ Rectangle {
                         }
                         TouchButton {
                             objectName: "voegBoodschapToe"
+                            width: (messageButtons.width - messageButtons.spacing) / 2
+                            leftPadding: 8
+                            rightPadding: 8
+                            font.pixelSize: Theme.fontSmall + 1
                             height: 44
                             text: qsTr("Voeg boodschap toe")
                             onClicked: {
