@@ -7,6 +7,7 @@ import "../../support/qml"
 // "Actieve Selectie" of several. Everything is the controller's; this view binds and forwards taps.
 Rectangle {
     id: view
+    objectName: "detailView"
     required property var controller
     color: Theme.background
 
@@ -313,6 +314,7 @@ Rectangle {
                         }
                         Text {
                             id: timeText
+                            objectName: "timeText"
                             anchors.left: dayText.right
                             anchors.verticalCenter: parent.verticalCenter
                             width: 58
