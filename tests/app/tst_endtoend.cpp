@@ -15,50 +15,17 @@
 #include "StackScrollViewController.h"
 #include "UserDefaults.h"
 #include "Util.h"
+#include "WindowDriver.h"
 
-#include <QDir>
 #include <QQmlApplicationEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace WindowDriver;
+
 namespace {
-QStringList collectedWarnings;
-
-void collectWarnings(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type != QtDebugMsg && type != QtInfoMsg)
-        collectedWarnings.append(message);
-}
-
-// The item of that name; a hidden one only when asked for (a view fading in from nothing is hidden).
-QQuickItem* findItem(QQuickItem* root, const QString& objectName, bool visibleOnly = true) {
-    if (!root)
-        return nullptr;
-    if (root->objectName() == objectName && (root->isVisible() || !visibleOnly))
-        return root;
-    for (QQuickItem* child : root->childItems())
-        if (QQuickItem* found = findItem(child, objectName, visibleOnly))
-            return found;
-    return nullptr;
-}
-
-// The visible text item that shows exactly text (a tile, a row, a button's label), or nullptr.
-QQuickItem* findText(QQuickItem* root, const QString& text) {
-    if (!root || !root->isVisible())
-        return nullptr;
-    if (root->inherits("QQuickText") && root->property("text").toString() == text)
-        return root;
-    for (QQuickItem* child : root->childItems())
-        if (QQuickItem* found = findText(child, text))
-            return found;
-    return nullptr;
-}
-
-QRect sceneRect(const QQuickItem* item) {
-    return item->mapRectToScene(QRectF(0, 0, item->width(), item->height())).toAlignedRect();
-}
-
 // The bounding box of the pixels in area that clearly differ from ground: a label, an icon.
 QRect inkBox(const QImage& image, const QRect& area, QRgb ground) {
     QRect box;
@@ -96,32 +63,6 @@ int labelInkHeight(const QImage& image, const QQuickItem* entry) {
     const QRect area(rect.left() + 46, rect.top() + 1, rect.width() - 47, rect.height() - 2);
     return inkBox(image, area, image.pixel(rect.right() - 1, rect.center().y())).height();
 }
-
-// Taps the centre of an item the way a finger would.
-bool tap(QQuickWindow* window, QQuickItem* item) {
-    if (!item)
-        return false;
-    const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
-    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
-    return true;
-}
-
-// Key presses into whatever holds the keyboard focus (ASCII texts).
-void typeKeys(QQuickWindow* window, const QString& keys) {
-    for (const QChar c : keys)
-        QTest::keyClick(window, c.toLatin1());
-}
-
-// Every text shown in the window, to check what the user reads.
-void collectTexts(QQuickItem* item, QStringList& out) {
-    if (!item || !item->isVisible())
-        return;
-    const QVariant text = item->property("text");
-    if (text.isValid() && item->inherits("QQuickText") && !text.toString().isEmpty())
-        out << text.toString();
-    for (QQuickItem* child : item->childItems())
-        collectTexts(child, out);
-}
 } // namespace
 
 class TestEndToEnd : public QObject {
@@ -131,7 +72,7 @@ class TestEndToEnd : public QObject {
     std::unique_ptr<ReferenceServer> m_server;
     std::unique_ptr<StackScrollViewAppDelegate> m_app;
     QQuickWindow* m_window = nullptr;
-    QtMessageHandler m_previousHandler = nullptr;
+    std::unique_ptr<WarningCollector> m_warnings;
     QStringList m_shots;
 
     QImage m_shot; // the last screenshot, for the pixel checks
@@ -139,10 +80,7 @@ class TestEndToEnd : public QObject {
     // Lets animations, fades and picture downloads settle, then saves the window.
     void shoot(const QString& name) {
         QTest::qWait(900);
-        QDir dir(QCoreApplication::applicationDirPath());
-        dir.cdUp();
-        dir.mkpath(QStringLiteral("screenshots"));
-        const QString path = dir.filePath(QStringLiteral("screenshots/") + name + QStringLiteral(".png"));
+        const QString path = screenshotPath(name);
         m_shot = m_window->grabWindow();
         QVERIFY2(m_shot.size() == QSize(1024, 768), qPrintable(name));
         QVERIFY2(m_shot.save(path), qPrintable(path));
@@ -180,14 +118,14 @@ private slots:
         QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Belgium));
         m_server = std::make_unique<ReferenceServer>();
         QVERIFY(m_server->isRunning());
-        collectedWarnings.clear();
-        m_previousHandler = qInstallMessageHandler(collectWarnings);
+        m_warnings = std::make_unique<WarningCollector>();
     }
 
     void cleanupTestCase() {
         m_app.reset();
-        qInstallMessageHandler(m_previousHandler);
-        QVERIFY2(collectedWarnings.isEmpty(), qPrintable(collectedWarnings.join('\n')));
+        const QStringList warnings = m_warnings->warnings();
+        m_warnings.reset();
+        QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join('\n')));
     }
 
     void aFreshTabletIsCoupledAndStaffLogInAndOut() {

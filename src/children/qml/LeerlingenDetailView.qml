@@ -7,6 +7,7 @@ import "../../support/qml"
 // "Actieve Selectie" of several. Everything is the controller's; this view binds and forwards taps.
 Rectangle {
     id: view
+    objectName: "detailView"
     required property var controller
     color: Theme.background
 
@@ -241,6 +242,9 @@ Rectangle {
                         color: "white"
                         font.pixelSize: Theme.fontSmall + 1
                         font.bold: tab.current
+                        // Bold takes more room: a label that no longer fits gets a little smaller.
+                        fontSizeMode: Text.HorizontalFit
+                        minimumPixelSize: Theme.fontSmall - 2
                         elide: Text.ElideRight
                     }
                 }
@@ -310,6 +314,7 @@ Rectangle {
                         }
                         Text {
                             id: timeText
+                            objectName: "timeText"
                             anchors.left: dayText.right
                             anchors.verticalCenter: parent.verticalCenter
                             width: 58
@@ -372,14 +377,20 @@ Rectangle {
                         text: qsTr("Voeg product toe")
                         onClicked: if (view.controller) view.controller.showProducts()
                     }
-                    // ---- the button row of "Boodschappen"
+                    // ---- the button row of "Boodschappen": the two buttons share its width
                     Row {
+                        id: messageButtons
                         visible: row.kind === 3
                         x: Theme.spacing
+                        width: parent.width - 2 * Theme.spacing
                         anchors.verticalCenter: parent.verticalCenter
                         spacing: Theme.spacing
                         TouchButton {
                             objectName: "verwijderBoodschap"
+                            width: (messageButtons.width - messageButtons.spacing) / 2
+                            leftPadding: 8
+                            rightPadding: 8
+                            font.pixelSize: Theme.fontSmall + 1
                             height: 44
                             destructive: !(view.controller && view.controller.messageIsEditable)
                             text: view.controller ? view.controller.editButtonTitle : ""
@@ -387,6 +398,10 @@ Rectangle {
                         }
                         TouchButton {
                             objectName: "voegBoodschapToe"
+                            width: (messageButtons.width - messageButtons.spacing) / 2
+                            leftPadding: 8
+                            rightPadding: 8
+                            font.pixelSize: Theme.fontSmall + 1
                             height: 44
                             text: qsTr("Voeg boodschap toe")
                             onClicked: {

@@ -18,6 +18,14 @@ Popup {
 
     signal outsidePressed()
 
+    // The overlay reports presses on the popover too, before they reach its items: a press counts as
+    // outside only when, once delivered, it did not reach the popover.
+    property bool _pressedInside: false
+    function _overlayPressed() {
+        if (!_pressedInside)
+            outsidePressed()
+    }
+
     padding: 0
     margins: 8
     modal: true
@@ -56,7 +64,18 @@ Popup {
     }
     function radiusOf() { return Theme.radius + arrowSize }
 
-    contentItem: Loader { id: loader }
+    contentItem: Loader {
+        id: loader
+        // Notes every press on the popover and lets it through to the view below.
+        MouseArea {
+            anchors.fill: parent
+            z: 1
+            onPressed: (mouse) => {
+                popover._pressedInside = true
+                mouse.accepted = false
+            }
+        }
+    }
 
     background: Rectangle {
         color: Theme.panel
@@ -76,7 +95,10 @@ Popup {
 
     Connections {
         target: popover.opened && popover.guarded ? popover.Overlay.overlay : null
-        function onPressed() { popover.outsidePressed() }
+        function onPressed() {
+            popover._pressedInside = false
+            Qt.callLater(popover._overlayPressed)
+        }
     }
 
     onClosed: {

@@ -215,6 +215,7 @@ Rectangle {
                 anchors.verticalCenter: parent.verticalCenter
                 spacing: 6
                 Text {
+                    objectName: "presenceTime"
                     anchors.verticalCenter: parent.verticalCenter
                     text: row.time
                     visible: text.length > 0
@@ -227,6 +228,7 @@ Rectangle {
                     visible: row.warning
                 }
                 StatusIcon {
+                    objectName: "presenceIcon"
                     anchors.verticalCenter: parent.verticalCenter
                     kind: row.presence === 1 ? "In" : row.presence === 2 ? "Out" : ""
                 }
