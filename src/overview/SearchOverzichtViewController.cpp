@@ -14,50 +14,75 @@
 #include <QCoreApplication>
 #include <algorithm>
 
+namespace {
+
+// As Child::isIngeschreven reads the stored status.
+int presenceCode(const QString& status) {
+    if (status == QLatin1String("In"))
+        return 1;
+    if (status == QLatin1String("Out"))
+        return 2;
+    if (status == QLatin1String("Future"))
+        return 3;
+    return 0;
+}
+
+// contains[cd] of the store: a name that is absent matches nothing.
+bool nameContains(const QString& folded, const QString& text) {
+    return !folded.isNull() && folded.contains(text);
+}
+
+} // namespace
+
 SearchListDefinition SearchListDefinition::children(const QString& entityId) {
     SearchListDefinition d;
     d.title = QCoreApplication::translate("SearchOverzichtViewController", "Zoeken op naam");
     d.entityId = entityId;
+    d.keyName = QStringLiteral("childId");
     d.firstNameKey = QStringLiteral("firstName");
     d.lastNameKey = QStringLiteral("lastName");
     d.groupFilter = true;
-    d.load = [entityId](const DataAccessObject& dao, const Predicate& p) {
-        const QList<Child*> children = dao.loadChildrenforEntity(entityId, p);
-        return QList<ManagedObject*>(children.cbegin(), children.cend());
+    d.load = [entityId](const DataAccessObject& dao) {
+        const QList<ChildListEntry> children = dao.loadChildListEntries(entityId);
+        QList<SearchListEntry> entries;
+        entries.reserve(children.size());
+        for (const ChildListEntry& c : children) {
+            SearchListEntry e;
+            e.row.key = c.childId;
+            e.row.name = QStringLiteral("%1 %2").arg(c.lastName, c.firstName);
+            e.row.lastName = c.lastName;
+            e.row.image = c.image;
+            e.row.presence = presenceCode(c.ingeschrevenStatus);
+            e.row.time = c.ingeschrevenTime;
+            e.foldedFirstName = c.foldedFirstName;
+            e.foldedLastName = c.foldedLastName;
+            entries.append(std::move(e));
+        }
+        return entries;
+    };
+    d.record = [](const DataAccessObject& dao, const QString& key) -> ManagedObject* {
+        return dao.loadChild(key);
     };
     // The group is part of the condition, so a child with two memberships of the group counts once.
     d.count = [entityId](const DataAccessObject& dao, const Predicate& p) {
         return dao.countOfChildren(entityId, p);
     };
-    d.describe = [](ManagedObject* record) {
-        const auto* c = static_cast<const Child*>(record);
-        SearchOverzichtModel::Row r;
-        r.record = record;
-        r.name = QStringLiteral("%1 %2").arg(c->lastName(), c->firstName());
-        r.lastName = c->lastName();
-        r.image = c->image();
-        r.presence = c->isIngeschreven();
-        r.time = c->ingeschrevenTime();
-        return r;
-    };
-    d.groupsLine = [](ManagedObject* record) {
-        QList<Group*> groups = static_cast<const Child*>(record)->groups();
+    d.groupsLine = [](const DataAccessObject& dao, const QString& key) {
+        QList<QPair<QString, QString>> groups = dao.loadGroupNamesForChild(key);
         std::stable_sort(groups.begin(), groups.end(),
-                         [](const Group* a, const Group* b) { return a->groupType() < b->groupType(); });
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
         QStringList names;
-        for (const Group* g : std::as_const(groups))
-            names << g->groupName();
+        for (const auto& g : std::as_const(groups))
+            names << g.second;
         return names.join(QStringLiteral(" | "));
     };
     // Any membership of the group, live or not: the members' keys are read from the memberships.
-    d.groupCondition = [entityId](const DataAccessObject& dao, const QVariantMap& group) {
-        QVariantList keys;
+    d.groupMembers = [entityId](const DataAccessObject& dao, const QVariantMap& group) {
+        QStringList keys;
         for (const Group* g :
              dao.loadChildrenForGroup(group.value(QStringLiteral("groupId")).toString(), entityId))
-            keys << g->valueForKey(QStringLiteral("child"));
-        QVariantList arguments;
-        arguments << QVariant(keys);
-        return Predicate::format(QStringLiteral("childId IN %@"), arguments);
+            keys << g->valueForKey(QStringLiteral("child")).toString();
+        return keys;
     };
     return d;
 }
@@ -74,7 +99,8 @@ SearchOverzichtViewController::SearchOverzichtViewController(SearchListDefinitio
     , m_stack(stack)
     , m_model(new SearchOverzichtModel(this)) {
     m_model->setSelection(selection);
-    m_model->setGroupsLine(m_definition.groupsLine);
+    if (m_definition.groupsLine)
+        m_model->setGroupsLine([this](const QString& key) { return m_definition.groupsLine(*m_dao, key); });
     m_model->setImageCache(images);
     m_segmentTitles = {tr("Alle "), tr("In"), tr("Uit"), tr("Afwezig")};
 
@@ -85,7 +111,7 @@ SearchOverzichtViewController::SearchOverzichtViewController(SearchListDefinitio
                        [this](const Notification&) { reloadTableData(); });
     center.addObserver(this, QStringLiteral("removeSelectieNotification"),
                        [this](const Notification&) { reloadTableData(); });
-    center.addObserver(this, QStringLiteral("forceSearch"), [this](const Notification&) { search(true); });
+    center.addObserver(this, QStringLiteral("forceSearch"), [this](const Notification&) { refresh(); });
 
     doCount();
     doSearch();
@@ -115,17 +141,26 @@ QStringList SearchOverzichtViewController::sectionIndexTitles() const {
 QList<ManagedObject*> SearchOverzichtViewController::searchArray() const {
     QList<ManagedObject*> records;
     records.reserve(m_model->count());
-    for (const SearchOverzichtModel::Row& r : m_model->rows())
-        records << r.record;
+    for (int row = 0; row < m_model->count(); ++row)
+        records << recordAt(row);
     return records;
+}
+
+ManagedObject* SearchOverzichtViewController::recordAt(int row) const {
+    const QString key = m_model->keyAt(row);
+    return key.isNull() || !m_definition.record ? nullptr : m_definition.record(*m_dao, key);
 }
 
 Predicate SearchOverzichtViewController::searchCondition(const SearchListDefinition& definition,
                                                          const DataAccessObject& dao, const QString& text,
                                                          const QVariantMap& group) {
     Predicate condition;
-    if (!group.isEmpty() && definition.groupCondition)
-        condition = definition.groupCondition(dao, group);
+    if (!group.isEmpty() && definition.groupMembers) {
+        QVariantList keys;
+        for (const QString& key : definition.groupMembers(dao, group))
+            keys << key;
+        condition = Predicate::format(QStringLiteral("%1 IN %@").arg(definition.keyName), {QVariant(keys)});
+    }
     if (!text.isEmpty())
         condition = condition && Predicate::format(QStringLiteral("%1 contains[cd] %@ OR %2 contains[cd] %@")
                                                        .arg(definition.firstNameKey, definition.lastNameKey),
@@ -137,20 +172,42 @@ void SearchOverzichtViewController::doSearch() {
     search(false);
 }
 
+void SearchOverzichtViewController::load() {
+    m_entries = m_definition.load ? m_definition.load(*m_dao) : QList<SearchListEntry>();
+    m_groupMembers.clear();
+    if (!m_selectedGroup.isEmpty() && m_definition.groupMembers) {
+        const QStringList keys = m_definition.groupMembers(*m_dao, m_selectedGroup);
+        m_groupMembers = QSet<QString>(keys.cbegin(), keys.cend());
+    }
+    m_loadedGeneration = m_dao->store()->generation();
+}
+
+void SearchOverzichtViewController::refresh() {
+    load();
+    search(true);
+}
+
 void SearchOverzichtViewController::search(bool keepPlace) {
     setSearching(true);
-    const QList<ManagedObject*> found =
-        m_definition.load(*m_dao, searchCondition(m_definition, *m_dao, m_searchText, m_selectedGroup));
+    // A store emptied and started afresh holds none of the people read before.
+    if (m_loadedGeneration != m_dao->store()->generation())
+        load();
+    // The same condition the count gives the store, applied to the people in memory.
+    const bool byText = !m_searchText.isEmpty();
+    const QString text = byText ? TextKeys::fold(m_searchText) : QString();
+    const bool byGroup = !m_selectedGroup.isEmpty() && m_definition.groupMembers;
     QList<SearchOverzichtModel::Row> rows;
-    rows.reserve(found.size());
-    for (ManagedObject* record : found) {
-        SearchOverzichtModel::Row row = m_definition.describe(record);
-        const bool shown = m_presenceSegment == In        ? row.presence == 1
-                           : m_presenceSegment == Uit     ? row.presence == 2
-                           : m_presenceSegment == Afwezig ? row.presence != 1
+    rows.reserve(byText || byGroup || m_presenceSegment != Alle ? 64 : m_entries.size());
+    for (const SearchListEntry& e : std::as_const(m_entries)) {
+        const int presence = e.row.presence;
+        const bool shown = m_presenceSegment == In        ? presence == 1
+                           : m_presenceSegment == Uit     ? presence == 2
+                           : m_presenceSegment == Afwezig ? presence != 1
                                                           : true;
-        if (shown)
-            rows << std::move(row);
+        if (!shown || (byGroup && !m_groupMembers.contains(e.row.key)) ||
+            (byText && !nameContains(e.foldedFirstName, text) && !nameContains(e.foldedLastName, text)))
+            continue;
+        rows.append(e.row);
     }
     m_model->setRows(std::move(rows), keepPlace);
     // Row numbers may now name other records.
@@ -208,7 +265,7 @@ void SearchOverzichtViewController::updateCounters(const QStringList& counts) {
 }
 
 void SearchOverzichtViewController::reloadData() {
-    search(true);
+    refresh();
     doCount();
 }
 
@@ -280,12 +337,13 @@ void SearchOverzichtViewController::groupSelected(const QVariantMap& group) {
     m_selectedGroup = group;
     emit selectedGroupChanged();
     closeGroupSelector();
+    load();
     doSearch();
     doCount();
 }
 
 void SearchOverzichtViewController::doMultiSelect(int row) {
-    ManagedObject* record = m_model->recordAt(row);
+    ManagedObject* record = recordAt(row);
     if (!record || !m_selection)
         return;
     if (m_selection->containsObject(record)) {
@@ -299,8 +357,11 @@ void SearchOverzichtViewController::doMultiSelect(int row) {
 }
 
 void SearchOverzichtViewController::handleLongPress(int row) {
-    ManagedObject* record = m_model->recordAt(row);
-    if (!record || !m_selection || row == m_vorigeIndex)
+    // Followed while the finger moves: the row already acted on costs no lookup.
+    if (row == m_vorigeIndex || !m_selection)
+        return;
+    ManagedObject* record = recordAt(row);
+    if (!record)
         return;
     m_vorigeIndex = row;
     if (m_selection->count() < 3)
@@ -310,7 +371,7 @@ void SearchOverzichtViewController::handleLongPress(int row) {
 }
 
 void SearchOverzichtViewController::gaNaarPersoonlijkDetailVeld(int row, bool needsrefresh) {
-    ManagedObject* record = m_model->recordAt(row);
+    ManagedObject* record = recordAt(row);
     if (!record || !m_selection)
         return;
     if (needsrefresh)

@@ -4,13 +4,15 @@
 // with counts in its titles, a group filter, an A–Z index, and the gestures that build the shared
 // selection and open the detail panel next to this one. The staff search list is the same screen with
 // another SearchListDefinition.
-// Main thread. The counts run one at a time on a serial background queue with that thread's own store
+// Main thread. The people of the location are read once into memory (again on "forceSearch",
+// "reloadKindjesData" and a group choice); a keystroke filters them there. The counts run one at a time on a serial background queue with that thread's own store
 // context; their result comes back on the main thread. Owned by the panel stack.
 #include "Predicate.h"
 #include "ScreenController.h"
 #include "SearchOverzichtModel.h"
 
 #include <QPointer>
+#include <QSet>
 #include <QStringList>
 #include <QVariantMap>
 #include <functional>
@@ -24,23 +26,31 @@ class SelectieLijst;
 class SerialQueue;
 class StackScrollViewController;
 
+// One person the list can show: the row, and the names the search compares with.
+struct SearchListEntry {
+    SearchOverzichtModel::Row row;
+    QString foldedFirstName; // case- and accent-free (TextKeys::fold); null: no name
+    QString foldedLastName;
+};
+
 // What differs between the children's overview and the staff list.
 struct SearchListDefinition {
     QString title;
     QString entityId;     // the current location
+    QString keyName;      // the records' primary key attribute
     QString firstNameKey; // the attributes the name search and the A–Z index use
     QString lastNameKey;
     bool groupFilter = false;
-    // The listed records that meet a condition, in list order (main thread).
-    std::function<QList<ManagedObject*>(const DataAccessObject&, const Predicate&)> load;
+    // Everyone the list can show, in list order, as plain values (main thread).
+    std::function<QList<SearchListEntry>(const DataAccessObject&)> load;
+    // The record behind a row's key, or null (main thread).
+    std::function<ManagedObject*(const DataAccessObject&, const QString&)> record;
     // The four counts (all, In, all minus In, other) for a condition; runs on the counting thread.
     std::function<QStringList(const DataAccessObject&, const Predicate&)> count;
-    // The row texts of a listed record.
-    std::function<SearchOverzichtModel::Row(ManagedObject*)> describe;
-    // The groups line of a record (shown rows only); none: no groups line.
-    std::function<QString(ManagedObject*)> groupsLine;
-    // The condition "belongs to this group" for a row {groupId, groupName, ...}; any thread.
-    std::function<Predicate(const DataAccessObject&, const QVariantMap&)> groupCondition;
+    // The groups line of a record's key (shown rows only); none: no groups line.
+    std::function<QString(const DataAccessObject&, const QString&)> groupsLine;
+    // The keys of the members of a group row {groupId, groupName, ...}; any thread.
+    std::function<QStringList(const DataAccessObject&, const QVariantMap&)> groupMembers;
 
     // The children of a location.
     static SearchListDefinition children(const QString& entityId);
@@ -103,11 +113,13 @@ public:
 
     // Rebuilds the list for the current text, group and presence segment.
     Q_INVOKABLE void doSearch();
+    // Reads the location's people again, then rebuilds the list keeping its place ("forceSearch").
+    void refresh();
     // Recounts in the background; asked while a count runs, it runs once more when that one ends.
     Q_INVOKABLE void doCount();
     // Writes the counts (all, In, all minus In, other) into the segment titles.
     void updateCounters(const QStringList& counts);
-    // doSearch, then doCount ("reloadKindjesData").
+    // refresh, then doCount ("reloadKindjesData").
     void reloadData();
     // Closes the detail panel opened from here once the selection is empty, and redraws the marks.
     void reloadTableData();
@@ -154,6 +166,9 @@ signals:
 private:
     // keepPlace: a refresh of the same list (notifications), which leaves the view where it was.
     void search(bool keepPlace);
+    // Reads the people of the location (and the chosen group's members) into memory.
+    void load();
+    ManagedObject* recordAt(int row) const;
     void setCancelButtonShown(bool shown);
     void setSearching(bool searching);
     void countFinished(const QStringList& counts);
@@ -173,6 +188,10 @@ private:
     QVariantMap m_selectedGroup;
     QPointer<GroupSelectorViewController> m_groupSelector;
     bool m_searching = false;
+
+    QList<SearchListEntry> m_entries;
+    QSet<QString> m_groupMembers; // of the chosen group
+    int m_loadedGeneration = -1;  // the store's generation the entries were read from
 
     bool m_counting = false;
     bool m_countWaiting = false;

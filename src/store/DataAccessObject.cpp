@@ -1,6 +1,8 @@
 #include "DataAccessObject.h"
 
 #include "Clock.h"
+#include "Log.h"
+#include "TextKeys.h"
 #include "Util.h"
 
 #include <QCoreApplication>
@@ -249,6 +251,100 @@ QList<Group*> DataAccessObject::loadChildrenForGroup(const QString& groupId, con
                           {groupId, entityId}),
         {SortDescriptor::az(QStringLiteral("child.lastName")),
          SortDescriptor::az(QStringLiteral("child.firstName"))});
+}
+
+QList<ChildListEntry> DataAccessObject::loadChildListEntries(const QString& entityId) const {
+    // The same rows and order as the record fetch (its predicate, the A-Z keys, then rowid), without
+    // reading every column of every record.
+    static const QString sql = QStringLiteral(
+        "SELECT t.rowid, t.\"childId\", t.\"firstName\", t.\"lastName\", t.\"firstName__f\", "
+        "t.\"lastName__f\", t.\"image\", t.\"ingeschrevenStatus\", t.\"ingeschrevenTime\" FROM \"Child\" t "
+        "WHERE t.\"entityId\" = ? AND t.\"exists\" = 1 "
+        "ORDER BY t.\"lastName__k\", t.\"firstName__k\", t.rowid");
+    QList<ChildListEntry> out;
+    sql::Statement* st = context()->database().cached(sql);
+    if (!st) {
+        CC_LOG(QStringLiteral("error %1 in %2").arg(context()->database().lastError(), sql));
+        return out;
+    }
+    // As a fetch does: what this context changed and has not saved wins over the stored values.
+    QHash<qint64, const ManagedObject*> changed;
+    for (const ManagedObject* o : context()->pendingObjects(Child::staticEntity()))
+        if (!o->isInserted())
+            changed.insert(o->rowId(), o);
+    st->bindText(1, entityId);
+    int rc;
+    while ((rc = st->step()) == SQLITE_ROW) {
+        ChildListEntry e;
+        e.childId = st->text(1);
+        e.firstName = st->text(2);
+        e.lastName = st->text(3);
+        e.foldedFirstName = st->text(4);
+        e.foldedLastName = st->text(5);
+        e.image = st->text(6);
+        e.ingeschrevenStatus = st->text(7);
+        e.ingeschrevenTime = st->text(8);
+        if (const ManagedObject* o = changed.value(st->integer(0))) {
+            if (o->isDeleted())
+                continue;
+            const auto take = [o](int index, QString& field) {
+                if (o->isDirty(index))
+                    field = o->text(index);
+            };
+            take(Child::index_childId(), e.childId);
+            take(Child::index_image(), e.image);
+            take(Child::index_ingeschrevenStatus(), e.ingeschrevenStatus);
+            take(Child::index_ingeschrevenTime(), e.ingeschrevenTime);
+            if (o->isDirty(Child::index_firstName())) {
+                e.firstName = o->text(Child::index_firstName());
+                e.foldedFirstName = TextKeys::fold(e.firstName);
+            }
+            if (o->isDirty(Child::index_lastName())) {
+                e.lastName = o->text(Child::index_lastName());
+                e.foldedLastName = TextKeys::fold(e.lastName);
+            }
+        }
+        out.append(std::move(e));
+    }
+    if (rc != SQLITE_DONE)
+        CC_LOG(QStringLiteral("error %1").arg(context()->database().lastError()));
+    st->reset();
+    return out;
+}
+
+QList<QPair<QString, QString>> DataAccessObject::loadGroupNamesForChild(const QString& childId) const {
+    static const QString sql = QStringLiteral("SELECT t.rowid, t.\"groupType\", t.\"groupName\" FROM \"Group\" t "
+                                              "WHERE t.\"child\" = ? ORDER BY t.rowid");
+    QList<QPair<QString, QString>> out;
+    sql::Statement* st = context()->database().cached(sql);
+    if (!st || childId.isNull())
+        return out;
+    static const int childIndex = Group::staticEntity().indexOf(QStringLiteral("child"));
+    QHash<qint64, const ManagedObject*> changed;
+    QList<const ManagedObject*> added;
+    for (const ManagedObject* o : context()->pendingObjects(Group::staticEntity())) {
+        if (!o->isInserted())
+            changed.insert(o->rowId(), o);
+        else if (!o->isDeleted() && o->text(childIndex) == childId)
+            added.append(o);
+    }
+    st->bindText(1, childId);
+    while (st->step() == SQLITE_ROW) {
+        QPair<QString, QString> names(st->text(1), st->text(2));
+        if (const ManagedObject* o = changed.value(st->integer(0))) {
+            if (o->isDeleted())
+                continue;
+            if (o->isDirty(Group::index_groupType()))
+                names.first = o->text(Group::index_groupType());
+            if (o->isDirty(Group::index_groupName()))
+                names.second = o->text(Group::index_groupName());
+        }
+        out.append(names);
+    }
+    st->reset();
+    for (const ManagedObject* o : std::as_const(added))
+        out.append({o->text(Group::index_groupType()), o->text(Group::index_groupName())});
+    return out;
 }
 
 QStringList DataAccessObject::countOfChildren(const QString& entityId, const Predicate& predicate,

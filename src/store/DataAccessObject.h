@@ -9,6 +9,18 @@
 #include <QVariantMap>
 #include <memory>
 
+// One child as a list shows it: the row's values only, no record.
+struct ChildListEntry {
+    QString childId;
+    QString firstName;
+    QString lastName;
+    QString foldedFirstName; // TextKeys::fold of the names, for contains[cd]
+    QString foldedLastName;
+    QString image;
+    QString ingeschrevenStatus; // null: absent
+    QString ingeschrevenTime;
+};
+
 class DataAccessObject {
 public:
     // Registers itself as the shared instance when none is registered yet.
@@ -53,6 +65,12 @@ public:
     // Distinct rows {groupName, image, groupId}.
     QList<QVariantMap> loadGroupsFromType(const QString& groupType, const QString& entityId) const;
     QList<Group*> loadChildrenForGroup(const QString& groupId, const QString& entityId) const;
+    // The children loadChildrenforEntity(entityId) lists, in its order, as plain values: no records are
+    // made. This context's unsaved changes to them count; unsaved new children do not, as in a fetch.
+    QList<ChildListEntry> loadChildListEntries(const QString& entityId) const;
+    // (groupType, groupName) of every membership of a child, live or not, in stored order; this
+    // context's unsaved memberships and changes count.
+    QList<QPair<QString, QString>> loadGroupNamesForChild(const QString& childId) const;
     // Children count, present, count minus present, other status. groupRow: a row of loadGroupsFromType.
     QStringList countOfChildren(const QString& entityId, const Predicate& predicate,
                                 const QVariantMap& groupRow = {}) const;

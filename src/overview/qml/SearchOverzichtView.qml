@@ -36,6 +36,16 @@ Rectangle {
             groupPopover.close()
     }
 
+    // A new search result starts at its top.
+    Connections {
+        target: list.model
+        ignoreUnknownSignals: true
+        function onListReplaced() {
+            scrollAnimation.stop()
+            if (!list.atYBeginning)
+                list.positionViewAtBeginning()
+        }
+    }
     Connections {
         target: view.controller
         ignoreUnknownSignals: true
