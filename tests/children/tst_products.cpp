@@ -8,6 +8,7 @@
 #include "Resources.h"
 #include "TestStore.h"
 #include "UserDefaults.h"
+#include "WindowDriver.h"
 
 #include <QAbstractItemModelTester>
 #include <QQmlComponent>
@@ -51,12 +52,7 @@ void collectWarnings(QtMsgType type, const QMessageLogContext&, const QString& m
 }
 
 QQuickItem* findItem(QQuickItem* root, const QString& name) {
-    if (root->objectName() == name)
-        return root;
-    for (QQuickItem* child : root->childItems())
-        if (QQuickItem* found = findItem(child, name))
-            return found;
-    return nullptr;
+    return WindowDriver::findItem(root, name, false); // hidden items too
 }
 } // namespace
 

@@ -5,6 +5,7 @@
 #include "Resources.h"
 #include "TestStore.h"
 #include "UserDefaults.h"
+#include "WindowDriver.h"
 
 #include <QGuiApplication>
 #include <QQmlComponent>
@@ -40,12 +41,7 @@ void collectWarnings(QtMsgType type, const QMessageLogContext&, const QString& m
 }
 
 QQuickItem* findItem(QQuickItem* root, const QString& name) {
-    if (root->objectName() == name)
-        return root;
-    for (QQuickItem* child : root->childItems())
-        if (QQuickItem* found = findItem(child, name))
-            return found;
-    return nullptr;
+    return WindowDriver::findItem(root, name, false); // hidden items too
 }
 
 // ClockChoiceButtons for a choice, 312 x 56 at x in a 1024 x 768 window; collects QML warnings.

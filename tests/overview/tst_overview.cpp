@@ -62,10 +62,10 @@ struct Kindjes {
     QList<Child*> children; // in list order
 
     Kindjes() {
-        struct Spec {
+        struct Case {
             const char *first, *last, *status, *time;
         };
-        const Spec specs[] = {
+        const Case cases[] = {
             {"Anna", "Aerts", nullptr, nullptr},      {"Bert", "Bosmans", "In", "08:15"},
             {"Chloé", "Claes", "Out", "16:00"},       {"Dirk", "Dubois", "Future", nullptr},
             {"Élise", "Élebaut", nullptr, nullptr},   {"Emma", "Evers", "Out", "Future"},
@@ -73,7 +73,7 @@ struct Kindjes {
             {"Ánja", "Smet", "In", "07:50"},          {"Zoë", "Van Damme", nullptr, nullptr},
         };
         int i = 0;
-        for (const Spec& s : specs) {
+        for (const Case& s : cases) {
             Child* c = store.child(QString("c%1").arg(i++), s.first, s.last);
             if (s.status)
                 c->setIngeschrevenStatus(s.status);
