@@ -64,6 +64,24 @@ bool windowStart(const httplib::Request& req, qint64* fromMs, QString* error) {
     return true;
 }
 
+// Every refresh of a coupled tablet names its organisation; a list asked for by location may leave it out,
+// as the location belongs to one organisation. Anything else would mix organisations in one answer.
+bool organisationScope(const httplib::Request& req, bool byLocation, Query* q, QString* error) {
+    q->org = param(req, "organisationId");
+    if (byLocation)
+        q->entity = param(req, "entityId");
+    if (q->org.isEmpty() && q->entity.isEmpty()) {
+        *error = byLocation ? QStringLiteral("\"organisationId\" is missing (or \"entityId\" of a location)")
+                            : QStringLiteral("\"organisationId\" is missing");
+        return false;
+    }
+    return true;
+}
+
+QString megabytes(std::size_t bytes) {
+    return QString::number(double(bytes) / (1024 * 1024), 'g', 4);
+}
+
 // Pictures of this server are stored by path, so the address follows whatever host the tablet used.
 QJsonObject withAddresses(QJsonObject o, const QString& base) {
     const auto fix = [&](QJsonObject& x) {
@@ -129,6 +147,14 @@ QString Api::orgOfEntity(const QString& entityId) {
 
 Api::Handler Api::withFaults(bool write, Handler handler) {
     return [this, write, handler](const httplib::Request& req, httplib::Response& res) {
+        if (req.method == "GET" && req.path.rfind("/images/", 0) != 0)
+            rememberQuery(req);
+        // Chunked bodies are only bounded roughly while they are read; the payload itself is checked here.
+        if (req.body.size() > m_maxBodyBytes) {
+            GuardedServer::closeAfterAnswer(res);
+            return refuse(res, 413,
+                          QStringLiteral("the body is larger than %1 MB").arg(megabytes(m_maxBodyBytes)));
+        }
         const Faults::Decision d =
             m_faults.decide(QString::fromStdString(req.method), QString::fromStdString(req.path));
         if (d.delayMs > 0)
@@ -170,7 +196,8 @@ Api::Handler Api::withFaults(bool write, Handler handler) {
     };
 }
 
-void Api::install(httplib::Server& http) {
+void Api::install(GuardedServer& http) {
+    m_maxBodyBytes = http.limits().maxBodyBytes;
     http.Get("/userOrganisation", withFaults(false, [this](auto& q, auto& s) { getOrganisation(q, s); }));
     http.Get("/device",
              withFaults(false, [this](auto& q, auto& s) { getList(q, s, kind::device, "devices"); }));
@@ -198,12 +225,41 @@ void Api::install(httplib::Server& http) {
     http.Delete("/_test/faults", [this](auto& q, auto& s) { testControl(q, s); });
     http.Get("/_test/stats", [this](auto& q, auto& s) { testStats(q, s); });
     http.Get("/_test/records", [this](auto& q, auto& s) { testRecords(q, s); });
+    http.Get("/_test/lastQuery", [this](auto& q, auto& s) { testLastQuery(q, s); });
 
-    http.set_error_handler([this](const httplib::Request& req, httplib::Response& res) {
-        if (res.body.empty() && !res.content_provider_)
-            refuse(res, res.status,
-                   QStringLiteral("no such resource: %1 %2")
-                       .arg(QString::fromStdString(req.method), QString::fromStdString(req.path)));
+    // Answers the library gives on its own (unread requests, unknown routes) carry the envelope too.
+    const QString tooLarge =
+        QStringLiteral("the body is larger than %1 MB").arg(megabytes(http.limits().maxBodyBytes));
+    http.set_error_handler([this, tooLarge](const httplib::Request& req, httplib::Response& res) {
+        if (!res.body.empty() || res.content_provider_)
+            return;
+        if (GuardedServer::currentFault() != GuardedServer::Fault::None)
+            GuardedServer::closeAfterAnswer(res);
+        switch (GuardedServer::currentFault()) {
+        case GuardedServer::Fault::TimedOut:
+            return refuse(res, 408, QStringLiteral("the request did not arrive in time"));
+        case GuardedServer::Fault::HeadersTooLarge:
+            return refuse(res, 431, QStringLiteral("the request headers are too large"));
+        case GuardedServer::Fault::BodyTooLarge:
+            return refuse(res, 413, tooLarge);
+        case GuardedServer::Fault::None:
+            break;
+        }
+        switch (res.status) {
+        case 413:
+            return refuse(res, 413, tooLarge);
+        case 414:
+            return refuse(res, 414, QStringLiteral("the address is too long"));
+        case 404:
+        case 405:
+            return refuse(res, res.status,
+                          QStringLiteral("no such resource: %1 %2")
+                              .arg(QString::fromStdString(req.method), QString::fromStdString(req.path)));
+        case 400:
+            return refuse(res, 400, QStringLiteral("the request could not be read"));
+        default:
+            return refuse(res, res.status, QStringLiteral("the request was refused"));
+        }
     });
     http.set_exception_handler([this](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
         refuse(res, 500, QStringLiteral("internal error"));
@@ -237,11 +293,9 @@ void Api::getList(const httplib::Request& req, httplib::Response& res, const QSt
     Query q;
     q.kind = kind;
     QString error;
-    if (!sinceToken(req, &q.afterToken, &error))
+    if (!organisationScope(req, kind == kind::user || kind == kind::child, &q, &error) ||
+        !sinceToken(req, &q.afterToken, &error))
         return refuse(res, 400, error);
-    q.org = param(req, "organisationId");
-    if (kind == kind::user || kind == kind::child)
-        q.entity = param(req, "entityId");
     const QString base = baseAddress(req);
     QJsonArray list;
     const qint64 token = m_store.locked([&] {
@@ -266,13 +320,11 @@ void Api::getRegistrations(const httplib::Request& req, httplib::Response& res, 
     q.kind = staff ? kind::userTimeEntry : kind::timeEntry;
     QString error;
     qint64 from = 0;
-    if (!sinceToken(req, &q.afterToken, &error) || !windowStart(req, &from, &error))
+    // Staff registrations are the organisation's; child registrations are chosen by location.
+    if (!organisationScope(req, !staff, &q, &error) || !sinceToken(req, &q.afterToken, &error) ||
+        !windowStart(req, &from, &error))
         return refuse(res, 400, error);
     q.fromTimeMs = from;
-    q.entity = staff ? QString() : param(req, "entityId");
-    // Child registrations are chosen by location; the organisation matters only without one.
-    if (staff || q.entity.isEmpty())
-        q.org = param(req, "organisationId");
     QJsonArray list;
     const qint64 token = m_store.locked([&] {
         for (const Record& r : m_store.find(q))
@@ -292,15 +344,39 @@ void Api::putRegistration(const httplib::Request& req, httplib::Response& res, b
     std::optional<Record> rec = registrationFromBody(body, staff, &error);
     if (!rec)
         return refuse(res, 400, error);
-    const qint64 token = m_store.locked([&] {
-        if (rec->entity.isEmpty() && !staff) {
-            if (const auto child = m_store.get(kind::child, rec->ref))
-                rec->entity = child->entity;
+    const qint64 token = m_store.locked([&]() -> qint64 {
+        // The child or staff member must be known; their record says which organisation it is.
+        std::optional<Record> subject;
+        if (staff) {
+            for (const QString& k : {kind::user, kind::genericUser}) {
+                std::vector<Record> found = m_store.find(Query{k, {}, {}, rec->ref, 0, {}});
+                if (!found.empty()) {
+                    subject = found.front();
+                    break;
+                }
+            }
+        } else {
+            subject = m_store.get(kind::child, rec->ref);
+        }
+        const QString who =
+            (staff ? QStringLiteral("staff member \"%1\"") : QStringLiteral("child \"%1\"")).arg(rec->ref);
+        if (!subject) {
+            error = QStringLiteral("no %1 is known").arg(who);
+            return 0;
+        }
+        if (rec->entity.isEmpty() && !staff)
+            rec->entity = subject->entity;
+        const QString org = subject->org.isEmpty() ? orgOfEntity(subject->entity) : subject->org;
+        if (!rec->org.isEmpty() && !org.isEmpty() && rec->org != org) {
+            error = QStringLiteral("\"orgId\" \"%1\" is not the organisation of %2").arg(rec->org, who);
+            return 0;
         }
         if (rec->org.isEmpty())
-            rec->org = orgOfEntity(rec->entity);
+            rec->org = org.isEmpty() ? orgOfEntity(rec->entity) : org;
         return m_store.put(*rec);
     });
+    if (!error.isEmpty())
+        return refuse(res, 400, error);
     if (token < 0)
         return refuse(res, 500, QStringLiteral("the registration could not be stored"));
     ok(res, QStringLiteral("registration %1 stored").arg(rec->id));
@@ -470,6 +546,24 @@ void Api::testRecords(const httplib::Request& req, httplib::Response& res) {
         list.append(o);
     }
     ok(res, QStringLiteral("records"), QJsonObject{{QStringLiteral("records"), list}});
+}
+
+void Api::rememberQuery(const httplib::Request& req) {
+    QJsonObject params;
+    for (const auto& [key, value] : req.params)
+        params.insert(QString::fromStdString(key), QString::fromStdString(value));
+    std::lock_guard lock(m_queriesMutex);
+    m_lastQueries.insert(QString::fromStdString(req.path), params);
+}
+
+void Api::testLastQuery(const httplib::Request& req, httplib::Response& res) {
+    if (!loopback(req))
+        return refuse(res, 403, QStringLiteral("test controls answer on loopback only"));
+    const QString path = param(req, "path");
+    std::lock_guard lock(m_queriesMutex);
+    if (!m_lastQueries.contains(path))
+        return refuse(res, 404, QStringLiteral("no GET %1 arrived yet").arg(path));
+    ok(res, QStringLiteral("last query"), QJsonObject{{QStringLiteral("query"), m_lastQueries.value(path)}});
 }
 
 } // namespace server

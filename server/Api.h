@@ -2,9 +2,12 @@
 // The HTTP routes of the server: the tablet's resources, the pictures, and the loopback-only test controls.
 // Handlers run on the HTTP library's worker threads; the store serialises them.
 #include "Faults.h"
+#include "Http.h"
 #include "Store.h"
 
+#include <QHash>
 #include <httplib.h>
+#include <mutex>
 
 namespace server {
 
@@ -13,7 +16,7 @@ public:
     Api(Store& store, Faults& faults)
         : m_store(store)
         , m_faults(faults) {}
-    void install(httplib::Server& http);
+    void install(GuardedServer& http);
 
 private:
     using Handler = std::function<void(const httplib::Request&, httplib::Response&)>;
@@ -31,6 +34,8 @@ private:
     void testControl(const httplib::Request& req, httplib::Response& res);
     void testStats(const httplib::Request& req, httplib::Response& res);
     void testRecords(const httplib::Request& req, httplib::Response& res);
+    void testLastQuery(const httplib::Request& req, httplib::Response& res);
+    void rememberQuery(const httplib::Request& req);
 
     void ok(httplib::Response& res, const QString& message, QJsonObject extra = {});
     void refuse(httplib::Response& res, int status, const QString& message);
@@ -38,6 +43,9 @@ private:
 
     Store& m_store;
     Faults& m_faults;
+    std::size_t m_maxBodyBytes = 0;
+    std::mutex m_queriesMutex;
+    QHash<QString, QJsonObject> m_lastQueries; // by path: the parameters of the latest GET
 };
 
 } // namespace server

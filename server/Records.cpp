@@ -1,5 +1,6 @@
 #include "Records.h"
 
+#include <QImage>
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <cmath>
@@ -36,14 +37,21 @@ void putText(QJsonObject& o, const char* key, const QString& value) {
 
 } // namespace
 
-QString BodyReader::text(const char* key, bool required) {
+QString BodyReader::text(const char* key, bool required, int max) {
     const QJsonValue v = m_object.value(QLatin1String(key));
     if (!ok())
         return QString();
     if (v.isString()) {
-        if (required && v.toString().isEmpty())
+        const QString s = v.toString();
+        if (required && s.isEmpty())
             fail(QStringLiteral("%1: \"%2\" must not be empty").arg(m_what, QLatin1String(key)));
-        return v.toString();
+        if (max != maxLength::unlimited && s.size() > max) {
+            fail(QStringLiteral("%1: \"%2\" is longer than %3 characters")
+                     .arg(m_what, QLatin1String(key))
+                     .arg(max));
+            return QString();
+        }
+        return s;
     }
     if (v.isDouble()) {
         const double d = v.toDouble();
@@ -90,6 +98,12 @@ std::optional<QJsonArray> BodyReader::objects(const char* key) {
         return std::nullopt;
     }
     const QJsonArray a = v.toArray();
+    if (a.size() > maxLength::listItems) {
+        fail(QStringLiteral("%1: \"%2\" holds more than %3 items")
+                 .arg(m_what, QLatin1String(key))
+                 .arg(maxLength::listItems));
+        return std::nullopt;
+    }
     for (const QJsonValue& e : a) {
         if (!e.isObject()) {
             fail(QStringLiteral("%1: \"%2\" must hold objects, not %3")
@@ -123,11 +137,13 @@ std::optional<Record> registrationFromBody(const QJsonObject& body, bool staff, 
     const QString entityId = r.text("entityId");
     const QString orgId = r.text("orgId");
     const QString time = r.text("time", true);
-    const QString type = r.text("type");
+    const QString type = r.text("type", true);
     const int exists = r.integer("exists", 1);
     const QString ipadMacId = r.text("ipadMacId");
     if (r.ok() && (!allDigits(time) || time.size() > 15))
         r.fail(QStringLiteral("\"time\" must be milliseconds since 1970, not \"%1\"").arg(time));
+    if (r.ok() && type != QLatin1String("In") && type != QLatin1String("Out"))
+        r.fail(QStringLiteral("\"type\" must be \"In\" or \"Out\", not \"%1\"").arg(type));
     if (!r.ok()) {
         *error = r.error();
         return std::nullopt;
@@ -159,11 +175,15 @@ std::optional<ChildInput> childFromBody(const QJsonObject& body, QString* error)
     QJsonObject& o = in.record.body;
     const QString id = r.text("childId", true);
     o.insert(QStringLiteral("childId"), id);
-    for (const char* key : {"firstName", "lastName", "entityId", "extraInfo", "photoId", "idOrganisation",
-                            "ipadMacId", "image"})
-        putText(o, key, r.text(key));
+    const std::pair<const char*, int> fields[] = {
+        {"firstName", maxLength::name},      {"lastName", maxLength::name},
+        {"entityId", maxLength::shortText},  {"extraInfo", maxLength::longText},
+        {"photoId", maxLength::shortText},   {"idOrganisation", maxLength::shortText},
+        {"ipadMacId", maxLength::shortText}, {"image", maxLength::address}};
+    for (const auto& [key, max] : fields)
+        putText(o, key, r.text(key, false, max));
     o.insert(QStringLiteral("exists"), r.integer("exists", 1));
-    const QString imageData = r.text("imageData");
+    const QString imageData = r.text("imageData", false, maxLength::unlimited);
     const QString entityId = o.value(QLatin1String("entityId")).toString();
 
     const auto readList = [&](const char* key, const char* idKey, const QStringList& texts, bool* present) {
@@ -176,8 +196,13 @@ std::optional<ChildInput> childFromBody(const QJsonObject& body, QString* error)
             BodyReader er(e.toObject(), QStringLiteral("child %1").arg(QLatin1String(key)));
             QJsonObject item;
             item.insert(QLatin1String(idKey), er.text(idKey, true));
-            for (const QString& k : texts)
-                putText(item, k.toLatin1().constData(), er.text(k.toLatin1().constData()));
+            for (const QString& k : texts) {
+                const QByteArray key = k.toLatin1();
+                const int max = k == QLatin1String("groupName") ? maxLength::name
+                                : k == QLatin1String("image")   ? maxLength::address
+                                                                : maxLength::shortText;
+                putText(item, key.constData(), er.text(key.constData(), false, max));
+            }
             if (qstrcmp(key, "relationships") != 0) {
                 if (!item.contains(QLatin1String("childId")))
                     item.insert(QStringLiteral("childId"), id);
@@ -235,9 +260,9 @@ std::optional<UploadInput> uploadFromBody(const QJsonObject& body, QString* erro
     in.type = r.text("type", true);
     in.typeId = r.text("typeId", true);
     in.photoId = r.text("photoId");
-    r.text("firstName");
-    r.text("lastName");
-    const QString image = r.text("image", true);
+    r.text("firstName", false, maxLength::name);
+    r.text("lastName", false, maxLength::name);
+    const QString image = r.text("image", true, maxLength::unlimited);
     if (r.ok() && in.type != QLatin1String("Child") && in.type != QLatin1String("User"))
         r.fail(
             QStringLiteral("photo upload: \"type\" must be \"Child\" or \"User\", not \"%1\"").arg(in.type));
@@ -270,6 +295,12 @@ bool decodePicture(const QString& base64, QByteArray* data, QString* mime, QStri
         *mime = QStringLiteral("image/gif");
     else {
         *error = QStringLiteral("is not a JPEG, PNG or GIF picture");
+        return false;
+    }
+    // A right signature on a broken or truncated file is still no picture a tablet can show.
+    QImage picture;
+    if (!picture.loadFromData(d)) {
+        *error = QStringLiteral("does not decode as a picture");
         return false;
     }
     *data = d;

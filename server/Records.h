@@ -10,17 +10,28 @@
 
 namespace server {
 
+// Longest value a field may hold, in characters; picture data is bounded only by the body limit.
+namespace maxLength {
+constexpr int shortText = 256;  // identifiers, types, moments, device identifiers
+constexpr int name = 1024;      // first and last names, group names
+constexpr int address = 2048;   // picture addresses and the tablet's cache keys
+constexpr int longText = 16384; // extraInfo
+constexpr int unlimited = -1;
+constexpr int listItems = 1000; // groups, sessions or relationships of one child
+} // namespace maxLength
+
 // Reads the fields of one JSON object; the first wrong field is remembered and later reads are ignored.
 class BodyReader {
 public:
     BodyReader(const QJsonObject& object, const QString& what)
         : m_object(object)
         , m_what(what) {}
-    // A text, a number given as its decimal text; null QString when absent or null.
-    QString text(const char* key, bool required = false);
+    // A text, a number given as its decimal text; null QString when absent or null. Longer than max
+    // characters (unless maxLength::unlimited) is refused.
+    QString text(const char* key, bool required = false, int max = maxLength::shortText);
     // A flag or small integer given as number, digit text or boolean; fallback when absent.
     int integer(const char* key, int fallback);
-    // A list of objects; nullopt when absent.
+    // A list of at most maxLength::listItems objects; nullopt when absent.
     std::optional<QJsonArray> objects(const char* key);
     bool ok() const { return m_error.isEmpty(); }
     QString error() const { return m_error; }
@@ -56,7 +67,7 @@ struct UploadInput {
 };
 std::optional<UploadInput> uploadFromBody(const QJsonObject& body, QString* error);
 
-// Base64 (line breaks allowed) of a JPEG, PNG or GIF picture.
+// Base64 (line breaks allowed) of a JPEG, PNG or GIF picture that decodes.
 bool decodePicture(const QString& base64, QByteArray* data, QString* mime, QString* error);
 QString extensionFor(const QString& mime);
 

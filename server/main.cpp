@@ -64,10 +64,9 @@ int main(int argc, char** argv) {
 
     server::Faults faults;
     server::Api api(store, faults);
-    httplib::Server http;
-    // Room for requests held back by injected delays next to ordinary ones.
-    http.new_task_queue = [] { return new httplib::ThreadPool(32); };
-    http.set_tcp_nodelay(true);
+    // Workers grow with the connections, so requests held back by injected delays or slow clients leave
+    // room for ordinary ones.
+    server::GuardedServer http;
     api.install(http);
 
     const std::string host = parser.value(hostOption).toStdString();

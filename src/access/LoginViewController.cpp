@@ -301,6 +301,10 @@ void LoginViewController::doStaffLogin() {
     const bool mayPassWithoutPassword = !user->isAbsent(Users::index_isAdmin()) && user->isAdmin() == 0;
     if (!SecurityCentral::checkUser(*user, m_passwordText) && !mayPassWithoutPassword) {
         dialogs()->showMessage(tr("Gelieve het correcte paswoord in te geven."), kPasswordMessageMs);
+        // The next try is typed into an empty field that still has the focus, not appended to this one.
+        setPasswordText(QString());
+        if (m_state == StaffPassword)
+            emit focusFieldChanged();
         return;
     }
     defaults.removeObjectForKey(QStringLiteral("cc_lastChoiceTime"));
@@ -514,6 +518,7 @@ void LoginViewController::schoolSelected(const QString& name, const QString& ent
     setFocusField(0);
     setState(StaffGrid);
     refreshLeraars();
+    emit locationChosen();
 }
 
 void LoginViewController::alertViewClickedButtonAtIndex(int tag, int) {

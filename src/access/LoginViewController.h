@@ -169,7 +169,10 @@ signals:
     void userNameChanged();
     void passwordTextChanged();
     void panelChanged();
+    // Also re-sent with an unchanged field when the view must put the focus back (after a refused password).
     void focusFieldChanged();
+    // A location was picked from the list: its staff now fill the grid.
+    void locationChosen();
     void deviceSelectionChanged();
     void schoolChangerChanged();
 

@@ -2,11 +2,14 @@
 
 #include "DataAccessObject.h"
 #include "Entities.h"
+#include "ImageCache.h"
 #include "InfoViewController.h"
 #include "MainSynchroObject.h"
 #include "NotificationCenter.h"
+#include "LeerlingenDetailViewController.h"
 #include "PlaceholderViewController.h"
 #include "Resources.h"
+#include "SearchOverzichtViewController.h"
 #include "SelectieLijst.h"
 #include "StackScrollViewAppDelegate.h"
 #include "StackScrollViewController.h"
@@ -113,11 +116,19 @@ QObject* MenuViewController::createScreenForEntry(int index) const {
     switch (index) {
     case Info:
         return new InfoViewController();
-    case ZoekenOpNaam:
-        return new PlaceholderViewController(name,
-                                             tr("Het overzicht van alle kinderen van deze locatie met hun "
-                                                "aanwezigheid, te doorzoeken op naam."),
-                                             icon);
+    case ZoekenOpNaam: {
+        const Users* user = Users::sharedUsers();
+        auto* overview = new SearchOverzichtViewController(
+            SearchListDefinition::children(user ? user->entityId() : QString()), m_dao,
+            StackScrollViewAppDelegate::geselecteerdenLijst(), m_stack, ImageCache::shared());
+        DataAccessObject* dao = m_dao;
+        QPointer<MainSynchroObject> engine = m_engine;
+        overview->setDetailFactory([dao, engine](ManagedObject* record, bool) -> ScreenController* {
+            return new LeerlingenDetailViewController(record, StackScrollViewAppDelegate::geselecteerdenLijst(),
+                                                      dao, engine);
+        });
+        return overview;
+    }
     case Lijsten:
         return new PlaceholderViewController(
             name,

@@ -1,6 +1,8 @@
 #include "DataAccessObject.h"
 
 #include "Clock.h"
+#include "Log.h"
+#include "TextKeys.h"
 #include "Util.h"
 
 #include <QCoreApplication>
@@ -18,6 +20,53 @@ const QString Q4 = QStringLiteral("(locked != true || locked = nil) && time < %@
 
 QList<SortDescriptor> newestFirst() {
     return {SortDescriptor::desc(QStringLiteral("time")), SortDescriptor::desc(QStringLiteral("type"))};
+}
+
+// The latest live registration of each owner (childId or userId) after a moment, this context's unsaved
+// changes included: a status recomputed right after a clocking must count it, saved or not.
+template <class Reg>
+QHash<QString, Reg*> latestAfter(Context* context, const QString& ownerKey, const QStringList& owners,
+                                 const QString& after) {
+    const bool one = owners.size() == 1;
+    const Predicate live =
+        one ? Predicate::format(QStringLiteral("%1 == %@ && exists == 1 && time > %@").arg(ownerKey),
+                                {owners.first(), after})
+            : Predicate::format(QStringLiteral("%1 IN %@ && exists == 1 && time > %@").arg(ownerKey),
+                                {QVariant(QVariantList(owners.cbegin(), owners.cend())), after});
+    QHash<QString, Reg*> latest;
+    const QList<ManagedObject*> pending = context->pendingObjects(Reg::staticEntity());
+    if (pending.isEmpty()) {
+        // Newest first: the first met of each owner is its latest.
+        for (Reg* r : context->fetch<Reg>(live, newestFirst(), one ? 1 : 0)) {
+            const QString owner = r->valueForKey(ownerKey).toString();
+            if (!latest.contains(owner))
+                latest.insert(owner, r);
+        }
+        return latest;
+    }
+    // Unsaved changes may move a record in or out: every candidate is judged on its current values.
+    QList<Reg*> candidates = context->fetch<Reg>(live);
+    for (ManagedObject* o : pending)
+        if (!candidates.contains(static_cast<Reg*>(o)))
+            candidates.append(static_cast<Reg*>(o));
+    const QSet<QString> wanted(owners.cbegin(), owners.cend());
+    const qint64 from = after.toLongLong();
+    for (Reg* r : std::as_const(candidates)) {
+        const QString owner = r->valueForKey(ownerKey).toString();
+        const qint64 t = r->time().toLongLong();
+        if (r->isDeleted() || !wanted.contains(owner) || r->exists() != 1 || t <= from)
+            continue;
+        Reg*& best = latest[owner];
+        if (!best || t > best->time().toLongLong() || (t == best->time().toLongLong() && r->type() > best->type()))
+            best = r;
+    }
+    return latest;
+}
+
+template <class Reg>
+QList<Reg*> latestOf(Context* context, const QString& ownerKey, const QString& owner, const QString& after) {
+    Reg* r = latestAfter<Reg>(context, ownerKey, {owner}, after).value(owner);
+    return r ? QList<Reg*>{r} : QList<Reg*>{};
 }
 
 QString momentBeforeNow(qint64 seconds) {
@@ -46,18 +95,21 @@ DataAccessObject::DataAccessObject(std::shared_ptr<Store> store)
     if (!shared) {
         shared = this;
         Util::setOrganisationSettingsProvider([] {
-            OrganisationSettings s;
             DataAccessObject* dao = DataAccessObject::sharedDataAccessObject();
-            Organisation* org = dao ? dao->loadOrganisation() : nullptr;
-            if (org) {
-                s.present = true;
-                s.hasOrganisationId = !org->organisationId().isEmpty();
-                s.timeSwitch = org->timeSwitch();
-                s.timeSwitchInterval = org->timeSwitchInterval();
-            }
-            return s;
+            return dao ? dao->organisationSettings() : OrganisationSettings();
         });
     }
+}
+
+OrganisationSettings DataAccessObject::organisationSettings() const {
+    OrganisationSettings s;
+    if (Organisation* org = loadOrganisation()) {
+        s.present = true;
+        s.hasOrganisationId = !org->organisationId().isEmpty();
+        s.timeSwitch = org->timeSwitch();
+        s.timeSwitchInterval = org->timeSwitchInterval();
+    }
+    return s;
 }
 
 DataAccessObject::DataAccessObject(std::shared_ptr<Store> store, Unshared)
@@ -188,8 +240,10 @@ QStringList DataAccessObject::loadGroupTypesforEntity(const QString& entityId) c
     r.propertiesToFetch = QStringList{QStringLiteral("groupType")};
     r.distinct = true;
     QStringList types;
+    // A membership without a type names no type of its own.
     for (const QVariantMap& row : context()->fetchRows(r))
-        types << row.value(QStringLiteral("groupType")).toString();
+        if (const QString type = row.value(QStringLiteral("groupType")).toString(); !type.trimmed().isEmpty())
+            types << type;
     return types;
 }
 
@@ -216,6 +270,100 @@ QList<Group*> DataAccessObject::loadChildrenForGroup(const QString& groupId, con
                           {groupId, entityId}),
         {SortDescriptor::az(QStringLiteral("child.lastName")),
          SortDescriptor::az(QStringLiteral("child.firstName"))});
+}
+
+QList<ChildListEntry> DataAccessObject::loadChildListEntries(const QString& entityId) const {
+    // The same rows and order as the record fetch (its predicate, the A-Z keys, then rowid), without
+    // reading every column of every record.
+    static const QString sql = QStringLiteral(
+        "SELECT t.rowid, t.\"childId\", t.\"firstName\", t.\"lastName\", t.\"firstName__f\", "
+        "t.\"lastName__f\", t.\"image\", t.\"ingeschrevenStatus\", t.\"ingeschrevenTime\" FROM \"Child\" t "
+        "WHERE t.\"entityId\" = ? AND t.\"exists\" = 1 "
+        "ORDER BY t.\"lastName__k\", t.\"firstName__k\", t.rowid");
+    QList<ChildListEntry> out;
+    sql::Statement* st = context()->database().cached(sql);
+    if (!st) {
+        CC_LOG(QStringLiteral("error %1 in %2").arg(context()->database().lastError(), sql));
+        return out;
+    }
+    // As a fetch does: what this context changed and has not saved wins over the stored values.
+    QHash<qint64, const ManagedObject*> changed;
+    for (const ManagedObject* o : context()->pendingObjects(Child::staticEntity()))
+        if (!o->isInserted())
+            changed.insert(o->rowId(), o);
+    st->bindText(1, entityId);
+    int rc;
+    while ((rc = st->step()) == SQLITE_ROW) {
+        ChildListEntry e;
+        e.childId = st->text(1);
+        e.firstName = st->text(2);
+        e.lastName = st->text(3);
+        e.foldedFirstName = st->text(4);
+        e.foldedLastName = st->text(5);
+        e.image = st->text(6);
+        e.ingeschrevenStatus = st->text(7);
+        e.ingeschrevenTime = st->text(8);
+        if (const ManagedObject* o = changed.value(st->integer(0))) {
+            if (o->isDeleted())
+                continue;
+            const auto take = [o](int index, QString& field) {
+                if (o->isDirty(index))
+                    field = o->text(index);
+            };
+            take(Child::index_childId(), e.childId);
+            take(Child::index_image(), e.image);
+            take(Child::index_ingeschrevenStatus(), e.ingeschrevenStatus);
+            take(Child::index_ingeschrevenTime(), e.ingeschrevenTime);
+            if (o->isDirty(Child::index_firstName())) {
+                e.firstName = o->text(Child::index_firstName());
+                e.foldedFirstName = TextKeys::fold(e.firstName);
+            }
+            if (o->isDirty(Child::index_lastName())) {
+                e.lastName = o->text(Child::index_lastName());
+                e.foldedLastName = TextKeys::fold(e.lastName);
+            }
+        }
+        out.append(std::move(e));
+    }
+    if (rc != SQLITE_DONE)
+        CC_LOG(QStringLiteral("error %1").arg(context()->database().lastError()));
+    st->reset();
+    return out;
+}
+
+QList<QPair<QString, QString>> DataAccessObject::loadGroupNamesForChild(const QString& childId) const {
+    static const QString sql = QStringLiteral("SELECT t.rowid, t.\"groupType\", t.\"groupName\" FROM \"Group\" t "
+                                              "WHERE t.\"child\" = ? ORDER BY t.rowid");
+    QList<QPair<QString, QString>> out;
+    sql::Statement* st = context()->database().cached(sql);
+    if (!st || childId.isNull())
+        return out;
+    static const int childIndex = Group::staticEntity().indexOf(QStringLiteral("child"));
+    QHash<qint64, const ManagedObject*> changed;
+    QList<const ManagedObject*> added;
+    for (const ManagedObject* o : context()->pendingObjects(Group::staticEntity())) {
+        if (!o->isInserted())
+            changed.insert(o->rowId(), o);
+        else if (!o->isDeleted() && o->text(childIndex) == childId)
+            added.append(o);
+    }
+    st->bindText(1, childId);
+    while (st->step() == SQLITE_ROW) {
+        QPair<QString, QString> names(st->text(1), st->text(2));
+        if (const ManagedObject* o = changed.value(st->integer(0))) {
+            if (o->isDeleted())
+                continue;
+            if (o->isDirty(Group::index_groupType()))
+                names.first = o->text(Group::index_groupType());
+            if (o->isDirty(Group::index_groupName()))
+                names.second = o->text(Group::index_groupName());
+        }
+        out.append(names);
+    }
+    st->reset();
+    for (const ManagedObject* o : std::as_const(added))
+        out.append({o->text(Group::index_groupType()), o->text(Group::index_groupName())});
+    return out;
 }
 
 QStringList DataAccessObject::countOfChildren(const QString& entityId, const Predicate& predicate,
@@ -246,23 +394,13 @@ QStringList DataAccessObject::countOfChildren(const QString& entityId, const Pre
 
 QList<Registration*> DataAccessObject::loadRegistrationForChild(const QString& childId,
                                                                 const QString& afterTime) const {
-    return context()->fetch<Registration>(
-        Predicate::format(QStringLiteral("childId == %@ && exists == 1 && time > %@"), {childId, afterTime}),
-        newestFirst(), 1);
+    return latestOf<Registration>(context(), QStringLiteral("childId"), childId, afterTime);
 }
 
 QHash<QString, Registration*>
 DataAccessObject::loadLatestRegistrationsForChildren(const QStringList& childIds,
                                                      const QString& afterTime) const {
-    QHash<QString, Registration*> latest;
-    // Newest first, as for one child: the first met of each child is its latest.
-    for (Registration* r : context()->fetch<Registration>(
-             Predicate::format(QStringLiteral("childId IN %@ && exists == 1 && time > %@"),
-                               {QVariant(QVariantList(childIds.cbegin(), childIds.cend())), afterTime}),
-             newestFirst()))
-        if (!latest.contains(r->childId()))
-            latest.insert(r->childId(), r);
-    return latest;
+    return latestAfter<Registration>(context(), QStringLiteral("childId"), childIds, afterTime);
 }
 
 QList<Registration*> DataAccessObject::loadRegistrationsForChild(const QString& childId) const {
@@ -288,22 +426,13 @@ QList<Registration*> DataAccessObject::loadRegistrationsBeforeToday() const {
 
 QList<UserRegistration*> DataAccessObject::loadRegistrationForUser(const QString& userId,
                                                                    const QString& afterTime) const {
-    return context()->fetch<UserRegistration>(
-        Predicate::format(QStringLiteral("userId == %@ && exists == 1 && time > %@"), {userId, afterTime}),
-        newestFirst(), 1);
+    return latestOf<UserRegistration>(context(), QStringLiteral("userId"), userId, afterTime);
 }
 
 QHash<QString, UserRegistration*>
 DataAccessObject::loadLatestRegistrationsForUsers(const QStringList& userIds,
                                                   const QString& afterTime) const {
-    QHash<QString, UserRegistration*> latest;
-    for (UserRegistration* r : context()->fetch<UserRegistration>(
-             Predicate::format(QStringLiteral("userId IN %@ && exists == 1 && time > %@"),
-                               {QVariant(QVariantList(userIds.cbegin(), userIds.cend())), afterTime}),
-             newestFirst()))
-        if (!latest.contains(r->userId()))
-            latest.insert(r->userId(), r);
-    return latest;
+    return latestAfter<UserRegistration>(context(), QStringLiteral("userId"), userIds, afterTime);
 }
 
 QList<UserRegistration*> DataAccessObject::loadRegistrationsForUser(const QString& userId) const {

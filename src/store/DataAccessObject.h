@@ -3,10 +3,23 @@
 // calling thread's context, so objects returned belong to that thread.
 #include "Entities.h"
 #include "Store.h"
+#include "Util.h"
 
 #include <QStringList>
 #include <QVariantMap>
 #include <memory>
+
+// One child as a list shows it: the row's values only, no record.
+struct ChildListEntry {
+    QString childId;
+    QString firstName;
+    QString lastName;
+    QString foldedFirstName; // TextKeys::fold of the names, for contains[cd]
+    QString foldedLastName;
+    QString image;
+    QString ingeschrevenStatus; // null: absent
+    QString ingeschrevenTime;
+};
 
 class DataAccessObject {
 public:
@@ -31,6 +44,8 @@ public:
     // The live location with this id when exactly one matches.
     Entities* loadEntitiyFromDataStoreById(const QString& entityId) const;
     Organisation* loadOrganisation() const;
+    // The time-switch settings of the stored organisation, as the period rules read them.
+    OrganisationSettings organisationSettings() const;
     QList<Device*> loadAllDevices() const;
 
     // Staff
@@ -50,6 +65,12 @@ public:
     // Distinct rows {groupName, image, groupId}.
     QList<QVariantMap> loadGroupsFromType(const QString& groupType, const QString& entityId) const;
     QList<Group*> loadChildrenForGroup(const QString& groupId, const QString& entityId) const;
+    // The children loadChildrenforEntity(entityId) lists, in its order, as plain values: no records are
+    // made. This context's unsaved changes to them count; unsaved new children do not, as in a fetch.
+    QList<ChildListEntry> loadChildListEntries(const QString& entityId) const;
+    // (groupType, groupName) of every membership of a child, live or not, in stored order; this
+    // context's unsaved memberships and changes count.
+    QList<QPair<QString, QString>> loadGroupNamesForChild(const QString& childId) const;
     // Children count, present, count minus present, other status. groupRow: a row of loadGroupsFromType.
     QStringList countOfChildren(const QString& entityId, const Predicate& predicate,
                                 const QVariantMap& groupRow = {}) const;

@@ -33,7 +33,7 @@ template <class T> QList<ManagedObject*> uncast(const QList<T*>& objects) {
 
 QString dayOf(const QString& moment) {
     const QDateTime t = QDateTime::fromMSecsSinceEpoch(moment.toLongLong());
-    return QLocale().toString(t, QStringLiteral("EEE dd/MM/yyyy"));
+    return QLocale().toString(t, QStringLiteral("ddd dd/MM/yyyy")); // the short day name
 }
 } // namespace
 

@@ -193,7 +193,7 @@ class Registration : public MarlevoManagedObject {
     CC_TEXT(ipadMacId, setIpadMacId)
 
 public:
-    // The day of the moment as "EEE dd/MM/yyyy" in local time.
+    // The day of the moment as the short day name and "dd/MM/yyyy" in local time.
     QString getMyDay() const;
 };
 

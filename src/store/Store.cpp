@@ -181,9 +181,10 @@ QString moveAside(const QString& path) {
 
 // ---------------------------------------------------------------- Store
 
-// Makes commits durable and keeps the WAL short from a thread of its own, so that no writer (above all
-// the main thread) waits for the disk: contexts commit with synchronous=NORMAL, which is safe against a
-// crash of the app, and each commit is synced to the disk here moments later.
+// Makes the background contexts' commits durable and keeps the WAL short from a thread of its own, so
+// that no writer waits for a checkpoint: background contexts commit with synchronous=NORMAL, which is
+// safe against a crash of the app, and each commit is synced to the disk here moments later. The main
+// thread's commits (the clockings) are synced before they return.
 class Store::Flusher {
 public:
     explicit Flusher(const QString& path)
@@ -507,7 +508,11 @@ void Context::ensureCurrent() {
 bool Context::openDatabase() {
     m_statements.clear();
     m_db.close();
-    if (!m_db.open(m_store->path(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX) || !configure(m_db, false)) {
+    // The main thread makes the clockings: its commits reach the disk before save() returns. Other
+    // threads leave the sync to the flusher.
+    const bool main =
+        QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread();
+    if (!m_db.open(m_store->path(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX) || !configure(m_db, main)) {
         CC_LOG(QStringLiteral("error %1").arg(m_db.lastError()));
         return false;
     }
@@ -579,6 +584,14 @@ void Context::primaryKeyChanged(ManagedObject* object, const QString& oldKey) {
     const QString key = object->primaryKey();
     if (!key.isNull())
         pending.insert(key, object);
+}
+
+QList<ManagedObject*> Context::pendingObjects(const EntityDescription& entity) const {
+    QList<ManagedObject*> out;
+    for (ManagedObject* o : m_changed)
+        if (&o->entity() == &entity && (o->hasChanges() || o->m_inserted || o->m_deleted))
+            out.append(o);
+    return out;
 }
 
 bool Context::hasChanges() const {

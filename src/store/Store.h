@@ -8,6 +8,7 @@
 
 #include <QHash>
 #include <QMutex>
+#include <QSet>
 #include <QStringList>
 #include <QVariantMap>
 #include <QWaitCondition>
@@ -147,6 +148,8 @@ public:
     void setToMany(ManagedObject* owner, const QString& relation, const QList<ManagedObject*>& members);
 
     int registeredObjectCount() const { return int(m_objects.size()); }
+    // This context's unsaved inserts, changes and deletions of one entity (fetches read saved rows only).
+    QList<ManagedObject*> pendingObjects(const EntityDescription& entity) const;
 
 private:
     friend class ManagedObject;

@@ -147,10 +147,29 @@ OrganisationSettings Util::organisationSettings() {
     return provider ? provider() : OrganisationSettings();
 }
 
+namespace {
+// The integer part of a decimal text ("6.5" is 6); ok is false for anything else.
+int integerPart(const QString& text, bool* ok) {
+    const double value = text.trimmed().toDouble(ok);
+    if (!*ok || !qIsFinite(value) || qAbs(value) > 1e6) {
+        *ok = false;
+        return 0;
+    }
+    return int(value);
+}
+} // namespace
+
 int Util::timeSwitchHour(const QString& timeSwitch) {
     bool ok = false;
-    const int hour = timeSwitch.trimmed().toInt(&ok);
+    const int hour = integerPart(timeSwitch, &ok);
     return ok && hour >= 1 && hour <= 23 ? hour : -1;
+}
+
+int Util::timeSwitchIntervalHours(const QString& timeSwitchInterval) {
+    bool ok = false;
+    const int hours = integerPart(timeSwitchInterval, &ok);
+    // A negative interval would recompute on every check; only a positive one is in force.
+    return ok && hours > 0 ? hours : 0;
 }
 
 QString Util::getBeginRegistrationTime() {
@@ -191,20 +210,18 @@ bool Util::timestampsInDifferentOpvangMomentsWithFirstDate(const QDateTime& a, c
     return (la.time().hour() >= switchHour) != (lb.time().hour() >= switchHour);
 }
 
-bool Util::shouldRecomputeStatuses(qint64 lastComputedMs, qint64 nowMs,
+bool Util::shouldRecomputeStatuses(const QString& lastComputed, qint64 nowMs,
                                    const OrganisationSettings& organisation) {
     if (!organisation.present || !organisation.hasOrganisationId)
         return false;
-    if (lastComputedMs <= 0)
+    const int interval = timeSwitchIntervalHours(organisation.timeSwitchInterval);
+    const QDateTime last = dateFromMillisText(lastComputed);
+    if (!last.isValid())
+        return interval > 0; // never computed: longer ago than any interval, but no period change
+    const qint64 wholeHours = (nowMs - last.toMSecsSinceEpoch()) / 1000 / 3600;
+    if (interval > 0 && wholeHours > interval)
         return true;
-    const qint64 wholeHours = (nowMs - lastComputedMs) / 1000 / 3600;
-    bool ok = false;
-    const int interval = organisation.timeSwitchInterval.trimmed().toInt(&ok);
-    // A negative interval would recompute on every check; only a positive one is taken as in force.
-    if (ok && interval > 0 && wholeHours > interval)
-        return true;
-    return timestampsInDifferentOpvangMomentsWithFirstDate(QDateTime::fromMSecsSinceEpoch(lastComputedMs),
-                                                           QDateTime::fromMSecsSinceEpoch(nowMs),
+    return timestampsInDifferentOpvangMomentsWithFirstDate(last, QDateTime::fromMSecsSinceEpoch(nowMs),
                                                            organisation.timeSwitch);
 }
 

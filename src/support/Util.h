@@ -51,8 +51,10 @@ public:
     static OrganisationSettings organisationSettings();
 
     // The switch hour (1..23) when the time switch is in force, otherwise -1. Absent, empty, "0",
-    // non-numeric and out-of-range texts are not in force.
+    // non-numeric and out-of-range texts are not in force; a decimal text counts by its integer part.
     static int timeSwitchHour(const QString& timeSwitch);
+    // The recompute interval in whole hours when in force (a positive integer part), otherwise 0.
+    static int timeSwitchIntervalHours(const QString& timeSwitchInterval);
 
     // Whether two moments lie in different registration periods. Different local calendar days always
     // do; within one day, with a time switch in force, one hour before and one at/after the switch do.
@@ -61,9 +63,10 @@ public:
     static bool timestampsInDifferentOpvangMomentsWithFirstDate(const QDateTime& a, const QDateTime& b,
                                                                 const QString& timeSwitch);
 
-    // The periodic check's decision to recompute all presence statuses. lastComputedMs <= 0 means
-    // "never computed" and asks for a recomputation (when an organisation with an id is stored).
-    static bool shouldRecomputeStatuses(qint64 lastComputedMs, qint64 nowMs,
+    // The periodic check's decision to recompute all presence statuses. lastComputed is the stored moment
+    // text (null when none is stored): then the elapsed time counts as longer than any interval, but not
+    // as a change of period. A text with a fraction is read as its number.
+    static bool shouldRecomputeStatuses(const QString& lastComputed, qint64 nowMs,
                                         const OrganisationSettings& organisation);
 
     // Gregorian calendar difference in local time, largest units first: start plus the years, then the

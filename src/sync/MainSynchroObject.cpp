@@ -27,6 +27,10 @@ const QString kObjectKey = QStringLiteral("object");
 QString objectKey(const QString& type, const QString& id) {
     return type + QLatin1Char('/') + id;
 }
+bool isCreation(const SynchroObject* record) {
+    return record->httpType() == QLatin1String("POST") &&
+           record->objectType() != QLatin1String("ObjectImageUpload");
+}
 constexpr qint64 kBusyMs = 180000;
 constexpr int kDuePlaces = 50;
 constexpr int kRecomputeChunk = 250;
@@ -171,8 +175,10 @@ void MainSynchroObject::initiateApiCallForObject(ManagedObject* object, const QS
     // Durable first: a change the tablet accepted is never only in memory.
     saveMain("queue");
     const QString key = objectKey(record->objectType(), record->objectId());
-    // One state of an object on its way at a time: the server applies requests in any order.
-    if (isReachable() && !isBusy(key)) {
+    // One state of an object on its way at a time: the server applies requests in any order. A change
+    // of an object whose creation is still unanswered waits for that answer.
+    if (isReachable() && !isBusy(key) &&
+        (isCreation(record) || !waitsForCreation(record, unansweredCreations()))) {
         const QVariantMap userData{{kQueueKey, record->idSynchroObject()}, {kObjectKey, key}};
         ++m_inFlight[key];
         if (httpType == QLatin1String("POST"))
@@ -252,18 +258,80 @@ void MainSynchroObject::doWait() {
 }
 
 // One record every 10 ms without blocking the main thread; the overlay goes when all were tried.
+// A change whose object's creation is still to be resent (or unanswered) must not overtake it: it is
+// queued again and goes when that creation is answered.
 void MainSynchroObject::runResend(QList<QString> ids) {
     if (ids.isEmpty()) {
         emit overlayHidden();
         return;
     }
     QTimer::singleShot(10, this, [this, ids]() mutable {
-        if (auto* record = m_dao->context()->find<SynchroObject>(ids.takeFirst())) {
+        Context* context = m_dao->context();
+        if (auto* record = context->find<SynchroObject>(ids.takeFirst())) {
+            QSet<QString> creations = unansweredCreations();
+            for (const QString& id : std::as_const(ids))
+                if (auto* later = context->find<SynchroObject>(id); later && isCreation(later))
+                    creations.insert(objectKey(later->objectType(), later->objectId()));
             record->clear(SynchroObject::index_nrOfTries());
-            doRetryForSyncObject(record);
+            if (waitsForCreation(record, creations)) {
+                record->setStatus(0);
+                saveMain("resend");
+                updateNrOfPostField();
+            } else {
+                doRetryForSyncObject(record);
+            }
         }
         runResend(ids);
     });
+}
+
+QSet<QString> MainSynchroObject::unansweredCreations() const {
+    QSet<QString> keys;
+    for (const QVariantMap& row : m_dao->context()->fetchRows([] {
+             FetchRequest r = FetchRequest::of<SynchroObject>(
+                 Predicate::format(QStringLiteral("httpType == %@ && status != 3 && objectType != %@"),
+                                   {QStringLiteral("POST"), QStringLiteral("ObjectImageUpload")}));
+             r.propertiesToFetch = {QStringLiteral("objectType"), QStringLiteral("objectId")};
+             return r;
+         }()))
+        keys.insert(objectKey(row.value(QStringLiteral("objectType")).toString(),
+                              row.value(QStringLiteral("objectId")).toString()));
+    return keys;
+}
+
+QString MainSynchroObject::subjectKey(const SynchroObject* record) const {
+    if (record->objectType() != QLatin1String("ObjectImageUpload"))
+        return objectKey(record->objectType(), record->objectId());
+    // A photo belongs to the child it shows; staff records are never created by the tablet.
+    const ObjectImageUpload* upload = m_dao->loadObjectImageUpload(record->objectId());
+    if (upload && upload->type() == QLatin1String("Child"))
+        return objectKey(QStringLiteral("Child"), upload->typeId());
+    return QString();
+}
+
+bool MainSynchroObject::waitsForCreation(const SynchroObject* record, const QSet<QString>& creations) const {
+    if (isCreation(record) || creations.isEmpty())
+        return false;
+    const QString subject = subjectKey(record);
+    return !subject.isEmpty() && creations.contains(subject);
+}
+
+void MainSynchroObject::releaseChangesWaitingFor(const QString& creationKey) {
+    if (!isReachable())
+        return;
+    const QSet<QString> creations = unansweredCreations();
+    int sent = 0;
+    for (SynchroObject* record : m_dao->context()->fetch<SynchroObject>(
+             Predicate::format(QStringLiteral("status == 0 || status == 2")),
+             {SortDescriptor::desc(QStringLiteral("entryDate"))})) {
+        if (isCreation(record) || subjectKey(record) != creationKey || waitsForCreation(record, creations))
+            continue;
+        if (isBusy(objectKey(record->objectType(), record->objectId())))
+            continue;
+        sent += doRetryForSyncObject(record, false) ? 1 : 0;
+    }
+    if (sent > 0)
+        saveMain("release");
 }
 
 void MainSynchroObject::purgeOldHandledSynchroObjects() {
@@ -310,12 +378,15 @@ void MainSynchroObject::checkForUpdates() {
                 QStringLiteral("(status == 2 || status == 0 || (status == 1 && lastTryDate <= %@))"),
                 {Util::millisText(Clock::nowMs() - 180000)}),
             {SortDescriptor::desc(QStringLiteral("entryDate"))});
+        const QSet<QString> creations = unansweredCreations();
         for (SynchroObject* record : due) {
             if (sent >= kDuePlaces)
                 break;
             const QString key = objectKey(record->objectType(), record->objectId());
             if (isBusy(key) && !sentNow.contains(key))
                 continue;
+            if (waitsForCreation(record, creations))
+                continue; // keeps its place in the queue; released by the creation's answer
             if (doRetryForSyncObject(record, false)) {
                 ++sent;
                 sentNow.insert(key);
@@ -346,18 +417,11 @@ void MainSynchroObject::checkForUpdates() {
         return;
     const QString key = QStringLiteral("cc_lastStatusComputedDate") + user.entityId;
     UserDefaults& defaults = UserDefaults::standard();
-    const bool known = defaults.contains(key);
-    const qint64 last = defaults.integerForKey(key);
-    if (!known)
+    const QVariant stored = defaults.objectForKey(key);
+    const QString last = stored.isValid() ? stored.toString() : QString();
+    if (!stored.isValid())
         defaults.setObject(key, Clock::nowMs());
-    Organisation* org = m_dao->loadOrganisation();
-    if (!org || org->organisationId().isEmpty())
-        return;
-    const qint64 hours = known ? (Clock::nowMs() - last) / 1000 / 3600 : std::numeric_limits<qint64>::max();
-    const int interval = org->timeSwitchInterval().toInt();
-    const bool differentPeriods = known && Util::timestampsInDifferentOpvangMomentsWithFirstDate(
-                                               QDateTime::fromMSecsSinceEpoch(last), Clock::now());
-    if ((interval > 0 && interval < hours) || differentPeriods)
+    if (Util::shouldRecomputeStatuses(last, Clock::nowMs(), m_dao->organisationSettings()))
         berekenStussenVisueel();
 }
 
@@ -523,6 +587,8 @@ void MainSynchroObject::objectLoaderDidLoadObjects(const RequestInfo& request, c
                 record->setStatus(3);
             }
             saveMain("answer");
+            if (record->status() == 3 && isCreation(record))
+                releaseChangesWaitingFor(objectKey(record->objectType(), record->objectId()));
         }
         updateNrOfPostField();
     }
@@ -531,7 +597,8 @@ void MainSynchroObject::objectLoaderDidLoadObjects(const RequestInfo& request, c
     if (!getId.isEmpty()) {
         GetSynchroObject* g = m_dao->loadGetSynchroObjectById(getId);
         g->setStatus(3);
-        if (response.success)
+        // Without a token the next call must still ask for what changed since the previous one.
+        if (response.success && !response.time.isEmpty())
             g->setLastSyncTime(response.time);
         g->clear(GetSynchroObject::index_inProgressSyncTime());
         saveMain("bookkeeping");
@@ -546,10 +613,11 @@ void MainSynchroObject::objectLoaderDidLoadObjects(const RequestInfo& request, c
         return;
     }
     if (response.contains(QStringLiteral("children"))) {
-        recomputeInBackground(QStringLiteral("Child"), response.followUpIds.value(QStringLiteral("children")),
-                              QString());
-        recomputeInBackground(QStringLiteral("Users"), response.followUpIds.value(QStringLiteral("users")),
-                              QStringLiteral("forceSearch"));
+        // One task for both, so the overviews search again only once every status is saved.
+        recomputeInBackground(
+            {{QStringLiteral("Child"), response.followUpIds.value(QStringLiteral("children"))},
+             {QStringLiteral("Users"), response.followUpIds.value(QStringLiteral("users"))}},
+            QStringLiteral("forceSearch"));
     }
     if (response.contains(QStringLiteral("devices")))
         NotificationCenter::defaultCenter().post(QStringLiteral("showDevices"), this);
@@ -562,13 +630,13 @@ void MainSynchroObject::objectLoaderDidLoadObjects(const RequestInfo& request, c
         checkForUpdates();
     }
     if (response.contains(QStringLiteral("timeEntries")))
-        recomputeInBackground(QStringLiteral("Child"),
-                              response.followUpIds.value(QStringLiteral("timeEntries")),
-                              QStringLiteral("reloadKindjesData"));
+        recomputeInBackground(
+            {{QStringLiteral("Child"), response.followUpIds.value(QStringLiteral("timeEntries"))}},
+            QStringLiteral("reloadKindjesData"));
     if (response.contains(QStringLiteral("userTimeEntries")))
-        recomputeInBackground(QStringLiteral("Users"),
-                              response.followUpIds.value(QStringLiteral("userTimeEntries")),
-                              QStringLiteral("reloadKindjesData"));
+        recomputeInBackground(
+            {{QStringLiteral("Users"), response.followUpIds.value(QStringLiteral("userTimeEntries"))}},
+            QStringLiteral("reloadKindjesData"));
 }
 
 void MainSynchroObject::runInBackground(const QString& label, bool lowPriority, std::function<void()> work,
@@ -595,14 +663,16 @@ void MainSynchroObject::runInBackground(const QString& label, bool lowPriority, 
     });
 }
 
-void MainSynchroObject::recomputeInBackground(const QString& entity, const QStringList& ids,
+void MainSynchroObject::recomputeInBackground(const QList<QPair<QString, QStringList>>& batches,
                                               const QString& notification) {
     std::shared_ptr<Store> store = m_dao->store();
     runInBackground(
         QStringLiteral("kinderopvang.bgqueue"), true,
-        [store, entity, ids] {
+        [store, batches] {
             Context* context = store->context();
-            recompute(context, entity, ids, Util::getBeginRegistrationTime());
+            const QString begin = Util::getBeginRegistrationTime();
+            for (const auto& [entity, ids] : batches)
+                recompute(context, entity, ids, begin);
             context->reset();
         },
         [this, notification] {

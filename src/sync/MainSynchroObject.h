@@ -128,7 +128,10 @@ private:
     bool beginBookkeeping(const QString& id, const QString& skipLog);
     void setAantalGets(int value);
     void setAantalPosts(int value);
-    void recomputeInBackground(const QString& entity, const QStringList& ids, const QString& notification);
+    // Recomputes each batch (entity, ids) in turn on one background queue; the notification follows
+    // once all of them are saved.
+    void recomputeInBackground(const QList<QPair<QString, QStringList>>& batches,
+                               const QString& notification);
     // work on a new serial queue, then done on the main thread; waitForIdle waits for both.
     void runInBackground(const QString& label, bool lowPriority, std::function<void()> work,
                          std::function<void()> done);
@@ -136,6 +139,13 @@ private:
     void saveMain(const char* where);
     ManagedObject* queuedObject(const QString& type, const QString& id) const;
     void runResend(QList<QString> ids);
+    // Creations (POST of a child or registration) not answered yet, as object keys.
+    QSet<QString> unansweredCreations() const;
+    // The object a queue record changes: a photo's child, otherwise the record's own object.
+    QString subjectKey(const SynchroObject* record) const;
+    bool waitsForCreation(const SynchroObject* record, const QSet<QString>& creations) const;
+    // Sends the changes that were held back until this creation was answered.
+    void releaseChangesWaitingFor(const QString& creationKey);
     void requestEnded(const RequestInfo& request, bool timedOut);
     bool isBusy(const QString& objectKey) const;
 

@@ -156,43 +156,42 @@ public:
                 continue;
             }
             const QJsonObject object = element.toObject();
-            // Check every value first, so a bad element leaves no half-filled record.
+            // A value of the wrong kind loses only that attribute: dropping the record would lose it for
+            // good, since the change token moves on past it.
             std::vector<std::pair<int, QVariant>>& values = m_values; // reused: no allocation per element
             values.clear();
-            QString bad;
+            auto skipBad = [&](const QString& jsonKey) {
+                CC_LOG(QStringLiteral("%1 %2: wrong kind of value for \"%3\" ignored")
+                           .arg(mapping.entity->name, key, jsonKey));
+                ++m_response.skippedValues;
+            };
             for (const KeyMapping& km : mapping.keys) {
                 const auto it = object.constFind(QLatin1StringView(km.latin1Key));
                 if (it == object.constEnd())
                     continue;
                 const QJsonValue value = it.value();
+                const size_t before = values.size();
+                bool ok = true;
                 for (const int index : km.indices) {
-                    bool ok = true;
                     QVariant v = Mapping::attributeValue(value, mapping.entity->attribute(index).type, &ok);
-                    if (!ok) {
-                        bad = km.jsonKey;
+                    if (!ok)
                         break;
-                    }
                     values.emplace_back(index, std::move(v));
                 }
-                if (!bad.isEmpty())
-                    break;
+                if (!ok) {
+                    values.resize(before); // none of this key's attributes
+                    skipBad(km.jsonKey);
+                }
             }
             QList<QPair<const NestedMapping*, QJsonArray>> nested;
             for (const NestedMapping& n : mapping.nested) {
                 const auto it = object.constFind(n.jsonKey);
                 if (it == object.constEnd() || it->isNull())
                     continue;
-                if (!it->isArray()) {
-                    bad = n.jsonKey;
-                    break;
-                }
-                nested.append({&n, it->toArray()});
-            }
-            if (!bad.isEmpty()) {
-                CC_LOG(QStringLiteral("%1 %2 skipped: wrong kind of value for \"%3\"")
-                           .arg(mapping.entity->name, key, bad));
-                ++m_response.skippedCount;
-                continue;
+                if (it->isArray())
+                    nested.append({&n, it->toArray()});
+                else
+                    skipBad(n.jsonKey);
             }
             ManagedObject* record = known.value(key);
             if (record && hasUnsentLocalChange(mapping.entity->name, key)) {

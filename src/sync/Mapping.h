@@ -45,7 +45,8 @@ struct Response {
     // Per array key: distinct values of the attributes the engine follows up (childId, userId).
     QHash<QString, QStringList> followUpIds;
     int mappedCount = 0;
-    int skippedCount = 0;
+    int skippedCount = 0;  // elements without a primary key
+    int skippedValues = 0; // attributes left out for a value of the wrong kind
 
     bool contains(const QString& arrayKey) const { return counts.contains(arrayKey); }
 };

@@ -152,7 +152,7 @@ void TestCoupling::freshTabletGoesThroughEveryStateToTheStaffGrid() {
     QCOMPARE(UserDefaults::standard().stringForKey("geselecteerdeschoolId"),
              schools->schoolList().at(1).idEntity);
     QVERIFY(tablet.engine->waitForIdle(30000));
-    QTRY_VERIFY(tileNames(login.leerkrachten()).contains(QStringLiteral("Zoë Dupré")));
+    QTRY_VERIFY_WITH_TIMEOUT(tileNames(login.leerkrachten()).contains(QStringLiteral("Zoë Dupré")), 20000);
     QVERIFY(tileNames(login.leerkrachten()).contains(QStringLiteral("Els Janssens")));
     QCOMPARE(engineAlerts.count(), 0);
 }

@@ -66,6 +66,7 @@ private slots:
     void gridShowsTheLocationStaff();
     void ordinaryStaffTapLogsInAtOnce();
     void administratorNeedsTheRightPassword();
+    void refusedPasswordIsEmptiedForTheNextTry();
     void administratorNickPasswordIsAccepted();
     void cancelReturnsToTheGrid();
     void absentIsAdminNeedsThePassword();
@@ -170,6 +171,30 @@ void TestLogin::administratorNeedsTheRightPassword() {
     QCOMPARE(UserDefaults::standard().integerForKey("cc_kResyncInterval"), els->resyncFreq());
     QVERIFY(!UserDefaults::standard().contains("cc_lastChoiceTime"));
     QVERIFY(!UserDefaults::standard().contains("cc_lastChoiceDay"));
+}
+
+void TestLogin::refusedPasswordIsEmptiedForTheNextTry() {
+    auto login = openLogin();
+    QVERIFY(login);
+    QSignalSpy loggedIn(login.get(), &LoginViewController::userLoggedIn);
+    login->gridViewDidSelectItemAtIndex(rowOf(login->leerkrachten(), QStringLiteral("Els Janssens")));
+    login->textFieldDidBeginEditing(2);
+    login->setPasswordText(QStringLiteral("geheim1"));
+    QSignalSpy focus(login.get(), &LoginViewController::focusFieldChanged);
+
+    login->doLogin();
+    QCOMPARE(loggedIn.count(), 0);
+    QCOMPARE(login->dialogs()->overlayLabel(), kWrongPassword);
+    QCOMPARE(login->state(), State::StaffPassword);
+    QVERIFY(login->passwordText().isEmpty());
+    // The field keeps the focus: the view is told to put it back there.
+    QCOMPARE(login->focusField(), 2);
+    QVERIFY(focus.count() > 0);
+
+    // The next keys land in the field as it is now, without entering it again.
+    login->setPasswordText(login->passwordText() + QStringLiteral("geheim"));
+    login->doLogin();
+    QCOMPARE(loggedIn.count(), 1);
 }
 
 void TestLogin::administratorNickPasswordIsAccepted() {

@@ -1,73 +1,67 @@
-// The real app, offscreen, against the reference server: a fresh tablet is coupled to the demo
-// organisation, a profile and a location are picked, an ordinary staff member logs in, opens "Info"
-// and logs out again. Menu entries and buttons are tapped in the window; the coupling steps go through
-// the login screen's operations. Every state is saved as <build>/screenshots/<nn>-<state>.png and no
-// QML warning may appear on the way.
+// The real app, offscreen, against the reference server, driven only by taps and key presses in the
+// window: a fresh tablet is coupled to the demo organisation, a profile and a location are picked, an
+// administrator gets her password wrong once and then right, goes through the menu and logs out, and an
+// ordinary staff member logs in by a tap. Where a layout fault would show, the window's pixels are
+// checked. Every state is saved as <build>/screenshots/<nn>-<state>.png and no QML warning may appear
+// on the way.
 #include "DataAccessObject.h"
-#include "DeviceSelectionViewController.h"
 #include "InfoViewController.h"
 #include "LoginViewController.h"
 #include "MainSynchroObject.h"
 #include "PlaceholderViewController.h"
 #include "ReferenceServer.h"
 #include "RootViewController.h"
-#include "SchoolChangerViewController.h"
 #include "StackScrollViewAppDelegate.h"
 #include "StackScrollViewController.h"
 #include "UserDefaults.h"
 #include "Util.h"
+#include "WindowDriver.h"
 
-#include <QDir>
 #include <QQmlApplicationEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace WindowDriver;
+
 namespace {
-QStringList collectedWarnings;
-
-void collectWarnings(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type != QtDebugMsg && type != QtInfoMsg)
-        collectedWarnings.append(message);
+// The bounding box of the pixels in area that clearly differ from ground: a label, an icon.
+QRect inkBox(const QImage& image, const QRect& area, QRgb ground) {
+    QRect box;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            const int diff = std::max({std::abs(qRed(p) - qRed(ground)), std::abs(qGreen(p) - qGreen(ground)),
+                                       std::abs(qBlue(p) - qBlue(ground))});
+            if (diff > 60)
+                box |= QRect(x, y, 1, 1);
+        }
+    return box;
 }
 
-int rowOf(const LeerkrachtenModel* model, const QString& name) {
-    for (int row = 0; row < model->rowCount(); ++row)
-        if (model->index(row).data(LeerkrachtenModel::NameRole).toString() == name)
-            return row;
-    return -1;
+// A button's label (with its icon) sits in the middle: empty as wide left as right, within 3 pixels.
+QString offCentre(const QImage& image, const QQuickItem* button) {
+    // Inside the border and clear of the rounded corners.
+    const QRect area = sceneRect(button).adjusted(6, 8, -6, -8);
+    const QRect ink = inkBox(image, area, image.pixel(area.left(), area.center().y()));
+    const int left = ink.left() - area.left();
+    const int right = area.right() - ink.right();
+    if (!ink.isEmpty() && std::abs(left - right) <= 3)
+        return QString();
+    return QStringLiteral("label of %1 at x %2..%3 in %4..%5")
+        .arg(button->objectName())
+        .arg(ink.left())
+        .arg(ink.right())
+        .arg(area.left())
+        .arg(area.right());
 }
 
-QQuickItem* findItem(QQuickItem* root, const QString& objectName) {
-    if (!root)
-        return nullptr;
-    if (root->objectName() == objectName && root->isVisible())
-        return root;
-    for (QQuickItem* child : root->childItems())
-        if (QQuickItem* found = findItem(child, objectName))
-            return found;
-    return nullptr;
-}
-
-// Taps the centre of an item the way a finger would.
-bool tap(QQuickWindow* window, QQuickItem* item) {
-    if (!item)
-        return false;
-    const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
-    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
-    return true;
-}
-
-// Every text shown in the window, to check what the user reads.
-void collectTexts(QQuickItem* item, QStringList& out) {
-    if (!item || !item->isVisible())
-        return;
-    const QVariant text = item->property("text");
-    if (text.isValid() && item->inherits("QQuickText") && !text.toString().isEmpty())
-        out << text.toString();
-    for (QQuickItem* child : item->childItems())
-        collectTexts(child, out);
+// The height the words of a menu entry take, icon and glow mark left out.
+int labelInkHeight(const QImage& image, const QQuickItem* entry) {
+    const QRect rect = sceneRect(entry);
+    const QRect area(rect.left() + 46, rect.top() + 1, rect.width() - 47, rect.height() - 2);
+    return inkBox(image, area, image.pixel(rect.right() - 1, rect.center().y())).height();
 }
 } // namespace
 
@@ -78,20 +72,35 @@ class TestEndToEnd : public QObject {
     std::unique_ptr<ReferenceServer> m_server;
     std::unique_ptr<StackScrollViewAppDelegate> m_app;
     QQuickWindow* m_window = nullptr;
-    QtMessageHandler m_previousHandler = nullptr;
+    std::unique_ptr<WarningCollector> m_warnings;
     QStringList m_shots;
+
+    QImage m_shot; // the last screenshot, for the pixel checks
 
     // Lets animations, fades and picture downloads settle, then saves the window.
     void shoot(const QString& name) {
         QTest::qWait(900);
-        QDir dir(QCoreApplication::applicationDirPath());
-        dir.cdUp();
-        dir.mkpath(QStringLiteral("screenshots"));
-        const QString path = dir.filePath(QStringLiteral("screenshots/") + name + QStringLiteral(".png"));
-        const QImage image = m_window->grabWindow();
-        QVERIFY2(image.size() == QSize(1024, 768), qPrintable(name));
-        QVERIFY2(image.save(path), qPrintable(path));
+        const QString path = screenshotPath(name);
+        m_shot = m_window->grabWindow();
+        QVERIFY2(m_shot.size() == QSize(1024, 768), qPrintable(name));
+        QVERIFY2(m_shot.save(path), qPrintable(path));
         m_shots << path;
+    }
+
+    QQuickItem* item(const QString& objectName) const {
+        return findItem(m_window->contentItem(), objectName);
+    }
+    QQuickItem* text(const QString& shown) const { return findText(m_window->contentItem(), shown); }
+    qreal opacityOf(const QString& objectName) const {
+        QQuickItem* found = findItem(m_window->contentItem(), objectName, false);
+        return found ? found->opacity() : -1;
+    }
+
+    // A finger on the field gives it the keyboard; then the keys.
+    void typeInto(const QString& field, const QString& keys) {
+        QVERIFY2(tap(m_window, item(field)), qPrintable(field));
+        QTRY_VERIFY2(item(field)->hasActiveFocus(), qPrintable(field));
+        typeKeys(m_window, keys);
     }
 
     QStringList visibleTexts() const {
@@ -109,17 +118,17 @@ private slots:
         QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Belgium));
         m_server = std::make_unique<ReferenceServer>();
         QVERIFY(m_server->isRunning());
-        collectedWarnings.clear();
-        m_previousHandler = qInstallMessageHandler(collectWarnings);
+        m_warnings = std::make_unique<WarningCollector>();
     }
 
     void cleanupTestCase() {
         m_app.reset();
-        qInstallMessageHandler(m_previousHandler);
-        QVERIFY2(collectedWarnings.isEmpty(), qPrintable(collectedWarnings.join('\n')));
+        const QStringList warnings = m_warnings->warnings();
+        m_warnings.reset();
+        QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join('\n')));
     }
 
-    void aFreshTabletIsCoupledLoggedInShowsInfoAndLogsOut() {
+    void aFreshTabletIsCoupledAndStaffLogInAndOut() {
         m_app = std::make_unique<StackScrollViewAppDelegate>();
         StackScrollViewAppDelegate::Options options;
         options.storePath = m_dir.filePath("RKCoreDataExample.sqlite");
@@ -139,91 +148,127 @@ private slots:
         QVERIFY(login());
         QCOMPARE(login()->state(), LoginViewController::OrganisationLogin);
         QVERIFY(!root->isLoggedIn());
-        QVERIFY(!findItem(m_window->contentItem(), "menuView"));
-        login()->textFieldDidBeginEditing(1);
-        login()->setUserName("Demo Opvang");
-        login()->textFieldDidBeginEditing(2);
-        login()->setPasswordText("s3cret%");
+        QVERIFY(!item("menuView"));
+        typeInto("nameField", "Demo Opvang");
+        typeInto("passwordField", "s3cret%");
+        QCOMPARE(login()->userName(), QString("Demo Opvang"));
         shoot("01-organisation-login");
 
         // 2. The device profiles.
-        login()->doLogin();
+        QVERIFY(tap(m_window, item("okButton")));
         QTRY_COMPARE_WITH_TIMEOUT(login()->state(), LoginViewController::DeviceSelection, 30000);
-        DeviceSelectionViewController* devices = login()->deviceSelection();
-        QVERIFY(devices);
-        const int profile = int(devices->names().indexOf("Tablet Onthaal"));
-        QVERIFY(profile >= 0);
-        devices->tableViewDidSelectRow(profile);
+        QTRY_VERIFY(text("Tablet Onthaal"));
+        QVERIFY(tap(m_window, text("Tablet Onthaal")));
         shoot("02-device-profiles");
 
         // 3. Named; the locations arrive and are offered.
-        devices->selectProfile();
+        QVERIFY(tap(m_window, text("Bewaar")));
         QTRY_COMPARE_WITH_TIMEOUT(login()->state(), LoginViewController::LocationSelection, 30000);
         QCOMPARE(UserDefaults::standard().stringForKey("cc_ipadNaam"), QString("Tablet Onthaal"));
+        QTRY_VERIFY(text("De Speelvogel"));
         shoot("03-location-list");
 
-        // 4. The staff grid of the chosen location.
-        SchoolChangerViewController* schools = login()->schoolChanger();
-        QVERIFY(schools);
-        int speelvogel = -1;
-        for (int i = 0; i < schools->schoolList().size(); ++i)
-            if (schools->schoolList().at(i).name == "De Speelvogel")
-                speelvogel = i;
-        QVERIFY(speelvogel >= 0);
-        schools->tableViewDidSelectRow(speelvogel);
+        // 4. The staff grid of the chosen location fades in.
+        QVERIFY(tap(m_window, text("De Speelvogel")));
         QCOMPARE(login()->state(), LoginViewController::StaffGrid);
+        QVERIFY(opacityOf("staffGridPart") >= 0 && opacityOf("staffGridPart") < 0.5);
+        QTRY_COMPARE(opacityOf("staffGridPart"), 1.0);
         QVERIFY(m_app->engine()->waitForIdle(60000));
-        QTRY_VERIFY_WITH_TIMEOUT(rowOf(login()->leerkrachten(), "An Peeters") >= 0, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(text("Els Janssens") && text("An Peeters"), 30000);
         shoot("04-staff-grid");
+        QVERIFY2(offCentre(m_shot, item("locationButton")).isEmpty(),
+                 qPrintable(offCentre(m_shot, item("locationButton"))));
 
-        // 5. An ordinary staff member's tile logs in at once: the menu and the children overview's panel.
-        login()->gridViewDidSelectItemAtIndex(rowOf(login()->leerkrachten(), "An Peeters"));
+        // 5. An administrator's tile: the password panel, her name fixed and greyed, the keys go to the
+        // password. A wrong password is refused and emptied; the right one, typed once, logs her in.
+        QVERIFY(tap(m_window, text("Els Janssens")));
+        QTRY_COMPARE(opacityOf("passwordPanel"), 1.0);
+        QTRY_VERIFY(item("passwordField")->hasActiveFocus());
+        typeKeys(m_window, "Geheim");
+        shoot("05-admin-password");
+        for (const char* button : {"okButton", "cancelButton"})
+            QVERIFY2(offCentre(m_shot, item(button)).isEmpty(), qPrintable(offCentre(m_shot, item(button))));
+        QQuickItem* name = item("nameField");
+        QCOMPARE(name->property("text").toString(), QString("Els Janssens"));
+        const QRect nameRect = sceneRect(name);
+        const QRect nameInk =
+            inkBox(m_shot, nameRect, m_shot.pixel(nameRect.right() - 4, nameRect.center().y()));
+        QVERIFY2(m_shot.pixel(nameRect.right() - 4, nameRect.center().y()) != QColor(Qt::white).rgb(),
+                 "the fixed name's field is not greyed");
+        int darkest = 255;
+        for (int y = nameInk.top(); y <= nameInk.bottom(); ++y)
+            for (int x = nameInk.left(); x <= nameInk.right(); ++x)
+                darkest = std::min(darkest, qGray(m_shot.pixel(x, y)));
+        QVERIFY2(darkest > 80, qPrintable(QString("the fixed name is drawn in full ink (%1)").arg(darkest)));
+
+        QVERIFY(tap(m_window, item("okButton")));
+        QTRY_VERIFY(text("Gelieve het correcte paswoord in te geven."));
+        QCOMPARE(item("passwordField")->property("text").toString(), QString());
+        shoot("06-wrong-password");
+        QTRY_VERIFY_WITH_TIMEOUT(!text("Gelieve het correcte paswoord in te geven."), 5000);
+        QVERIFY(!root->isLoggedIn());
+        QVERIFY(item("passwordField")->hasActiveFocus());
+        typeKeys(m_window, "geheim");
+        QVERIFY(tap(m_window, item("okButton")));
         QTRY_VERIFY(root->isLoggedIn());
         QVERIFY(root->canrotate());
         QTRY_VERIFY(!login());
         QVERIFY(Users::sharedUsers());
         const QString userId = Users::sharedUsers()->userId();
-        QCOMPARE(Users::sharedUsers()->first_name(), QString("An"));
-        QTRY_VERIFY(!findItem(m_window->contentItem(), "loginLoader") ||
-                    !findItem(m_window->contentItem(), "loginLoader")->property("item").value<QObject*>());
+        QCOMPARE(Users::sharedUsers()->first_name(), QString("Els"));
+        QTRY_VERIFY(!item("loginLoader") || !item("loginLoader")->property("item").value<QObject*>());
         QVERIFY(m_app->engine()->waitForIdle(60000));
         QTRY_COMPARE(root->menuViewController()->statusView()->postParamsLabel(), QString("0"));
-        shoot("05-menu-children-overview");
+        shoot("07-menu-children-overview");
         QStringList texts = visibleTexts();
-        for (const char* expected :
-             {"Zoeken op naam", "Lijsten", "Nieuw kind", "Info", "Zoek medewerker", "Medewerker",
-              "Welkom: An", "Demo Opvang", "Synchro Interval: 60", "Hier komt het scherm ‘Zoeken op naam’."})
+        for (const char* expected : {"Zoeken op naam", "Lijsten", "Nieuw kind", "Info", "Zoek medewerker",
+                                     "Medewerker", "Admin", "Welkom: Els", "Demo Opvang", "Filter op groep"})
             QVERIFY2(texts.contains(expected),
                      qPrintable(expected + QString(" not in ") + texts.join(" | ")));
-        QVERIFY(!texts.contains("Admin"));
         QVERIFY2(texts.filter(QRegularExpression("^Geupdate: \\d+ \\w+ geleden$")).size() == 1,
                  qPrintable(texts.join(" | ")));
-        QCOMPARE(findItem(m_window->contentItem(), "internetView")->property("color").value<QColor>().name(),
-                 QColor(51, 102, 0).name());
+        QCOMPARE(item("internetView")->property("color").value<QColor>().name(), QColor(51, 102, 0).name());
 
-        // 6. "Info" tapped in the menu.
-        QVERIFY(tap(m_window, findItem(m_window->contentItem(), "menuEntry3")));
+        // 6. Every menu entry, chosen in turn, keeps the lines its words take.
+        for (int entry : {1, 2, 3, 4, 5, 6, 0}) {
+            QQuickItem* row = item(QStringLiteral("menuEntry%1").arg(entry));
+            QVERIFY(row);
+            const int plain = labelInkHeight(m_window->grabWindow(), row);
+            QVERIFY(tap(m_window, row));
+            QCOMPARE(root->menuViewController()->selectedOption(), entry);
+            const int chosen = labelInkHeight(m_window->grabWindow(), row);
+            QVERIFY2(plain > 8 && std::abs(plain - chosen) <= 3,
+                     qPrintable(QString("entry %1: words %2 px high, %3 px when chosen")
+                                    .arg(entry)
+                                    .arg(plain)
+                                    .arg(chosen)));
+        }
+
+        // 7. "Info" tapped in the menu.
+        QVERIFY(tap(m_window, item("menuEntry3")));
         QCOMPARE(root->menuViewController()->selectedOption(), 3);
         QCOMPARE(root->stackScrollViewController()->count(), 1);
         QVERIFY(qobject_cast<InfoViewController*>(root->stackScrollViewController()->screenAt(0)));
-        shoot("06-info");
+        shoot("08-info");
         QVERIFY(visibleTexts().contains("Info"));
 
-        // 7. The staff member's own page, with its logout button.
-        QVERIFY(tap(m_window, findItem(m_window->contentItem(), "menuEntry5")));
+        // 8. The staff member's own page, with its logout button.
+        QVERIFY(tap(m_window, item("menuEntry5")));
         QVERIFY(qobject_cast<PlaceholderViewController*>(root->stackScrollViewController()->screenAt(0)));
-        shoot("07-own-page");
+        shoot("09-own-page");
         QVERIFY(visibleTexts().contains("Hier komt het scherm ‘Medewerker’."));
+        QVERIFY2(offCentre(m_shot, item("logoutButton")).isEmpty(),
+                 qPrintable(offCentre(m_shot, item("logoutButton"))));
 
-        // 8. Logged out: a new login screen fades in on the staff grid, the staff member is clocked out.
-        QVERIFY(tap(m_window, findItem(m_window->contentItem(), "logoutButton")));
+        // 9. Logged out: a new login screen fades in on the staff grid, the staff member is clocked out.
+        QVERIFY(tap(m_window, item("logoutButton")));
         QVERIFY(!root->isLoggedIn());
         QVERIFY(!root->canrotate());
         QVERIFY(login());
         QTRY_COMPARE_WITH_TIMEOUT(login()->state(), LoginViewController::StaffGrid, 30000);
-        QTRY_VERIFY(!findItem(m_window->contentItem(), "menuView"));
+        QTRY_VERIFY(!item("menuView"));
         QVERIFY(m_app->engine()->waitForIdle(60000));
-        shoot("08-logged-out");
+        shoot("10-logged-out");
 
         // Both of the staff member's registrations of this tablet reached the server.
         QStringList types;
@@ -233,6 +278,15 @@ private slots:
         QCOMPARE(types, QStringList({"Out", "In"}));
         for (SynchroObject* s : m_app->dataAccessObject()->loadAllSynchroObjects())
             QCOMPARE(s->status(), 3);
+
+        // 10. An ordinary staff member's tile logs in at once, to a menu without "Admin".
+        QTRY_VERIFY(text("An Peeters"));
+        QVERIFY(tap(m_window, text("An Peeters")));
+        QTRY_VERIFY(root->isLoggedIn());
+        QCOMPARE(Users::sharedUsers()->first_name(), QString("An"));
+        shoot("11-ordinary-staff-menu");
+        texts = visibleTexts();
+        QVERIFY2(texts.contains("Welkom: An") && !texts.contains("Admin"), qPrintable(texts.join(" | ")));
         qInfo() << "screenshots:" << m_shots;
     }
 };

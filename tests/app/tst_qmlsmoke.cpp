@@ -93,6 +93,8 @@ void TestQmlSmoke::initTestCase() {
     // The shared components and the views of this module at least.
     QVERIFY(m_files.contains(QStringLiteral(":/cc/support/qml/AlertDialog.qml")));
     QVERIFY(m_files.contains(QStringLiteral(":/cc/app/qml/StackScrollView.qml")));
+    QVERIFY(m_files.contains(QStringLiteral(":/cc/overview/qml/SearchOverzichtView.qml")));
+    QVERIFY(m_files.contains(QStringLiteral(":/cc/children/qml/LeerlingenDetailView.qml")));
 }
 
 void TestQmlSmoke::loadsWithoutWarnings_data() {

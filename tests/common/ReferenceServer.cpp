@@ -7,6 +7,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QTimer>
+#include <QUrlQuery>
 
 QString ReferenceServer::binary() {
     return QDir(QCoreApplication::applicationDirPath())
@@ -54,7 +55,15 @@ QJsonObject ReferenceServer::send(const QString& method, const QString& path, co
 }
 
 QJsonObject ReferenceServer::get(const QString& pathAndQuery) const {
-    return send(QStringLiteral("GET"), pathAndQuery, {});
+    static const QStringList lists{"/device", "/entity",    "/user",         "/genericUser",
+                                   "/child",  "/timeEntry", "/userTimeEntry"};
+    QUrl url(pathAndQuery);
+    QUrlQuery query(url);
+    if (lists.contains(url.path()) && !query.hasQueryItem(QStringLiteral("organisationId"))) {
+        query.addQueryItem(QStringLiteral("organisationId"), QStringLiteral("org-demo"));
+        url.setQuery(query);
+    }
+    return send(QStringLiteral("GET"), url.toString(QUrl::FullyEncoded), {});
 }
 
 bool ReferenceServer::setFaults(const QJsonObject& config) const {

@@ -12,12 +12,15 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProcess>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QUrlQuery>
 
 namespace {
+
+const QString kDevices = QStringLiteral("/device?organisationId=org-demo");
 
 struct Answer {
     int status = 0;
@@ -68,6 +71,10 @@ QString wrappedBase64(const QByteArray& data) {
             out += "\r\n";
     }
     return QString::fromLatin1(out);
+}
+
+QByteArray json(const QJsonObject& o) {
+    return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
 
 QByteArray pngOf(Qt::GlobalColor colour) {
@@ -296,10 +303,10 @@ private slots:
                  QStringList{"kind-3-005"});
 
         // The token survives a restart and keeps growing.
-        const QString last = get("/device").time();
+        const QString last = get(kDevices).time();
         stop();
         QVERIFY(start());
-        QVERIFY(get("/device").time().toLongLong() >= last.toLongLong());
+        QVERIFY(get(kDevices).time().toLongLong() >= last.toLongLong());
         QVERIFY(send("POST", "/timeEntry", registration("tok-3", "ent-tok", nowMs())).time().toLongLong() >
                 last.toLongLong());
         QCOMPARE(get("/timeEntry?entityId=ent-tok").list("timeEntries").size(), 3);
@@ -433,6 +440,62 @@ private slots:
         QTest::newRow("upload that is no picture")
             << QByteArray("POST") << "/image"
             << QByteArray(R"({"objectImageUploadId":"u","type":"Child","typeId":"x","image":"aGVsbG8="})");
+
+        // Registrations name a known child or staff member, a known kind and their own organisation.
+        const QJsonObject reg = registration("b8", "ent-1", "1733526000000");
+        const auto with = [](QJsonObject o, const char* key, const QJsonValue& v) {
+            if (v.isNull())
+                o.remove(QLatin1String(key));
+            else
+                o.insert(QLatin1String(key), v);
+            return json(o);
+        };
+        QTest::newRow("unknown child")
+            << QByteArray("POST") << "/timeEntry" << with(reg, "childId", "nobody");
+        QTest::newRow("unknown child, PUT") << QByteArray("PUT") << "/timeEntry" << with(reg, "childId", "x");
+        QJsonObject staff = reg;
+        staff.remove("childId");
+        QTest::newRow("unknown staff member")
+            << QByteArray("POST") << "/userTimeEntry" << with(staff, "userId", "usr-nobody");
+        QTest::newRow("type neither In nor Out")
+            << QByteArray("POST") << "/timeEntry" << with(reg, "type", "Binnen");
+        QTest::newRow("type in lower case") << QByteArray("PUT") << "/timeEntry" << with(reg, "type", "in");
+        QTest::newRow("type missing")
+            << QByteArray("POST") << "/timeEntry" << with(reg, "type", QJsonValue());
+        QTest::newRow("staff type missing")
+            << QByteArray("POST") << "/userTimeEntry" << with(staff, "type", QJsonValue());
+        QTest::newRow("another organisation")
+            << QByteArray("POST") << "/timeEntry" << with(reg, "orgId", "org-other");
+
+        // Values longer than their field allows.
+        QTest::newRow("ipadMacId of 257 characters")
+            << QByteArray("POST") << "/timeEntry" << with(reg, "ipadMacId", QString(257, 'm'));
+        QTest::newRow("staff ipadMacId of 10 KB")
+            << QByteArray("POST") << "/userTimeEntry" << with(staff, "ipadMacId", QString(10240, 'm'));
+        const QJsonObject child{{"childId", "b9"}, {"entityId", "ent-2"}, {"idOrganisation", "org-demo"}};
+        QTest::newRow("name of 1025 characters")
+            << QByteArray("POST") << "/child" << with(child, "firstName", QString(1025, 'n'));
+        QTest::newRow("extraInfo of 16385 characters")
+            << QByteArray("POST") << "/child" << with(child, "extraInfo", QString(16385, 'e'));
+        QTest::newRow("group name of 1025 characters")
+            << QByteArray("POST") << "/child"
+            << with(child, "groups",
+                    QJsonArray{QJsonObject{{"groupChildId", "g"}, {"groupName", QString(1025, 'g')}}});
+        QJsonArray many;
+        for (int i = 0; i < 1001; ++i)
+            many.append(QJsonObject{{"sessionId", QString::number(i)}});
+        QTest::newRow("1001 sessions") << QByteArray("POST") << "/child" << with(child, "sessions", many);
+
+        // The right signature on bytes that are no picture.
+        const QByteArray brokenJpeg = QByteArray("\xFF\xD8\xFF\xE0", 4) + QByteArray(300, 'j');
+        QTest::newRow("upload of a broken JPEG") << QByteArray("POST") << "/image"
+                                                 << json({{"objectImageUploadId", "u"},
+                                                          {"type", "Child"},
+                                                          {"typeId", "kind-1-010"},
+                                                          {"image", wrappedBase64(brokenJpeg)}});
+        QTest::newRow("new child with a truncated PNG")
+            << QByteArray("POST") << "/child"
+            << with(child, "imageData", wrappedBase64(pngOf(Qt::red).left(40)));
     }
 
     void invalidBodiesAreRefused() {
@@ -448,6 +511,120 @@ private slots:
         QVERIFY(!a.json.value("message").toString().isEmpty());
         QCOMPARE(stat("timeEntries") + stat("userTimeEntries"), registrations);
         QCOMPARE(stat("children"), children);
+    }
+
+    void longestValuesAreAccepted() {
+        QJsonObject r = registration("long-1", "ent-long", nowMs());
+        r["ipadMacId"] = QString(256, 'm');
+        QCOMPARE(send("POST", "/timeEntry", r).status, 200);
+        const QJsonArray stored = get("/timeEntry?entityId=ent-long").list("timeEntries");
+        QCOMPARE(stored.size(), 1);
+        QCOMPARE(stored.first().toObject().value("ipadMacId").toString(), QString(256, 'm'));
+
+        const QJsonObject child{{"childId", "long-child"},
+                                {"entityId", "ent-long"},
+                                {"firstName", QString(1024, 'n')},
+                                {"extraInfo", QString(16384, 'e')}};
+        const Answer a = send("POST", "/child", child);
+        QVERIFY2(a.status == 200, a.body.constData());
+        const QJsonObject back = get("/child?entityId=ent-long").list("children").first().toObject();
+        QCOMPARE(back.value("extraInfo").toString().size(), 16384);
+    }
+
+    // Asked for without organisation, a list would hold every organisation's records.
+    void listsNeedTheirOrganisation_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("status");
+        QTest::newRow("devices") << "/device" << 400;
+        QTest::newRow("locations") << "/entity?iPadUID=x&ipadMacId=y" << 400;
+        QTest::newRow("shared accounts") << "/genericUser?timeEntryNeeded=1" << 400;
+        QTest::newRow("staff registrations") << "/userTimeEntry?lastSyncTime=0000&numberOfDays=30" << 400;
+        QTest::newRow("staff of no location") << "/user" << 400;
+        QTest::newRow("children of no location") << "/child?lastSyncTime=00000" << 400;
+        QTest::newRow("registrations of no location") << "/timeEntry?lastSyncTime=00000" << 400;
+        QTest::newRow("empty organisation") << "/device?organisationId=" << 400;
+        QTest::newRow("organisation login") << "/userOrganisation?username=x&hash=y" << 200;
+        QTest::newRow("children of a location") << "/child?entityId=ent-1" << 200;
+        QTest::newRow("staff of an organisation") << "/user?organisationId=org-demo" << 200;
+    }
+
+    void listsNeedTheirOrganisation() {
+        QFETCH(QString, path);
+        QFETCH(int, status);
+        const Answer a = get(path);
+        QCOMPARE(a.status, status);
+        QVERIFY(a.isJson);
+        QCOMPARE(a.json.value("success").toBool(), status == 200);
+        if (status != 200)
+            QVERIFY(a.json.value("message").toString().contains("organisationId"));
+        // Another organisation's tablet sees nothing of this one.
+        QCOMPARE(get("/child?organisationId=org-other").list("children").size(), 0);
+    }
+
+    // Refused from the headers alone: the client is still sending when the answer comes.
+    void oversizedBodiesAreRefusedUnread_data() {
+        QTest::addColumn<bool>("chunked");
+        QTest::newRow("Content-Length of 50 MB") << false;
+        QTest::newRow("chunked") << true;
+    }
+
+    void oversizedBodiesAreRefusedUnread() {
+        QFETCH(bool, chunked);
+        const qint64 registrations = stat("timeEntries");
+        QTcpSocket socket;
+        socket.connectToHost("127.0.0.1", QUrl(m_base).port());
+        QVERIFY(socket.waitForConnected(10000));
+        socket.write("POST /timeEntry HTTP/1.1\r\nHost: x\r\nContent-Type: application/json\r\n");
+        socket.write(chunked ? "Transfer-Encoding: chunked\r\n\r\n" : "Content-Length: 52428800\r\n\r\n");
+        const QByteArray piece = "{\"registrationId\":\"" + QByteArray(1 << 20, 'x');
+        // Never the whole body: 40 MB at most, and no end.
+        for (int sent = 0;
+             sent < 40 && socket.state() == QAbstractSocket::ConnectedState && socket.bytesAvailable() == 0;
+             ++sent) {
+            socket.write(chunked ? QByteArray::number(piece.size(), 16) + "\r\n" + piece + "\r\n" : piece);
+            socket.waitForBytesWritten(10000);
+        }
+        QByteArray answer = socket.readAll();
+        while (socket.waitForReadyRead(10000))
+            answer += socket.readAll();
+        answer += socket.readAll();
+        QVERIFY2(answer.startsWith("HTTP/1.1 413"), answer.left(200).constData());
+        QVERIFY(answer.contains("Connection: close"));
+        const QJsonObject envelope =
+            QJsonDocument::fromJson(answer.mid(answer.indexOf("\r\n\r\n") + 4)).object();
+        QCOMPARE(envelope.value("success").toBool(true), false);
+        QVERIFY(envelope.value("message").toString().contains("20 MB"));
+        QCOMPARE(stat("timeEntries"), registrations);
+    }
+
+    // Clients that send their headers a byte at a time hold a connection each, not the server.
+    void slowClientsLeaveRoomAndAreCutOff() {
+        std::vector<std::unique_ptr<QTcpSocket>> slow;
+        int disconnected = 0;
+        for (int i = 0; i < 40; ++i) {
+            auto s = std::make_unique<QTcpSocket>();
+            connect(s.get(), &QTcpSocket::disconnected, this, [&disconnected] { ++disconnected; });
+            s->connectToHost("127.0.0.1", QUrl(m_base).port());
+            QVERIFY(s->waitForConnected(10000));
+            s->write("GET " + kDevices.toLatin1() + " HTTP/1.1\r\nHost: x\r\nX-Slow: ");
+            s->flush(); // its request has begun; a connection that sends nothing is closed sooner
+            slow.push_back(std::move(s));
+        }
+        QTimer trickle;
+        connect(&trickle, &QTimer::timeout, this, [&slow] {
+            for (auto& s : slow)
+                if (s->state() == QAbstractSocket::ConnectedState)
+                    s->write("a");
+        });
+        trickle.start(500);
+        QTest::qWait(1500);
+
+        const Answer a = get(kDevices); // 20 s transfer time-out
+        QCOMPARE(a.status, 200);
+        QVERIFY(!a.list("devices").isEmpty());
+        QCOMPARE(disconnected, 0); // answered while all of them still held on
+        QTRY_COMPARE_WITH_TIMEOUT(disconnected, 40, 90000);
+        QCOMPARE(get(kDevices).status, 200);
     }
 
     void picturesAreStoredServedAndPointedAt() {
@@ -561,26 +738,26 @@ private slots:
 
     void faultsSwitchOnAndOff() {
         faults({{"http500", 1.0}});
-        Answer a = get("/device");
+        Answer a = get(kDevices);
         QCOMPARE(a.status, 500);
         QCOMPARE(a.json.value("success").toBool(true), false);
 
         faults({{"failure", 1.0}});
-        a = get("/device");
+        a = get(kDevices);
         QCOMPARE(a.status, 200);
         QCOMPARE(a.json.value("success").toBool(true), false);
 
         faults({{"malformed", 1.0}});
-        a = get("/device");
+        a = get(kDevices);
         QCOMPARE(a.status, 200);
         QVERIFY(!a.isJson);
 
         faults({{"drop", 1.0}});
-        a = get("/device");
+        a = get(kDevices);
         QVERIFY2(!a.isJson, a.body.constData());
 
         faults({{"delay", 1.0}, {"delayMs", 400}});
-        a = get("/device");
+        a = get(kDevices);
         QCOMPARE(a.status, 200);
         QVERIFY(a.elapsedMs >= 400);
 
@@ -589,7 +766,7 @@ private slots:
                 {"paths", QJsonArray{"/timeEntry"}},
                 {"methods", QJsonArray{"POST"}},
                 {"writes", "before"}});
-        QCOMPARE(get("/device").status, 200);
+        QCOMPARE(get(kDevices).status, 200);
         QCOMPARE(get("/timeEntry?entityId=x").status, 200);
         QCOMPARE(send("POST", "/timeEntry", registration("f-0", "ent-f", nowMs())).status, 500);
 
@@ -611,7 +788,7 @@ private slots:
             faults({{"http500", 0.5}, {"seed", 7}});
             QString pattern;
             for (int i = 0; i < 40; ++i)
-                pattern += get("/entity").status == 500 ? 'x' : '.';
+                pattern += get("/entity?organisationId=org-demo").status == 500 ? 'x' : '.';
             return pattern;
         };
         const QString p1 = run();

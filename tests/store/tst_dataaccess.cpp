@@ -468,6 +468,9 @@ private slots:
         ts.membership("D-G4", "G4", "Egeltjes", "Schoolreis", d, 0);
         ts.membership("G-G5", "G5", "Zon", "Vakantie", other, 1, "E2");
         ts.membership("E-G6", "G6", "Dolfijnen", "avond", e);
+        // Memberships without a type (absent or empty) add no type of their own.
+        ts.membership("A-G7", "G7", "Zonder", QString(), a);
+        ts.membership("B-G8", "G8", "Leeg", QStringLiteral(""), b);
         QVERIFY2(ts.save().isEmpty(), "save");
 
         auto ids = [](const QList<QVariantMap>& rows) {
@@ -476,7 +479,7 @@ private slots:
                 out << r.value(QStringLiteral("groupId")).toString();
             return out;
         };
-        const QStringList all{"G2", "G6", "G1"}; // appels, Dolfijnen, Vlinders
+        const QStringList all{"G2", "G6", "G8", "G1", "G7"}; // appels, Dolfijnen, Leeg, Vlinders, Zonder
         const QString filterAll = QCoreApplication::translate("DataAccessObject", "Filter op groep");
         QCOMPARE(ids(ts.dao().loadGroupsFromType(filterAll, QStringLiteral("E1"))), all);
         QCOMPARE(ids(ts.dao().loadGroupsFromType(QStringLiteral(""), QStringLiteral("E1"))), all);

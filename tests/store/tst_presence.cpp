@@ -51,6 +51,11 @@ public:
     void update(const QString& m) {
         m_user ? m_user->updateIngeschrevenStatus(m) : m_child->updateIngeschrevenStatus(m);
     }
+    // The many-at-once form, given this record twice so that it queries as for many.
+    void updateAsMany() {
+        m_user ? Users::updateIngeschrevenStatuses({m_user, m_user}, QString())
+               : Child::updateIngeschrevenStatuses({m_child, m_child}, QString());
+    }
     int code() const { return m_user ? m_user->isIngeschreven() : m_child->isIngeschreven(); }
     QString latestId(const QString& m) const {
         ManagedObject* r = m_user ? static_cast<ManagedObject*>(m_user->latestRegistrationAfterDay(m))
@@ -228,6 +233,55 @@ private slots:
             QCOMPARE(p.status(), QVariant(QStringLiteral("In")));
             QCOMPARE(p.time(), QVariant(QStringLiteral("08:00")));
         }
+    }
+
+    // Statuses recomputed right after a clocking, before the save, count the unsaved registrations.
+    void unsavedChangesCount() {
+        for (const auto& [staff, many] : {std::pair{false, false}, {true, false}, {false, true}, {true, true}}) {
+            TemporaryStore ts;
+            QVERIFY(ts.isValid());
+            Clock::set(wednesday(10));
+            Person p(ts, staff, {{wednesday(8), QStringLiteral("In")}});
+            QVERIFY2(ts.save().isEmpty(), "save");
+            auto add = [&](const QString& id, const QDateTime& t, const QString& type) -> ManagedObject* {
+                if (staff)
+                    return ts.userRegistration(id, QStringLiteral("U1"), moment(t), type);
+                return ts.registration(id, QStringLiteral("C1"), moment(t), type);
+            };
+            ManagedObject* saved =
+                staff ? static_cast<ManagedObject*>(ts.context()->find<UserRegistration>("ur1"))
+                      : ts.context()->find<Registration>("r1");
+
+            ManagedObject* out = add(QStringLiteral("new"), wednesday(9), QStringLiteral("Out"));
+            many ? p.updateAsMany() : p.update();
+            QCOMPARE(p.status(), QVariant(QStringLiteral("Out")));
+            QCOMPARE(p.time(), QVariant(QStringLiteral("09:00")));
+            ts.context()->deleteObject(out); // an unsaved registration taken back again
+            many ? p.updateAsMany() : p.update();
+            QCOMPARE(p.status(), QVariant(QStringLiteral("In")));
+            saved->setValueForKey(QStringLiteral("time"), moment(wednesday(9, 30))); // a changed time
+            many ? p.updateAsMany() : p.update();
+            QCOMPARE(p.time(), QVariant(QStringLiteral("09:30")));
+            saved->setValueForKey(QStringLiteral("exists"), 0); // removed, not yet saved
+            many ? p.updateAsMany() : p.update();
+            QCOMPARE(p.status(), QVariant());
+            ts.context()->deleteObject(saved);
+            add(QStringLiteral("other"), wednesday(9, 45), QStringLiteral("In"));
+            many ? p.updateAsMany() : p.update();
+            QCOMPARE(p.time(), QVariant(QStringLiteral("09:45")));
+            // Saved, the same answer comes from the store alone.
+            QVERIFY2(ts.save().isEmpty(), "save");
+            many ? p.updateAsMany() : p.update();
+            QCOMPARE(p.status(), QVariant(QStringLiteral("In")));
+            QCOMPARE(p.time(), QVariant(QStringLiteral("09:45")));
+        }
+    }
+
+    void dayOfARegistrationIsWrittenOut() {
+        TemporaryStore ts;
+        QVERIFY(ts.isValid());
+        Registration* r = ts.registration("d", "C1", moment(wednesday(23, 59)), "In");
+        QCOMPARE(r->getMyDay(), QStringLiteral("wo 11/03/2026"));
     }
 
     void timeSwitchStartsANewPeriod() {

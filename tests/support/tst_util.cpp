@@ -198,42 +198,6 @@ private slots:
         QCOMPARE(Util::timestampsInDifferentOpvangMomentsWithFirstDate(a, b), different);
     }
 
-    void recomputeDecision_data() {
-        QTest::addColumn<QDateTime>("last");
-        QTest::addColumn<QDateTime>("now");
-        QTest::addColumn<OrganisationSettings>("settings");
-        QTest::addColumn<bool>("recompute");
-        const QDateTime eight = local(2026, 3, 10, 8, 0);
-        QTest::newRow("interval 6, 7 h, one period")
-            << eight << eight.addSecs(7 * 3600) << organisation(QString(), "6") << true;
-        QTest::newRow("interval 6, 6 h 59 min, one period")
-            << eight << eight.addSecs(6 * 3600 + 59 * 60) << organisation(QString(), "6") << false;
-        QTest::newRow("interval 6, 6 h 59 min across switch 12")
-            << eight << eight.addSecs(6 * 3600 + 59 * 60) << organisation("12", "6") << true;
-        QTest::newRow("interval 0 is not in force")
-            << eight << eight.addSecs(10 * 3600) << organisation(QString(), "0") << false;
-        QTest::newRow("no interval, next day")
-            << local(2026, 3, 9, 23, 0) << local(2026, 3, 10, 0, 30) << organisation(QString()) << true;
-        QTest::newRow("switch 12, afternoon to next afternoon")
-            << local(2026, 3, 9, 13, 0) << local(2026, 3, 10, 14, 0) << organisation("12") << true;
-        QTest::newRow("never computed") << QDateTime() << eight << organisation(QString()) << true;
-
-        OrganisationSettings noId = organisation("12", "6");
-        noId.hasOrganisationId = false;
-        QTest::newRow("organisation without id") << local(2026, 3, 9, 8, 0) << eight << noId << false;
-        QTest::newRow("no organisation")
-            << local(2026, 3, 9, 8, 0) << eight << OrganisationSettings() << false;
-    }
-
-    void recomputeDecision() {
-        QFETCH(QDateTime, last);
-        QFETCH(QDateTime, now);
-        QFETCH(OrganisationSettings, settings);
-        QFETCH(bool, recompute);
-        const qint64 lastMs = last.isValid() ? last.toMSecsSinceEpoch() : 0;
-        QCOMPARE(Util::shouldRecomputeStatuses(lastMs, now.toMSecsSinceEpoch(), settings), recompute);
-    }
-
     void dateDiff_data() {
         QTest::addColumn<QDateTime>("start");
         QTest::addColumn<QDateTime>("end");

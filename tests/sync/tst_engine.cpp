@@ -9,7 +9,11 @@
 #include "UserDefaults.h"
 #include "Util.h"
 
+#include <QBuffer>
+#include <QImage>
 #include <QJsonArray>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -33,6 +37,50 @@ class TestEngine : public QObject {
     }
 
     Child* someChild(Tablet& t, int i = 0) { return t.dao->loadChildrenforEntity(t.entityId).at(i); }
+
+    static QByteArray jpeg(const QColor& colour) {
+        QImage image(40, 30, QImage::Format_RGB32);
+        image.fill(colour);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "JPG", 100);
+        return bytes;
+    }
+
+    // The picture the server now shows for a child, fetched from the address it gives.
+    QByteArray pictureOnServer(const QString& childId) const {
+        for (const QJsonValue& v : m_server->get("/_test/records?kind=child").value("records").toArray()) {
+            if (v.toObject().value("childId").toString() != childId)
+                continue;
+            QNetworkAccessManager nam;
+            QNetworkReply* reply = nam.get(
+                QNetworkRequest(m_server->url().resolved(QUrl(v.toObject().value("image").toString()))));
+            QSignalSpy done(reply, &QNetworkReply::finished);
+            done.wait(10000);
+            reply->deleteLater();
+            return reply->readAll();
+        }
+        return {};
+    }
+
+    // A child created on the tablet, queued with its picture inside the record.
+    Child* newChild(Tablet& t, const QByteArray& picture) {
+        auto* c = t.store->context()->insertNew<Child>();
+        const QString now = Util::millisText(Clock::nowMs());
+        c->setChildId(now + Util::getUUID());
+        c->setFirstName("Nieuw");
+        c->setLastName("Kind");
+        c->setEntityId(t.entityId);
+        c->setOrganisationId(t.dao->loadOrganisation()->organisationId());
+        c->setExists(1);
+        c->setPhotoId("image" + Util::getUUID() + now);
+        c->setImage(c->photoId());
+        c->setImageData(QString::fromLatin1(picture.toBase64()));
+        c->setIpadMacId(Util::uniqueGlobalDeviceIdentifier());
+        t.engine->postObject(c);
+        return c;
+    }
 
 private slots:
     void initTestCase() {
@@ -108,6 +156,8 @@ private slots:
     void failedPostIsDueAtOnceFailedPutAfterThreeMinutes() {
         Tablet t(m_server->url());
         QVERIFY(t.couple());
+        Registration* answered = t.clock(someChild(t, 1), "In");
+        QVERIFY(t.engine->waitForIdle(20000));
         QVERIFY(m_server->setFaults(
             {{"http500", 1.0}, {"paths", QJsonArray{"/timeEntry"}}, {"methods", QJsonArray{"POST", "PUT"}}}));
         Registration* reg = t.clock(someChild(t), "In");
@@ -115,21 +165,28 @@ private slots:
         SynchroObject* post = t.queue().first();
         QCOMPARE(post->status(), 2); // "Mislukt"
         QCOMPARE(UserDefaults::standard().stringForKey("cc_getError"), QString("TIMEOUT"));
-        t.engine->putObject(reg);
+        t.engine->putObject(answered);
         QVERIFY(t.engine->waitForIdle(20000));
         SynchroObject* put = t.queue().first();
         QCOMPARE(put->httpType(), QString("PUT"));
         QCOMPARE(put->status(), 1); // stays "Verstuurd"
+        // A change of a registration whose creation failed waits for that creation.
+        t.engine->putObject(reg);
+        SynchroObject* waiting = t.queue().first();
+        QCOMPARE(waiting->status(), 0);
 
         QVERIFY(t.check());
         QCOMPARE(post->nrOfTries(), 2); // due at the next check
         QCOMPARE(put->nrOfTries(), 1);  // not yet
+        QCOMPARE(waiting->nrOfTries(), 0);
         QVERIFY(m_server->clearFaults());
         Clock::advance(181);
         QVERIFY(t.check());
         QCOMPARE(put->nrOfTries(), 2);
         QCOMPARE(put->status(), 3);
         QCOMPARE(post->status(), 3);
+        QCOMPARE(waiting->status(), 3); // sent on the creation's answer
+        QCOMPARE(waiting->nrOfTries(), 1);
         QCOMPARE(t.engine->aantalPosts(), QString("0"));
         QCOMPARE(onServer(reg->registrationId()), 1);
     }
@@ -342,36 +399,118 @@ private slots:
         QVERIFY(reg->isAbsent(GetSynchroObject::index_inProgressSyncTime()));
     }
 
+    // The overviews search again only once the statuses of a children answer are saved.
+    void forceSearchFollowsSavedStatuses() {
+        Tablet t(m_server->url());
+        QVERIFY(t.couple());
+        const auto children = t.dao->loadChildrenforEntity(t.entityId);
+        for (int i = 0; i < 5; ++i)
+            t.clock(children.at(i), "In");
+        QVERIFY(t.engine->waitForIdle(20000));
+        int present = 0;
+        for (Child* c : children) {
+            present += c->isIngeschreven() == 1;
+            c->setIngeschrevenStatus("Out"); // stale: what an earlier period left
+        }
+        QVERIFY(present >= 5);
+        QVERIFY(t.store->context()->save());
+        t.dao->loadGetSynchroObjectById("childrenFor" + t.entityId)->setLastSyncTime("0000");
+        QVERIFY(t.store->context()->save());
+
+        auto reader = t.store->newContext();
+        int in = -1;
+        auto observer = std::make_unique<QObject>();
+        NotificationCenter::defaultCenter().addObserver(
+            observer.get(), "forceSearch", [&](const Notification&) {
+                in = reader->count(FetchRequest::of<Child>(
+                    Predicate::format("entityId == %@ && ingeschrevenStatus == %@", {t.entityId, "In"})));
+            });
+        t.engine->getChildrenForEntity(t.entityId);
+        QVERIFY(t.engine->waitForIdle(20000));
+        QCOMPARE(in, present);
+    }
+
+    // A successful answer without a change token keeps the previous one (not everything again next time).
+    void answerWithoutTimeKeepsTheToken() {
+        Tablet t(m_server->url());
+        QVERIFY(t.couple());
+        const QString id = "timeregistrationFor" + t.entityId;
+        const QString token = t.dao->loadGetSynchroObjectById(id)->lastSyncTime();
+        QVERIFY(!token.isEmpty());
+        RequestInfo request;
+        request.method = "GET";
+        request.userData = QVariantMap{{"getSynchroObject", id}};
+        Response answer;
+        answer.success = answer.hasSuccess = true;
+        t.engine->objectLoaderDidLoadObjects(request, answer);
+        QCOMPARE(t.dao->loadGetSynchroObjectById(id)->lastSyncTime(), token);
+        answer.time = "999";
+        t.engine->objectLoaderDidLoadObjects(request, answer);
+        QCOMPARE(t.dao->loadGetSynchroObjectById(id)->lastSyncTime(), QString("999"));
+    }
+
+    // The decision at the end of every check, through the engine itself: the overlay shows exactly when
+    // everything is recomputed.
     void recomputeDecisionAtTheEndOfACheck() {
         Tablet t(m_server->url());
         QVERIFY(t.couple());
-        Organisation* org = t.dao->loadOrganisation();
-        org->setTimeSwitchInterval("4");
-        org->setTimeSwitch("0");
-        QVERIFY(t.store->context()->save());
-        const QString key = "cc_lastStatusComputedDate" + t.entityId;
-        QSignalSpy overlay(t.engine.get(), &MainSynchroObject::overlayRequested);
-        // The same period and 4 hours: nothing; 5 hours: everything is recomputed behind the overlay.
-        Clock::set(QDateTime(QDate(2026, 12, 9), QTime(7, 0)));
-        UserDefaults::standard().setObject(key, Clock::nowMs());
         t.reachability->setReachable(false); // the decision runs without network too
-        Clock::advance(4 * 3600);
+        const QString key = "cc_lastStatusComputedDate" + t.entityId;
+        const QDateTime eight(QDate(2026, 3, 10), QTime(8, 0));
+        const auto ms = [](const QDateTime& d) { return QString::number(d.toMSecsSinceEpoch()); };
+        struct Row {
+            const char* name;
+            QString timeSwitch, interval;
+            QVariant last; // invalid: nothing stored yet
+            QDateTime now;
+            bool recompute;
+        };
+        const QList<Row> rows{
+            {"interval 4, 4 h, one period", "0", "4", ms(eight), eight.addSecs(4 * 3600), false},
+            {"interval 4, 5 h, one period", "0", "4", ms(eight), eight.addSecs(5 * 3600), true},
+            {"interval 6, 6 h 59 min", "", "6", ms(eight), eight.addSecs(6 * 3600 + 59 * 60), false},
+            {"interval 6, 6 h 59 min across switch 12", "12", "6", ms(eight),
+             eight.addSecs(6 * 3600 + 59 * 60), true},
+            {"interval 6.5 counts as 6", "", "6.5", ms(eight), eight.addSecs(7 * 3600), true},
+            {"interval 0 is not in force", "", "0", ms(eight), eight.addSecs(10 * 3600), false},
+            {"no interval, same day", "", "", ms(eight), eight.addSecs(12 * 3600), false},
+            {"no interval, next day", "", "", ms(eight.addSecs(15 * 3600)), eight.addSecs(17 * 3600), true},
+            {"switch 12, morning to afternoon", "12", "", ms(eight), eight.addSecs(5 * 3600), true},
+            {"switch 12, afternoon to next afternoon", "12", "", ms(eight.addSecs(5 * 3600)),
+             eight.addSecs(30 * 3600), true},
+            {"a moment with a fraction is its number", "", "4", ms(eight) + ".0", eight.addSecs(3 * 3600),
+             false},
+            {"nothing stored, no interval", "12", "", QVariant(), eight.addSecs(5 * 3600), false},
+            {"nothing stored, interval in force", "", "4", QVariant(), eight, true},
+        };
+        Organisation* org = t.dao->loadOrganisation();
+        for (const Row& row : rows) {
+            org->setTimeSwitch(row.timeSwitch);
+            org->setTimeSwitchInterval(row.interval);
+            QVERIFY(t.store->context()->save());
+            if (row.last.isValid())
+                UserDefaults::standard().setObject(key, row.last);
+            else
+                UserDefaults::standard().removeObjectForKey(key);
+            Clock::set(row.now);
+            QSignalSpy overlay(t.engine.get(), &MainSynchroObject::overlayRequested);
+            QVERIFY(t.check());
+            QVERIFY2(overlay.count() == int(row.recompute), row.name);
+            if (row.recompute) {
+                QCOMPARE(overlay.first().at(0).toString(), QString("Aanwezigheidsstatus berekenen"));
+                QVERIFY(t.engine->waitForIdle(20000));
+                QCOMPARE(UserDefaults::standard().integerForKey(key), Clock::nowMs());
+            } else if (!row.last.isValid()) {
+                QCOMPARE(UserDefaults::standard().integerForKey(key), Clock::nowMs()); // remembered now
+            }
+        }
+        // Without an organisation id nothing is recomputed, whatever the interval.
+        org->setOrganisationId("");
+        QVERIFY(t.store->context()->save());
+        UserDefaults::standard().removeObjectForKey(key);
+        QSignalSpy overlay(t.engine.get(), &MainSynchroObject::overlayRequested);
         QVERIFY(t.check());
         QCOMPARE(overlay.count(), 0);
-        Clock::advance(3600);
-        QVERIFY(t.check());
-        QCOMPARE(overlay.count(), 1);
-        QCOMPARE(overlay.first().at(0).toString(), QString("Aanwezigheidsstatus berekenen"));
-        QCOMPARE(UserDefaults::standard().integerForKey(key), Clock::nowMs());
-        // Without interval only a new day (period) does it.
-        org->setTimeSwitchInterval("0");
-        QVERIFY(t.store->context()->save());
-        Clock::advance(6 * 3600);
-        QVERIFY(t.check());
-        QCOMPARE(overlay.count(), 1);
-        Clock::advance(12 * 3600);
-        QVERIFY(t.check());
-        QCOMPARE(overlay.count(), 2);
     }
 
     void staffListsAreMarkedByTheirRequest() {
@@ -416,14 +555,57 @@ private slots:
         QCOMPARE(t.engine->aantalPosts(), QString("0")); // answers of records that were not counted
     }
 
+    // A change never overtakes the unanswered creation of its object: a photo of a child created
+    // offline, and the time change or removal of a registration made offline.
+    void changesWaitForTheirObjectsCreation() {
+        Tablet t(m_server->url());
+        QVERIFY(t.couple());
+        ImageCache cache(m_dir.filePath("images"));
+        t.engine->setImageCache(&cache);
+        Clock::setMs(Clock::nowMs());
+        t.reachability->setReachable(false);
+        Child* child = newChild(t, jpeg(Qt::red));
+        Clock::advanceMs(5);
+        const QByteArray blue = jpeg(Qt::blue);
+        t.engine->uploadNewPhoto(blue, child);
+        Registration* moved = t.clock(someChild(t), "In");
+        Registration* removed = t.clock(someChild(t, 1), "In");
+        Clock::advanceMs(5);
+        moved->setTime(Util::millisText(Clock::nowMs() - 600000));
+        t.engine->putObject(moved);
+        removed->setExists(0);
+        t.engine->deleteObject(removed);
+        QCOMPARE(t.countWithStatus(0), 6);
+
+        t.reachability->setReachable(true);
+        QVERIFY(t.check());
+        for (SynchroObject* s : t.queue()) {
+            QCOMPARE(s->status(), 3);
+            QCOMPARE(s->nrOfTries(), 1); // nothing was refused and sent again
+        }
+        QCOMPARE(pictureOnServer(child->childId()), blue);
+        int exists = -1;
+        QCOMPARE(onServer(removed->registrationId(), &exists), 1);
+        QCOMPARE(exists, 0);
+        for (const QJsonValue& v : m_server->get("/_test/records?kind=timeEntry").value("records").toArray())
+            if (v.toObject().value("registrationId").toString() == moved->registrationId())
+                QCOMPARE(v.toObject().value("time").toString(), moved->time());
+
+        // A full resend sends the child (with its old picture) again: the photo still comes after it.
+        QSignalSpy hidden(t.engine.get(), &MainSynchroObject::overlayHidden);
+        t.engine->retriggerAllOldPosts();
+        QVERIFY(hidden.wait(10000));
+        QVERIFY(t.engine->waitForIdle(20000));
+        QCOMPARE(t.countWithStatus(3), 6);
+        QCOMPARE(pictureOnServer(child->childId()), blue);
+    }
+
     void photoUploadRecord() {
         Tablet t(m_server->url());
         QVERIFY(t.couple());
         ImageCache cache(m_dir.filePath("images"));
         t.engine->setImageCache(&cache);
-        QByteArray picture(200, '\0');
-        for (int i = 0; i < picture.size(); ++i)
-            picture[i] = char(i * 7);
+        const QByteArray picture = jpeg(Qt::darkGreen);
         Child* child = someChild(t);
         child->clear(Child::index_lastName());
         t.engine->uploadNewPhoto(picture, child);
@@ -440,6 +622,10 @@ private slots:
         QCOMPARE(lines.first().size(), 64);
         QCOMPARE(QByteArray::fromBase64(up->image().remove("\r\n").toLatin1()), picture);
         QCOMPARE(t.queue().first()->objectType(), QString("ObjectImageUpload"));
+        // The server takes the picture and shows it for the child; the record is answered.
+        QVERIFY(t.engine->waitForIdle(20000));
+        QCOMPARE(t.queue().first()->status(), 3);
+        QCOMPARE(pictureOnServer(child->childId()), picture);
 
         Users* staff = t.dao->getUsersForEntity(t.entityId).first();
         auto* second = t.store->context()->insertNew<ObjectImageUpload>();

@@ -31,11 +31,14 @@ Rectangle {
         if (stateName === "locationSelection") schoolPopover.open(); else schoolPopover.close()
     }
     onStateNameChanged: syncPopups()
+    // A tile tapped while the new staff fade in: the grid's own fade-out takes over.
+    onGridShownChanged: gridFadeIn.stop()
 
     Connections {
         target: view.controller
         ignoreUnknownSignals: true
         function onFocusFieldChanged() { Qt.callLater(view.applyFocus) }
+        function onLocationChosen() { gridFadeIn.restart() }
     }
     Component.onCompleted: {
         syncPopups()
@@ -45,10 +48,21 @@ Rectangle {
     // ---------------------------------------------------------------- grid with its bar
     Item {
         id: gridPart
+        objectName: "staffGridPart"
         anchors.fill: parent
         opacity: view.gridShown ? 1 : 0
         visible: opacity > 0
         Behavior on opacity { NumberAnimation { duration: 1000 } }
+
+        // The staff of a newly chosen location fade in, even though the grid was already on screen.
+        NumberAnimation {
+            id: gridFadeIn
+            target: gridPart
+            property: "opacity"
+            from: 0
+            to: 1
+            duration: 1000
+        }
 
         Rectangle {
             id: topBar
@@ -58,6 +72,7 @@ Rectangle {
 
             TouchButton {
                 id: locationButton
+                objectName: "locationButton"
                 anchors.left: parent.left
                 anchors.leftMargin: Theme.spacing
                 anchors.verticalCenter: parent.verticalCenter
@@ -189,6 +204,7 @@ Rectangle {
     // ---------------------------------------------------------------- password panel
     Rectangle {
         id: panel
+        objectName: "passwordPanel"
         anchors.centerIn: parent
         anchors.verticalCenterOffset: -80 // leaves room for the on-screen keyboard
         width: 480
@@ -236,18 +252,30 @@ Rectangle {
 
                 TextField {
                     id: nameField
+                    objectName: "nameField"
                     x: 1
-                    y: 0
+                    y: 1
                     width: parent.width - 2
-                    height: Theme.touchTarget
+                    height: Theme.touchTarget - 1
                     leftPadding: Theme.spacing
                     font.pixelSize: Theme.fontNormal
-                    color: Theme.ink
+                    color: enabled ? Theme.ink : Theme.inkSecondary
                     enabled: view.controller ? view.controller.userNameEditable : false
                     text: view.controller ? view.controller.userName : ""
                     placeholderText: view.controller ? view.controller.userNamePlaceholder : ""
                     inputMethodHints: Qt.ImhNoAutoUppercase | Qt.ImhNoPredictiveText
-                    background: Item {}
+                    // Greyed while the name is fixed (an administrator's own), rounded like the table's top.
+                    background: Rectangle {
+                        visible: !nameField.enabled
+                        radius: Theme.radius - 1
+                        color: Theme.disabledFill
+                        Rectangle {
+                            anchors.bottom: parent.bottom
+                            width: parent.width
+                            height: parent.radius
+                            color: parent.color
+                        }
+                    }
                     onTextEdited: if (view.controller) view.controller.userName = text
                     onActiveFocusChanged: if (activeFocus && view.controller) view.controller.textFieldDidBeginEditing(1)
                     onAccepted: passwordField.forceActiveFocus()
@@ -261,6 +289,7 @@ Rectangle {
                 }
                 TextField {
                     id: passwordField
+                    objectName: "passwordField"
                     x: 1
                     y: Theme.touchTarget + 1
                     width: parent.width - 2
@@ -283,10 +312,12 @@ Rectangle {
                 anchors.right: parent.right
                 spacing: Theme.spacing
                 TouchButton {
+                    objectName: "cancelButton"
                     text: qsTr("Annuleer")
                     onClicked: if (view.controller) view.controller.cancelLogin()
                 }
                 TouchButton {
+                    objectName: "okButton"
                     primary: true
                     text: qsTr("OK")
                     onClicked: if (view.controller) view.controller.doLogin()

@@ -89,10 +89,10 @@ Rectangle {
                     color: Theme.accent
                 }
             }
-            contentItem: Row {
-                leftPadding: Theme.spacing
-                spacing: 10
+            contentItem: Item {
                 Image {
+                    id: entryIcon
+                    x: Theme.spacing
                     anchors.verticalCenter: parent.verticalCenter
                     width: 26
                     height: 26
@@ -100,10 +100,26 @@ Rectangle {
                     fillMode: Image.PreserveAspectFit
                     smooth: true
                 }
+                // The plain text is laid out as narrow as the bold one would be, so choosing an entry
+                // never moves its words onto another line.
+                TextMetrics {
+                    id: boldWidth
+                    font.pixelSize: 17
+                    font.weight: Font.DemiBold
+                    text: entry.modelData.CellText
+                }
+                TextMetrics {
+                    id: plainWidth
+                    font.pixelSize: 17
+                    text: entry.modelData.CellText
+                }
                 Text {
                     // Long entries wrap rather than lose their end.
+                    objectName: "menuEntryLabel"
+                    readonly property real boldExtra: Math.max(0, Math.ceil(boldWidth.advanceWidth - plainWidth.advanceWidth))
+                    x: entryIcon.x + entryIcon.width + 10
                     anchors.verticalCenter: parent.verticalCenter
-                    width: entry.width - Theme.spacing - 26 - 10 - 6
+                    width: entry.width - x - 6 - (entry.chosen ? 0 : boldExtra)
                     text: entry.modelData.CellText
                     color: entry.chosen ? Theme.accentPressed : Theme.ink
                     font.pixelSize: 17

@@ -101,8 +101,10 @@ Popup {
                 delegate: AbstractButton {
                     required property int index
                     required property string modelData
+                    objectName: "alertButton" + index
                     width: alert.width / Math.max(1, alert.buttons.length)
                     height: Theme.touchTarget
+                    focusPolicy: Qt.NoFocus
                     onClicked: alert._answer(index)
                     contentItem: Text {
                         text: modelData

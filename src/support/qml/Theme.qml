@@ -11,6 +11,8 @@ QtObject {
     readonly property color accentPressed: "#24614f"
     readonly property color separator: "#dde1e3"
     readonly property color highlight: "#e3f1ec"
+    // A field that cannot be edited: greyed ground, secondary ink.
+    readonly property color disabledFill: "#eceeef"
     readonly property color danger: "#c0392b"
     readonly property color shadow: "#40000000"
 

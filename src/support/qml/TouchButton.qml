@@ -12,21 +12,34 @@ Button {
     font.pixelSize: Theme.fontNormal
     leftPadding: 20
     rightPadding: 20
+    // A tap never takes the keyboard away from the field being typed in.
+    focusPolicy: Qt.NoFocus
 
     readonly property color _tone: destructive ? Theme.danger : Theme.accent
 
-    contentItem: Row {
-        spacing: 8
+    // Icon and label as one group in the middle of the button; a label too long for it is elided.
+    contentItem: Item {
+        id: content
+        readonly property bool hasIcon: button.icon.source.toString() !== ""
+        readonly property real groupX: Math.max(0, Math.round((width - implicitWidth) / 2))
+        implicitWidth: (hasIcon ? glyph.width + 8 : 0) + label.implicitWidth
+        implicitHeight: Math.max(hasIcon ? glyph.height : 0, label.implicitHeight)
+
         Image {
+            id: glyph
+            x: content.groupX
             anchors.verticalCenter: parent.verticalCenter
             source: button.icon.source
-            visible: button.icon.source.toString() !== ""
+            visible: content.hasIcon
             width: 28
             height: 28
             fillMode: Image.PreserveAspectFit
         }
         Text {
+            id: label
+            x: content.hasIcon ? glyph.x + glyph.width + 8 : content.groupX
             anchors.verticalCenter: parent.verticalCenter
+            width: Math.min(implicitWidth, content.width - x)
             text: button.text
             font: button.font
             color: !button.enabled ? Theme.inkSecondary : button.primary ? "white" : button._tone

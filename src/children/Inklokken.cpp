@@ -1,0 +1,273 @@
+#include "Inklokken.h"
+
+#include "Clock.h"
+#include "DataAccessObject.h"
+#include "Entities.h"
+#include "Log.h"
+#include "MainSynchroObject.h"
+#include "Util.h"
+
+namespace {
+
+const QString kDayFormat = QStringLiteral("dd/MM/yyyy");
+const QString kTimeFormat = QStringLiteral("HH:mm");
+
+QString typeText(ClockingSubject::Type type) {
+    return type == ClockingSubject::Type::In ? QStringLiteral("In") : QStringLiteral("Out");
+}
+
+} // namespace
+
+// ------------------------------------------------------------------ children
+
+QString ChildClockingSubject::confirmation(Type type, int count, int warning) const {
+    const bool future = warning != Inklokken::kGeenWaarschuwing;
+    if (count <= Inklokken::kMaxZonderBevestiging) {
+        if (!future)
+            return {};
+        return type == Type::In ? tr("Je gaat een kind inklokken in de toekomst. Ben je zeker dat je hiermee "
+                                     "wil doorgaan?")
+                                : tr("Je gaat een kind uitklokken in de toekomst. Ben je zeker dat je "
+                                     "hiermee wil doorgaan?");
+    }
+    if (type == Type::Out)
+        return (future ? tr("Je gaat %1 kinderen uitklokken in de toekomst. Ben je zeker dat je hiermee wil "
+                            "doorgaan?")
+                       : tr("Je gaat %1 kinderen uitklokken. Ben je zeker dat je hiermee wil doorgaan?"))
+            .arg(count);
+    if (warning == Inklokken::kMeerDanEenDag)
+        return tr("Je gaat %1 kinderen inklokken in de toekomst. Ben je zeker dat je hiermee wil doorgaan?")
+            .arg(count);
+    if (warning == Inklokken::kMeerDanTweeUur)
+        return tr("Je gaat %1 kinderen in klokken in de toekomst. Ben je zeker dat je hiermee wil doorgaan?")
+            .arg(count);
+    return tr("Je gaat %1 kinderen in klokken. Ben je zeker dat je hiermee wil doorgaan?").arg(count);
+}
+
+QString ChildClockingSubject::guardMessage(Type type, const ManagedObject* person) const {
+    const auto* child = static_cast<const Child*>(person);
+    return (type == Type::In
+                ? tr("Je wilt %1 %2 een tweede keer inklokken. Klok het kind eerst uit voor dat je "
+                     "opnieuw inklokt.")
+                : tr("Je wilt %1 %2 een tweede keer uitklokken. Klok het kind eerst in voor dat je "
+                     "opnieuw uitklokt."))
+        .arg(child->firstName(), child->lastName());
+}
+
+int ChildClockingSubject::isIngeschreven(const ManagedObject* person) const {
+    return static_cast<const Child*>(person)->isIngeschreven();
+}
+
+void ChildClockingSubject::updateIngeschrevenStatus(ManagedObject* person) const {
+    static_cast<Child*>(person)->updateIngeschrevenStatus();
+}
+
+ManagedObject* ChildClockingSubject::insertRegistration(Context* context, const ManagedObject* person,
+                                                        Type type, const QString& time,
+                                                        const QString& organisationId) const {
+    const auto* child = static_cast<const Child*>(person);
+    const SharedUserInfo user = Users::sharedUserInfo();
+    auto* r = context->insertNew<Registration>();
+    r->setTime(time);
+    r->setRegistrationId(time + Util::getUUID());
+    r->setChildId(child->childId());
+    r->setEntityId(user.entityId);
+    r->setUserId(user.userId);
+    r->setOrganisationId(organisationId);
+    r->setIpadMacId(Util::uniqueGlobalDeviceIdentifier());
+    r->setType(typeText(type));
+    r->setExists(1);
+    r->setLocked(1);
+    return r;
+}
+
+ManagedObject* ChildClockingSubject::ownerOf(DataAccessObject* dao, const ManagedObject* registration) const {
+    return dao->loadChild(static_cast<const Registration*>(registration)->childId());
+}
+
+QList<ManagedObject*> ChildClockingSubject::registrations(const ManagedObject* person) const {
+    QList<ManagedObject*> out;
+    for (Registration* r : static_cast<const Child*>(person)->registrations())
+        out << r;
+    return out;
+}
+
+QString ChildClockingSubject::personId(const ManagedObject* person) const {
+    return static_cast<const Child*>(person)->childId();
+}
+
+QString ChildClockingSubject::firstName(const ManagedObject* person) const {
+    return static_cast<const Child*>(person)->firstName();
+}
+
+QString ChildClockingSubject::lastName(const ManagedObject* person) const {
+    return static_cast<const Child*>(person)->lastName();
+}
+
+QString ChildClockingSubject::image(const ManagedObject* person) const {
+    return static_cast<const Child*>(person)->image();
+}
+
+QString ChildClockingSubject::pluralWord() const {
+    return tr("kinderen");
+}
+
+const ChildClockingSubject& ChildClockingSubject::instance() {
+    static const ChildClockingSubject subject;
+    return subject;
+}
+
+// ------------------------------------------------------------------ the chosen moment
+
+// The titles hold the words themselves (ClockChoice keeps them so); the views translate what they show.
+QString Inklokken::vandaag() {
+    return QStringLiteral("Vandaag");
+}
+
+QString Inklokken::nu() {
+    return QStringLiteral("Nu");
+}
+
+QDateTime Inklokken::computeNonStandardDateFromDayPart(const QString& day, const QString& time) {
+    const QDateTime now = Clock::now().toLocalTime();
+    const QDate date = day == vandaag() ? now.date() : QDate::fromString(day, kDayFormat);
+    const QTime clock =
+        time == nu() ? QTime(now.time().hour(), now.time().minute()) : QTime::fromString(time, kTimeFormat);
+    if (!date.isValid() || !clock.isValid())
+        return {};
+    // A time skipped by the spring clock change comes out as the moment the clock jumps to.
+    return QDateTime(date, clock, Qt::LocalTime);
+}
+
+QString Inklokken::computeNonStandardTimeStampFromDayPart(const QString& day, const QString& time) {
+    const QDateTime date = computeNonStandardDateFromDayPart(day, time);
+    if (!date.isValid()) {
+        CC_LOG(QStringLiteral("unreadable choice %1 %2: the present moment instead").arg(day, time));
+        return Util::millisText(Clock::nowMs());
+    }
+    return Util::millisText(date.toMSecsSinceEpoch());
+}
+
+int Inklokken::determineWarningMessageFromDayPart(const QString& day, const QString& time) {
+    if (day == vandaag() && time == nu())
+        return kGeenWaarschuwing;
+    const QDateTime chosen = computeNonStandardDateFromDayPart(day, time);
+    if (!chosen.isValid())
+        return kGeenWaarschuwing;
+    if (Util::dayDiff(chosen) > 0)
+        return kMeerDanEenDag;
+    return Util::DateDiff(chosen).hours < 2 ? kGeenWaarschuwing : kMeerDanTweeUur;
+}
+
+// ------------------------------------------------------------------ clocking
+
+Inklokken::Inklokken(const ClockingSubject& subject, DataAccessObject* dao, MainSynchroObject* engine)
+    : m_subject(subject)
+    , m_dao(dao)
+    , m_engine(engine) {}
+
+bool Inklokken::honoursChoice(Type type) {
+    return type == Type::In || Users::sharedUserInfo().isAdmin;
+}
+
+int Inklokken::warningFor(Type type, const QString& day, const QString& time) {
+    return honoursChoice(type) ? determineWarningMessageFromDayPart(day, time) : kGeenWaarschuwing;
+}
+
+QString Inklokken::confirmation(Type type, int count, const QString& day, const QString& time) const {
+    return m_subject.confirmation(type, count, warningFor(type, day, time));
+}
+
+QString Inklokken::momentFor(Type type, const QString& day, const QString& time, qint64 nowMs) {
+    if (!honoursChoice(type) || (day == vandaag() && time == nu()))
+        return Util::millisText(nowMs);
+    return computeNonStandardTimeStampFromDayPart(day, time);
+}
+
+Inklokken::Run Inklokken::clock(Type type, const QList<ManagedObject*>& selection, const QString& day,
+                                const QString& time) {
+    const qint64 now = Clock::nowMs();
+    Run run;
+    if (time == nu()) {
+        const int already = type == Type::In ? 1 : 2;
+        for (ManagedObject* person : selection)
+            if (m_subject.isIngeschreven(person) == already) {
+                run.refusedFor = person;
+                return run;
+            }
+    }
+    if (selection.isEmpty())
+        return run;
+    const QString moment = momentFor(type, day, time, now);
+    const Organisation* organisation = m_dao->loadOrganisation();
+    const QString organisationId = organisation ? organisation->organisationId() : QString();
+    Context* context = m_dao->context();
+    // One transaction for the whole run: the queue's own saves join it, so the registrations, their
+    // queue records and the statuses become durable together, once. Nothing is sent before the commit:
+    // the requests leave on the next pass of the event loop.
+    write("clock", [&] {
+        for (ManagedObject* person : selection) {
+            ManagedObject* registration =
+                m_subject.insertRegistration(context, person, type, moment, organisationId);
+            if (m_engine)
+                m_engine->postObject(registration);
+            m_subject.updateIngeschrevenStatus(person);
+            run.registrations << registration;
+        }
+    });
+    return run;
+}
+
+bool Inklokken::changeTime(ManagedObject* registration, const QString& hourMinute) {
+    const QTime clock = QTime::fromString(hourMinute, kTimeFormat);
+    if (!registration || !clock.isValid())
+        return false;
+    // Only the hour and minute change: the day stays the registration's own.
+    const QDateTime old = QDateTime::fromMSecsSinceEpoch(
+                              registration->valueForKey(QStringLiteral("time")).toString().toLongLong())
+                              .toLocalTime();
+    const QDateTime moved(old.date(), clock, Qt::LocalTime);
+    write("changeTime", [&] {
+        registration->setValueForKey(QStringLiteral("time"), Util::millisText(moved.toMSecsSinceEpoch()));
+        if (m_engine)
+            m_engine->putObject(registration);
+        if (ManagedObject* owner = m_subject.ownerOf(m_dao, registration))
+            m_subject.updateIngeschrevenStatus(owner);
+    });
+    return true;
+}
+
+void Inklokken::remove(ManagedObject* registration) {
+    if (!registration)
+        return;
+    write("remove", [&] {
+        registration->setValueForKey(QStringLiteral("exists"), qint64(0));
+        registration->setValueForKey(QStringLiteral("locked"), qint64(1));
+        if (m_engine)
+            m_engine->deleteObject(registration);
+        if (ManagedObject* owner = m_subject.ownerOf(m_dao, registration))
+            m_subject.updateIngeschrevenStatus(owner);
+    });
+}
+
+void Inklokken::write(const char* where, const std::function<void()>& work) {
+    Context* context = m_dao->context();
+    QString error;
+    bool ran = false;
+    if (context->performWrite(
+            [&] {
+                ran = true;
+                work();
+            },
+            &error))
+        return;
+    CC_LOG(QStringLiteral("error %1 (%2)").arg(error, QLatin1String(where)));
+    if (ran)
+        return; // the changes stay pending in the context; the next save takes them along
+    // No transaction could be started (the store stayed busy): the clocking still happens, saved as
+    // it goes.
+    work();
+    error.clear();
+    if (!context->save(&error))
+        CC_LOG(QStringLiteral("error %1 (%2)").arg(error, QLatin1String(where)));
+}

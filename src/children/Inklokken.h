@@ -1,0 +1,125 @@
+#pragma once
+// Clocking a selection in or out at the chosen moment, and changing or deleting a registration.
+// What differs between children and staff (texts, entity, status) is a ClockingSubject; the screens
+// only ask, confirm and animate. Main thread; works in the query object's context.
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <functional>
+
+class Context;
+class DataAccessObject;
+class MainSynchroObject;
+class ManagedObject;
+
+// The people one kind of detail screen clocks: children, or later staff members.
+class ClockingSubject {
+public:
+    enum class Type { In, Out };
+    virtual ~ClockingSubject() = default;
+
+    // The question asked before a clocking of count people; empty when none is needed.
+    virtual QString confirmation(Type type, int count, int warning) const = 0;
+    // The message naming the person a second clocking of the same kind was refused for.
+    virtual QString guardMessage(Type type, const ManagedObject* person) const = 0;
+    virtual int isIngeschreven(const ManagedObject* person) const = 0;
+    virtual void updateIngeschrevenStatus(ManagedObject* person) const = 0;
+    // A new registration for person with every attribute filled; not queued yet.
+    virtual ManagedObject* insertRegistration(Context* context, const ManagedObject* person, Type type,
+                                              const QString& time, const QString& organisationId) const = 0;
+    // The person a registration belongs to, or nullptr when it is not in the store.
+    virtual ManagedObject* ownerOf(DataAccessObject* dao, const ManagedObject* registration) const = 0;
+    // The person's registrations, newest first.
+    virtual QList<ManagedObject*> registrations(const ManagedObject* person) const = 0;
+
+    // The id products and messages are kept under (childId, userId).
+    virtual QString personId(const ManagedObject* person) const = 0;
+    virtual QString firstName(const ManagedObject* person) const = 0;
+    virtual QString lastName(const ManagedObject* person) const = 0;
+    virtual QString image(const ManagedObject* person) const = 0;
+    // The word after the count when several are selected ("kinderen").
+    virtual QString pluralWord() const = 0;
+    // Whether rows of "Actieve Selectie" offer "Deselecteer", and registrations "Verwijder".
+    virtual bool offersDeselect() const = 0;
+    virtual bool offersDeletion() const = 0;
+};
+
+class ChildClockingSubject : public ClockingSubject {
+    Q_DECLARE_TR_FUNCTIONS(ChildClockingSubject)
+public:
+    QString confirmation(Type type, int count, int warning) const override;
+    QString guardMessage(Type type, const ManagedObject* person) const override;
+    int isIngeschreven(const ManagedObject* person) const override;
+    void updateIngeschrevenStatus(ManagedObject* person) const override;
+    ManagedObject* insertRegistration(Context* context, const ManagedObject* person, Type type,
+                                      const QString& time, const QString& organisationId) const override;
+    ManagedObject* ownerOf(DataAccessObject* dao, const ManagedObject* registration) const override;
+    QList<ManagedObject*> registrations(const ManagedObject* person) const override;
+    QString personId(const ManagedObject* person) const override;
+    QString firstName(const ManagedObject* person) const override;
+    QString lastName(const ManagedObject* person) const override;
+    QString image(const ManagedObject* person) const override;
+    QString pluralWord() const override;
+    bool offersDeselect() const override { return true; }
+    bool offersDeletion() const override { return true; }
+
+    static const ChildClockingSubject& instance();
+};
+
+class Inklokken {
+    Q_DECLARE_TR_FUNCTIONS(Inklokken)
+public:
+    using Type = ClockingSubject::Type;
+    static constexpr int kGeenWaarschuwing = -10000;
+    static constexpr int kMeerDanTweeUur = -9998;
+    static constexpr int kMeerDanEenDag = -9999;
+    // Above this many people a clocking is confirmed even at the present moment.
+    static constexpr int kMaxZonderBevestiging = 10;
+
+    // The titles of the day and time buttons when nothing else was chosen: "Vandaag" and "Nu".
+    static QString vandaag();
+    static QString nu();
+
+    // The moment the titles name, to the minute: "Vandaag" is today, "Nu" the current hour and minute.
+    // An unreadable title gives an invalid date.
+    static QDateTime computeNonStandardDateFromDayPart(const QString& day, const QString& time);
+    // That moment as a millisecond text; the exact present moment when it cannot be read.
+    static QString computeNonStandardTimeStampFromDayPart(const QString& day, const QString& time);
+    // kGeenWaarschuwing, kMeerDanTweeUur (two hours ahead or more) or kMeerDanEenDag (a whole day ahead).
+    static int determineWarningMessageFromDayPart(const QString& day, const QString& time);
+
+    Inklokken(const ClockingSubject& subject, DataAccessObject* dao, MainSynchroObject* engine);
+
+    const ClockingSubject& subject() const { return m_subject; }
+    // Whether the chosen moment counts: a clock-out takes it from administrators only.
+    static bool honoursChoice(Type type);
+    // The warning for this clocking (no warning when the choice does not count).
+    static int warningFor(Type type, const QString& day, const QString& time);
+    // The question before clocking count people; empty when the clocking may go at once.
+    QString confirmation(Type type, int count, const QString& day, const QString& time) const;
+    // The moment every registration of one run gets; nowMs is the run's present moment.
+    static QString momentFor(Type type, const QString& day, const QString& time, qint64 nowMs);
+
+    struct Run {
+        ManagedObject* refusedFor = nullptr; // the guard stopped the run at this person
+        QList<ManagedObject*> registrations;
+    };
+    // The whole clocking in one pass: the double clocking guard (time "Nu" only), one registration per
+    // person at one moment, each queued, the statuses recomputed, one save.
+    Run clock(Type type, const QList<ManagedObject*>& selection, const QString& day, const QString& time);
+
+    // Moves a registration to the given "HH:mm" of its own day ("00:00" is midnight), queues the change,
+    // recomputes its owner's status and saves. False when the text is no time.
+    bool changeTime(ManagedObject* registration, const QString& hourMinute);
+    // Marks a registration deleted, queues the deletion, recomputes its owner's status and saves.
+    void remove(ManagedObject* registration);
+
+private:
+    // Runs work in one write transaction of the query object's context and commits it once.
+    void write(const char* where, const std::function<void()>& work);
+
+    const ClockingSubject& m_subject;
+    DataAccessObject* m_dao;
+    MainSynchroObject* m_engine;
+};

@@ -1,0 +1,544 @@
+#include "LeerlingenDetailViewController.h"
+
+#include "DataAccessObject.h"
+#include "Entities.h"
+#include "MainSynchroObject.h"
+#include "NotificationCenter.h"
+#include "ProductStore.h"
+#include "Resources.h"
+#include "SelectieLijst.h"
+#include "UserDefaults.h"
+#include "Util.h"
+
+#include <QLocale>
+
+namespace {
+
+const QString kOpgeslagenState = QStringLiteral("opgeslagenState");
+
+// The short day name, the date: "di 12/03/2024".
+QString dayText(const QDateTime& moment) {
+    return QLocale().toString(moment.toLocalTime(), QStringLiteral("ddd dd/MM/yyyy"));
+}
+
+} // namespace
+
+LeerlingenDetailViewController::LeerlingenDetailViewController(ManagedObject* leerling,
+                                                               SelectieLijst* selectie, DataAccessObject* dao,
+                                                               MainSynchroObject* engine, QObject* parent,
+                                                               const ClockingSubject& subject)
+    : ScreenController(Resources::qmlUrl(QStringLiteral("children/qml/LeerlingenDetailView.qml")), QString(),
+                       parent)
+    , m_subject(subject)
+    , m_selectielijst(selectie)
+    , m_dao(dao)
+    , m_engine(engine)
+    , m_inklokken(subject, dao, engine)
+    , m_clockChoice(new ClockChoice(this))
+    , m_table(new DetailTableModel(this))
+    , m_selectieModel(new PersonenModel(this))
+    , m_suggestiesModel(new PersonenModel(this)) {
+    m_animation.setSingleShot(true);
+    m_animation.setInterval(kAnimationMs);
+    connect(&m_animation, &QTimer::timeout, this, &LeerlingenDetailViewController::finishAnimation);
+
+    const qint64 saved = UserDefaults::standard().integerForKey(kOpgeslagenState);
+    m_state = saved == kExtra || saved == kBoodschappen ? int(saved) : kRegistraties;
+
+    NotificationCenter& center = NotificationCenter::defaultCenter();
+    for (const QString& name :
+         {QStringLiteral("addSelectieNotification"), QStringLiteral("removeSelectieNotification")})
+        center.addObserver(this, name, [this](const Notification&) { refreshShownData(); });
+    if (m_selectielijst && m_selectielijst->count() == 0)
+        m_selectielijst->addObject(leerling);
+
+    if (leerling) {
+        m_naam = m_subject.firstName(leerling) + QLatin1Char(' ') + m_subject.lastName(leerling);
+        m_photo = photoUrl(m_subject.image(leerling));
+        loadRegistrations(leerling);
+        refreshDataVanDeLeerling(leerling);
+    }
+    refreshShownData();
+}
+
+LeerlingenDetailViewController::~LeerlingenDetailViewController() = default;
+
+int LeerlingenDetailViewController::selectionCount() const {
+    return m_selectielijst ? m_selectielijst->count() : 0;
+}
+
+QString LeerlingenDetailViewController::editButtonTitle() const {
+    return m_messageIsEditable ? tr("Lees boodschap") : tr("Verwijder boodschap");
+}
+
+// ------------------------------------------------------------------ clocking
+
+int LeerlingenDetailViewController::determineWarningMessageFromDayPart(const QString& day,
+                                                                       const QString& time) const {
+    return Inklokken::determineWarningMessageFromDayPart(day, time);
+}
+
+void LeerlingenDetailViewController::schrijfKindInMetCheck() {
+    checkAndClock(Type::In);
+}
+
+void LeerlingenDetailViewController::schrijfKindUitMetCheck() {
+    checkAndClock(Type::Out);
+}
+
+void LeerlingenDetailViewController::checkAndClock(Type type) {
+    if (m_activity != Activity::None)
+        return; // one run at a time: its selection is emptied at the end
+    const QString question = m_inklokken.confirmation(type, selectionCount(), dayTitle(), timeTitle());
+    if (question.isEmpty()) {
+        startAnimation(type);
+        return;
+    }
+    dialogs()->alert(tr("Opgepast"), question, {tr("Annuleer"), tr("Bevestig")},
+                     type == Type::In ? kInklokTag : kUitklokTag);
+}
+
+void LeerlingenDetailViewController::schrijfKindInMetAnimation() {
+    startAnimation(Type::In);
+}
+
+void LeerlingenDetailViewController::schrijfKindUitMetAnimation() {
+    startAnimation(Type::Out);
+}
+
+void LeerlingenDetailViewController::startAnimation(Type type) {
+    if (m_activity != Activity::None)
+        return;
+    setActivity(type == Type::In ? Activity::In : Activity::Out, false);
+    // The indicator is drawn before the run blocks the event loop.
+    QTimer::singleShot(0, this, [this, type] { clock(type); });
+}
+
+void LeerlingenDetailViewController::schrijfKindIn() {
+    clock(Type::In);
+}
+
+void LeerlingenDetailViewController::schrijfKindUit() {
+    clock(Type::Out);
+}
+
+void LeerlingenDetailViewController::clock(Type type) {
+    setState(kRegistraties);
+    const QList<ManagedObject*> selection =
+        m_selectielijst ? m_selectielijst->geselecteerden() : QList<ManagedObject*>();
+    const Inklokken::Run run = m_inklokken.clock(type, selection, dayTitle(), timeTitle());
+    if (run.refusedFor) {
+        setActivity(Activity::None, false);
+        dialogs()->alert(tr("Opgepast"), m_subject.guardMessage(type, run.refusedFor), {tr("OK")});
+        return;
+    }
+    if (m_selectielijst)
+        m_selectielijst->removeAllObjects();
+    // The table keeps showing its child: with the registrations just made.
+    reloadData();
+    if (m_activity == Activity::None)
+        setActivity(type == Type::In ? Activity::In : Activity::Out, true);
+    else
+        setActivity(m_activity, true);
+    m_animation.start();
+}
+
+void LeerlingenDetailViewController::finishAnimation() {
+    setActivity(Activity::None, false);
+    NotificationCenter& center = NotificationCenter::defaultCenter();
+    center.post(QStringLiteral("reloadKindjesData"), this);
+    center.post(QStringLiteral("removeSelectieNotification"), this);
+}
+
+void LeerlingenDetailViewController::setActivity(Activity activity, bool fading) {
+    if (activity == m_activity && fading == m_fading)
+        return;
+    m_activity = activity;
+    m_fading = fading;
+    emit activityChanged();
+}
+
+// ------------------------------------------------------------------ time of a registration
+
+void LeerlingenDetailViewController::userDidEnterBeginTime(const QString& begin, const QString& end,
+                                                           int index) {
+    if (index < 0) {
+        m_clockChoice->userDidEnterBeginTime(begin, end, index);
+        return;
+    }
+    ManagedObject* registration = m_mijnRegistraties.value(index);
+    if (!registration || !m_inklokken.changeTime(registration, begin))
+        return;
+    // Rows keep their order while the picker is open, so its index keeps naming this registration.
+    redrawTable();
+    NotificationCenter::defaultCenter().post(QStringLiteral("reloadKindjesData"), this);
+}
+
+// ------------------------------------------------------------------ tabs, options, rows
+
+void LeerlingenDetailViewController::setState(int state) {
+    UserDefaults::standard().setInteger(kOpgeslagenState, state);
+    if (state == m_state)
+        return;
+    m_state = state;
+    emit stateChanged();
+    redrawTable();
+}
+
+void LeerlingenDetailViewController::tabTapped(int tab) {
+    if (tab != kRegistraties && tab != kExtra && tab != kBoodschappen)
+        return;
+    setMessageIsEditable(false);
+    setState(tab);
+}
+
+void LeerlingenDetailViewController::setMessageIsEditable(bool editable) {
+    if (editable == m_messageIsEditable)
+        return;
+    m_messageIsEditable = editable;
+    emit messageIsEditableChanged();
+}
+
+void LeerlingenDetailViewController::showOptions(int tableViewTag, int row) {
+    QStringList texts;
+    if (tableViewTag == kMainTable && m_state == kRegistraties && !several() && row >= 0 &&
+        row < m_mijnRegistraties.size()) {
+        texts << tr("Pas aan");
+        if (m_subject.offersDeletion())
+            texts << tr("Verwijder");
+    } else if (tableViewTag == kTableSelection && m_subject.offersDeselect() && row >= 0 &&
+               row < selectionCount()) {
+        texts << tr("Deselecteer");
+    } else {
+        return;
+    }
+    closePopover(m_options);
+    m_options = new OptionsPopoverController(texts, row, tableViewTag, this, this);
+    emit popoversChanged();
+}
+
+template <class T> void LeerlingenDetailViewController::closePopover(QPointer<T>& popover) {
+    if (!popover)
+        return;
+    // Usually closed from inside the popover's own call: it goes once that call has returned.
+    popover->deleteLater();
+    popover = nullptr;
+    emit popoversChanged();
+}
+
+void LeerlingenDetailViewController::closeOptions() {
+    closePopover(m_options);
+}
+
+void LeerlingenDetailViewController::closeTimeChanger() {
+    closePopover(m_timeChanger);
+}
+
+void LeerlingenDetailViewController::closeProductAdder() {
+    closePopover(m_productAdder);
+}
+
+void LeerlingenDetailViewController::closeProductRemover() {
+    m_productRemoverRow = -1;
+    closePopover(m_productRemover);
+}
+
+void LeerlingenDetailViewController::closeCreator() {
+    closePopover(m_creator);
+}
+
+void LeerlingenDetailViewController::optionSelected(int option, int row, int tableViewTag) {
+    closeOptions();
+    if (tableViewTag == kTableSelection) {
+        if (option == 0 && m_selectielijst)
+            m_selectielijst->removeObject(m_selectielijst->objectAtIndex(row));
+        return;
+    }
+    if (tableViewTag != kMainTable)
+        return;
+    if (option == 0) {
+        showPickedTableView(row);
+    } else if (option == 1 && m_subject.offersDeletion()) {
+        ManagedObject* registration = m_mijnRegistraties.value(row);
+        if (!registration)
+            return;
+        // The dialog keeps the registration itself: the rows may change before it is answered.
+        m_pendingDeletions.insert(row, registration);
+        dialogs()->alert(tr("Opgepast"), tr("Ben je zeker dat je deze registratie wilt verwijderen?"),
+                         {tr("Bewaar"), tr("Verwijder")}, row);
+    }
+}
+
+void LeerlingenDetailViewController::showPickedTableView(int row) {
+    if (several())
+        return;
+    if (m_state == kRegistraties) {
+        ManagedObject* registration = m_mijnRegistraties.value(row);
+        if (!registration)
+            return;
+        closePopover(m_timeChanger);
+        m_timeChanger = new TimeChangerViewController(this, row, this);
+        m_timeChanger->setBeginTime(m_table->rows().value(row).time);
+        emit popoversChanged();
+    } else if (m_state == kExtra) {
+        const int i = newestFirst(row, m_mijnProducten.size());
+        if (i < 0)
+            return; // the button row opens nothing
+        closeProductRemover();
+        m_productRemover = new ProductRemoverViewController(m_mijnProducten.at(i), this, this);
+        m_productRemoverRow = row;
+        emit popoversChanged();
+    } else if (m_state == kBoodschappen && !m_messageIsEditable) {
+        const int i = newestFirst(row, m_mijnBoodschappen.size());
+        if (i < 0)
+            return;
+        closeCreator();
+        m_creator = new CreateBoodschapViewController(recordIds(), this, this);
+        m_creator->setIngeladenBoodschap(m_mijnBoodschappen.at(i));
+        emit popoversChanged();
+    }
+}
+
+int LeerlingenDetailViewController::newestFirst(int row, qsizetype count) {
+    return row >= 1 && row <= count ? int(count) - row : -1;
+}
+
+// ------------------------------------------------------------------ products and messages
+
+void LeerlingenDetailViewController::refreshDataVanDeLeerling(ManagedObject* person) {
+    const ProductStore store;
+    const QString id = person ? m_subject.personId(person) : QString();
+    m_mijnProducten = id.isEmpty() ? QList<Product>() : store.products(id);
+    m_mijnBoodschappen = id.isEmpty() ? QList<Boodschap>() : store.boodschappen(id);
+}
+
+QStringList LeerlingenDetailViewController::recordIds() const {
+    QStringList ids;
+    if (m_selectielijst)
+        for (ManagedObject* person : m_selectielijst->geselecteerden())
+            ids << m_subject.personId(person);
+    // After a clocking the panel still shows its child: what is noted there is that child's.
+    if (ids.isEmpty() && m_shownPerson)
+        ids << m_subject.personId(m_shownPerson);
+    return ids;
+}
+
+void LeerlingenDetailViewController::showProducts() {
+    closePopover(m_productAdder);
+    m_productAdder = new ProductadderViewController(recordIds(), this, this);
+    emit popoversChanged();
+}
+
+void LeerlingenDetailViewController::saveProduct(const Product& /*product: stored for every id already*/) {
+    refreshDataVanDeLeerling(m_shownPerson);
+    if (m_state == kExtra)
+        redrawTable();
+    setState(kExtra);
+    closeProductAdder();
+}
+
+void LeerlingenDetailViewController::deleteProduct(const Product& product) {
+    m_mijnProducten.removeAll(product);
+    redrawTable();
+    closeProductRemover();
+}
+
+void LeerlingenDetailViewController::createBoodschap() {
+    closeCreator();
+    m_creator = new CreateBoodschapViewController(recordIds(), this, this);
+    emit popoversChanged();
+}
+
+void LeerlingenDetailViewController::saveBoodschap(const Boodschap& /*boodschap: stored already*/) {
+    refreshDataVanDeLeerling(m_shownPerson);
+    redrawTable();
+    closeCreator();
+}
+
+void LeerlingenDetailViewController::setTableEditable() {
+    setMessageIsEditable(!m_messageIsEditable);
+}
+
+void LeerlingenDetailViewController::deleteBoodschapRow(int row) {
+    const int i = newestFirst(row, m_mijnBoodschappen.size());
+    if (!m_messageIsEditable || m_state != kBoodschappen || i < 0)
+        return;
+    const Boodschap boodschap = m_mijnBoodschappen.at(i);
+    ProductStore().removeBoodschap(boodschap);
+    m_mijnBoodschappen.removeAll(boodschap);
+    redrawTable();
+}
+
+bool LeerlingenDetailViewController::popoverControllerShouldDismissPopover() {
+    if (m_creator && m_creator->hasUnsavedText()) {
+        // One question at a time: taps while it is shown (on the question itself too) ask nothing more.
+        if (!m_askingToKeepText)
+            dialogs()->alert(tr("Opgepast"), tr("Wil je de reedsgeschreven text bewaren?"),
+                             {tr("Bewaar"), tr("Verwijder")}, kBoodschapTag);
+        m_askingToKeepText = true;
+        return false;
+    }
+    closeCreator();
+    return true;
+}
+
+void LeerlingenDetailViewController::suggestieTapped(int row) {
+    if (ManagedObject* child = relatedChild(m_suggestiesArray.value(row)); child && m_selectielijst)
+        m_selectielijst->addObject(child);
+}
+
+void LeerlingenDetailViewController::alertViewClickedButtonAtIndex(int tag, int index) {
+    ManagedObject* registration = tag >= 0 ? m_pendingDeletions.take(tag) : nullptr;
+    if (tag == kBoodschapTag)
+        m_askingToKeepText = false;
+    if (index != 1)
+        return;
+    if (tag == kInklokTag) {
+        schrijfKindInMetAnimation();
+    } else if (tag == kUitklokTag) {
+        schrijfKindUitMetAnimation();
+    } else if (tag == kBoodschapTag) {
+        if (m_creator)
+            m_creator->discard();
+        closeCreator();
+    } else if (registration) {
+        m_inklokken.remove(registration);
+        reloadData();
+        NotificationCenter::defaultCenter().post(QStringLiteral("reloadKindjesData"), this);
+    }
+}
+
+// ------------------------------------------------------------------ what is shown
+
+void LeerlingenDetailViewController::refreshShownData() {
+    rebuildSuggestions();
+    const int count = selectionCount();
+    if (count == 0)
+        return; // the screen keeps what it showed
+    if (count == 1) {
+        ManagedObject* person = m_selectielijst->objectAtIndex(0);
+        m_shown = Shown::One;
+        m_shownPerson = person;
+        loadRegistrations(person);
+        m_naam = m_subject.firstName(person);
+        m_photo = photoUrl(m_subject.image(person));
+        refreshDataVanDeLeerling(person);
+    } else {
+        m_shown = Shown::Several;
+        m_shownPerson = nullptr;
+        m_naam = QStringLiteral("%1 %2").arg(count).arg(m_subject.pluralWord());
+    }
+    redrawSelection();
+    redrawTable();
+    emit shownDataChanged();
+}
+
+void LeerlingenDetailViewController::reloadData() {
+    if (m_shown == Shown::One && m_shownPerson)
+        loadRegistrations(m_shownPerson);
+    redrawTable();
+}
+
+void LeerlingenDetailViewController::loadRegistrations(ManagedObject* person) {
+    // A picker names its registration by row: the rows may move now.
+    closeTimeChanger();
+    m_mijnRegistraties = m_subject.registrations(person);
+}
+
+void LeerlingenDetailViewController::rebuildSuggestions() {
+    m_suggestiesArray.clear();
+    QList<PersonenModel::Person> people;
+    const QList<ManagedObject*> selection =
+        m_selectielijst ? m_selectielijst->geselecteerden() : QList<ManagedObject*>();
+    for (ManagedObject* person : selection) {
+        const auto* child = dynamic_cast<const Child*>(person);
+        if (!child)
+            continue;
+        for (Relationships* relation : child->relationships()) {
+            if (m_suggestiesArray.contains(relation))
+                continue;
+            // A relation naming a child this tablet does not know has nothing to offer.
+            ManagedObject* related = relatedChild(relation);
+            if (!related || m_selectielijst->containsObject(related))
+                continue;
+            m_suggestiesArray << relation;
+            people << PersonenModel::Person{m_subject.firstName(related), photoUrl(m_subject.image(related))};
+        }
+    }
+    m_suggestiesModel->setPeople(people);
+}
+
+ManagedObject* LeerlingenDetailViewController::relatedChild(const ManagedObject* relation) const {
+    const auto* r = static_cast<const Relationships*>(relation);
+    return r && m_dao ? m_dao->loadChild(r->relationId()) : nullptr;
+}
+
+void LeerlingenDetailViewController::redrawSelection() {
+    QList<PersonenModel::Person> people;
+    if (m_selectielijst)
+        for (ManagedObject* person : m_selectielijst->geselecteerden())
+            people << PersonenModel::Person{m_subject.lastName(person) + QLatin1Char(' ') +
+                                                m_subject.firstName(person),
+                                            photoUrl(m_subject.image(person))};
+    m_selectieModel->setPeople(people);
+}
+
+void LeerlingenDetailViewController::redrawTable() {
+    QList<DetailTableModel::Row> rows;
+    if (m_shown == Shown::Several) {
+        m_table->setRows(rows);
+        return;
+    }
+    if (m_state == kRegistraties) {
+        const qint64 endOfDay = Util::getEndOfTheDay().toLongLong();
+        for (ManagedObject* registration : std::as_const(m_mijnRegistraties)) {
+            const QString time = registration->valueForKey(QStringLiteral("time")).toString();
+            const QString type = registration->valueForKey(QStringLiteral("type")).toString();
+            const qint64 ms = time.toLongLong();
+            DetailTableModel::Row row;
+            row.kind = DetailTableModel::Registratie;
+            row.day = dayText(QDateTime::fromMSecsSinceEpoch(ms));
+            row.time = time.isEmpty() || time == QLatin1String("0")
+                           ? QStringLiteral("00:00")
+                           : QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("HH:mm"));
+            row.isIn = type == QLatin1String("In");
+            row.type = row.isIn ? tr("In") : type == QLatin1String("Out") ? tr("Out") : type;
+            row.warning = ms > endOfDay;
+            rows << row;
+        }
+    } else if (m_state == kExtra) {
+        rows << DetailTableModel::Row{DetailTableModel::ProductKnop, {}, {}, {}, false, false, {}, {}};
+        for (auto p = m_mijnProducten.crbegin(); p != m_mijnProducten.crend(); ++p)
+            rows << DetailTableModel::Row{
+                DetailTableModel::Product,
+                dayText(p->tijdstip),
+                {},
+                {},
+                false,
+                false,
+                p->door,
+                QCoreApplication::translate("ProductChoiceModel", p->productnaam.toUtf8().constData())};
+    } else {
+        rows << DetailTableModel::Row{DetailTableModel::BoodschapKnoppen, {}, {}, {}, false, false, {}, {}};
+        for (auto b = m_mijnBoodschappen.crbegin(); b != m_mijnBoodschappen.crend(); ++b)
+            rows << DetailTableModel::Row{DetailTableModel::Boodschap,
+                                          dayText(b->tijdstip),
+                                          {},
+                                          {},
+                                          false,
+                                          false,
+                                          b->door,
+                                          b->onderwerp};
+    }
+    m_table->setRows(rows);
+}
+
+QUrl LeerlingenDetailViewController::photoUrl(const QString& image) const {
+    if (image.trimmed().isEmpty())
+        return {};
+    const QUrl address(image);
+    if (!address.isRelative())
+        return address;
+    const QUrl base = m_engine && m_engine->objectManager() ? m_engine->objectManager()->baseUrl() : QUrl();
+    return base.isValid() ? base.resolved(address) : address;
+}

@@ -1,0 +1,77 @@
+import QtQuick
+import QtQuick.Controls
+import "../../support/qml"
+
+// The time and day buttons of a detail screen, bound to a ClockChoice. A tap opens the picker in a
+// popover at the button; a double tap on the time button, or a press of a second on either button,
+// goes back to "Nu" / "Vandaag". Without the day button the time button takes the whole width.
+Item {
+    id: buttons
+    property var choice: null
+    readonly property bool dayButtonShown: choice !== null && choice.dayButtonVisible
+    readonly property alias popover: popover
+
+    implicitWidth: 2 * 150 + Theme.spacing
+    implicitHeight: Theme.touchTarget
+
+    function openTimePicker() {
+        if (buttons.choice)
+            popover.openFor(timeButton, buttons.choice.selectTime(), 160, 200)
+    }
+    function openDayPicker() {
+        const picker = buttons.choice ? buttons.choice.selectDay() : null
+        if (picker)
+            popover.openFor(dayButton, picker, 310, 230)
+    }
+
+    TouchButton {
+        id: timeButton
+        objectName: "timeSelectionButton"
+        width: buttons.dayButtonShown ? (buttons.width - Theme.spacing) / 2 : buttons.width
+        height: buttons.height
+        icon.source: Theme.asset("11-clock.png")
+        text: !buttons.choice || buttons.choice.timeTitle === "Nu" ? qsTr("Nu") : buttons.choice.timeTitle
+
+        // The single tap waits out the double tap, so that a double tap opens nothing.
+        Timer {
+            id: openLater
+            interval: Qt.styleHints.mouseDoubleClickInterval
+            onTriggered: buttons.openTimePicker()
+        }
+        TapHandler {
+            longPressThreshold: 1.0
+            onSingleTapped: openLater.restart()
+            onDoubleTapped: {
+                openLater.stop()
+                if (buttons.choice)
+                    buttons.choice.resetTime()
+            }
+            onLongPressed: {
+                openLater.stop()
+                if (buttons.choice)
+                    buttons.choice.resetTime()
+            }
+        }
+    }
+
+    TouchButton {
+        id: dayButton
+        objectName: "dateSelectionButton"
+        visible: buttons.dayButtonShown
+        x: timeButton.width + Theme.spacing
+        width: (buttons.width - Theme.spacing) / 2
+        height: buttons.height
+        text: !buttons.choice || buttons.choice.dayTitle === "Vandaag" ? qsTr("Vandaag")
+                                                                       : buttons.choice.dayTitle
+        TapHandler {
+            longPressThreshold: 1.0
+            onTapped: buttons.openDayPicker()
+            onLongPressed: if (buttons.choice) buttons.choice.resetDay()
+        }
+    }
+
+    Popover {
+        id: popover
+        onClosed: if (buttons.choice) buttons.choice.closePickers()
+    }
+}

@@ -1,0 +1,437 @@
+#include "SearchOverzichtViewController.h"
+
+#include "DataAccessObject.h"
+#include "Entities.h"
+#include "GroupSelectorViewController.h"
+#include "Log.h"
+#include "NotificationCenter.h"
+#include "Resources.h"
+#include "SelectieLijst.h"
+#include "SerialQueue.h"
+#include "StackScrollViewController.h"
+#include "TextKeys.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+
+namespace {
+
+// As Child::isIngeschreven reads the stored status.
+int presenceCode(const QString& status) {
+    if (status == QLatin1String("In"))
+        return 1;
+    if (status == QLatin1String("Out"))
+        return 2;
+    if (status == QLatin1String("Future"))
+        return 3;
+    return 0;
+}
+
+// contains[cd] of the store: a name that is absent matches nothing.
+bool nameContains(const QString& folded, const QString& text) {
+    return !folded.isNull() && folded.contains(text);
+}
+
+} // namespace
+
+SearchListDefinition SearchListDefinition::children(const QString& entityId) {
+    SearchListDefinition d;
+    d.title = QCoreApplication::translate("SearchOverzichtViewController", "Zoeken op naam");
+    d.entityId = entityId;
+    d.keyName = QStringLiteral("childId");
+    d.firstNameKey = QStringLiteral("firstName");
+    d.lastNameKey = QStringLiteral("lastName");
+    d.groupFilter = true;
+    d.load = [entityId](const DataAccessObject& dao) {
+        const QList<ChildListEntry> children = dao.loadChildListEntries(entityId);
+        QList<SearchListEntry> entries;
+        entries.reserve(children.size());
+        for (const ChildListEntry& c : children) {
+            SearchListEntry e;
+            e.row.key = c.childId;
+            e.row.name = QStringLiteral("%1 %2").arg(c.lastName, c.firstName);
+            e.row.lastName = c.lastName;
+            e.row.image = c.image;
+            e.row.presence = presenceCode(c.ingeschrevenStatus);
+            e.row.time = c.ingeschrevenTime;
+            e.foldedFirstName = c.foldedFirstName;
+            e.foldedLastName = c.foldedLastName;
+            entries.append(std::move(e));
+        }
+        return entries;
+    };
+    d.record = [](const DataAccessObject& dao, const QString& key) -> ManagedObject* {
+        return dao.loadChild(key);
+    };
+    // The group is part of the condition, so a child with two memberships of the group counts once.
+    d.count = [entityId](const DataAccessObject& dao, const Predicate& p) {
+        return dao.countOfChildren(entityId, p);
+    };
+    d.groupsLine = [](const DataAccessObject& dao, const QString& key) {
+        QList<QPair<QString, QString>> groups = dao.loadGroupNamesForChild(key);
+        std::stable_sort(groups.begin(), groups.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        QStringList names;
+        for (const auto& g : std::as_const(groups))
+            names << g.second;
+        return names.join(QStringLiteral(" | "));
+    };
+    // Any membership of the group, live or not: the members' keys are read from the memberships.
+    d.groupMembers = [entityId](const DataAccessObject& dao, const QVariantMap& group) {
+        QStringList keys;
+        for (const Group* g :
+             dao.loadChildrenForGroup(group.value(QStringLiteral("groupId")).toString(), entityId))
+            keys << g->valueForKey(QStringLiteral("child")).toString();
+        return keys;
+    };
+    return d;
+}
+
+SearchOverzichtViewController::SearchOverzichtViewController(SearchListDefinition definition,
+                                                             DataAccessObject* dao, SelectieLijst* selection,
+                                                             StackScrollViewController* stack,
+                                                             ImageCache* images, QObject* parent)
+    : ScreenController(Resources::qmlUrl(QStringLiteral("overview/qml/SearchOverzichtView.qml")),
+                       definition.title, parent)
+    , m_definition(std::move(definition))
+    , m_dao(dao)
+    , m_selection(selection)
+    , m_stack(stack)
+    , m_model(new SearchOverzichtModel(this)) {
+    m_model->setSelection(selection);
+    if (m_definition.groupsLine)
+        m_model->setGroupsLine([this](const QString& key) { return m_definition.groupsLine(*m_dao, key); });
+    m_model->setImageCache(images);
+    m_segmentTitles = {tr("Alle "), tr("In"), tr("Uit"), tr("Afwezig")};
+
+    NotificationCenter& center = NotificationCenter::defaultCenter();
+    center.addObserver(this, QStringLiteral("reloadKindjesData"),
+                       [this](const Notification&) { reloadData(); });
+    center.addObserver(this, QStringLiteral("addSelectieNotification"),
+                       [this](const Notification&) { reloadTableData(); });
+    center.addObserver(this, QStringLiteral("removeSelectieNotification"),
+                       [this](const Notification&) { reloadTableData(); });
+    center.addObserver(this, QStringLiteral("forceSearch"), [this](const Notification&) { refresh(); });
+
+    doCount();
+    doSearch();
+}
+
+SearchOverzichtViewController::~SearchOverzichtViewController() {
+    // A running count finishes first; its answer is then dropped with this object.
+    m_backgroundQueue.reset();
+}
+
+QString SearchOverzichtViewController::groupFilterTitle() const {
+    return m_selectedGroup.isEmpty() ? tr("Filter op groep")
+                                     : m_selectedGroup.value(QStringLiteral("groupName")).toString();
+}
+
+GroupSelectorViewController* SearchOverzichtViewController::groupSelector() const {
+    return m_groupSelector;
+}
+
+QStringList SearchOverzichtViewController::sectionIndexTitles() const {
+    QStringList letters;
+    for (char c = 'A'; c <= 'Z'; ++c)
+        letters << QString(QLatin1Char(c));
+    return letters;
+}
+
+QList<ManagedObject*> SearchOverzichtViewController::searchArray() const {
+    QList<ManagedObject*> records;
+    records.reserve(m_model->count());
+    for (int row = 0; row < m_model->count(); ++row)
+        records << recordAt(row);
+    return records;
+}
+
+ManagedObject* SearchOverzichtViewController::recordAt(int row) const {
+    const QString key = m_model->keyAt(row);
+    return key.isNull() || !m_definition.record ? nullptr : m_definition.record(*m_dao, key);
+}
+
+Predicate SearchOverzichtViewController::searchCondition(const SearchListDefinition& definition,
+                                                         const DataAccessObject& dao, const QString& text,
+                                                         const QVariantMap& group) {
+    Predicate condition;
+    if (!group.isEmpty() && definition.groupMembers) {
+        QVariantList keys;
+        for (const QString& key : definition.groupMembers(dao, group))
+            keys << key;
+        condition = Predicate::format(QStringLiteral("%1 IN %@").arg(definition.keyName), {QVariant(keys)});
+    }
+    if (!text.isEmpty())
+        condition = condition && Predicate::format(QStringLiteral("%1 contains[cd] %@ OR %2 contains[cd] %@")
+                                                       .arg(definition.firstNameKey, definition.lastNameKey),
+                                                   {text, text});
+    return condition;
+}
+
+void SearchOverzichtViewController::doSearch() {
+    search(false);
+}
+
+void SearchOverzichtViewController::load() {
+    m_entries = m_definition.load ? m_definition.load(*m_dao) : QList<SearchListEntry>();
+    m_groupMembers.clear();
+    if (!m_selectedGroup.isEmpty() && m_definition.groupMembers) {
+        const QStringList keys = m_definition.groupMembers(*m_dao, m_selectedGroup);
+        m_groupMembers = QSet<QString>(keys.cbegin(), keys.cend());
+    }
+    m_loadedGeneration = m_dao->store()->generation();
+}
+
+void SearchOverzichtViewController::refresh() {
+    load();
+    search(true);
+}
+
+void SearchOverzichtViewController::search(bool keepPlace) {
+    setSearching(true);
+    // A store emptied and started afresh holds none of the people read before.
+    if (m_loadedGeneration != m_dao->store()->generation())
+        load();
+    // The same condition the count gives the store, applied to the people in memory.
+    const bool byText = !m_searchText.isEmpty();
+    const QString text = byText ? TextKeys::fold(m_searchText) : QString();
+    const bool byGroup = !m_selectedGroup.isEmpty() && m_definition.groupMembers;
+    QList<SearchOverzichtModel::Row> rows;
+    rows.reserve(byText || byGroup || m_presenceSegment != Alle ? 64 : m_entries.size());
+    for (const SearchListEntry& e : std::as_const(m_entries)) {
+        const int presence = e.row.presence;
+        const bool shown = m_presenceSegment == In        ? presence == 1
+                           : m_presenceSegment == Uit     ? presence == 2
+                           : m_presenceSegment == Afwezig ? presence != 1
+                                                          : true;
+        if (!shown || (byGroup && !m_groupMembers.contains(e.row.key)) ||
+            (byText && !nameContains(e.foldedFirstName, text) && !nameContains(e.foldedLastName, text)))
+            continue;
+        rows.append(e.row);
+    }
+    m_model->setRows(std::move(rows), keepPlace);
+    // Row numbers may now name other records.
+    m_vorigeIndex = -1;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            setSearching(false);
+            reloadTableData();
+        },
+        Qt::QueuedConnection);
+}
+
+void SearchOverzichtViewController::doCount() {
+    if (m_counting) {
+        m_countWaiting = true;
+        CC_LOG(QStringLiteral("counting blocked: counts again when the running count ends"));
+        return;
+    }
+    m_counting = true;
+    emit countingChanged();
+    if (!m_backgroundQueue)
+        m_backgroundQueue =
+            std::make_unique<SerialQueue>(QStringLiteral("kinderopvang.overzicht.telling"), true);
+    m_backgroundQueue->async([this, store = m_dao->store(), definition = m_definition, text = m_searchText,
+                              group = m_selectedGroup] {
+        // This thread's own context: nothing of the main thread's is touched here.
+        const DataAccessObject dao = DataAccessObject::forStore(store);
+        const QStringList counts = definition.count(dao, searchCondition(definition, dao, text, group));
+        dao.context()->reset();
+        QMetaObject::invokeMethod(
+            this, [this, counts] { countFinished(counts); }, Qt::QueuedConnection);
+    });
+}
+
+void SearchOverzichtViewController::countFinished(const QStringList& counts) {
+    m_counting = false;
+    if (m_countWaiting) {
+        // These counts belong to an earlier text or group: the titles wait for the current ones.
+        m_countWaiting = false;
+        doCount();
+        return;
+    }
+    updateCounters(counts);
+    emit countingChanged();
+    emit countsUpdated();
+}
+
+void SearchOverzichtViewController::updateCounters(const QStringList& counts) {
+    if (counts.size() < 4)
+        return;
+    m_segmentTitles = {tr("Alle (%1)").arg(counts.at(0)), tr("In (%1)").arg(counts.at(1)),
+                       tr("Uit (%1)").arg(counts.at(3)), tr("Afw. (%1)").arg(counts.at(2))};
+    emit segmentTitlesChanged();
+}
+
+void SearchOverzichtViewController::reloadData() {
+    refresh();
+    doCount();
+}
+
+void SearchOverzichtViewController::reloadTableData() {
+    if (m_selection && m_selection->count() == 0 && m_detailViewEnabled) {
+        m_detailViewEnabled = false;
+        if (m_stack)
+            m_stack->removeLastSubViewByController(this);
+    }
+    m_model->selectionChanged();
+}
+
+void SearchOverzichtViewController::searchBarTextDidBeginEditing() {
+    setCancelButtonShown(true);
+}
+
+void SearchOverzichtViewController::searchBarTextDidChange(const QString& text) {
+    if (text == m_searchText)
+        return;
+    m_searchText = text;
+    emit searchTextChanged();
+    doSearch();
+    doCount();
+}
+
+void SearchOverzichtViewController::searchBarSearchButtonClicked() {
+    doSearch();
+    setCancelButtonShown(false);
+    emit keyboardDismissed();
+}
+
+void SearchOverzichtViewController::searchBarCancelButtonClicked() {
+    // The emptied field lists everyone again, not only the counts.
+    if (!m_searchText.isEmpty()) {
+        m_searchText.clear();
+        emit searchTextChanged();
+        doSearch();
+    }
+    doCount();
+    setCancelButtonShown(false);
+    emit keyboardDismissed();
+}
+
+void SearchOverzichtViewController::didClickSegmentationFilterInOut(int segment) {
+    if (segment < Alle || segment > Afwezig || segment == m_presenceSegment)
+        return;
+    m_presenceSegment = segment;
+    emit presenceSegmentChanged();
+    doSearch();
+}
+
+void SearchOverzichtViewController::didClickSegmentationFilterGroups() {
+    if (!m_definition.groupFilter)
+        return;
+    closeGroupSelector();
+    m_groupSelector = new GroupSelectorViewController(*m_dao, m_definition.entityId, this, this);
+    emit groupSelectorChanged();
+}
+
+void SearchOverzichtViewController::closeGroupSelector() {
+    if (!m_groupSelector)
+        return;
+    m_groupSelector->deleteLater();
+    m_groupSelector = nullptr;
+    emit groupSelectorChanged();
+}
+
+void SearchOverzichtViewController::groupSelected(const QVariantMap& group) {
+    m_selectedGroup = group;
+    emit selectedGroupChanged();
+    closeGroupSelector();
+    load();
+    doSearch();
+    doCount();
+}
+
+void SearchOverzichtViewController::doMultiSelect(int row) {
+    ManagedObject* record = recordAt(row);
+    if (!record || !m_selection)
+        return;
+    if (m_selection->containsObject(record)) {
+        m_selection->removeObject(record);
+    } else {
+        m_selection->addObject(record);
+        if (!m_dataViewController || !m_detailViewEnabled)
+            openDetail(record, false);
+    }
+    reloadTableData();
+}
+
+void SearchOverzichtViewController::handleLongPress(int row) {
+    // Followed while the finger moves: the row already acted on costs no lookup.
+    if (row == m_vorigeIndex || !m_selection)
+        return;
+    ManagedObject* record = recordAt(row);
+    if (!record)
+        return;
+    m_vorigeIndex = row;
+    if (m_selection->count() < 3)
+        m_selection->addObject(record);
+    else
+        gaNaarPersoonlijkDetailVeld(row, true);
+}
+
+void SearchOverzichtViewController::gaNaarPersoonlijkDetailVeld(int row, bool needsrefresh) {
+    ManagedObject* record = recordAt(row);
+    if (!record || !m_selection)
+        return;
+    if (needsrefresh)
+        m_selection->removeAllObjects();
+    m_selection->addObject(record);
+    openDetail(record, needsrefresh);
+    reloadTableData();
+}
+
+void SearchOverzichtViewController::openDetail(ManagedObject* record, bool needsrefresh) {
+    if (!m_detailFactory || !m_stack)
+        return;
+    ScreenController* detail = m_detailFactory(record, needsrefresh);
+    if (!detail)
+        return;
+    m_dataViewController = detail;
+    // However it was opened, the panel closes again when the selection empties.
+    m_detailViewEnabled = true;
+    m_stack->addViewInSlider(detail, this, false);
+}
+
+int SearchOverzichtViewController::sectionForSectionIndexTitle(const QString& /*title*/, int index) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, index] {
+            if (const int row = rowForSectionIndex(index); row >= 0)
+                emit scrollToRow(row);
+        },
+        Qt::QueuedConnection);
+    return -1;
+}
+
+int SearchOverzichtViewController::rowForSectionIndex(int index) const {
+    const QStringList letters = sectionIndexTitles();
+    if (index < 0 || index >= letters.size())
+        return -1;
+    QList<QString> folded;
+    folded.reserve(m_model->count());
+    for (const SearchOverzichtModel::Row& r : m_model->rows())
+        folded << TextKeys::fold(r.lastName);
+    for (int i = index; i >= 0; --i) {
+        const QString letter = TextKeys::fold(letters.at(i));
+        const auto found = std::find_if(folded.cbegin(), folded.cend(),
+                                        [&letter](const QString& name) { return name.startsWith(letter); });
+        if (found != folded.cend())
+            return int(found - folded.cbegin());
+    }
+    return -1;
+}
+
+void SearchOverzichtViewController::setCancelButtonShown(bool shown) {
+    if (shown == m_cancelButtonShown)
+        return;
+    m_cancelButtonShown = shown;
+    emit cancelButtonShownChanged();
+}
+
+void SearchOverzichtViewController::setSearching(bool searching) {
+    if (searching == m_searching)
+        return;
+    m_searching = searching;
+    emit searchingChanged();
+}

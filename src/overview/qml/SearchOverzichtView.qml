@@ -1,0 +1,319 @@
+import QtQuick
+import QtQuick.Controls
+import "../../support/qml"
+
+// The overview: search field, presence filter with its counts, group filter, and the list with its
+// A–Z index. A tap on a row and a long press (1 s, followed while the finger moves) go to the
+// controller; so do the index letters and the group picker's choice.
+Rectangle {
+    id: view
+    required property var controller
+    color: Theme.panel
+
+    // The row under a point of item, or -1.
+    function rowAt(item, x, y) {
+        const p = item.mapToItem(list.contentItem, x, y)
+        return list.indexAt(p.x, p.y)
+    }
+    function longPressAt(item, x, y) {
+        if (view.controller)
+            view.controller.handleLongPress(rowAt(item, x, y))
+    }
+    function scrollTo(row) {
+        const from = list.contentY
+        list.positionViewAtIndex(row, ListView.Beginning)
+        const to = list.contentY
+        scrollAnimation.stop()
+        list.contentY = from
+        scrollAnimation.from = from
+        scrollAnimation.to = to
+        scrollAnimation.start()
+    }
+    function syncGroupPopover() {
+        if (view.controller && view.controller.groupSelector)
+            groupPopover.open()
+        else
+            groupPopover.close()
+    }
+
+    // A new search result starts at its top.
+    Connections {
+        target: list.model
+        ignoreUnknownSignals: true
+        function onListReplaced() {
+            scrollAnimation.stop()
+            if (!list.atYBeginning)
+                list.positionViewAtBeginning()
+        }
+    }
+    Connections {
+        target: view.controller
+        ignoreUnknownSignals: true
+        function onScrollToRow(row) { view.scrollTo(row) }
+        function onKeyboardDismissed() { view.forceActiveFocus() }
+        function onGroupSelectorChanged() { view.syncGroupPopover() }
+    }
+
+    // ---------------------------------------------------------------- header band
+    Rectangle {
+        id: header
+        width: parent.width
+        height: headerColumn.implicitHeight + 2 * Theme.spacing
+        color: Theme.background
+
+        Column {
+            id: headerColumn
+            x: Theme.spacing
+            y: Theme.spacing
+            width: parent.width - 2 * Theme.spacing
+            spacing: Theme.spacing / 2
+
+            Item {
+                width: parent.width
+                height: search.implicitHeight
+                SearchField {
+                    id: search
+                    objectName: "searchField"
+                    width: parent.width - (cancel.visible ? cancel.width + Theme.spacing / 2 : 0)
+                    text: view.controller ? view.controller.searchText : ""
+                    onSearched: (text) => { if (view.controller) view.controller.searchBarTextDidChange(text) }
+                    onActiveFocusChanged: if (activeFocus && view.controller) view.controller.searchBarTextDidBeginEditing()
+                    onAccepted: if (view.controller) view.controller.searchBarSearchButtonClicked()
+                }
+                TouchButton {
+                    id: cancel
+                    objectName: "cancelButton"
+                    anchors.right: parent.right
+                    anchors.verticalCenter: search.verticalCenter
+                    implicitWidth: 110
+                    leftPadding: 8
+                    rightPadding: 8
+                    visible: view.controller ? view.controller.cancelButtonShown : false
+                    text: qsTr("Annuleer")
+                    onClicked: if (view.controller) view.controller.searchBarCancelButtonClicked()
+                }
+            }
+
+            SegmentedControl {
+                id: presence
+                objectName: "presenceFilter"
+                width: parent.width
+                titles: view.controller ? view.controller.segmentTitles : []
+                current: view.controller ? view.controller.presenceSegment : 0
+                enabled: view.controller ? !view.controller.searching : true
+                onSegmentClicked: (index) => { if (view.controller) view.controller.didClickSegmentationFilterInOut(index) }
+
+                BusyIndicator {
+                    anchors.centerIn: parent
+                    width: 36
+                    height: 36
+                    running: view.controller ? view.controller.searching : false
+                    visible: running
+                }
+            }
+
+            SegmentedControl {
+                id: groupFilter
+                objectName: "groupFilter"
+                width: parent.width
+                visible: view.controller ? view.controller.groupFilterShown : false
+                titles: [view.controller ? view.controller.groupFilterTitle : qsTr("Filter op groep")]
+                current: view.controller && view.controller.groupFilterSelected ? 0 : -1
+                enabled: view.controller ? !view.controller.searching : true
+                onSegmentClicked: if (view.controller) view.controller.didClickSegmentationFilterGroups()
+            }
+        }
+        Rectangle {
+            anchors.bottom: parent.bottom
+            width: parent.width
+            height: 1
+            color: Theme.separator
+        }
+    }
+
+    // ---------------------------------------------------------------- list
+    ListView {
+        id: list
+        objectName: "overviewList"
+        anchors.top: header.bottom
+        anchors.bottom: parent.bottom
+        anchors.left: parent.left
+        anchors.right: strip.left
+        clip: true
+        reuseItems: true
+        boundsBehavior: Flickable.StopAtBounds
+        model: view.controller ? view.controller.model : null
+        ScrollIndicator.vertical: ScrollIndicator {}
+
+        NumberAnimation {
+            id: scrollAnimation
+            target: list
+            property: "contentY"
+            duration: 250
+            easing.type: Easing.OutCubic
+        }
+
+        delegate: Rectangle {
+            id: row
+            required property int index
+            required property string name
+            required property string groups
+            required property string time
+            required property bool warning
+            required property int presence
+            required property bool selected
+            required property url photo
+
+            objectName: "row" + index
+            width: ListView.view.width
+            height: Theme.rowHeight
+            color: selected ? "#e8e8e8" : Theme.panel
+
+            CheckMark {
+                id: mark
+                x: Theme.spacing
+                anchors.verticalCenter: parent.verticalCenter
+                checked: row.selected
+            }
+            PhotoImage {
+                id: picture
+                anchors.left: mark.right
+                anchors.leftMargin: Theme.spacing
+                anchors.verticalCenter: parent.verticalCenter
+                width: Theme.rowHeight - 16
+                height: width
+                source: row.photo
+            }
+            // Rounds the photo's corners: a frame in the row's colour whose inner edge is the photo.
+            Rectangle {
+                x: picture.x - 8
+                y: picture.y - 8
+                width: picture.width + 16
+                height: picture.height + 16
+                radius: 16
+                color: "transparent"
+                border.width: 8
+                border.color: row.color
+            }
+            Column {
+                anchors.left: picture.right
+                anchors.leftMargin: Theme.spacing
+                anchors.right: status.left
+                anchors.rightMargin: Theme.spacing / 2
+                anchors.verticalCenter: parent.verticalCenter
+                spacing: 2
+                Text {
+                    width: parent.width
+                    text: row.name
+                    color: Theme.ink
+                    font.pixelSize: Theme.fontNormal
+                    elide: Text.ElideRight
+                }
+                Text {
+                    width: parent.width
+                    text: row.groups
+                    visible: text.length > 0
+                    color: Theme.inkSecondary
+                    font.pixelSize: Theme.fontSmall - 1
+                    elide: Text.ElideRight
+                }
+            }
+            Row {
+                id: status
+                anchors.right: parent.right
+                anchors.rightMargin: Theme.spacing / 2
+                anchors.verticalCenter: parent.verticalCenter
+                spacing: 6
+                Text {
+                    objectName: "presenceTime"
+                    anchors.verticalCenter: parent.verticalCenter
+                    text: row.time
+                    visible: text.length > 0
+                    color: Theme.inkSecondary
+                    font.pixelSize: Theme.fontSmall
+                }
+                StatusIcon {
+                    anchors.verticalCenter: parent.verticalCenter
+                    kind: "warning"
+                    visible: row.warning
+                }
+                StatusIcon {
+                    objectName: "presenceIcon"
+                    anchors.verticalCenter: parent.verticalCenter
+                    kind: row.presence === 1 ? "In" : row.presence === 2 ? "Out" : ""
+                }
+            }
+            Rectangle {
+                anchors.bottom: parent.bottom
+                x: picture.x
+                width: parent.width - x
+                height: 1
+                color: Theme.separator
+            }
+
+            // The whole row is the button; a press held for a second is a long press instead.
+            MouseArea {
+                id: touch
+                property bool held: false
+                anchors.fill: parent
+                pressAndHoldInterval: 1000
+                onPressed: { held = false; preventStealing = false }
+                onClicked: if (!held && view.controller) view.controller.doMultiSelect(row.index)
+                onPressAndHold: (mouse) => {
+                    held = true
+                    preventStealing = true
+                    view.longPressAt(touch, mouse.x, mouse.y)
+                }
+                onPositionChanged: (mouse) => { if (held) view.longPressAt(touch, mouse.x, mouse.y) }
+                onReleased: (mouse) => { if (held) view.longPressAt(touch, mouse.x, mouse.y) }
+            }
+        }
+    }
+
+    IndexStrip {
+        id: strip
+        objectName: "indexStrip"
+        anchors.top: header.bottom
+        anchors.bottom: parent.bottom
+        anchors.right: parent.right
+        anchors.topMargin: 4
+        anchors.bottomMargin: 4
+        width: 30
+        titles: view.controller ? view.controller.sectionIndexTitles : []
+        onLetterChosen: (title, index) => { if (view.controller) view.controller.sectionForSectionIndexTitle(title, index) }
+    }
+
+    // ---------------------------------------------------------------- group picker
+    Popup {
+        id: groupPopover
+        objectName: "groupPopover"
+        x: Theme.spacing
+        width: view.width - 2 * Theme.spacing
+        height: Math.min(440, view.height - y - Theme.spacing)
+        padding: 0
+        modal: false
+        onAboutToShow: y = groupFilter.mapToItem(view, 0, groupFilter.height).y + 12
+        onClosed: if (view.controller && view.controller.groupSelector) view.controller.closeGroupSelector()
+
+        background: Rectangle {
+            radius: Theme.radius
+            color: Theme.panel
+            border.color: Theme.separator
+            // Points up at the group filter.
+            Rectangle {
+                x: parent.width / 2 - width / 2
+                y: -height / 2
+                width: 18
+                height: 18
+                rotation: 45
+                color: Theme.panel
+                border.color: Theme.separator
+                z: -1
+            }
+        }
+        contentItem: GroupSelectorView {
+            controller: view.controller ? view.controller.groupSelector : null
+            clip: true
+        }
+    }
+}
