@@ -65,6 +65,9 @@ QVariant UserDefaults::objectForKey(const QString& key) const {
 
 void UserDefaults::setObject(const QString& key, const QVariant& value) {
     QMutexLocker lock(&m_mutex);
+    // Unchanged values are not written: each write rewrites the whole file on the main thread.
+    if (m_settings->contains(key) && m_settings->value(key) == value)
+        return;
     m_settings->setValue(key, value);
 }
 

@@ -235,6 +235,17 @@ bool MainSynchroObject::doRetryForSyncObject(SynchroObject* record, bool save) {
     return true;
 }
 
+void MainSynchroObject::saveAnswersSoon() {
+    if (m_answersUnsaved)
+        return;
+    m_answersUnsaved = true;
+    QTimer::singleShot(0, this, [this] {
+        m_answersUnsaved = false;
+        saveMain("answers");
+        updateNrOfPostField();
+    });
+}
+
 void MainSynchroObject::updateNrOfPostField() {
     setAantalPosts(int(m_dao->loadSynchroInProgressSynchroObjects().size()));
 }
@@ -286,16 +297,24 @@ void MainSynchroObject::runResend(QList<QString> ids) {
 }
 
 QSet<QString> MainSynchroObject::unansweredCreations() const {
+    Context* context = m_dao->context();
+    // Answers not yet saved count as answered.
+    QSet<QString> answered;
+    for (const ManagedObject* o : context->pendingObjects(SynchroObject::staticEntity()))
+        if (static_cast<const SynchroObject*>(o)->status() == 3)
+            answered.insert(o->primaryKey());
     QSet<QString> keys;
-    for (const QVariantMap& row : m_dao->context()->fetchRows([] {
+    for (const QVariantMap& row : context->fetchRows([] {
              FetchRequest r = FetchRequest::of<SynchroObject>(
                  Predicate::format(QStringLiteral("httpType == %@ && status != 3 && objectType != %@"),
                                    {QStringLiteral("POST"), QStringLiteral("ObjectImageUpload")}));
-             r.propertiesToFetch = {QStringLiteral("objectType"), QStringLiteral("objectId")};
+             r.propertiesToFetch = {QStringLiteral("idSynchroObject"), QStringLiteral("objectType"),
+                                    QStringLiteral("objectId")};
              return r;
          }()))
-        keys.insert(objectKey(row.value(QStringLiteral("objectType")).toString(),
-                              row.value(QStringLiteral("objectId")).toString()));
+        if (!answered.contains(row.value(QStringLiteral("idSynchroObject")).toString()))
+            keys.insert(objectKey(row.value(QStringLiteral("objectType")).toString(),
+                                  row.value(QStringLiteral("objectId")).toString()));
     return keys;
 }
 
@@ -586,11 +605,10 @@ void MainSynchroObject::objectLoaderDidLoadObjects(const RequestInfo& request, c
             } else {
                 record->setStatus(3);
             }
-            saveMain("answer");
             if (record->status() == 3 && isCreation(record))
                 releaseChangesWaitingFor(objectKey(record->objectType(), record->objectId()));
         }
-        updateNrOfPostField();
+        saveAnswersSoon();
     }
 
     const QString getId = userDataId(request, kBookkeepingKey);
@@ -601,7 +619,7 @@ void MainSynchroObject::objectLoaderDidLoadObjects(const RequestInfo& request, c
         if (response.success && !response.time.isEmpty())
             g->setLastSyncTime(response.time);
         g->clear(GetSynchroObject::index_inProgressSyncTime());
-        saveMain("bookkeeping");
+        saveAnswersSoon();
     }
     if (!response.success) {
         if (queueId.isEmpty()) {
@@ -841,9 +859,12 @@ void MainSynchroObject::uploadNewPhoto(const QByteArray& picture, ManagedObject*
 
 bool MainSynchroObject::waitForIdle(int timeoutMs) {
     QDeadlineTimer deadline(timeoutMs);
-    while ((m_manager->requestsInFlight() > 0 || m_recomputationsRunning > 0) && !deadline.hasExpired())
+    const auto idle = [this] {
+        return m_manager->requestsInFlight() == 0 && m_recomputationsRunning == 0 && !m_answersUnsaved;
+    };
+    while (!idle() && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return m_manager->requestsInFlight() == 0 && m_recomputationsRunning == 0;
+    return idle();
 }
 
 void MainSynchroObject::setImageCache(ImageCache* cache) {

@@ -65,6 +65,9 @@ public:
     // The resend itself, 0.1 s after the overlay appeared: every record, newest first, once each.
     void doWait();
     void updateNrOfPostField();
+    // Answers come in bursts: what they change is saved once per turn of the event loop, not per answer.
+    // A status lost to a crash before that save only means one more send.
+    void saveAnswersSoon();
 
     // Logout's clean-up: purge answered queue records older than 14 days (unlocking their objects),
     // then delete unlocked registrations, staff registrations and uploads from before today.
@@ -160,6 +163,7 @@ private:
     int m_iterations = 0;
     QDateTime m_lastSynchroDate;
     int m_recomputationsRunning = 0;
+    bool m_answersUnsaved = false; // answered changes and bookkeeping wait for saveAnswersSoon's save
     std::vector<std::unique_ptr<SerialQueue>> m_queues;
     QSet<quint64> m_alerted;             // requests whose failure already offered the coupling retry
     QHash<QString, int> m_inFlight;      // sends under way per object
