@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QtQuickTest/quicktest.h>
 #include <QtTest>
 
 namespace WindowDriver {
@@ -58,6 +59,11 @@ QRect sceneRect(const QQuickItem* item) {
 bool tap(QQuickWindow* window, QQuickItem* item) {
     if (!item)
         return false;
+    // A column or layout places its children at the next polish: until then they may all lie at one
+    // spot, and a finger lands where they will be drawn.
+    for (const QQuickItem* p = item; p; p = p->parentItem())
+        if (QQuickTest::qIsPolishScheduled(p) && !QQuickTest::qWaitForItemPolished(p))
+            return false;
     const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
     QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
     return true;
