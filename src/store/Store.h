@@ -66,6 +66,10 @@ private:
     Store();
     bool initialiseFile(QString* error);
     void forgetContext(QThread* thread);
+    // WAL, the busy handler and our text functions on a new connection; synced: commits wait for the disk.
+    static bool configureConnection(sql::Database& db, bool synced);
+    // Hands the connection's commits to the flusher, which syncs and checkpoints beside them.
+    void watchCommits(sql::Database& db);
     // In-process writers take turns here before SQLite's lock: a waiting main thread goes first and is
     // woken the moment the lock is free. False when it waited longer than SQLite would have.
     bool beginWriting();
