@@ -1,0 +1,254 @@
+#include "MainSynchroObject.h"
+
+#include "DataAccessObject.h"
+#include "Log.h"
+#include "NotificationCenter.h"
+#include "Store.h"
+#include "SyncKeys.h"
+
+#include <QSet>
+#include <QTimer>
+
+// The outgoing queue: every change is stored as a queue record first and sent from there.
+using namespace SyncKeys;
+
+void MainSynchroObject::postObject(ManagedObject* object) {
+    initiateApiCallForObject(object, QStringLiteral("POST"));
+}
+void MainSynchroObject::putObject(ManagedObject* object) {
+    initiateApiCallForObject(object, QStringLiteral("PUT"));
+}
+void MainSynchroObject::deleteObject(ManagedObject* object) {
+    initiateApiCallForObject(object, QStringLiteral("DELETE"));
+}
+
+void MainSynchroObject::initiateApiCallForObject(ManagedObject* object, const QString& httpType) {
+    if (!object)
+        return;
+    Context* context = m_dao->context();
+    const QString entry = nowText();
+    auto* record = context->insertNew<SynchroObject>();
+    record->setEntryDate(entry);
+    record->setHttpType(httpType);
+    record->setIdSynchroObject(entry + Util::getUUID());
+    record->setNrOfTries(0);
+    record->setObjectType(object->entity().name);
+    record->setObjectId(object->primaryKey());
+    if (auto* r = dynamic_cast<Registration*>(object))
+        r->setLocked(1);
+    else if (auto* u = dynamic_cast<UserRegistration*>(object))
+        u->setLocked(1);
+    else if (auto* i = dynamic_cast<ObjectImageUpload*>(object))
+        i->setLocked(1);
+    record->setStatus(0);
+    // Durable first: a change the tablet accepted is never only in memory.
+    saveMain("queue");
+    const QString key = objectKey(record->objectType(), record->objectId());
+    // One state of an object on its way at a time: the server applies requests in any order. A change
+    // of an object whose creation is still unanswered waits for that answer.
+    if (isReachable() && !isBusy(key) &&
+        (isCreation(record) || !waitsForCreation(record, unansweredCreations()))) {
+        const QVariantMap userData{{kQueueKey, record->idSynchroObject()}, {kObjectKey, key}};
+        ++m_inFlight[key];
+        if (httpType == QLatin1String("POST"))
+            m_manager->postObject(object, this, userData);
+        else if (httpType == QLatin1String("PUT"))
+            m_manager->putObject(object, this, userData);
+        else
+            m_manager->deleteObject(object, this, userData);
+        record->setLastTryDate(entry);
+        record->setStatus(1);
+        record->setNrOfTries(1);
+    }
+    setAantalPosts(m_aantalPosts + 1);
+    saveMain("queue");
+}
+
+ManagedObject* MainSynchroObject::queuedObject(const QString& type, const QString& id) const {
+    if (type == QLatin1String("Registration"))
+        return m_dao->loadRegistration(id);
+    if (type == QLatin1String("UserRegistration"))
+        return m_dao->loadUserRegistration(id);
+    if (type == QLatin1String("Child"))
+        return m_dao->loadChild(id);
+    if (type == QLatin1String("ObjectImageUpload"))
+        return m_dao->loadObjectImageUpload(id);
+    return nullptr;
+}
+
+bool MainSynchroObject::doRetryForSyncObject(SynchroObject* record, bool save) {
+    ManagedObject* object = queuedObject(record->objectType(), record->objectId());
+    if (!object)
+        return false;
+    const QString key = objectKey(record->objectType(), record->objectId());
+    const QVariantMap userData{{kQueueKey, record->idSynchroObject()}, {kObjectKey, key}};
+    const QString method = record->httpType();
+    if (method == QLatin1String("POST")) {
+        CC_LOG(QStringLiteral("Reposting object..."));
+        m_manager->postObject(object, this, userData);
+    } else if (method == QLatin1String("PUT")) {
+        CC_LOG(QStringLiteral("Reputing object..."));
+        m_manager->putObject(object, this, userData);
+    } else if (method == QLatin1String("DELETE")) {
+        CC_LOG(QStringLiteral("Redeleting object..."));
+        m_manager->deleteObject(object, this, userData);
+    } else {
+        return false;
+    }
+    ++m_inFlight[key];
+    record->setLastTryDate(nowText());
+    record->setStatus(1);
+    record->setNrOfTries(record->nrOfTries() + 1);
+    if (save)
+        saveMain("retry");
+    return true;
+}
+
+void MainSynchroObject::saveAnswersSoon() {
+    if (m_answersUnsaved)
+        return;
+    m_answersUnsaved = true;
+    QTimer::singleShot(0, this, [this] {
+        m_answersUnsaved = false;
+        saveMain("answers");
+        updateNrOfPostField();
+    });
+}
+
+void MainSynchroObject::updateNrOfPostField() {
+    setAantalPosts(int(m_dao->loadSynchroInProgressSynchroObjects().size()));
+}
+
+void MainSynchroObject::retriggerAllOldPosts() {
+    emit overlayRequested(
+        tr("Volledige resync."),
+        tr("Even geduld... \n We synchroniseren de iPad met de centrale server. \nDit kan enkele "
+           "minuten duren."));
+    QTimer::singleShot(100, this, &MainSynchroObject::doWait);
+}
+
+void MainSynchroObject::doWait() {
+    QList<QString> ids;
+    for (SynchroObject* r : m_dao->loadAllSynchroObjects())
+        ids << r->idSynchroObject();
+    if (ids.isEmpty())
+        QTimer::singleShot(1000, this, &MainSynchroObject::overlayHidden);
+    else
+        runResend(ids);
+}
+
+// One record every 10 ms without blocking the main thread; the overlay goes when all were tried.
+// A change whose object's creation is still to be resent (or unanswered) must not overtake it: it is
+// queued again and goes when that creation is answered.
+void MainSynchroObject::runResend(QList<QString> ids) {
+    if (ids.isEmpty()) {
+        emit overlayHidden();
+        return;
+    }
+    QTimer::singleShot(10, this, [this, ids]() mutable {
+        Context* context = m_dao->context();
+        if (auto* record = context->find<SynchroObject>(ids.takeFirst())) {
+            QSet<QString> creations = unansweredCreations();
+            for (const QString& id : std::as_const(ids))
+                if (auto* later = context->find<SynchroObject>(id); later && isCreation(later))
+                    creations.insert(objectKey(later->objectType(), later->objectId()));
+            record->clear(SynchroObject::index_nrOfTries());
+            if (waitsForCreation(record, creations)) {
+                record->setStatus(0);
+                saveMain("resend");
+                updateNrOfPostField();
+            } else {
+                doRetryForSyncObject(record);
+            }
+        }
+        runResend(ids);
+    });
+}
+
+QSet<QString> MainSynchroObject::unansweredCreations() const {
+    Context* context = m_dao->context();
+    // Answers not yet saved count as answered.
+    QSet<QString> answered;
+    for (const ManagedObject* o : context->pendingObjects(SynchroObject::staticEntity()))
+        if (static_cast<const SynchroObject*>(o)->status() == 3)
+            answered.insert(o->primaryKey());
+    QSet<QString> keys;
+    for (const QVariantMap& row : context->fetchRows([] {
+             FetchRequest r = FetchRequest::of<SynchroObject>(
+                 Predicate::format(QStringLiteral("httpType == %@ && status != 3 && objectType != %@"),
+                                   {QStringLiteral("POST"), QStringLiteral("ObjectImageUpload")}));
+             r.propertiesToFetch = {QStringLiteral("idSynchroObject"), QStringLiteral("objectType"),
+                                    QStringLiteral("objectId")};
+             return r;
+         }()))
+        if (!answered.contains(row.value(QStringLiteral("idSynchroObject")).toString()))
+            keys.insert(objectKey(row.value(QStringLiteral("objectType")).toString(),
+                                  row.value(QStringLiteral("objectId")).toString()));
+    return keys;
+}
+
+QString MainSynchroObject::subjectKey(const SynchroObject* record) const {
+    if (record->objectType() != QLatin1String("ObjectImageUpload"))
+        return objectKey(record->objectType(), record->objectId());
+    // A photo belongs to the child it shows; staff records are never created by the tablet.
+    const ObjectImageUpload* upload = m_dao->loadObjectImageUpload(record->objectId());
+    if (upload && upload->type() == QLatin1String("Child"))
+        return objectKey(QStringLiteral("Child"), upload->typeId());
+    return QString();
+}
+
+bool MainSynchroObject::waitsForCreation(const SynchroObject* record, const QSet<QString>& creations) const {
+    if (isCreation(record) || creations.isEmpty())
+        return false;
+    const QString subject = subjectKey(record);
+    return !subject.isEmpty() && creations.contains(subject);
+}
+
+void MainSynchroObject::releaseChangesWaitingFor(const QString& creationKey) {
+    if (!isReachable())
+        return;
+    const QSet<QString> creations = unansweredCreations();
+    int sent = 0;
+    for (SynchroObject* record : m_dao->context()->fetch<SynchroObject>(
+             Predicate::format(QStringLiteral("status == 0 || status == 2")),
+             {SortDescriptor::desc(QStringLiteral("entryDate"))})) {
+        if (isCreation(record) || subjectKey(record) != creationKey || waitsForCreation(record, creations))
+            continue;
+        if (isBusy(objectKey(record->objectType(), record->objectId())))
+            continue;
+        sent += doRetryForSyncObject(record, false) ? 1 : 0;
+    }
+    if (sent > 0)
+        saveMain("release");
+}
+
+void MainSynchroObject::purgeOldHandledSynchroObjects() {
+    Context* context = m_dao->context();
+    for (SynchroObject* record : m_dao->loadSynchroOldHandledSynchroObjects()) {
+        ManagedObject* object = queuedObject(record->objectType(), record->objectId());
+        if (auto* r = dynamic_cast<Registration*>(object))
+            r->setLocked(0);
+        else if (auto* u = dynamic_cast<UserRegistration*>(object))
+            u->setLocked(0);
+        else if (auto* i = dynamic_cast<ObjectImageUpload*>(object))
+            i->setLocked(0);
+        context->deleteObject(record);
+    }
+    saveMain("purge");
+}
+
+void MainSynchroObject::deletePastUnlockedRecords() {
+    Context* context = m_dao->context();
+    for (Registration* r : m_dao->loadRegistrationsBeforeToday())
+        context->deleteObject(r);
+    for (UserRegistration* r : m_dao->loadUserRegistrationsBeforeToday())
+        context->deleteObject(r);
+    for (ObjectImageUpload* u : m_dao->loadObjectImageUploadBeforeToday())
+        context->deleteObject(u);
+    saveMain("clean-up");
+}
+
+void MainSynchroObject::doCleanUp() {
+    purgeOldHandledSynchroObjects();
+    deletePastUnlockedRecords();
+}
