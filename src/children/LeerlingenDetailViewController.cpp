@@ -558,10 +558,15 @@ void LeerlingenDetailViewController::changeAvatar() {
 }
 
 void LeerlingenDetailViewController::closeMediaPopOver() {
-    if (!m_mediaPicker || m_mediaPicker->busy())
-        return; // still encoding: it delivers, then closes
-    m_mediaPicker->deleteLater();
+    if (!m_mediaPicker)
+        return;
+    // The popover goes at once; a picker still encoding the picture lives until it has delivered.
+    MediaPickerViewController* picker = m_mediaPicker;
     m_mediaPicker = nullptr;
+    if (picker->busy())
+        connect(picker, &MediaPickerViewController::finished, picker, &QObject::deleteLater);
+    else
+        picker->deleteLater();
     emit popoversChanged();
 }
 

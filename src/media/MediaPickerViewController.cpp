@@ -128,12 +128,12 @@ void MediaPickerViewController::imagePickerControllerDidCancel() {
 }
 
 void MediaPickerViewController::didFinishPickingImage(std::function<QImage()> load) {
+    m_busy = true;
+    emit busyChanged();
     if (m_delegate && m_delegate->metaObject()->indexOfMethod("closeMediaPopOver()") >= 0)
         QMetaObject::invokeMethod(m_delegate, "closeMediaPopOver");
     closeCamera();
     setOpenSource(NoSource);
-    m_busy = true;
-    emit busyChanged();
     // Decoding and encoding a camera picture takes long: off the main thread.
     auto* watcher = new QFutureWatcher<QByteArray>(this);
     connect(watcher, &QFutureWatcher<QByteArray>::finished, this, [this, watcher] {

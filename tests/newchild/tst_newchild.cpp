@@ -198,6 +198,25 @@ private slots:
         QVERIFY(Mapping::bodyFor(child).contains("imageData"));
     }
 
+    // A picture picked in the photo picker: its popover closes at once, the picture still arrives.
+    void photoFromPicker() {
+        Fixture f;
+        QTemporaryDir dir;
+        const QString path = dir.filePath("photo.png");
+        QImage image(300, 200, QImage::Format_RGB32);
+        image.fill(Qt::darkRed);
+        QVERIFY(image.save(path));
+        auto screen = f.open();
+        QSignalSpy popovers(screen.get(), &CreateChildViewController::popoversChanged);
+        screen->changeAvatar();
+        QVERIFY(screen->mediaPicker());
+        screen->mediaPicker()->imagePickerDidPickFile(path);
+        QVERIFY(!screen->mediaPicker());
+        QCOMPARE(popovers.size(), 2);
+        QTRY_VERIFY(screen->pictureLoaded());
+        QVERIFY(QImage(screen->photo().toLocalFile()).size() == QSize(300, 200));
+    }
+
     // The group chosen in the group picker becomes the child's membership, sent with it.
     void withGroup() {
         Fixture f;
