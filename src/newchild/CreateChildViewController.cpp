@@ -158,6 +158,7 @@ void CreateChildViewController::saveUser() {
     if (!context->save(&error))
         CC_LOG(QStringLiteral("nieuwe kind aanmaak error %1").arg(error));
 
+    m_savedChildId = child->childId();
     if (m_selectie) {
         m_selectie->removeAllObjects();
         m_selectie->addObject(child);
@@ -168,7 +169,13 @@ void CreateChildViewController::saveUser() {
 }
 
 void CreateChildViewController::alertViewClickedButtonAtIndex(int tag, int) {
-    if (tag == kTagSucces)
-        NotificationCenter::defaultCenter().post(QStringLiteral("fakeMenuChoice"), this,
-                                                 {{QStringLiteral("key"), 0}});
+    if (tag != kTagSucces)
+        return;
+    // Changing the menu entry empties the selection; the new child stays selected so that it can be
+    // clocked in right away from the overview.
+    NotificationCenter::defaultCenter().post(QStringLiteral("fakeMenuChoice"), this,
+                                             {{QStringLiteral("key"), 0}});
+    if (Child* child = m_selectie ? m_dao->loadChild(m_savedChildId) : nullptr;
+        child && m_selectie->count() == 0)
+        m_selectie->addObject(child);
 }

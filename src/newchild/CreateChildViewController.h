@@ -73,6 +73,7 @@ private:
     QString m_familieNaam;
     QString m_extraInfo;
     QVariantMap m_group;
+    QString m_savedChildId;
     bool m_pictureLoaded = false;
     QImage m_picture;
     QUrl m_photo;

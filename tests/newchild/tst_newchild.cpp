@@ -155,10 +155,12 @@ private slots:
         NotificationCenter::defaultCenter().addObserver(&owner, "fakeMenuChoice", [&](const Notification& n) {
             posted = true;
             userInfo = n.userInfo;
+            f.selectie.removeAllObjects(); // as the menu does on another entry
         });
         screen->dialogs()->answer(CreateChildViewController::kTagSucces, 0);
         QVERIFY(posted);
         QCOMPARE(userInfo.value("key"), QVariant(0));
+        QCOMPARE(f.selectie.geselecteerden(), (QList<ManagedObject*>{child}));
     }
 
     // With a photo: one moment T for all three identifiers, three different UUIDs, the picture at the

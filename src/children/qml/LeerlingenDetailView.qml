@@ -664,6 +664,12 @@ Rectangle {
     }
 
     // ---------------------------------------------------------------- photo picker
+    Connections {
+        target: view.controller
+        function onPopoversChanged() {
+            if (view.controller.mediaPicker) mediaPopover.open(); else mediaPopover.close()
+        }
+    }
     Popup {
         id: mediaPopover
         objectName: "mediaPopover"
@@ -671,7 +677,6 @@ Rectangle {
         y: imageView.mapToItem(view, 0, imageView.height).y + 8
         padding: 0
         modal: false
-        visible: view.controller !== null && view.controller.mediaPicker !== null
         onClosed: if (view.controller && view.controller.mediaPicker) view.controller.closeMediaPopOver()
         background: Rectangle { radius: Theme.radius; color: Theme.panel; border.color: Theme.separator }
         contentItem: Loader {
