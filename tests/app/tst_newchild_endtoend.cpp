@@ -10,7 +10,10 @@
 
 #include <QImageWriter>
 #include <QJsonArray>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QQmlApplicationEngine>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -166,6 +169,44 @@ private slots:
         for (const QJsonValue& v : m_server->get("/_test/records?kind=timeEntry").value("records").toArray())
             registered = registered || v.toObject().value("childId").toString() == childId;
         QVERIFY(registered);
+        const QImage first = servedPicture(childId);
+        QCOMPARE(first.size(), QSize(1024, 768)); // scaled down by the picker
+        QVERIFY(qBlue(first.pixel(512, 384)) > 150);
+
+        // 6. A new photo from the detail panel: shown there at once and uploaded.
+        QVERIFY(tap(m_window, overviewRow("Zwartjes Mila")));
+        QTRY_VERIFY(item("enterButton") && item("naamLabel")->property("text").toString() == "Mila");
+        QVERIFY(tapItem("imageView"));
+        QTRY_VERIFY(item("mediaPickerView") && text("Foto gallerij"));
+        const QString second = m_dir.filePath("mila2.png");
+        QImage green(400, 300, QImage::Format_RGB32);
+        green.fill(QColor(30, 180, 60));
+        QVERIFY(green.save(second));
+        QMetaObject::invokeMethod(item("mediaPickerView")->property("controller").value<QObject*>(),
+                                  "imagePickerDidPickFile", Q_ARG(QString, second));
+        QTRY_VERIFY(!item("mediaPickerView"));
+        QTRY_VERIFY(item("imageView")->property("source").toUrl().isLocalFile() &&
+                    findItem(item("imageView"), "photo", false)->isVisible());
+        shoot("newchild-7-new-photo");
+        QTRY_VERIFY_WITH_TIMEOUT(servedPicture(childId).size() == QSize(400, 300), 20000);
+        QVERIFY(qGreen(servedPicture(childId).pixel(200, 150)) > 150);
+    }
+
+private:
+    // The picture the server serves for a child.
+    QImage servedPicture(const QString& childId) const {
+        for (const QJsonValue& v : m_server->get("/_test/records?kind=child").value("records").toArray()) {
+            if (v.toObject().value("childId").toString() != childId)
+                continue;
+            QNetworkAccessManager nam;
+            QNetworkReply* reply = nam.get(
+                QNetworkRequest(m_server->url().resolved(QUrl(v.toObject().value("image").toString()))));
+            QSignalSpy done(reply, &QNetworkReply::finished);
+            done.wait(10000);
+            reply->deleteLater();
+            return QImage::fromData(reply->readAll());
+        }
+        return {};
     }
 };
 
