@@ -122,13 +122,27 @@ Rectangle {
                                                                           : qsTr("Kies een groep")
                 onClicked: if (view.controller) view.controller.chooseGroup()
             }
-            TouchButton {
+            // "Bewaar": white bold title on the bar picture.
+            AbstractButton {
+                id: saveButton
                 objectName: "saveButton"
                 width: parent.width
-                primary: true
-                font.bold: true
-                text: qsTr("Bewaar")
+                height: Theme.touchTarget
+                focusPolicy: Qt.NoFocus
                 onClicked: if (view.controller) view.controller.saveUser()
+                background: BorderImage {
+                    source: Theme.asset("bar.png")
+                    border { left: 10; right: 10; top: 10; bottom: 10 }
+                    opacity: saveButton.down ? 0.8 : 1
+                }
+                contentItem: Text {
+                    text: qsTr("Bewaar")
+                    color: "white"
+                    font.bold: true
+                    font.pixelSize: Theme.fontNormal
+                    horizontalAlignment: Text.AlignHCenter
+                    verticalAlignment: Text.AlignVCenter
+                }
             }
         }
     }
