@@ -4,7 +4,7 @@ CC_PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-declarative-dev qt6-declarative-dev-tools
   qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-layouts qml6-module-qtquick-templates
   qml6-module-qtquick-window qml6-module-qtqml-workerscript qml6-module-qtquick-dialogs qml6-module-qttest
-  qml6-module-qtqml qml6-module-qtqml-models
+  qml6-module-qtqml qml6-module-qtqml-models qt6-multimedia-dev
   libsqlite3-dev libicu-dev libcpp-httplib-dev libgl-dev
   xvfb xauth fonts-dejavu-core
 )

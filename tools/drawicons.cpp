@@ -286,6 +286,16 @@ void shield(QPainter& p) {
     p.drawPath(check);
 }
 
+// The save button's ground: a rounded bar in the accent colour, lighter at the top.
+void saveBar(QPainter& p) {
+    QLinearGradient ground(0, 0, 0, 44);
+    ground.setColorAt(0, QColor(0x3a, 0x95, 0x80));
+    ground.setColorAt(1, QColor(0x24, 0x61, 0x4f));
+    p.setPen(Qt::NoPen);
+    p.setBrush(ground);
+    p.drawRoundedRect(QRectF(0, 0, 200, 44), 8, 8);
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -312,6 +322,7 @@ int main(int argc, char* argv[]) {
           save(folder, QStringLiteral("user@2x.png"), icon, 4, placeholderPortrait);
     ok &= both(folder, QStringLiteral("Icon-100.png"), QSizeF(100, 100), appIcon);
     ok &= both(folder, QStringLiteral("marlevo.png"), QSizeF(160, 48), productLogo);
+    ok &= both(folder, QStringLiteral("bar.png"), QSizeF(200, 44), saveBar);
 
     struct Logo {
         const char* name;

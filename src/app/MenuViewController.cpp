@@ -4,9 +4,9 @@
 #include "Entities.h"
 #include "ImageCache.h"
 #include "InfoViewController.h"
+#include "LeerlingenDetailViewController.h"
 #include "MainSynchroObject.h"
 #include "NotificationCenter.h"
-#include "LeerlingenDetailViewController.h"
 #include "PlaceholderViewController.h"
 #include "Resources.h"
 #include "SearchOverzichtViewController.h"
@@ -14,6 +14,7 @@
 #include "StackScrollViewAppDelegate.h"
 #include "StackScrollViewController.h"
 #include "StatusView.h"
+#include "newchild/CreateChildViewController.h"
 
 namespace {
 const QString kCellText = QStringLiteral("CellText");
@@ -124,8 +125,8 @@ QObject* MenuViewController::createScreenForEntry(int index) const {
         DataAccessObject* dao = m_dao;
         QPointer<MainSynchroObject> engine = m_engine;
         overview->setDetailFactory([dao, engine](ManagedObject* record, bool) -> ScreenController* {
-            return new LeerlingenDetailViewController(record, StackScrollViewAppDelegate::geselecteerdenLijst(),
-                                                      dao, engine);
+            return new LeerlingenDetailViewController(
+                record, StackScrollViewAppDelegate::geselecteerdenLijst(), dao, engine);
         });
         return overview;
     }
@@ -135,8 +136,8 @@ QObject* MenuViewController::createScreenForEntry(int index) const {
             tr("De groepen van deze locatie met hun kinderen, om per groep kinderen in en uit te schrijven."),
             icon);
     case NieuwKind:
-        return new PlaceholderViewController(name, tr("Een nieuw kind toevoegen, met zijn naam en een foto."),
-                                             icon);
+        return new CreateChildViewController(
+            m_dao, m_engine, StackScrollViewAppDelegate::geselecteerdenLijst(), ImageCache::shared());
     case ZoekMedewerker:
         return new PlaceholderViewController(name,
                                              tr("Alle medewerkers van deze locatie met hun aanwezigheid, om "

@@ -127,6 +127,7 @@ bool StackScrollViewAppDelegate::applicationDidFinishLaunching(const Options& op
     m_engine =
         std::make_unique<MainSynchroObject>(m_dataAccessObject.get(), m_objectManager.get(), m_reachability);
     MainSynchroObject::setSharedMainSynchroObject(m_engine.get());
+    m_engine->setImageCache(m_imageCache.get()); // new photos are cached under their keys
     if (options.startTimer)
         m_engine->start();
 

@@ -2,6 +2,7 @@
 
 #include "DataAccessObject.h"
 #include "Entities.h"
+#include "ImageCache.h"
 #include "MainSynchroObject.h"
 #include "NotificationCenter.h"
 #include "ProductStore.h"
@@ -536,9 +537,48 @@ void LeerlingenDetailViewController::redrawTable() {
 QUrl LeerlingenDetailViewController::photoUrl(const QString& image) const {
     if (image.trimmed().isEmpty())
         return {};
+    // A photo taken on this tablet (or one already fetched) is a file of the picture cache.
+    if (ImageCache* cache = ImageCache::shared(); cache && cache->contains(image))
+        return QUrl::fromLocalFile(cache->fileFor(image));
     const QUrl address(image);
     if (!address.isRelative())
         return address;
     const QUrl base = m_engine && m_engine->objectManager() ? m_engine->objectManager()->baseUrl() : QUrl();
     return base.isValid() ? base.resolved(address) : address;
+}
+
+void LeerlingenDetailViewController::changeAvatar() {
+    if (m_mediaPicker || m_shown != Shown::One)
+        return;
+    m_mediaPicker = new MediaPickerViewController(this, this);
+    m_mediaPicker->setSources(true, false, true);
+    connect(m_mediaPicker, &MediaPickerViewController::finished, this,
+            &LeerlingenDetailViewController::closeMediaPopOver);
+    emit popoversChanged();
+}
+
+void LeerlingenDetailViewController::closeMediaPopOver() {
+    if (!m_mediaPicker)
+        return;
+    // The popover goes at once; a picker still encoding the picture lives until it has delivered.
+    MediaPickerViewController* picker = m_mediaPicker;
+    m_mediaPicker = nullptr;
+    if (picker->busy())
+        connect(picker, &MediaPickerViewController::finished, picker, &QObject::deleteLater);
+    else
+        picker->deleteLater();
+    emit popoversChanged();
+}
+
+void LeerlingenDetailViewController::userDidEnterInfo(const QByteArray& data) {
+    if (data.isEmpty())
+        return;
+    // Only the one selected child gets the photo; with several nothing is stored.
+    if (selectionCount() != 1 || !m_engine)
+        return;
+    ManagedObject* person = m_selectielijst->objectAtIndex(0);
+    m_engine->uploadNewPhoto(data, person);
+    m_photo = photoUrl(m_subject.image(person));
+    emit shownDataChanged();
+    NotificationCenter::defaultCenter().post(QStringLiteral("reloadKindjesData"), this);
 }

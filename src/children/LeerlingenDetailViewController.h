@@ -14,6 +14,7 @@
 #include "ProductadderViewController.h"
 #include "ScreenController.h"
 #include "TimeChangerViewController.h"
+#include "media/MediaPickerViewController.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -60,6 +61,7 @@ class LeerlingenDetailViewController : public ScreenController,
     Q_PROPERTY(ProductRemoverViewController* productRemover READ productRemover NOTIFY popoversChanged)
     Q_PROPERTY(int productRemoverRow READ productRemoverRow NOTIFY popoversChanged)
     Q_PROPERTY(CreateBoodschapViewController* creator READ creator NOTIFY popoversChanged)
+    Q_PROPERTY(MediaPickerViewController* mediaPicker READ mediaPicker NOTIFY popoversChanged)
 
 public:
     // Tabs of the main table, tables and dialogs.
@@ -157,6 +159,13 @@ public:
     Q_INVOKABLE void closeProductAdder();
     Q_INVOKABLE void closeProductRemover();
 
+    // A new photo: the photo picker (photo library and camera) opens on a tap on the photo; the picture
+    // it delivers is shown at once and, with exactly one child selected, cached and uploaded for it.
+    Q_INVOKABLE void changeAvatar();
+    Q_INVOKABLE void closeMediaPopOver();
+    Q_INVOKABLE void userDidEnterInfo(const QByteArray& data);
+    MediaPickerViewController* mediaPicker() const { return m_mediaPicker; }
+
     void alertViewClickedButtonAtIndex(int tag, int index) override;
 
     // Rebuilds everything for the current selection (also on every selection notification).
@@ -222,6 +231,7 @@ private:
     PersonenModel* m_selectieModel;
     PersonenModel* m_suggestiesModel;
     QPointer<OptionsPopoverController> m_options;
+    QPointer<MediaPickerViewController> m_mediaPicker;
     QPointer<TimeChangerViewController> m_timeChanger;
     QPointer<ProductadderViewController> m_productAdder;
     QPointer<ProductRemoverViewController> m_productRemover;

@@ -15,6 +15,7 @@
 #include "Tablet.h"
 #include "UserDefaults.h"
 #include "Util.h"
+#include "newchild/CreateChildViewController.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -184,7 +185,9 @@ private slots:
         MenuViewController menu(t.engine.get(), t.dao.get(), &stack);
         menu.tableViewDidSelectRowAtIndexPath(0);
         QCOMPARE(qobject_cast<SearchOverzichtViewController*>(stack.screenAt(0))->title(), menuText(menu, 0));
-        for (int i : {1, 2, 4, 5}) {
+        menu.tableViewDidSelectRowAtIndexPath(MenuViewController::NieuwKind);
+        QCOMPARE(qobject_cast<CreateChildViewController*>(stack.screenAt(0))->title(), menuText(menu, 2));
+        for (int i : {1, 4, 5}) {
             menu.tableViewDidSelectRowAtIndexPath(i);
             auto* panel = qobject_cast<PlaceholderViewController*>(stack.screenAt(0));
             QVERIFY2(panel, qPrintable(menuText(menu, i)));

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import "../../support/qml"
+import "../../media/qml"
 
 // The detail panel of the active selection: photo and name, the clock-in and clock-out buttons with the
 // time and day choice, suggested relatives, and either the tabbed table of one child or the pictures and
@@ -49,6 +50,11 @@ Rectangle {
                     width: 88
                     height: 88
                     source: view.controller ? view.controller.photo : ""
+                    // The photo button (overlay): a new photo for the one selected child.
+                    TapHandler {
+                        enabled: view.controller !== null && view.controller.overlayActive
+                        onTapped: view.controller.changeAvatar()
+                    }
                 }
                 Text {
                     id: naamLabel
@@ -655,5 +661,27 @@ Rectangle {
         // Typed text is not thrown away by a stray tap: the controller asks first.
         guarded: true
         onOutsidePressed: view.controller.popoverControllerShouldDismissPopover()
+    }
+
+    // ---------------------------------------------------------------- photo picker
+    Connections {
+        target: view.controller
+        function onPopoversChanged() {
+            if (view.controller.mediaPicker) mediaPopover.open(); else mediaPopover.close()
+        }
+    }
+    Popup {
+        id: mediaPopover
+        objectName: "mediaPopover"
+        x: Theme.spacing
+        y: imageView.mapToItem(view, 0, imageView.height).y + 8
+        padding: 0
+        modal: false
+        onClosed: if (view.controller && view.controller.mediaPicker) view.controller.closeMediaPopOver()
+        background: Rectangle { radius: Theme.radius; color: Theme.panel; border.color: Theme.separator }
+        contentItem: Loader {
+            active: view.controller !== null && view.controller.mediaPicker !== null
+            sourceComponent: MediaPickerView { controller: view.controller.mediaPicker }
+        }
     }
 }

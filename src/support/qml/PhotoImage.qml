@@ -20,6 +20,7 @@ Item {
     }
     Image {
         id: photo
+        objectName: "photo"
         anchors.fill: parent
         source: root.source
         fillMode: root.fillMode

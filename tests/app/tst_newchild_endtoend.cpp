@@ -1,0 +1,214 @@
+// A new child through the real window, offscreen, against the reference server: the form filled by key
+// presses, a photo picked from a file, saved, found in the children overview with its photo, and clocked
+// in. Screenshots go to <build>/screenshots/newchild-<n>-<state>.png; no QML warning may appear.
+#include "Clock.h"
+#include "MainSynchroObject.h"
+#include "ReferenceServer.h"
+#include "RootViewController.h"
+#include "StackScrollViewAppDelegate.h"
+#include "WindowDriver.h"
+
+#include <QImageWriter>
+#include <QJsonArray>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QQmlApplicationEngine>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace WindowDriver;
+
+class TestNewChildEndToEnd : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<ReferenceServer> m_server;
+    std::unique_ptr<StackScrollViewAppDelegate> m_app;
+    std::unique_ptr<WarningCollector> m_warnings;
+    QQuickWindow* m_window = nullptr;
+
+    QQuickItem* item(const QString& name) const { return findItem(m_window->contentItem(), name); }
+    QQuickItem* text(const QString& shown) const { return findText(m_window->contentItem(), shown); }
+    bool tapItem(const QString& name) const { return tap(m_window, item(name)); }
+
+    void shoot(const QString& name) {
+        QTest::qWait(900); // animations, fades and pictures settle
+        const QImage shot = m_window->grabWindow();
+        QCOMPARE(shot.size(), QSize(1024, 768));
+        QVERIFY(shot.save(screenshotPath(name)));
+    }
+    bool typeInto(const QString& field, const QString& keys) {
+        if (!tapItem(field) || !QTest::qWaitFor([&] { return item(field) && item(field)->hasActiveFocus(); }))
+            return false;
+        typeKeys(m_window, keys);
+        return true;
+    }
+    QQuickItem* overviewRow(const QString& name) const {
+        QQuickItem* list = item("overviewList");
+        for (int i = 0; list && i < list->property("count").toInt(); ++i) {
+            QQuickItem* row = nullptr;
+            QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem*, row), Q_ARG(int, i));
+            if (row && row->property("name").toString() == name)
+                return row;
+        }
+        return nullptr;
+    }
+
+private slots:
+    void initTestCase() {
+        QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Belgium));
+        Clock::advanceMs(QDateTime(QDate::currentDate(), QTime(10, 0)).toMSecsSinceEpoch() -
+                         QDateTime::currentMSecsSinceEpoch());
+        m_server = std::make_unique<ReferenceServer>();
+        QVERIFY(m_server->isRunning());
+        m_warnings = std::make_unique<WarningCollector>();
+    }
+
+    void cleanupTestCase() {
+        m_app.reset();
+        Clock::reset();
+        const QStringList warnings = m_warnings->warnings();
+        m_warnings.reset();
+        QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join('\n')));
+    }
+
+    void aNewChildWithAPhotoIsClockedIn() {
+        m_app = std::make_unique<StackScrollViewAppDelegate>();
+        StackScrollViewAppDelegate::Options options;
+        options.storePath = m_dir.filePath("RKCoreDataExample.sqlite");
+        options.settingsPath = m_dir.filePath("settings.ini");
+        options.serverUrl = m_server->url().toString();
+        options.showWindow = true;
+        QVERIFY(m_app->applicationDidFinishLaunching(options));
+        m_window = qobject_cast<QQuickWindow*>(m_app->qmlEngine()->rootObjects().first());
+        QVERIFY(m_window && QTest::qWaitForWindowExposed(m_window));
+        RootViewController* root = m_app->rootViewController();
+        QVERIFY(typeInto("nameField", "Demo Opvang"));
+        QVERIFY(typeInto("passwordField", "s3cret%"));
+        QVERIFY(tapItem("okButton"));
+        QTRY_VERIFY_WITH_TIMEOUT(text("Tablet Onthaal"), 30000);
+        QVERIFY(tap(m_window, text("Tablet Onthaal")));
+        QVERIFY(tap(m_window, text("Bewaar")));
+        QTRY_VERIFY_WITH_TIMEOUT(text("De Speelvogel"), 30000);
+        QVERIFY(tap(m_window, text("De Speelvogel")));
+        QVERIFY(m_app->engine()->waitForIdle(60000));
+        QTRY_VERIFY_WITH_TIMEOUT(text("Els Janssens"), 120000);
+        QTRY_COMPARE(findItem(m_window->contentItem(), "staffGridPart", false)->opacity(), 1.0);
+        QVERIFY(tap(m_window, text("Els Janssens")));
+        QTRY_VERIFY(item("passwordField") && item("passwordField")->hasActiveFocus());
+        typeKeys(m_window, "geheim");
+        QVERIFY(tapItem("okButton"));
+        QTRY_VERIFY(root->isLoggedIn());
+        QTRY_VERIFY(!item("loginLoader") || !item("loginLoader")->property("item").value<QObject*>());
+        QVERIFY(m_app->engine()->waitForIdle(60000));
+
+        // 1. "Nieuw kind" in the menu: the empty form.
+        QVERIFY(tapItem("menuEntry2"));
+        QTRY_VERIFY(item("voorNaamTextField") && item("saveButton"));
+        QVERIFY(typeInto("voorNaamTextField", "Mila"));
+        QVERIFY(typeInto("familieNaamTextField", "Zwartjes"));
+        shoot("newchild-1-form");
+
+        // 2. A tap on the photo: the picker with its sources; the photo library hands over a file.
+        QVERIFY(tapItem("imageView"));
+        QTRY_VERIFY(item("mediaPickerView") && text("Foto gallerij"));
+        QVERIFY(text("Kies een foto") && text("Neem een foto"));
+        shoot("newchild-2-picker");
+        const QString photo = m_dir.filePath("mila.jpg");
+        QImage picture(1600, 1200, QImage::Format_RGB32);
+        picture.fill(QColor(230, 120, 40));
+        for (int y = 300; y < 900; ++y)
+            for (int x = 500; x < 1100; ++x)
+                picture.setPixel(x, y, qRgb(40, 90, 200));
+        QVERIFY(picture.save(photo, "JPG"));
+        auto* picker = item("mediaPickerView")->property("controller").value<QObject*>();
+        QVERIFY(picker);
+        QMetaObject::invokeMethod(picker, "imagePickerDidPickFile", Q_ARG(QString, photo));
+        QTRY_VERIFY(!item("mediaPickerView"));
+        QQuickItem* imageView = item("imageView");
+        QTRY_VERIFY(findItem(imageView, "photo", false) && findItem(imageView, "photo", false)->isVisible());
+        shoot("newchild-3-photo");
+
+        // 3. "Bewaar": "Succes", and its button goes back to the overview.
+        QVERIFY(tapItem("saveButton"));
+        QTRY_VERIFY(text("Succes") && text("Het kind is succesvol toegevoegd."));
+        shoot("newchild-4-success");
+        QVERIFY(tapItem("alertButton0"));
+        QTRY_VERIFY(item("searchField") && item("overviewList"));
+        QCOMPARE(root->menuViewController()->selectedOption(), 0);
+
+        // 4. Found in the overview by its name with its photo; a tap selects it and opens its panel.
+        QTRY_VERIFY(item("overviewList")->property("count").toInt() > 11);
+        QTest::qWait(500); // the rows in view are drawn before the search narrows the list
+        QVERIFY(typeInto("searchField", "zw"));
+        QTRY_VERIFY(overviewRow("Zwartjes Mila"));
+        QTRY_VERIFY(findItem(overviewRow("Zwartjes Mila"), "photo", false)->isVisible());
+        QVERIFY(overviewRow("Zwartjes Mila")->property("selected").toBool()); // still the one selected
+        shoot("newchild-5-overview");
+        // A tap on a selected row deselects it; the next selects it again and opens its panel.
+        QVERIFY(tap(m_window, overviewRow("Zwartjes Mila")));
+        QTRY_VERIFY(!overviewRow("Zwartjes Mila")->property("selected").toBool());
+        QVERIFY(tap(m_window, overviewRow("Zwartjes Mila")));
+        QTRY_VERIFY(item("enterButton") && item("naamLabel")->property("text").toString() == "Mila");
+        QVERIFY(tapItem("enterButton"));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            findItem(overviewRow("Zwartjes Mila"), "presenceIcon", false)->property("kind").toString() ==
+                "In",
+            10000);
+        shoot("newchild-6-clocked-in");
+
+        // 5. On the server: the child with its picture, and its registration.
+        QVERIFY(m_app->engine()->waitForIdle(60000));
+        QString childId;
+        for (const QJsonValue& v : m_server->get("/_test/records?kind=child").value("records").toArray())
+            if (v.toObject().value("lastName").toString() == "Zwartjes")
+                childId = v.toObject().value("childId").toString();
+        QVERIFY(!childId.isEmpty());
+        bool registered = false;
+        for (const QJsonValue& v : m_server->get("/_test/records?kind=timeEntry").value("records").toArray())
+            registered = registered || v.toObject().value("childId").toString() == childId;
+        QVERIFY(registered);
+        const QImage first = servedPicture(childId);
+        QCOMPARE(first.size(), QSize(1024, 768)); // scaled down by the picker
+        QVERIFY(qBlue(first.pixel(512, 384)) > 150);
+
+        // 6. A new photo from the detail panel: shown there at once and uploaded.
+        QVERIFY(tap(m_window, overviewRow("Zwartjes Mila")));
+        QTRY_VERIFY(item("enterButton") && item("naamLabel")->property("text").toString() == "Mila");
+        QVERIFY(tapItem("imageView"));
+        QTRY_VERIFY(item("mediaPickerView") && text("Foto gallerij"));
+        const QString second = m_dir.filePath("mila2.png");
+        QImage green(400, 300, QImage::Format_RGB32);
+        green.fill(QColor(30, 180, 60));
+        QVERIFY(green.save(second));
+        QMetaObject::invokeMethod(item("mediaPickerView")->property("controller").value<QObject*>(),
+                                  "imagePickerDidPickFile", Q_ARG(QString, second));
+        QTRY_VERIFY(!item("mediaPickerView"));
+        QTRY_VERIFY(item("imageView")->property("source").toUrl().isLocalFile() &&
+                    findItem(item("imageView"), "photo", false)->isVisible());
+        shoot("newchild-7-new-photo");
+        QTRY_VERIFY_WITH_TIMEOUT(servedPicture(childId).size() == QSize(400, 300), 20000);
+        QVERIFY(qGreen(servedPicture(childId).pixel(200, 150)) > 150);
+    }
+
+private:
+    // The picture the server serves for a child.
+    QImage servedPicture(const QString& childId) const {
+        for (const QJsonValue& v : m_server->get("/_test/records?kind=child").value("records").toArray()) {
+            if (v.toObject().value("childId").toString() != childId)
+                continue;
+            QNetworkAccessManager nam;
+            QNetworkReply* reply = nam.get(
+                QNetworkRequest(m_server->url().resolved(QUrl(v.toObject().value("image").toString()))));
+            QSignalSpy done(reply, &QNetworkReply::finished);
+            done.wait(10000);
+            reply->deleteLater();
+            return QImage::fromData(reply->readAll());
+        }
+        return {};
+    }
+};
+
+QTEST_MAIN(TestNewChildEndToEnd)
+#include "tst_newchild_endtoend.moc"
