@@ -155,8 +155,17 @@ void CreateChildViewController::saveUser() {
         child->setGroups({membership});
     }
     QString error;
-    if (!context->save(&error))
+    if (!context->save(&error)) {
+        // Not stored, so not "Succes": the form keeps what was typed and can be saved again.
         CC_LOG(QStringLiteral("nieuwe kind aanmaak error %1").arg(error));
+        for (ManagedObject* unsaved : child->groups())
+            context->deleteObject(unsaved);
+        context->deleteObject(child);
+        dialogs()->alert(tr("Opgepast"),
+                         tr("Het kind kon niet op de tablet bewaard worden. Probeer het opnieuw."),
+                         {tr("Ok")}, kTagFoutje);
+        return;
+    }
 
     m_savedChildId = child->childId();
     if (m_selectie) {

@@ -19,6 +19,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sqlite3.h>
 
 namespace {
 
@@ -161,6 +162,31 @@ private slots:
         QVERIFY(posted);
         QCOMPARE(userInfo.value("key"), QVariant(0));
         QCOMPARE(f.selectie.geselecteerden(), (QList<ManagedObject*>{child}));
+    }
+
+    // A save the disk refuses is not reported as "Succes": nothing is queued or selected, the form keeps
+    // its text, and saving again once the disk is back stores the child once.
+    void refusedSave() {
+        Fixture f;
+        auto screen = f.open();
+        QSignalSpy alerts(screen->dialogs(), &DialogRequests::showAlert);
+        screen->setForm("Lotte", "Peeters", "");
+        Context* c = f.store.context();
+        sqlite3_commit_hook(
+            c->database().handle(), [](void*) { return 1; }, nullptr);
+        screen->saveUser();
+        sqlite3_commit_hook(c->database().handle(), nullptr, nullptr);
+        QCOMPARE(lastAlertTitle(alerts), QString("Opgepast"));
+        QVERIFY(!c->hasChanges());
+        QVERIFY(f.newChildren().isEmpty());
+        QVERIFY(c->fetch<SynchroObject>().isEmpty());
+        QCOMPARE(f.selectie.count(), 0);
+
+        screen->saveUser();
+        QCOMPARE(lastAlertTitle(alerts), QString("Succes"));
+        QCOMPARE(f.newChildren().size(), 1);
+        QCOMPARE(f.newChildren().first()->firstName(), QString("Lotte"));
+        QCOMPARE(c->fetch<SynchroObject>().size(), 1);
     }
 
     // With a photo: one moment T for all three identifiers, three different UUIDs, the picture at the
