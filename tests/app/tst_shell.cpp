@@ -2,6 +2,7 @@
 // what logging in and out does to the store and the queue, and the clean-up at logout.
 #include "Clock.h"
 #include "InfoViewController.h"
+#include "KlassenDataViewController.h"
 #include "MenuViewController.h"
 #include "NotificationCenter.h"
 #include "PlaceholderViewController.h"
@@ -184,7 +185,9 @@ private slots:
         MenuViewController menu(t.engine.get(), t.dao.get(), &stack);
         menu.tableViewDidSelectRowAtIndexPath(0);
         QCOMPARE(qobject_cast<SearchOverzichtViewController*>(stack.screenAt(0))->title(), menuText(menu, 0));
-        for (int i : {1, 2, 4, 5}) {
+        menu.tableViewDidSelectRowAtIndexPath(1);
+        QCOMPARE(qobject_cast<KlassenDataViewController*>(stack.screenAt(0))->title(), menuText(menu, 1));
+        for (int i : {2, 4, 5}) {
             menu.tableViewDidSelectRowAtIndexPath(i);
             auto* panel = qobject_cast<PlaceholderViewController*>(stack.screenAt(0));
             QVERIFY2(panel, qPrintable(menuText(menu, i)));
