@@ -203,7 +203,7 @@ private slots:
                                                         [&](const Notification&) { ++logouts; });
         qobject_cast<PlaceholderViewController*>(stack.screenAt(0))->logout();
         QCOMPARE(logouts, 1);
-        menu.tableViewDidSelectRowAtIndexPath(1);
+        menu.tableViewDidSelectRowAtIndexPath(MenuViewController::ZoekMedewerker);
         qobject_cast<PlaceholderViewController*>(stack.screenAt(0))->logout();
         QCOMPARE(logouts, 1);
     }
