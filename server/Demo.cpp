@@ -4,6 +4,7 @@
 
 #include <QBuffer>
 #include <QDateTime>
+#include <QHash>
 #include <QImage>
 #include <QJsonArray>
 #include <QPainter>
@@ -193,13 +194,23 @@ bool loadDemo(Store& store, QString* error) {
             // Groups: an age group and an activity per child.
             const char* const ageGroups[] = {"Kleuters", "Eerste graad", "Tweede graad", "Derde graad"};
             const char* const activities[] = {"Knutselen", "Sport en spel", "Huiswerkklas"};
+            // Each group has a picture of its own: its initials on a colour.
+            QHash<QString, QString> groupPictures;
             const auto group = [&](const QString& childId, const QString& groupId, const char* name,
                                    const char* type) {
+                if (!groupPictures.contains(groupId)) {
+                    QStringList words = QString::fromUtf8(name).split(u' ', Qt::SkipEmptyParts);
+                    const QString first = words.takeFirst();
+                    groupPictures.insert(groupId, picture(groupId + QStringLiteral(".png"),
+                                                          initialsOf(first, words.join(u' ')),
+                                                          int(groupPictures.size() + 3)));
+                }
                 return QJsonObject{{QStringLiteral("groupChildId"), groupId + u':' + childId},
                                    {QStringLiteral("groupId"), groupId},
                                    {QStringLiteral("childId"), childId},
                                    {QStringLiteral("groupName"), QString::fromUtf8(name)},
                                    {QStringLiteral("groupType"), QString::fromUtf8(type)},
+                                   {QStringLiteral("image"), groupPictures.value(groupId)},
                                    {QStringLiteral("entityId"), entityId},
                                    {QStringLiteral("exists"), 1}};
             };
@@ -234,7 +245,7 @@ bool loadDemo(Store& store, QString* error) {
                 const Kid& kid = kids[i];
                 QJsonArray groups{group(kid.id, QStringLiteral("grp-%1-age-%2").arg(e + 1).arg(i % 4),
                                         ageGroups[i % 4], "Leeftijdsgroep"),
-                                  group(kid.id, QStringLiteral("grp-%1-act-%2").arg(e + 1).arg(i % 3),
+                                  group(kid.id, QStringLiteral("grp-%1-act-%2").arg(e + 1).arg((i / 4) % 3),
                                         activities[(i / 4) % 3], "Activiteit")};
                 QJsonArray relationships;
                 for (const Kid& other : kids)

@@ -4,6 +4,7 @@
 #include "Entities.h"
 #include "ImageCache.h"
 #include "InfoViewController.h"
+#include "KlassenDataViewController.h"
 #include "LeerlingenDetailViewController.h"
 #include "MainSynchroObject.h"
 #include "NotificationCenter.h"
@@ -35,6 +36,20 @@ const EntryDefinition kEntries[] = {
     {QT_TRANSLATE_NOOP("MenuViewController", "Medewerker"), "111-user.png"},
     {QT_TRANSLATE_NOOP("MenuViewController", "Admin"), "104-index-cards.png"},
 };
+
+// The group list of the current location; its children lists open the detail panel on the shared selection.
+QObject* groupLists(DataAccessObject* dao, MainSynchroObject* engine, StackScrollViewController* stack) {
+    const Users* user = Users::sharedUsers();
+    auto* lists = new KlassenDataViewController(user ? user->entityId() : QString(), dao,
+                                                StackScrollViewAppDelegate::geselecteerdenLijst(), stack,
+                                                ImageCache::shared());
+    QPointer<MainSynchroObject> sync = engine;
+    lists->setDetailFactory([dao, sync](ManagedObject* child, bool) -> ScreenController* {
+        return new LeerlingenDetailViewController(child, StackScrollViewAppDelegate::geselecteerdenLijst(),
+                                                  dao, sync);
+    });
+    return lists;
+}
 } // namespace
 
 MenuViewController::MenuViewController(MainSynchroObject* engine, DataAccessObject* dao,
@@ -131,10 +146,7 @@ QObject* MenuViewController::createScreenForEntry(int index) const {
         return overview;
     }
     case Lijsten:
-        return new PlaceholderViewController(
-            name,
-            tr("De groepen van deze locatie met hun kinderen, om per groep kinderen in en uit te schrijven."),
-            icon);
+        return groupLists(m_dao, m_engine, m_stack);
     case NieuwKind:
         return new CreateChildViewController(
             m_dao, m_engine, StackScrollViewAppDelegate::geselecteerdenLijst(), ImageCache::shared());

@@ -13,6 +13,15 @@ void SelectieLijst::addObject(ManagedObject* record) {
     NotificationCenter::defaultCenter().post(QStringLiteral("addSelectieNotification"), this);
 }
 
+void SelectieLijst::addObjectsSilently(const QList<ManagedObject*>& records) {
+    const qsizetype before = m_geselecteerden.size();
+    for (ManagedObject* record : records)
+        if (record && !m_geselecteerden.contains(record))
+            m_geselecteerden.append(record);
+    if (m_geselecteerden.size() != before)
+        emit changed();
+}
+
 void SelectieLijst::removeObject(ManagedObject* record) {
     if (!m_geselecteerden.removeOne(record))
         return;

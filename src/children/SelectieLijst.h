@@ -17,6 +17,9 @@ public:
     void addObject(ManagedObject* record);
     // Removes a listed record and posts "removeSelectieNotification"; otherwise nothing.
     void removeObject(ManagedObject* record);
+    // Appends the records not yet listed, in order, without posting: the screen that adds many at once
+    // tells the others itself, once.
+    void addObjectsSilently(const QList<ManagedObject*>& records);
     // Empties the list without posting: the screen that empties it tells the others itself.
     void removeAllObjects();
     bool containsObject(const ManagedObject* record) const;

@@ -1,11 +1,53 @@
 #include "SearchOverzichtModel.h"
 
+#include "DataAccessObject.h"
 #include "ImageCache.h"
 #include "ManagedObject.h"
 #include "SelectieLijst.h"
 
 #include <QHash>
 #include <QSet>
+#include <algorithm>
+
+namespace {
+
+// As Child::isIngeschreven reads the stored status.
+int presenceCode(const QString& status) {
+    if (status == QLatin1String("In"))
+        return 1;
+    if (status == QLatin1String("Out"))
+        return 2;
+    if (status == QLatin1String("Future"))
+        return 3;
+    return 0;
+}
+
+} // namespace
+
+namespace ChildRows {
+
+SearchOverzichtModel::Row row(const ChildListEntry& c) {
+    SearchOverzichtModel::Row r;
+    r.key = c.childId;
+    r.name = QStringLiteral("%1 %2").arg(c.lastName, c.firstName);
+    r.lastName = c.lastName;
+    r.image = c.image;
+    r.presence = presenceCode(c.ingeschrevenStatus);
+    r.time = c.ingeschrevenTime;
+    return r;
+}
+
+QString groupsLine(const DataAccessObject& dao, const QString& childId) {
+    QList<QPair<QString, QString>> groups = dao.loadGroupNamesForChild(childId);
+    std::stable_sort(groups.begin(), groups.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    QStringList names;
+    for (const auto& g : std::as_const(groups))
+        names << g.second;
+    return names.join(QStringLiteral(" | "));
+}
+
+} // namespace ChildRows
 
 SearchOverzichtModel::SearchOverzichtModel(QObject* parent)
     : QAbstractListModel(parent) {}
@@ -161,17 +203,7 @@ void SearchOverzichtModel::setImageCache(ImageCache* cache) {
 }
 
 QUrl SearchOverzichtModel::photoFor(const Row& row) const {
-    if (row.image.isEmpty())
-        return {};
-    if (!m_cache) {
-        const QUrl url(row.image);
-        return url.scheme().isEmpty() ? QUrl() : url;
-    }
-    // The cache keeps each picture in a file of its own: the view loads that file directly.
-    if (m_cache->contains(row.image))
-        return QUrl::fromLocalFile(m_cache->fileFor(row.image));
-    m_cache->imageData(row.image); // starts the download of an address; imageReady follows
-    return {};
+    return ImageCache::viewUrl(m_cache, row.image);
 }
 
 void SearchOverzichtModel::imageReady(const QString& key) {

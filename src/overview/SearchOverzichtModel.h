@@ -11,8 +11,10 @@
 #include <functional>
 #include <optional>
 
+class DataAccessObject;
 class ImageCache;
 class SelectieLijst;
+struct ChildListEntry;
 
 class SearchOverzichtModel : public QAbstractListModel {
     Q_OBJECT
@@ -63,7 +65,9 @@ public:
     // Redraws every check mark.
     void selectionChanged();
     // Computes a record's groups line (by key) when its row is first shown; none: no groups line.
-    void setGroupsLine(std::function<QString(const QString&)> groupsLine) { m_groupsLine = std::move(groupsLine); }
+    void setGroupsLine(std::function<QString(const QString&)> groupsLine) {
+        m_groupsLine = std::move(groupsLine);
+    }
     // Photos come from this cache (downloaded into it when missing); none: addresses are shown as they are.
     void setImageCache(ImageCache* cache);
 
@@ -88,3 +92,11 @@ private:
     QPointer<ImageCache> m_cache;
     std::function<QString(const QString&)> m_groupsLine;
 };
+
+// How a child shows in a list of people (the overview, the children of a group).
+namespace ChildRows {
+// Name "last first", presence code and time as the stored status gives them, the picture's key.
+SearchOverzichtModel::Row row(const ChildListEntry& child);
+// The names of the child's groups, by group type A–Z, joined with " | "; empty without named groups.
+QString groupsLine(const DataAccessObject& dao, const QString& childId);
+} // namespace ChildRows

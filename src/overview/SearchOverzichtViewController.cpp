@@ -16,17 +16,6 @@
 
 namespace {
 
-// As Child::isIngeschreven reads the stored status.
-int presenceCode(const QString& status) {
-    if (status == QLatin1String("In"))
-        return 1;
-    if (status == QLatin1String("Out"))
-        return 2;
-    if (status == QLatin1String("Future"))
-        return 3;
-    return 0;
-}
-
 // contains[cd] of the store: a name that is absent matches nothing.
 bool nameContains(const QString& folded, const QString& text) {
     return !folded.isNull() && folded.contains(text);
@@ -48,12 +37,7 @@ SearchListDefinition SearchListDefinition::children(const QString& entityId) {
         entries.reserve(children.size());
         for (const ChildListEntry& c : children) {
             SearchListEntry e;
-            e.row.key = c.childId;
-            e.row.name = QStringLiteral("%1 %2").arg(c.lastName, c.firstName);
-            e.row.lastName = c.lastName;
-            e.row.image = c.image;
-            e.row.presence = presenceCode(c.ingeschrevenStatus);
-            e.row.time = c.ingeschrevenTime;
+            e.row = ChildRows::row(c);
             e.foldedFirstName = c.foldedFirstName;
             e.foldedLastName = c.foldedLastName;
             entries.append(std::move(e));
@@ -67,15 +51,7 @@ SearchListDefinition SearchListDefinition::children(const QString& entityId) {
     d.count = [entityId](const DataAccessObject& dao, const Predicate& p) {
         return dao.countOfChildren(entityId, p);
     };
-    d.groupsLine = [](const DataAccessObject& dao, const QString& key) {
-        QList<QPair<QString, QString>> groups = dao.loadGroupNamesForChild(key);
-        std::stable_sort(groups.begin(), groups.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
-        QStringList names;
-        for (const auto& g : std::as_const(groups))
-            names << g.second;
-        return names.join(QStringLiteral(" | "));
-    };
+    d.groupsLine = &ChildRows::groupsLine;
     // Any membership of the group, live or not: the members' keys are read from the memberships.
     d.groupMembers = [entityId](const DataAccessObject& dao, const QVariantMap& group) {
         QStringList keys;
@@ -405,21 +381,11 @@ int SearchOverzichtViewController::sectionForSectionIndexTitle(const QString& /*
 }
 
 int SearchOverzichtViewController::rowForSectionIndex(int index) const {
-    const QStringList letters = sectionIndexTitles();
-    if (index < 0 || index >= letters.size())
-        return -1;
-    QList<QString> folded;
+    QStringList folded;
     folded.reserve(m_model->count());
     for (const SearchOverzichtModel::Row& r : m_model->rows())
         folded << TextKeys::fold(r.lastName);
-    for (int i = index; i >= 0; --i) {
-        const QString letter = TextKeys::fold(letters.at(i));
-        const auto found = std::find_if(folded.cbegin(), folded.cend(),
-                                        [&letter](const QString& name) { return name.startsWith(letter); });
-        if (found != folded.cend())
-            return int(found - folded.cbegin());
-    }
-    return -1;
+    return TextKeys::firstStartingWithLetter(folded, sectionIndexTitles(), index);
 }
 
 void SearchOverzichtViewController::setCancelButtonShown(bool shown) {

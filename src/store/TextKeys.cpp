@@ -82,4 +82,16 @@ QString collationName() {
     return QStringLiteral("%1/icu%2").arg(QLocale().name()).arg(QLatin1String(U_ICU_VERSION));
 }
 
+int firstStartingWithLetter(const QStringList& foldedNames, const QStringList& letters, int index) {
+    if (index < 0 || index >= letters.size())
+        return -1;
+    for (int i = index; i >= 0; --i) {
+        const QString letter = fold(letters.at(i));
+        for (int row = 0; row < foldedNames.size(); ++row)
+            if (foldedNames.at(row).startsWith(letter))
+                return row;
+    }
+    return -1;
+}
+
 } // namespace TextKeys

@@ -39,6 +39,20 @@ QString ImageCache::fileFor(const QString& key) const {
         QString::fromLatin1(QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha256).toHex()));
 }
 
+QUrl ImageCache::viewUrl(ImageCache* cache, const QString& key) {
+    if (key.isEmpty())
+        return {};
+    if (!cache) {
+        const QUrl url(key);
+        return url.scheme().isEmpty() ? QUrl() : url;
+    }
+    // Each picture lies in a file of its own: the view loads that file directly.
+    if (cache->contains(key))
+        return QUrl::fromLocalFile(cache->fileFor(key));
+    cache->imageData(key); // starts the download of an address
+    return {};
+}
+
 void ImageCache::storeImage(const QString& key, const QByteArray& data) {
     if (key.isEmpty() || data.isEmpty())
         return;

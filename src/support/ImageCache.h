@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
+#include <QUrl>
 
 class QNetworkAccessManager;
 
@@ -26,6 +27,9 @@ public:
     void removeAll();
     QString folder() const { return m_folder; }
     QString fileFor(const QString& key) const;
+    // What a view can load now for a picture key: the cached file, or empty for the placeholder (a
+    // download is started and imageReady follows). Without a cache, an address is shown as it is.
+    static QUrl viewUrl(ImageCache* cache, const QString& key);
 
 signals:
     void imageReady(const QString& key);

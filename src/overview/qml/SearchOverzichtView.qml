@@ -153,120 +153,18 @@ Rectangle {
             easing.type: Easing.OutCubic
         }
 
-        delegate: Rectangle {
-            id: row
-            required property int index
-            required property string name
-            required property string groups
-            required property string time
-            required property bool warning
-            required property int presence
-            required property bool selected
-            required property url photo
-
-            objectName: "row" + index
-            width: ListView.view.width
-            height: Theme.rowHeight
-            color: selected ? "#e8e8e8" : Theme.panel
-
-            CheckMark {
-                id: mark
-                x: Theme.spacing
-                anchors.verticalCenter: parent.verticalCenter
-                checked: row.selected
-            }
-            PhotoImage {
-                id: picture
-                anchors.left: mark.right
-                anchors.leftMargin: Theme.spacing
-                anchors.verticalCenter: parent.verticalCenter
-                width: Theme.rowHeight - 16
-                height: width
-                source: row.photo
-            }
-            // Rounds the photo's corners: a frame in the row's colour whose inner edge is the photo.
-            Rectangle {
-                x: picture.x - 8
-                y: picture.y - 8
-                width: picture.width + 16
-                height: picture.height + 16
-                radius: 16
-                color: "transparent"
-                border.width: 8
-                border.color: row.color
-            }
-            Column {
-                anchors.left: picture.right
-                anchors.leftMargin: Theme.spacing
-                anchors.right: status.left
-                anchors.rightMargin: Theme.spacing / 2
-                anchors.verticalCenter: parent.verticalCenter
-                spacing: 2
-                Text {
-                    width: parent.width
-                    text: row.name
-                    color: Theme.ink
-                    font.pixelSize: Theme.fontNormal
-                    elide: Text.ElideRight
-                }
-                Text {
-                    width: parent.width
-                    text: row.groups
-                    visible: text.length > 0
-                    color: Theme.inkSecondary
-                    font.pixelSize: Theme.fontSmall - 1
-                    elide: Text.ElideRight
-                }
-            }
-            Row {
-                id: status
-                anchors.right: parent.right
-                anchors.rightMargin: Theme.spacing / 2
-                anchors.verticalCenter: parent.verticalCenter
-                spacing: 6
-                Text {
-                    objectName: "presenceTime"
-                    anchors.verticalCenter: parent.verticalCenter
-                    text: row.time
-                    visible: text.length > 0
-                    color: Theme.inkSecondary
-                    font.pixelSize: Theme.fontSmall
-                }
-                StatusIcon {
-                    anchors.verticalCenter: parent.verticalCenter
-                    kind: "warning"
-                    visible: row.warning
-                }
-                StatusIcon {
-                    objectName: "presenceIcon"
-                    anchors.verticalCenter: parent.verticalCenter
-                    kind: row.presence === 1 ? "In" : row.presence === 2 ? "Out" : ""
-                }
-            }
-            Rectangle {
-                anchors.bottom: parent.bottom
-                x: picture.x
-                width: parent.width - x
-                height: 1
-                color: Theme.separator
-            }
-
-            // The whole row is the button; a press held for a second is a long press instead.
-            MouseArea {
-                id: touch
-                property bool held: false
-                anchors.fill: parent
-                pressAndHoldInterval: 1000
-                onPressed: { held = false; preventStealing = false }
-                onClicked: if (!held && view.controller) view.controller.doMultiSelect(row.index)
-                onPressAndHold: (mouse) => {
-                    held = true
-                    preventStealing = true
-                    view.longPressAt(touch, mouse.x, mouse.y)
-                }
-                onPositionChanged: (mouse) => { if (held) view.longPressAt(touch, mouse.x, mouse.y) }
-                onReleased: (mouse) => { if (held) view.longPressAt(touch, mouse.x, mouse.y) }
-            }
+        delegate: PersonRow {
+            id: personRow
+            required index
+            required name
+            required groups
+            required time
+            required warning
+            required presence
+            required selected
+            required photo
+            onTapped: if (view.controller) view.controller.doMultiSelect(personRow.index)
+            onHeld: (x, y) => view.longPressAt(personRow, x, y)
         }
     }
 
