@@ -62,7 +62,7 @@ bool tap(QQuickWindow* window, QQuickItem* item) {
     // A column or layout places its children at the next polish: until then they may all lie at one
     // spot, and a finger lands where they will be drawn.
     for (const QQuickItem* p = item; p; p = p->parentItem())
-        if (QQuickTest::qIsPolishScheduled(p) && !QQuickTest::qWaitForItemPolished(p))
+        if (QQuickTest::qIsPolishScheduled(p) && !QQuickTest::qWaitForPolish(p))
             return false;
     const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
     QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, centre.toPoint());
