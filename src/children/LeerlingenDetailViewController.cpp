@@ -560,13 +560,9 @@ void LeerlingenDetailViewController::changeAvatar() {
 void LeerlingenDetailViewController::closeMediaPopOver() {
     if (!m_mediaPicker)
         return;
-    // The popover goes at once; a picker still encoding the picture lives until it has delivered.
     MediaPickerViewController* picker = m_mediaPicker;
     m_mediaPicker = nullptr;
-    if (picker->busy())
-        connect(picker, &MediaPickerViewController::finished, picker, &QObject::deleteLater);
-    else
-        picker->deleteLater();
+    picker->dismiss();
     emit popoversChanged();
 }
 

@@ -220,3 +220,10 @@ void MediaPickerViewController::closeCamera() {
     if (m_camera)
         m_camera->stop();
 }
+
+void MediaPickerViewController::dismiss() {
+    if (m_busy)
+        connect(this, &MediaPickerViewController::finished, this, &QObject::deleteLater);
+    else
+        deleteLater();
+}

@@ -76,6 +76,8 @@ public:
     int openSource() const { return m_openSource; }
     QUrl picturesFolder() const;
     bool busy() const { return m_busy; }
+    // Its popover has closed: it goes now, or once the picture it is still encoding is delivered.
+    void dismiss();
 
     // The file dialog chose a picture (also how tests hand one in).
     Q_INVOKABLE void imagePickerDidPickFile(const QString& pathOrUrl);
