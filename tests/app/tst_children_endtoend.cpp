@@ -4,6 +4,7 @@
 // registrations, and notes a product and a message. What the rows, counts and panel show is checked
 // after each step, the registrations on the server at the end. Screenshots go to
 // <build>/screenshots/children-<n>-<state>.png; no QML warning may appear on the way.
+#include "AppSession.h"
 #include "Clock.h"
 #include "LoginViewController.h"
 #include "MainSynchroObject.h"
@@ -24,30 +25,17 @@ using namespace WindowDriver;
 class TestChildrenEndToEnd : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    std::unique_ptr<ReferenceServer> m_server;
-    std::unique_ptr<StackScrollViewAppDelegate> m_app;
-    std::unique_ptr<WarningCollector> m_warnings;
+    std::unique_ptr<AppSession> m_session;
     QQuickWindow* m_window = nullptr;
 
-    QQuickItem* item(const QString& name) const { return findItem(m_window->contentItem(), name); }
-    QQuickItem* text(const QString& shown) const { return findText(m_window->contentItem(), shown); }
-    bool tapItem(const QString& name) const { return tap(m_window, item(name)); }
+    StackScrollViewAppDelegate* app() const { return m_session->app(); }
+    QQuickItem* item(const QString& name) const { return m_session->item(name); }
+    QQuickItem* text(const QString& shown) const { return m_session->text(shown); }
+    bool tapItem(const QString& name) const { return m_session->tapItem(name); }
 
-    void shoot(const QString& name) {
-        QTest::qWait(900); // animations, fades and pictures settle
-        const QImage shot = m_window->grabWindow();
-        QCOMPARE(shot.size(), QSize(1024, 768));
-        QVERIFY(shot.save(screenshotPath(name)));
-    }
+    void shoot(const QString& name) { QVERIFY(m_session->shoot(name)); }
 
-    // A finger on the field gives it the keyboard; then the keys. False when the field never got it.
-    bool typeInto(const QString& field, const QString& keys) {
-        if (!tapItem(field) || !QTest::qWaitFor([&] { return item(field) && item(field)->hasActiveFocus(); }))
-            return false;
-        typeKeys(m_window, keys);
-        return true;
-    }
+    bool typeInto(const QString& field, const QString& keys) { return m_session->typeInto(field, keys); }
 
     // The overview rows in view, top to bottom.
     QList<QQuickItem*> rowsInView() const {
@@ -159,53 +147,23 @@ class TestChildrenEndToEnd : public QObject {
 
 private slots:
     void initTestCase() {
-        QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Belgium));
         // The app's clock runs from 10:00 today: times picked hours earlier or later are still today.
         Clock::advanceMs(QDateTime(QDate::currentDate(), QTime(10, 0)).toMSecsSinceEpoch() -
                          QDateTime::currentMSecsSinceEpoch());
-        m_server = std::make_unique<ReferenceServer>();
-        QVERIFY(m_server->isRunning());
-        m_warnings = std::make_unique<WarningCollector>();
+        m_session = std::make_unique<AppSession>();
     }
 
     void cleanupTestCase() {
-        m_app.reset();
+        const QStringList warnings = m_session->finish();
+        m_session.reset();
         Clock::reset();
-        const QStringList warnings = m_warnings->warnings();
-        m_warnings.reset();
         QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join('\n')));
     }
 
     void anAdministratorClocksAndNotesForChildren() {
         // Couple, pick a profile and a location, log in as the administrator.
-        m_app = std::make_unique<StackScrollViewAppDelegate>();
-        StackScrollViewAppDelegate::Options options;
-        options.storePath = m_dir.filePath("RKCoreDataExample.sqlite");
-        options.settingsPath = m_dir.filePath("settings.ini");
-        options.serverUrl = m_server->url().toString();
-        options.showWindow = true;
-        QVERIFY(m_app->applicationDidFinishLaunching(options));
-        m_window = qobject_cast<QQuickWindow*>(m_app->qmlEngine()->rootObjects().first());
-        QVERIFY(m_window && QTest::qWaitForWindowExposed(m_window));
-        RootViewController* root = m_app->rootViewController();
-        QVERIFY(typeInto("nameField", "Demo Opvang"));
-        QVERIFY(typeInto("passwordField", "s3cret%"));
-        QVERIFY(tapItem("okButton"));
-        QTRY_VERIFY_WITH_TIMEOUT(text("Tablet Onthaal"), 30000);
-        QVERIFY(tap(m_window, text("Tablet Onthaal")));
-        QVERIFY(tap(m_window, text("Bewaar")));
-        QTRY_VERIFY_WITH_TIMEOUT(text("De Speelvogel"), 30000);
-        QVERIFY(tap(m_window, text("De Speelvogel")));
-        QVERIFY(m_app->engine()->waitForIdle(60000));
-        QTRY_VERIFY_WITH_TIMEOUT(text("Els Janssens"), 120000);
-        QTRY_COMPARE(findItem(m_window->contentItem(), "staffGridPart", false)->opacity(), 1.0);
-        QVERIFY(tap(m_window, text("Els Janssens")));
-        QTRY_VERIFY(item("passwordField") && item("passwordField")->hasActiveFocus());
-        typeKeys(m_window, "geheim");
-        QVERIFY(tapItem("okButton"));
-        QTRY_VERIFY(root->isLoggedIn());
-        QTRY_VERIFY(!item("loginLoader") || !item("loginLoader")->property("item").value<QObject*>());
-        QVERIFY(m_app->engine()->waitForIdle(60000));
+        QVERIFY2(m_session->coupleAndLogIn("Els Janssens", "geheim"), qPrintable(m_session->error()));
+        m_window = m_session->window();
 
         // 1. The overview searched by two letters: every row listed is counted under "Alle".
         QTRY_VERIFY(item("searchField") && segmentCount(0) > 0);
@@ -336,13 +294,14 @@ private slots:
 
         // 9. The server holds this tablet's registrations: three clock-ins (one moved), the clock-out
         // deleted.
-        QVERIFY(m_app->engine()->waitForIdle(60000));
+        QVERIFY(app()->engine()->waitForIdle(60000));
         QHash<QString, QString> names; // childId -> "last first"
-        for (const QJsonValue& v : m_server->get("/_test/records?kind=child").value("records").toArray())
+        for (const QJsonValue& v :
+             m_session->server()->get("/_test/records?kind=child").value("records").toArray())
             names.insert(v["childId"].toString(), v["lastName"].toString() + " " + v["firstName"].toString());
         QStringList seen;
         for (const QJsonValue& v :
-             m_server->get("/_test/records?kind=timeEntry").value("records").toArray()) {
+             m_session->server()->get("/_test/records?kind=timeEntry").value("records").toArray()) {
             if (v["ipadMacId"].toString() != Util::uniqueGlobalDeviceIdentifier())
                 continue;
             const QString at =

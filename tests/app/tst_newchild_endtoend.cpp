@@ -1,6 +1,7 @@
 // A new child through the real window, offscreen, against the reference server: the form filled by key
 // presses, a photo picked from a file, saved, found in the children overview with its photo, and clocked
 // in. Screenshots go to <build>/screenshots/newchild-<n>-<state>.png; no QML warning may appear.
+#include "AppSession.h"
 #include "Clock.h"
 #include "MainSynchroObject.h"
 #include "ReferenceServer.h"
@@ -22,28 +23,17 @@ using namespace WindowDriver;
 class TestNewChildEndToEnd : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    std::unique_ptr<ReferenceServer> m_server;
-    std::unique_ptr<StackScrollViewAppDelegate> m_app;
-    std::unique_ptr<WarningCollector> m_warnings;
+    QTemporaryDir m_dir; // pictures to pick
+    std::unique_ptr<AppSession> m_session;
     QQuickWindow* m_window = nullptr;
 
-    QQuickItem* item(const QString& name) const { return findItem(m_window->contentItem(), name); }
-    QQuickItem* text(const QString& shown) const { return findText(m_window->contentItem(), shown); }
-    bool tapItem(const QString& name) const { return tap(m_window, item(name)); }
+    StackScrollViewAppDelegate* app() const { return m_session->app(); }
+    QQuickItem* item(const QString& name) const { return m_session->item(name); }
+    QQuickItem* text(const QString& shown) const { return m_session->text(shown); }
+    bool tapItem(const QString& name) const { return m_session->tapItem(name); }
 
-    void shoot(const QString& name) {
-        QTest::qWait(900); // animations, fades and pictures settle
-        const QImage shot = m_window->grabWindow();
-        QCOMPARE(shot.size(), QSize(1024, 768));
-        QVERIFY(shot.save(screenshotPath(name)));
-    }
-    bool typeInto(const QString& field, const QString& keys) {
-        if (!tapItem(field) || !QTest::qWaitFor([&] { return item(field) && item(field)->hasActiveFocus(); }))
-            return false;
-        typeKeys(m_window, keys);
-        return true;
-    }
+    void shoot(const QString& name) { QVERIFY(m_session->shoot(name)); }
+    bool typeInto(const QString& field, const QString& keys) { return m_session->typeInto(field, keys); }
     QQuickItem* overviewRow(const QString& name) const {
         QQuickItem* list = item("overviewList");
         for (int i = 0; list && i < list->property("count").toInt(); ++i) {
@@ -57,51 +47,22 @@ class TestNewChildEndToEnd : public QObject {
 
 private slots:
     void initTestCase() {
-        QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Belgium));
         Clock::advanceMs(QDateTime(QDate::currentDate(), QTime(10, 0)).toMSecsSinceEpoch() -
                          QDateTime::currentMSecsSinceEpoch());
-        m_server = std::make_unique<ReferenceServer>();
-        QVERIFY(m_server->isRunning());
-        m_warnings = std::make_unique<WarningCollector>();
+        m_session = std::make_unique<AppSession>();
     }
 
     void cleanupTestCase() {
-        m_app.reset();
+        const QStringList warnings = m_session->finish();
+        m_session.reset();
         Clock::reset();
-        const QStringList warnings = m_warnings->warnings();
-        m_warnings.reset();
         QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join('\n')));
     }
 
     void aNewChildWithAPhotoIsClockedIn() {
-        m_app = std::make_unique<StackScrollViewAppDelegate>();
-        StackScrollViewAppDelegate::Options options;
-        options.storePath = m_dir.filePath("RKCoreDataExample.sqlite");
-        options.settingsPath = m_dir.filePath("settings.ini");
-        options.serverUrl = m_server->url().toString();
-        options.showWindow = true;
-        QVERIFY(m_app->applicationDidFinishLaunching(options));
-        m_window = qobject_cast<QQuickWindow*>(m_app->qmlEngine()->rootObjects().first());
-        QVERIFY(m_window && QTest::qWaitForWindowExposed(m_window));
-        RootViewController* root = m_app->rootViewController();
-        QVERIFY(typeInto("nameField", "Demo Opvang"));
-        QVERIFY(typeInto("passwordField", "s3cret%"));
-        QVERIFY(tapItem("okButton"));
-        QTRY_VERIFY_WITH_TIMEOUT(text("Tablet Onthaal"), 30000);
-        QVERIFY(tap(m_window, text("Tablet Onthaal")));
-        QVERIFY(tap(m_window, text("Bewaar")));
-        QTRY_VERIFY_WITH_TIMEOUT(text("De Speelvogel"), 30000);
-        QVERIFY(tap(m_window, text("De Speelvogel")));
-        QVERIFY(m_app->engine()->waitForIdle(60000));
-        QTRY_VERIFY_WITH_TIMEOUT(text("Els Janssens"), 120000);
-        QTRY_COMPARE(findItem(m_window->contentItem(), "staffGridPart", false)->opacity(), 1.0);
-        QVERIFY(tap(m_window, text("Els Janssens")));
-        QTRY_VERIFY(item("passwordField") && item("passwordField")->hasActiveFocus());
-        typeKeys(m_window, "geheim");
-        QVERIFY(tapItem("okButton"));
-        QTRY_VERIFY(root->isLoggedIn());
-        QTRY_VERIFY(!item("loginLoader") || !item("loginLoader")->property("item").value<QObject*>());
-        QVERIFY(m_app->engine()->waitForIdle(60000));
+        QVERIFY2(m_session->coupleAndLogIn("Els Janssens", "geheim"), qPrintable(m_session->error()));
+        m_window = m_session->window();
+        RootViewController* root = app()->rootViewController();
 
         // 1. "Nieuw kind" in the menu: the empty form.
         QVERIFY(tapItem("menuEntry2"));
@@ -159,14 +120,16 @@ private slots:
         shoot("newchild-6-clocked-in");
 
         // 5. On the server: the child with its picture, and its registration.
-        QVERIFY(m_app->engine()->waitForIdle(60000));
+        QVERIFY(app()->engine()->waitForIdle(60000));
         QString childId;
-        for (const QJsonValue& v : m_server->get("/_test/records?kind=child").value("records").toArray())
+        for (const QJsonValue& v :
+             m_session->server()->get("/_test/records?kind=child").value("records").toArray())
             if (v.toObject().value("lastName").toString() == "Zwartjes")
                 childId = v.toObject().value("childId").toString();
         QVERIFY(!childId.isEmpty());
         bool registered = false;
-        for (const QJsonValue& v : m_server->get("/_test/records?kind=timeEntry").value("records").toArray())
+        for (const QJsonValue& v :
+             m_session->server()->get("/_test/records?kind=timeEntry").value("records").toArray())
             registered = registered || v.toObject().value("childId").toString() == childId;
         QVERIFY(registered);
         const QImage first = servedPicture(childId);
@@ -195,12 +158,13 @@ private slots:
 private:
     // The picture the server serves for a child.
     QImage servedPicture(const QString& childId) const {
-        for (const QJsonValue& v : m_server->get("/_test/records?kind=child").value("records").toArray()) {
+        for (const QJsonValue& v :
+             m_session->server()->get("/_test/records?kind=child").value("records").toArray()) {
             if (v.toObject().value("childId").toString() != childId)
                 continue;
             QNetworkAccessManager nam;
-            QNetworkReply* reply = nam.get(
-                QNetworkRequest(m_server->url().resolved(QUrl(v.toObject().value("image").toString()))));
+            QNetworkReply* reply = nam.get(QNetworkRequest(
+                m_session->server()->url().resolved(QUrl(v.toObject().value("image").toString()))));
             QSignalSpy done(reply, &QNetworkReply::finished);
             done.wait(10000);
             reply->deleteLater();

@@ -3,6 +3,7 @@
 // every child (the clock-in then asks for confirmation), takes one out and deselects the rest. What
 // the lists and the panel show is checked after each step. Screenshots go to
 // <build>/screenshots/lists-<n>-<state>.png; no QML warning may appear on the way.
+#include "AppSession.h"
 #include "KlassenDataViewController.h"
 #include "MainSynchroObject.h"
 #include "ReferenceServer.h"
@@ -21,23 +22,16 @@ using namespace WindowDriver;
 class TestListsEndToEnd : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    std::unique_ptr<ReferenceServer> m_server;
-    std::unique_ptr<StackScrollViewAppDelegate> m_app;
-    std::unique_ptr<WarningCollector> m_warnings;
+    std::unique_ptr<AppSession> m_session;
     QQuickWindow* m_window = nullptr;
 
-    QQuickItem* item(const QString& name) const { return findItem(m_window->contentItem(), name); }
-    QQuickItem* text(const QString& shown) const { return findText(m_window->contentItem(), shown); }
-    bool tapItem(const QString& name) const { return tap(m_window, item(name)); }
+    StackScrollViewAppDelegate* app() const { return m_session->app(); }
+    QQuickItem* item(const QString& name) const { return m_session->item(name); }
+    QQuickItem* text(const QString& shown) const { return m_session->text(shown); }
+    bool tapItem(const QString& name) const { return m_session->tapItem(name); }
     int countOf(const QString& list) const { return item(list) ? item(list)->property("count").toInt() : -1; }
 
-    void shoot(const QString& name) {
-        QTest::qWait(900); // panels slide, pictures arrive
-        const QImage shot = m_window->grabWindow();
-        QCOMPARE(shot.size(), QSize(1024, 768));
-        QVERIFY(shot.save(screenshotPath(name)));
-    }
+    void shoot(const QString& name) { QVERIFY(m_session->shoot(name)); }
 
     // The children rows in view whose mark is set.
     int selectedRowsInView() const {
@@ -48,52 +42,20 @@ class TestListsEndToEnd : public QObject {
     }
 
 private slots:
-    void initTestCase() {
-        QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Belgium));
-        m_server = std::make_unique<ReferenceServer>();
-        QVERIFY(m_server->isRunning());
-        m_warnings = std::make_unique<WarningCollector>();
-    }
+    void initTestCase() { m_session = std::make_unique<AppSession>(); }
 
     void cleanupTestCase() {
-        m_app.reset();
-        QStringList warnings = m_warnings->warnings();
-        m_warnings.reset();
         // An open fault outside the lists: the overview, taken down while its list still builds rows,
         // warns once. Every other warning fails.
-        warnings.removeIf(
-            [](const QString& w) { return w.startsWith("DelegateModel::cancel: index out range"); });
+        const QStringList warnings = m_session->finish({"DelegateModel::cancel: index out range"});
+        m_session.reset();
         QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join('\n')));
     }
 
     void aStaffMemberSelectsAGroup() {
-        m_app = std::make_unique<StackScrollViewAppDelegate>();
-        StackScrollViewAppDelegate::Options options;
-        options.storePath = m_dir.filePath("RKCoreDataExample.sqlite");
-        options.settingsPath = m_dir.filePath("settings.ini");
-        options.serverUrl = m_server->url().toString();
-        options.showWindow = true;
-        QVERIFY(m_app->applicationDidFinishLaunching(options));
-        m_window = qobject_cast<QQuickWindow*>(m_app->qmlEngine()->rootObjects().first());
-        QVERIFY(m_window && QTest::qWaitForWindowExposed(m_window));
-        RootViewController* root = m_app->rootViewController();
-        QVERIFY(tapItem("nameField"));
-        typeKeys(m_window, "Demo Opvang");
-        QVERIFY(tapItem("passwordField"));
-        typeKeys(m_window, "s3cret%");
-        QVERIFY(tapItem("okButton"));
-        QTRY_VERIFY_WITH_TIMEOUT(text("Tablet Onthaal"), 30000);
-        QVERIFY(tap(m_window, text("Tablet Onthaal")));
-        QVERIFY(tap(m_window, text("Bewaar")));
-        QTRY_VERIFY_WITH_TIMEOUT(text("De Speelvogel"), 30000);
-        QVERIFY(tap(m_window, text("De Speelvogel")));
-        QVERIFY(m_app->engine()->waitForIdle(60000));
-        QTRY_VERIFY_WITH_TIMEOUT(text("An Peeters"), 120000);
-        QTRY_COMPARE(findItem(m_window->contentItem(), "staffGridPart", false)->opacity(), 1.0);
-        QVERIFY(tap(m_window, text("An Peeters")));
-        QTRY_VERIFY(root->isLoggedIn());
-        QTRY_VERIFY(!item("loginLoader") || !item("loginLoader")->property("item").value<QObject*>());
-        QVERIFY(m_app->engine()->waitForIdle(60000));
+        QVERIFY2(m_session->coupleAndLogIn("An Peeters"), qPrintable(m_session->error()));
+        m_window = m_session->window();
+        RootViewController* root = app()->rootViewController();
         StackScrollViewController* stack = root->stackScrollViewController();
         SelectieLijst* selection = StackScrollViewAppDelegate::geselecteerdenLijst();
 

@@ -1,0 +1,134 @@
+#include "AppSession.h"
+
+#include "MainSynchroObject.h"
+#include "ReferenceServer.h"
+#include "RootViewController.h"
+#include "StackScrollViewAppDelegate.h"
+
+#include <QQmlApplicationEngine>
+#include <QtTest>
+
+using namespace WindowDriver;
+
+namespace {
+constexpr int kNetworkMs = 30000;
+constexpr int kDownloadMs = 120000;
+} // namespace
+
+AppSession::AppSession() {
+    QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Belgium));
+    m_server = std::make_unique<ReferenceServer>();
+    m_warnings = std::make_unique<WarningCollector>();
+}
+
+AppSession::~AppSession() {
+    m_app.reset();
+}
+
+bool AppSession::fail(const QString& step) {
+    m_error = step;
+    return false;
+}
+
+bool AppSession::launch() {
+    if (!m_server->isRunning())
+        return fail("the reference server did not start");
+    m_app = std::make_unique<StackScrollViewAppDelegate>();
+    StackScrollViewAppDelegate::Options options;
+    options.storePath = m_dir.filePath("RKCoreDataExample.sqlite");
+    options.settingsPath = m_dir.filePath("settings.ini");
+    options.serverUrl = m_server->url().toString();
+    options.showWindow = true;
+    if (!m_app->applicationDidFinishLaunching(options) || m_app->qmlEngine()->rootObjects().isEmpty())
+        return fail("the app did not start");
+    m_window = qobject_cast<QQuickWindow*>(m_app->qmlEngine()->rootObjects().first());
+    if (!m_window || !QTest::qWaitForWindowExposed(m_window))
+        return fail("the window was not shown");
+    return true;
+}
+
+bool AppSession::coupleAndLogIn(const QString& staff, const QString& password) {
+    if (!m_window && !launch())
+        return false;
+    RootViewController* root = m_app->rootViewController();
+    if (!typeInto("nameField", "Demo Opvang") || !typeInto("passwordField", "s3cret%") ||
+        !tapItem("okButton"))
+        return fail("the organisation login could not be filled in");
+    if (!QTest::qWaitFor([&] { return text("Tablet Onthaal"); }, kNetworkMs) || !tapText("Tablet Onthaal") ||
+        !tapText("Bewaar"))
+        return fail("no device profile to choose");
+    if (!QTest::qWaitFor([&] { return text("De Speelvogel"); }, kNetworkMs) || !tapText("De Speelvogel"))
+        return fail("no location to choose");
+    if (!m_app->engine()->waitForIdle(60000))
+        return fail("the first download did not end");
+    QQuickItem* grid = nullptr;
+    if (!QTest::qWaitFor([&] { return text(staff); }, kDownloadMs) || !QTest::qWaitFor([&] {
+            grid = findItem(m_window->contentItem(), "staffGridPart", false);
+            return grid && grid->opacity() == 1.0;
+        }) ||
+        !tapText(staff))
+        return fail(staff + " is not on the staff grid");
+    if (!password.isEmpty()) {
+        if (!QTest::qWaitFor(
+                [&] { return item("passwordField") && item("passwordField")->hasActiveFocus(); }))
+            return fail("no password asked");
+        typeKeys(m_window, password);
+        if (!tapItem("okButton"))
+            return fail("no OK button for the password");
+    }
+    if (!QTest::qWaitFor([&] { return root->isLoggedIn(); }) || !QTest::qWaitFor([&] {
+            return !item("loginLoader") || !item("loginLoader")->property("item").value<QObject*>();
+        }))
+        return fail(staff + " was not logged in");
+    if (!m_app->engine()->waitForIdle(60000))
+        return fail("the checks after the login did not end");
+    return true;
+}
+
+QQuickItem* AppSession::item(const QString& name) const {
+    return m_window ? findItem(m_window->contentItem(), name) : nullptr;
+}
+
+QQuickItem* AppSession::text(const QString& shown) const {
+    return m_window ? findText(m_window->contentItem(), shown) : nullptr;
+}
+
+bool AppSession::tapItem(const QString& name) const {
+    return tap(m_window, item(name));
+}
+
+bool AppSession::tapText(const QString& shown) const {
+    return tap(m_window, text(shown));
+}
+
+bool AppSession::typeInto(const QString& field, const QString& keys) const {
+    if (!tapItem(field) || !QTest::qWaitFor([&] { return item(field) && item(field)->hasActiveFocus(); }))
+        return false;
+    typeKeys(m_window, keys);
+    return true;
+}
+
+QStringList AppSession::visibleTexts() const {
+    QStringList texts;
+    if (m_window)
+        collectTexts(m_window->contentItem(), texts);
+    return texts;
+}
+
+bool AppSession::shoot(const QString& name) const {
+    QTest::qWait(900); // animations, fades and pictures settle
+    const QImage shot = m_window->grabWindow();
+    return shot.size() == QSize(1024, 768) && shot.save(screenshotPath(name));
+}
+
+QStringList AppSession::finish(const QStringList& expected) {
+    m_app.reset();
+    m_window = nullptr;
+    QStringList warnings = m_warnings ? m_warnings->warnings() : QStringList();
+    m_warnings.reset();
+    warnings.removeIf([&](const QString& warning) {
+        return std::any_of(expected.begin(), expected.end(),
+                           [&](const QString& start) { return warning.startsWith(start); });
+    });
+    return warnings;
+}

@@ -1,0 +1,61 @@
+#pragma once
+// The real app in its window, offscreen, against a reference server with the demo data: what every
+// end-to-end test starts from. It couples the tablet and logs a staff member in by taps and key
+// presses only, finds items the way a user does, takes screenshots and collects every warning logged
+// on the way. Main thread only.
+#include "WindowDriver.h"
+
+#include <QQuickWindow>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+
+class ReferenceServer;
+class StackScrollViewAppDelegate;
+
+class AppSession {
+public:
+    // Dutch (Belgium) as the device locale, a reference server started, warnings collected from here on.
+    AppSession();
+    ~AppSession();
+    AppSession(const AppSession&) = delete;
+    AppSession& operator=(const AppSession&) = delete;
+
+    // Launches the app with its window shown. False (see error()) when the window did not come up.
+    bool launch();
+    // Couples to "Demo Opvang" as "Tablet Onthaal", picks "De Speelvogel" and logs staff in (with
+    // password when not empty: an administrator), then waits for the first checks. False on any
+    // step that did not happen; error() names it.
+    bool coupleAndLogIn(const QString& staff, const QString& password = QString());
+    QString error() const { return m_error; }
+
+    StackScrollViewAppDelegate* app() const { return m_app.get(); }
+    ReferenceServer* server() const { return m_server.get(); }
+    QQuickWindow* window() const { return m_window; }
+
+    // The visible item of that name, or the visible text item showing exactly that text.
+    QQuickItem* item(const QString& name) const;
+    QQuickItem* text(const QString& shown) const;
+    bool tapItem(const QString& name) const;
+    bool tapText(const QString& shown) const;
+    // A finger on the field gives it the keyboard, then the keys. False when the field never got it.
+    bool typeInto(const QString& field, const QString& keys) const;
+    // Every text the window shows.
+    QStringList visibleTexts() const;
+    // Lets animations and pictures settle, then saves <build>/screenshots/<name>.png (1024 x 768).
+    bool shoot(const QString& name) const;
+
+    // Ends the app (before the server goes) and hands over the warnings logged since construction,
+    // less those starting with one of the expected texts.
+    QStringList finish(const QStringList& expected = {});
+
+private:
+    bool fail(const QString& step);
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<ReferenceServer> m_server;
+    std::unique_ptr<WindowDriver::WarningCollector> m_warnings;
+    std::unique_ptr<StackScrollViewAppDelegate> m_app;
+    QQuickWindow* m_window = nullptr;
+    QString m_error;
+};
