@@ -1,13 +1,38 @@
 #include "UserDefaults.h"
 
+#include "SerialQueue.h"
+
+#include <QSettings>
+
 namespace {
 QMutex sharedMutex;
 std::shared_ptr<UserDefaults> shared;
+// Every instance alive, so that a new one on the same file starts from what the others changed.
+QMutex liveMutex;
+QList<UserDefaults*> live;
 } // namespace
 
 UserDefaults::UserDefaults(const QString& iniPath)
-    : m_settings(iniPath.isEmpty() ? std::make_unique<QSettings>()
-                                   : std::make_unique<QSettings>(iniPath, QSettings::IniFormat)) {}
+    : m_path(iniPath.isEmpty() ? QSettings().fileName() : iniPath)
+    , m_writer(std::make_unique<SerialQueue>(QStringLiteral("settings"))) {
+    QMutexLocker lock(&liveMutex);
+    for (UserDefaults* other : std::as_const(live))
+        if (other->m_path == m_path)
+            other->synchronize();
+    live.append(this);
+    const QSettings file(m_path, QSettings::IniFormat);
+    for (const QString& key : file.allKeys())
+        m_values.insert(key, file.value(key));
+}
+
+UserDefaults::~UserDefaults() {
+    {
+        QMutexLocker lock(&liveMutex);
+        live.removeOne(this);
+    }
+    m_writer->waitForDone();
+    write();
+}
 
 UserDefaults& UserDefaults::standard() {
     QMutexLocker lock(&sharedMutex);
@@ -23,14 +48,15 @@ void UserDefaults::setStandard(std::shared_ptr<UserDefaults> defaults) {
 
 bool UserDefaults::contains(const QString& key) const {
     QMutexLocker lock(&m_mutex);
-    return m_settings->contains(key);
+    return m_values.contains(key);
 }
 
 QString UserDefaults::stringForKey(const QString& key) const {
     QMutexLocker lock(&m_mutex);
-    if (!m_settings->contains(key))
+    const auto it = m_values.constFind(key);
+    if (it == m_values.cend())
         return QString();
-    const QString s = m_settings->value(key).toString();
+    const QString s = it->toString();
     return s.isNull() ? QStringLiteral("") : s;
 }
 
@@ -41,7 +67,7 @@ void UserDefaults::setString(const QString& key, const QString& value) {
 qint64 UserDefaults::integerForKey(const QString& key) const {
     QMutexLocker lock(&m_mutex);
     bool ok = false;
-    const qint64 v = m_settings->value(key).toLongLong(&ok);
+    const qint64 v = m_values.value(key).toLongLong(&ok);
     return ok ? v : 0;
 }
 
@@ -51,7 +77,7 @@ void UserDefaults::setInteger(const QString& key, qint64 value) {
 
 QByteArray UserDefaults::dataForKey(const QString& key) const {
     QMutexLocker lock(&m_mutex);
-    return m_settings->value(key).toByteArray();
+    return m_values.value(key).toByteArray();
 }
 
 void UserDefaults::setData(const QString& key, const QByteArray& value) {
@@ -60,28 +86,63 @@ void UserDefaults::setData(const QString& key, const QByteArray& value) {
 
 QVariant UserDefaults::objectForKey(const QString& key) const {
     QMutexLocker lock(&m_mutex);
-    return m_settings->value(key);
+    return m_values.value(key);
 }
 
 void UserDefaults::setObject(const QString& key, const QVariant& value) {
-    QMutexLocker lock(&m_mutex);
-    // Unchanged values are not written: each write rewrites the whole file on the main thread.
-    if (m_settings->contains(key) && m_settings->value(key) == value)
-        return;
-    m_settings->setValue(key, value);
+    {
+        QMutexLocker lock(&m_mutex);
+        const auto it = m_values.constFind(key);
+        if (it != m_values.cend() && *it == value)
+            return;
+        m_values.insert(key, value);
+        m_unwritten.insert(key, value);
+        m_unwrittenRemovals.remove(key);
+    }
+    writeSoon();
 }
 
 void UserDefaults::removeObjectForKey(const QString& key) {
-    QMutexLocker lock(&m_mutex);
-    m_settings->remove(key);
+    {
+        QMutexLocker lock(&m_mutex);
+        if (!m_values.remove(key))
+            return;
+        m_unwritten.remove(key);
+        m_unwrittenRemovals.insert(key);
+    }
+    writeSoon();
 }
 
 void UserDefaults::synchronize() {
-    QMutexLocker lock(&m_mutex);
-    m_settings->sync();
+    write();
 }
 
-QString UserDefaults::fileName() const {
-    QMutexLocker lock(&m_mutex);
-    return m_settings->fileName();
+void UserDefaults::writeSoon() {
+    {
+        QMutexLocker lock(&m_mutex);
+        if (m_writeQueued)
+            return;
+        m_writeQueued = true;
+    }
+    m_writer->async([this] { write(); });
+}
+
+void UserDefaults::write() {
+    QMutexLocker file(&m_fileMutex);
+    QHash<QString, QVariant> values;
+    QSet<QString> removals;
+    {
+        QMutexLocker lock(&m_mutex);
+        values.swap(m_unwritten);
+        removals.swap(m_unwrittenRemovals);
+        m_writeQueued = false;
+    }
+    if (values.isEmpty() && removals.isEmpty())
+        return;
+    QSettings settings(m_path, QSettings::IniFormat);
+    for (const QString& key : std::as_const(removals))
+        settings.remove(key);
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        settings.setValue(it.key(), it.value());
+    settings.sync();
 }

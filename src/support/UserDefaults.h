@@ -1,17 +1,25 @@
 #pragma once
-// Per-application key-value settings over QSettings. An absent key stays distinguishable from the
-// empty text. One shared instance (standard()); tests point it at their own file. Thread-safe.
+// Per-application key-value settings kept in an ini file. An absent key stays distinguishable from the
+// empty text. Reads and writes go to memory; the file is written on a background thread soon after a
+// change (synchronize() and the destructor write at once), so the main thread never waits for the disk.
+// One shared instance (standard()); tests point it at their own file. Thread-safe.
 #include <QByteArray>
+#include <QHash>
 #include <QMutex>
-#include <QSettings>
+#include <QSet>
 #include <QString>
 #include <QVariant>
 #include <memory>
 
+class SerialQueue;
+
 class UserDefaults {
 public:
-    // Uses the given ini file; an empty path uses the platform's per-application settings.
+    // Uses the given ini file; an empty path uses the platform's per-application settings file.
     explicit UserDefaults(const QString& iniPath = QString());
+    ~UserDefaults();
+    UserDefaults(const UserDefaults&) = delete;
+    UserDefaults& operator=(const UserDefaults&) = delete;
 
     static UserDefaults& standard();
     // Replaces the shared instance (start-up and tests).
@@ -29,10 +37,20 @@ public:
     QVariant objectForKey(const QString& key) const;
     void setObject(const QString& key, const QVariant& value);
     void removeObjectForKey(const QString& key);
+    // Writes every change to the file before it returns.
     void synchronize();
-    QString fileName() const;
+    QString fileName() const { return m_path; }
 
 private:
-    mutable QMutex m_mutex;
-    std::unique_ptr<QSettings> m_settings;
+    void writeSoon();
+    void write();
+
+    QString m_path;
+    mutable QMutex m_mutex; // the values and the changes not yet written
+    QHash<QString, QVariant> m_values;
+    QHash<QString, QVariant> m_unwritten;
+    QSet<QString> m_unwrittenRemovals;
+    bool m_writeQueued = false;
+    QMutex m_fileMutex; // one writer of the file at a time
+    std::unique_ptr<SerialQueue> m_writer;
 };
