@@ -291,6 +291,31 @@ private slots:
         QVERIFY(!s.store.context()->hasChanges());
     }
 
+    // Not an administrator: no day button; a clock-out at a shown later time asks nothing and takes the
+    // present moment; a clock-in takes the shown time (after the question, five hours ahead).
+    void chosenTimeForOrdinaryStaff() {
+        Staff s(false);
+        auto panel = s.panel({0});
+        QVERIFY(!panel->clockChoice()->dayButtonVisible());
+        panel->userDidEnterBeginTime("15:00", ":", -1);
+        QSignalSpy alerts(panel->dialogs(), &DialogRequests::showAlert);
+        panel->schrijfKindUitMetCheck();
+        QTRY_COMPARE(s.registrations().size(), 1);
+        QCOMPARE(alerts.count(), 0);
+        QCOMPARE(s.registrations().first()->time(), ms(now()));
+        QTRY_COMPARE(panel->activityButton(), 0);
+
+        s.selectie.addObject(s.members.at(0));
+        panel->schrijfKindInMetCheck();
+        QCOMPARE(alerts.count(), 1);
+        QCOMPARE(alerts.at(0).at(1).toString(),
+                 "Je gaat een gebuiker inklokken in de toekomst. Ben je zeker dat je hiermee wil doorgaan?");
+        panel->dialogs()->answer(UsersDetailViewController::kInklokTag, 1);
+        QTRY_COMPARE(s.registrations().size(), 2);
+        QCOMPARE(s.store.dao().loadRegistrationsForUser("U1").first()->time(),
+                 ms(QDateTime(now().date(), QTime(15, 0))));
+    }
+
     // Three selected, the second already In, "Nu": the guard names her, nothing is stored, the same three
     // stay selected and the selection can still change.
     void guardKeepsTheSelection() {

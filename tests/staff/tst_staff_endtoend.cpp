@@ -5,6 +5,7 @@
 // <build>/screenshots/staff-<n>-<state>.png; no QML warning may appear.
 #include "AppSession.h"
 #include "MainSynchroObject.h"
+#include "PanelReader.h"
 #include "ReferenceServer.h"
 #include "RootViewController.h"
 #include "StackScrollViewAppDelegate.h"
@@ -30,72 +31,11 @@ class TestStaffEndToEnd : public QObject {
     bool tapItem(const QString& name) const { return m_session->tapItem(name); }
     void shoot(const QString& name) { QVERIFY(m_session->shoot(name)); }
 
-    QList<QQuickItem*> rowsInView() const {
-        QList<QQuickItem*> rows;
-        QQuickItem* list = item("overviewList");
-        if (!list)
-            return rows;
-        const QRect area = sceneRect(list);
-        for (int i = 0; i < list->property("count").toInt(); ++i) {
-            QQuickItem* row = nullptr;
-            QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem*, row), Q_ARG(int, i));
-            if (row && row->isVisible() && area.contains(sceneRect(row)))
-                rows << row;
-        }
-        return rows;
-    }
-    QQuickItem* rowOf(const QString& name) const {
-        for (QQuickItem* row : rowsInView())
-            if (row->property("name").toString() == name)
-                return row;
-        return nullptr;
-    }
-    QString iconOf(const QString& name) const {
-        QQuickItem* row = rowOf(name);
-        return row ? findItem(row, "presenceIcon", false)->property("kind").toString() : "?";
-    }
-    QString timeOf(const QString& name) const {
-        QQuickItem* row = rowOf(name);
-        QQuickItem* time = row ? findItem(row, "presenceTime") : nullptr;
-        return time ? time->property("text").toString() : QString();
-    }
-    int segmentCount(int segment) const {
-        QStringList titles;
-        collectTexts(findItem(item("presenceFilter"), QStringLiteral("segment%1").arg(segment)), titles);
-        const auto match = QRegularExpression("\\((\\d+)\\)$").match(titles.value(0));
-        return match.hasMatch() ? match.captured(1).toInt() : -1;
-    }
-    QStringList registrationTimes() const {
-        QList<QQuickItem*> found = findAll(item("mainTable"), "timeText");
-        std::sort(found.begin(), found.end(),
-                  [](auto* a, auto* b) { return sceneRect(a).y() < sceneRect(b).y(); });
-        QStringList times;
-        for (QQuickItem* t : found)
-            times << t->property("text").toString();
-        return times;
-    }
-    void turnWheel(QQuickItem* wheel, int target) {
-        QVERIFY(wheel);
-        const qreal rowHeight = wheel->height() / wheel->property("visibleItemCount").toInt();
-        const QPoint from = wheel->mapToScene(QPointF(wheel->width() / 2, wheel->height() / 2)).toPoint();
-        for (int drag = 0; drag < 8 && wheel->property("currentIndex").toInt() != target; ++drag) {
-            const int rows = std::clamp(target - wheel->property("currentIndex").toInt(), -2, 2);
-            const QPoint to = from - QPoint(0, qRound(rows * rowHeight));
-            QTest::mousePress(m_window, Qt::LeftButton, {}, from);
-            for (int i = 1; i <= 20; ++i)
-                QTest::mouseMove(m_window, from + (to - from) * i / 20, 40);
-            QTest::mouseMove(m_window, to, 400);
-            QTest::mouseRelease(m_window, Qt::LeftButton, {}, to, 400);
-            QTRY_VERIFY_WITH_TIMEOUT(!wheel->property("moving").toBool(), 10000);
-        }
-        QCOMPARE(wheel->property("currentIndex").toInt(), target);
-    }
-    void tapOutside() {
-        QQuickItem* name = item("naamLabel");
-        QVERIFY(name);
-        QTest::mouseClick(m_window, Qt::LeftButton, {},
-                          name->mapToScene(QPointF(name->width() - 10, 10)).toPoint());
-    }
+    QQuickItem* rowOf(const QString& name) const { return PanelReader::rowOf(*m_session, name); }
+    QString iconOf(const QString& name) const { return PanelReader::iconOf(*m_session, name); }
+    QString timeOf(const QString& name) const { return PanelReader::timeOf(*m_session, name); }
+    int segmentCount(int segment) const { return PanelReader::segmentCount(*m_session, segment); }
+    QStringList registrationTimes() const { return PanelReader::registrationTimes(*m_session); }
     StackScrollViewController* stack() const {
         return m_session->app()->rootViewController()->stackScrollViewController();
     }
@@ -160,16 +100,13 @@ private slots:
         QVERIFY(tap(m_window, rowOf(ann)));
         QTRY_COMPARE(registrationTimes(), QStringList({outTime, inTime}));
         QVERIFY(findAll(item("mainTable"), "wrenchButton").isEmpty());
-        QList<QQuickItem*> times = findAll(item("mainTable"), "timeText");
-        std::sort(times.begin(), times.end(),
-                  [](auto* a, auto* b) { return sceneRect(a).y() < sceneRect(b).y(); });
-        QVERIFY(tap(m_window, times.value(1)));
+        QVERIFY(tap(m_window, PanelReader::inTable(*m_session, "timeText").value(1)));
         QTRY_VERIFY(item("hourWheel"));
-        turnWheel(item("hourWheel"), 8);
+        PanelReader::turnWheel(*m_session, item("hourWheel"), 8);
         const QString moved = "08" + inTime.mid(2);
         QTRY_COMPARE(registrationTimes(), QStringList({outTime, moved}));
         shoot("staff-4-time-changed");
-        tapOutside();
+        PanelReader::tapOutside(*m_session);
         QTRY_VERIFY(!item("hourWheel"));
         QTRY_COMPARE(iconOf(ann), QString("Out"));
 
