@@ -383,6 +383,8 @@ private slots:
         QVERIFY(upload);
         QCOMPARE(upload->type(), "User");
         QCOMPARE(upload->typeId(), "U2");
+        QCOMPARE(upload->lastName(), "Bert"); // a staff upload names the member the other way round
+        QCOMPARE(upload->firstName(), "Bos");
 
         panel->showProducts();
         QVERIFY(panel->productAdder());
