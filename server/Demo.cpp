@@ -158,7 +158,8 @@ bool loadDemo(Store& store, QString* error) {
             if (!active)
                 continue;
 
-            // Staff: the administrator everywhere, six others per location, one of them not clocking.
+            // Staff: the administrator everywhere, six others per location, one of them not clocking, the
+            // shared account and two stand-ins.
             const auto addStaff = [&](const QString& userId, const QString& first, const QString& last,
                                       const QString& password, int isAdmin, int timeEntryNeeded, bool photo,
                                       const QString& k) {
@@ -190,6 +191,16 @@ bool loadDemo(Store& store, QString* error) {
             }
             addStaff(QStringLiteral("usr-gedeeld"), QStringLiteral("Gedeelde"), QStringLiteral("Account"),
                      QStringLiteral("welkom"), 0, 1, false, kind::genericUser);
+            // Stand-ins of the organisation, each at two locations, who clock their working time on the
+            // tablets: the organisation's list that asks for time entry.
+            const StaffSeed standIns[] = {{"Lotte", "Vermeulen", "welkom"},
+                                          {"Jonas", "Wuyts", "welkom"},
+                                          {"Ann", "Lambrechts", "welkom"}};
+            for (int f = 0; f < 3; ++f)
+                if (f != e)
+                    addStaff(QStringLiteral("usr-invaller-%1").arg(f + 1),
+                             QString::fromUtf8(standIns[f].first), QString::fromUtf8(standIns[f].last),
+                             QString::fromUtf8(standIns[f].password), 0, 1, f != 1, kind::genericUser);
 
             // Groups: an age group and an activity per child.
             const char* const ageGroups[] = {"Kleuters", "Eerste graad", "Tweede graad", "Derde graad"};

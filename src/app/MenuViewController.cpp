@@ -11,6 +11,7 @@
 #include "PlaceholderViewController.h"
 #include "Resources.h"
 #include "SearchOverzichtViewController.h"
+#include "SearchUserViewController.h"
 #include "SelectieLijst.h"
 #include "StackScrollViewAppDelegate.h"
 #include "StackScrollViewController.h"
@@ -151,10 +152,9 @@ QObject* MenuViewController::createScreenForEntry(int index) const {
         return new CreateChildViewController(
             m_dao, m_engine, StackScrollViewAppDelegate::geselecteerdenLijst(), ImageCache::shared());
     case ZoekMedewerker:
-        return new PlaceholderViewController(name,
-                                             tr("Alle medewerkers van deze locatie met hun aanwezigheid, om "
-                                                "medewerkers in en uit te schrijven."),
-                                             icon);
+        return new SearchUserViewController(m_dao, m_engine,
+                                            StackScrollViewAppDelegate::userGeselecteerdenLijst(), m_stack,
+                                            ImageCache::shared());
     case Medewerker: {
         auto* page = new PlaceholderViewController(
             name,

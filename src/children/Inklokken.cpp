@@ -18,40 +18,51 @@ QString typeText(ClockingSubject::Type type) {
 
 } // namespace
 
-// ------------------------------------------------------------------ children
+// ------------------------------------------------------------------ the subject's texts
 
-QString ChildClockingSubject::confirmation(Type type, int count, int warning) const {
+QString ClockingSubject::confirmation(Type type, int count, int warning) const {
     const bool future = warning != Inklokken::kGeenWaarschuwing;
-    if (count <= Inklokken::kMaxZonderBevestiging) {
-        if (!future)
-            return {};
-        return type == Type::In ? tr("Je gaat een kind inklokken in de toekomst. Ben je zeker dat je hiermee "
-                                     "wil doorgaan?")
-                                : tr("Je gaat een kind uitklokken in de toekomst. Ben je zeker dat je "
-                                     "hiermee wil doorgaan?");
-    }
+    const bool many = count > Inklokken::kMaxZonderBevestiging;
+    if (!many && !future)
+        return {};
+    const ClockingTexts t = texts();
     if (type == Type::Out)
-        return (future ? tr("Je gaat %1 kinderen uitklokken in de toekomst. Ben je zeker dat je hiermee wil "
-                            "doorgaan?")
-                       : tr("Je gaat %1 kinderen uitklokken. Ben je zeker dat je hiermee wil doorgaan?"))
-            .arg(count);
-    if (warning == Inklokken::kMeerDanEenDag)
-        return tr("Je gaat %1 kinderen inklokken in de toekomst. Ben je zeker dat je hiermee wil doorgaan?")
-            .arg(count);
-    if (warning == Inklokken::kMeerDanTweeUur)
-        return tr("Je gaat %1 kinderen in klokken in de toekomst. Ben je zeker dat je hiermee wil doorgaan?")
-            .arg(count);
-    return tr("Je gaat %1 kinderen in klokken. Ben je zeker dat je hiermee wil doorgaan?").arg(count);
+        return many ? (future ? t.outManyFuture : t.outMany).arg(count) : t.outOneFuture;
+    if (!many)
+        return warning == Inklokken::kMeerDanEenDag ? t.inOneDays : t.inOneHours;
+    const QString& text = warning == Inklokken::kMeerDanEenDag    ? t.inManyDays
+                          : warning == Inklokken::kMeerDanTweeUur ? t.inManyHours
+                                                                  : t.inMany;
+    return text.arg(count);
 }
 
-QString ChildClockingSubject::guardMessage(Type type, const ManagedObject* person) const {
-    const auto* child = static_cast<const Child*>(person);
-    return (type == Type::In
-                ? tr("Je wilt %1 %2 een tweede keer inklokken. Klok het kind eerst uit voor dat je "
-                     "opnieuw inklokt.")
-                : tr("Je wilt %1 %2 een tweede keer uitklokken. Klok het kind eerst in voor dat je "
-                     "opnieuw uitklokt."))
-        .arg(child->firstName(), child->lastName());
+QString ClockingSubject::guardMessage(Type type, const ManagedObject* person) const {
+    const ClockingTexts t = texts();
+    return (type == Type::In ? t.guardIn : t.guardOut).arg(firstName(person), lastName(person));
+}
+
+// ------------------------------------------------------------------ children
+
+ClockingTexts ChildClockingSubject::texts() const {
+    ClockingTexts t;
+    t.inMany = tr("Je gaat %1 kinderen in klokken. Ben je zeker dat je hiermee wil doorgaan?");
+    t.inManyHours =
+        tr("Je gaat %1 kinderen in klokken in de toekomst. Ben je zeker dat je hiermee wil doorgaan?");
+    t.inManyDays =
+        tr("Je gaat %1 kinderen inklokken in de toekomst. Ben je zeker dat je hiermee wil doorgaan?");
+    t.inOneHours = tr("Je gaat een kind inklokken in de toekomst. Ben je zeker dat je hiermee wil doorgaan?");
+    t.inOneDays = t.inOneHours;
+    t.outMany = tr("Je gaat %1 kinderen uitklokken. Ben je zeker dat je hiermee wil doorgaan?");
+    t.outManyFuture =
+        tr("Je gaat %1 kinderen uitklokken in de toekomst. Ben je zeker dat je hiermee wil doorgaan?");
+    t.outOneFuture =
+        tr("Je gaat een kind uitklokken in de toekomst. Ben je zeker dat je hiermee wil doorgaan?");
+    t.guardIn = tr("Je wilt %1 %2 een tweede keer inklokken. Klok het kind eerst uit voor dat je opnieuw "
+                   "inklokt.");
+    t.guardOut = tr("Je wilt %1 %2 een tweede keer uitklokken. Klok het kind eerst in voor dat je opnieuw "
+                    "uitklokt.");
+    t.pluralWord = tr("kinderen");
+    return t;
 }
 
 int ChildClockingSubject::isIngeschreven(const ManagedObject* person) const {
@@ -106,10 +117,6 @@ QString ChildClockingSubject::lastName(const ManagedObject* person) const {
 
 QString ChildClockingSubject::image(const ManagedObject* person) const {
     return static_cast<const Child*>(person)->image();
-}
-
-QString ChildClockingSubject::pluralWord() const {
-    return tr("kinderen");
 }
 
 const ChildClockingSubject& ChildClockingSubject::instance() {

@@ -13,16 +13,37 @@ class DataAccessObject;
 class MainSynchroObject;
 class ManagedObject;
 
-// The people one kind of detail screen clocks: children, or later staff members.
+// The words one kind of detail screen speaks: %1 is the count in the confirmations, %1 %2 the first and
+// last name in the guard messages.
+struct ClockingTexts {
+    QString inMany;        // more than ten, at the present moment
+    QString inManyHours;   // more than ten, two hours ahead or more
+    QString inManyDays;    // more than ten, a day ahead or more
+    QString inOneHours;    // ten or fewer, two hours ahead or more
+    QString inOneDays;     // ten or fewer, a day ahead or more
+    QString outMany;       // more than ten, at the present moment
+    QString outManyFuture; // more than ten, ahead
+    QString outOneFuture;  // ten or fewer, ahead
+    QString guardIn;       // a second clock-in refused
+    QString guardOut;      // a second clock-out refused
+    QString pluralWord;    // after the count when several are selected ("kinderen")
+};
+
+// The people one kind of detail screen clocks: children, or staff members.
 class ClockingSubject {
 public:
     enum class Type { In, Out };
     virtual ~ClockingSubject() = default;
 
+    // The texts in the current language.
+    virtual ClockingTexts texts() const = 0;
     // The question asked before a clocking of count people; empty when none is needed.
-    virtual QString confirmation(Type type, int count, int warning) const = 0;
+    QString confirmation(Type type, int count, int warning) const;
     // The message naming the person a second clocking of the same kind was refused for.
-    virtual QString guardMessage(Type type, const ManagedObject* person) const = 0;
+    QString guardMessage(Type type, const ManagedObject* person) const;
+    // The word after the count when several are selected.
+    QString pluralWord() const { return texts().pluralWord; }
+
     virtual int isIngeschreven(const ManagedObject* person) const = 0;
     virtual void updateIngeschrevenStatus(ManagedObject* person) const = 0;
     // A new registration for person with every attribute filled; not queued yet.
@@ -38,8 +59,6 @@ public:
     virtual QString firstName(const ManagedObject* person) const = 0;
     virtual QString lastName(const ManagedObject* person) const = 0;
     virtual QString image(const ManagedObject* person) const = 0;
-    // The word after the count when several are selected ("kinderen").
-    virtual QString pluralWord() const = 0;
     // Whether rows of "Actieve Selectie" offer "Deselecteer", and registrations "Verwijder".
     virtual bool offersDeselect() const = 0;
     virtual bool offersDeletion() const = 0;
@@ -48,8 +67,7 @@ public:
 class ChildClockingSubject : public ClockingSubject {
     Q_DECLARE_TR_FUNCTIONS(ChildClockingSubject)
 public:
-    QString confirmation(Type type, int count, int warning) const override;
-    QString guardMessage(Type type, const ManagedObject* person) const override;
+    ClockingTexts texts() const override;
     int isIngeschreven(const ManagedObject* person) const override;
     void updateIngeschrevenStatus(ManagedObject* person) const override;
     ManagedObject* insertRegistration(Context* context, const ManagedObject* person, Type type,
@@ -60,7 +78,6 @@ public:
     QString firstName(const ManagedObject* person) const override;
     QString lastName(const ManagedObject* person) const override;
     QString image(const ManagedObject* person) const override;
-    QString pluralWord() const override;
     bool offersDeselect() const override { return true; }
     bool offersDeletion() const override { return true; }
 

@@ -50,6 +50,9 @@ class LeerlingenDetailViewController : public ScreenController,
     Q_PROPERTY(DetailTableModel* table READ table CONSTANT)
     Q_PROPERTY(PersonenModel* selectie READ selectie CONSTANT)
     Q_PROPERTY(PersonenModel* suggesties READ suggesties CONSTANT)
+    // Wrenches: "Deselecteer" on the rows of "Actieve Selectie"; options of a registration row.
+    Q_PROPERTY(bool offersDeselect READ offersDeselect CONSTANT)
+    Q_PROPERTY(bool offersRegistrationOptions READ offersRegistrationOptions CONSTANT)
     // The messages tab in delete mode, and its button's title.
     Q_PROPERTY(bool messageIsEditable READ messageIsEditable NOTIFY messageIsEditableChanged)
     Q_PROPERTY(QString editButtonTitle READ editButtonTitle NOTIFY messageIsEditableChanged)
@@ -101,6 +104,9 @@ public:
     PersonenModel* selectie() const { return m_selectieModel; }
     PersonenModel* suggesties() const { return m_suggestiesModel; }
     bool messageIsEditable() const { return m_messageIsEditable; }
+    bool offersDeselect() const { return m_subject.offersDeselect(); }
+    // Without deletion the only option would repeat a tap on the row.
+    bool offersRegistrationOptions() const { return m_subject.offersDeletion(); }
     QString editButtonTitle() const;
     OptionsPopoverController* options() const { return m_options; }
     TimeChangerViewController* timeChanger() const { return m_timeChanger; }

@@ -63,6 +63,44 @@ SearchListDefinition SearchListDefinition::children(const QString& entityId) {
     return d;
 }
 
+SearchListDefinition SearchListDefinition::staff(const QString& entityId) {
+    SearchListDefinition d;
+    d.title = QCoreApplication::translate("SearchUserViewController", "Zoek medewerker");
+    d.entityId = entityId;
+    d.keyName = QStringLiteral("userEntityId");
+    d.firstNameKey = QStringLiteral("first_name");
+    d.lastNameKey = QStringLiteral("last_name");
+    d.load = [](const DataAccessObject& dao) {
+        const QList<Users*> staff = dao.getUsersForPredicate(Predicate(), true);
+        QList<SearchListEntry> entries;
+        entries.reserve(staff.size());
+        for (const Users* u : staff) {
+            SearchListEntry e;
+            e.row.key = u->userEntityId();
+            e.row.name = QStringLiteral("%1 %2").arg(u->last_name(), u->first_name());
+            e.row.lastName = u->last_name();
+            e.row.image = u->image();
+            e.row.presence = u->isIngeschreven();
+            e.row.time = u->ingeschrevenTime();
+            if (!u->first_name().isNull())
+                e.foldedFirstName = TextKeys::fold(u->first_name());
+            if (!u->last_name().isNull())
+                e.foldedLastName = TextKeys::fold(u->last_name());
+            entries.append(std::move(e));
+        }
+        return entries;
+    };
+    // The row's own record (one location's), the one the selection holds.
+    d.record = [](const DataAccessObject& dao, const QString& key) -> ManagedObject* {
+        return dao.getUsersForPredicate(Predicate::format(QStringLiteral("userEntityId == %@"), {key}), false)
+            .value(0);
+    };
+    d.count = [entityId](const DataAccessObject& dao, const Predicate& p) {
+        return dao.countOfUsers(entityId, p);
+    };
+    return d;
+}
+
 SearchOverzichtViewController::SearchOverzichtViewController(SearchListDefinition definition,
                                                              DataAccessObject* dao, SelectieLijst* selection,
                                                              StackScrollViewController* stack,

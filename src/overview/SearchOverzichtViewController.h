@@ -5,8 +5,9 @@
 // selection and open the detail panel next to this one. The staff search list is the same screen with
 // another SearchListDefinition.
 // Main thread. The people of the location are read once into memory (again on "forceSearch",
-// "reloadKindjesData" and a group choice); a keystroke filters them there. The counts run one at a time on a serial background queue with that thread's own store
-// context; their result comes back on the main thread. Owned by the panel stack.
+// "reloadKindjesData" and a group choice); a keystroke filters them there. The counts run one at a time on a
+// serial background queue with that thread's own store context; their result comes back on the main thread.
+// Owned by the panel stack.
 #include "Predicate.h"
 #include "ScreenController.h"
 #include "SearchOverzichtModel.h"
@@ -54,6 +55,9 @@ struct SearchListDefinition {
 
     // The children of a location.
     static SearchListDefinition children(const QString& entityId);
+    // The staff members who clock their time, of every location, one row per member (first names Z–A);
+    // no group filter. entityId: the current location.
+    static SearchListDefinition staff(const QString& entityId);
 };
 
 class SearchOverzichtViewController : public ScreenController {

@@ -8,6 +8,7 @@
 #include "Clock.h"
 #include "LoginViewController.h"
 #include "MainSynchroObject.h"
+#include "PanelReader.h"
 #include "ReferenceServer.h"
 #include "RootViewController.h"
 #include "StackScrollViewAppDelegate.h"
@@ -37,62 +38,14 @@ class TestChildrenEndToEnd : public QObject {
 
     bool typeInto(const QString& field, const QString& keys) { return m_session->typeInto(field, keys); }
 
-    // The overview rows in view, top to bottom.
-    QList<QQuickItem*> rowsInView() const {
-        QList<QQuickItem*> rows;
-        QQuickItem* list = item("overviewList");
-        if (!list)
-            return rows;
-        const QRect area = sceneRect(list);
-        for (int i = 0; i < list->property("count").toInt(); ++i) {
-            QQuickItem* row = nullptr;
-            QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem*, row), Q_ARG(int, i));
-            if (row && row->isVisible() && area.contains(sceneRect(row)))
-                rows << row;
-        }
-        return rows;
-    }
-    QQuickItem* rowOf(const QString& name) const {
-        for (QQuickItem* row : rowsInView())
-            if (row->property("name").toString() == name)
-                return row;
-        return nullptr;
-    }
-    // "In", "Out" or "" as the row's icon shows it, and the time beside it.
-    QString iconOf(const QString& name) const {
-        QQuickItem* row = rowOf(name);
-        return row ? findItem(row, "presenceIcon", false)->property("kind").toString() : "?";
-    }
-    QString timeOf(const QString& name) const {
-        QQuickItem* row = rowOf(name);
-        QQuickItem* time = row ? findItem(row, "presenceTime") : nullptr;
-        return time ? time->property("text").toString() : QString();
-    }
-    // The count in a presence segment's title ("In (12)"), or -1 before the counts arrive.
-    int segmentCount(int segment) const {
-        QStringList titles;
-        collectTexts(findItem(item("presenceFilter"), QStringLiteral("segment%1").arg(segment)), titles);
-        const auto match = QRegularExpression("\\((\\d+)\\)$").match(titles.value(0));
-        return match.hasMatch() ? match.captured(1).toInt() : -1;
-    }
-    bool selected(const QString& name) const {
-        return rowOf(name) && rowOf(name)->property("selected").toBool();
-    }
-
-    // The items of that name in the detail panel's table, top to bottom.
-    QList<QQuickItem*> inTable(const QString& name) const {
-        QList<QQuickItem*> found = findAll(item("mainTable"), name);
-        std::sort(found.begin(), found.end(),
-                  [](auto* a, auto* b) { return sceneRect(a).y() < sceneRect(b).y(); });
-        return found;
-    }
-    // The times of the registration rows, newest first as shown: "HH:mm".
-    QStringList registrationTimes() const {
-        QStringList times;
-        for (QQuickItem* t : inTable("timeText"))
-            times << t->property("text").toString();
-        return times;
-    }
+    QQuickItem* rowOf(const QString& name) const { return PanelReader::rowOf(*m_session, name); }
+    QList<QQuickItem*> rowsInView() const { return PanelReader::rowsInView(*m_session); }
+    QString iconOf(const QString& name) const { return PanelReader::iconOf(*m_session, name); }
+    QString timeOf(const QString& name) const { return PanelReader::timeOf(*m_session, name); }
+    int segmentCount(int segment) const { return PanelReader::segmentCount(*m_session, segment); }
+    bool selected(const QString& name) const { return PanelReader::selected(*m_session, name); }
+    QList<QQuickItem*> inTable(const QString& name) const { return PanelReader::inTable(*m_session, name); }
+    QStringList registrationTimes() const { return PanelReader::registrationTimes(*m_session); }
 
     // The buttons and tabs of the detail panel whose label is cut short or that reach out of the panel.
     QStringList cutLabels() const {
@@ -118,32 +71,8 @@ class TestChildrenEndToEnd : public QObject {
         return cut;
     }
 
-    // Turns a picker wheel to row `target` as a finger does: slow drags of a row or two, each held still
-    // before the release so the wheel does not fling, until it comes to rest there.
-    void turnWheel(QQuickItem* wheel, int target) {
-        QVERIFY(wheel);
-        const qreal rowHeight = wheel->height() / wheel->property("visibleItemCount").toInt();
-        const QPoint from = wheel->mapToScene(QPointF(wheel->width() / 2, wheel->height() / 2)).toPoint();
-        for (int drag = 0; drag < 8 && wheel->property("currentIndex").toInt() != target; ++drag) {
-            const int rows = std::clamp(target - wheel->property("currentIndex").toInt(), -2, 2);
-            const QPoint to = from - QPoint(0, qRound(rows * rowHeight)); // up: later rows
-            QTest::mousePress(m_window, Qt::LeftButton, {}, from);
-            for (int i = 1; i <= 20; ++i)
-                QTest::mouseMove(m_window, from + (to - from) * i / 20, 40);
-            QTest::mouseMove(m_window, to, 400);
-            QTest::mouseRelease(m_window, Qt::LeftButton, {}, to, 400);
-            QTRY_VERIFY_WITH_TIMEOUT(!wheel->property("moving").toBool(), 10000);
-        }
-        QCOMPARE(wheel->property("currentIndex").toInt(), target);
-    }
-
-    // Taps a point of the panel's header where nothing reacts: closes an open popover.
-    void tapOutside() {
-        QQuickItem* name = item("naamLabel");
-        QVERIFY(name);
-        QTest::mouseClick(m_window, Qt::LeftButton, {},
-                          name->mapToScene(QPointF(name->width() - 10, 10)).toPoint());
-    }
+    void turnWheel(QQuickItem* wheel, int target) { PanelReader::turnWheel(*m_session, wheel, target); }
+    void tapOutside() { PanelReader::tapOutside(*m_session); }
 
 private slots:
     void initTestCase() {

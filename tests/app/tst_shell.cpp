@@ -9,6 +9,7 @@
 #include "ReferenceServer.h"
 #include "RootViewController.h"
 #include "SearchOverzichtViewController.h"
+#include "SearchUserViewController.h"
 #include "SelectieLijst.h"
 #include "StackScrollViewAppDelegate.h"
 #include "StackScrollViewController.h"
@@ -171,9 +172,9 @@ private slots:
         menu.gaNaarMedewerker();
         QCOMPARE(menu.selectedOption(), 4);
         QCOMPARE(children->count(), 0);
-        auto* search = qobject_cast<PlaceholderViewController*>(stack.screenAt(0));
+        auto* search = qobject_cast<SearchUserViewController*>(stack.screenAt(0));
         QVERIFY(search);
-        QCOMPARE(search->message(), QString("Hier komt het scherm ‘Zoek medewerker’."));
+        QCOMPARE(search->title(), QString("Zoek medewerker"));
         menu.headerTapped();
         QCOMPARE(menu.selectedOption(), 0);
         QVERIFY(qobject_cast<SearchOverzichtViewController*>(stack.screenAt(0)));
@@ -190,7 +191,9 @@ private slots:
         QCOMPARE(qobject_cast<KlassenDataViewController*>(stack.screenAt(0))->title(), menuText(menu, 1));
         menu.tableViewDidSelectRowAtIndexPath(MenuViewController::NieuwKind);
         QCOMPARE(qobject_cast<CreateChildViewController*>(stack.screenAt(0))->title(), menuText(menu, 2));
-        for (int i : {4, 5}) {
+        menu.tableViewDidSelectRowAtIndexPath(MenuViewController::ZoekMedewerker);
+        QCOMPARE(qobject_cast<SearchUserViewController*>(stack.screenAt(0))->title(), menuText(menu, 4));
+        for (int i : {5}) {
             menu.tableViewDidSelectRowAtIndexPath(i);
             auto* panel = qobject_cast<PlaceholderViewController*>(stack.screenAt(0));
             QVERIFY2(panel, qPrintable(menuText(menu, i)));
@@ -206,8 +209,9 @@ private slots:
                                                         [&](const Notification&) { ++logouts; });
         qobject_cast<PlaceholderViewController*>(stack.screenAt(0))->logout();
         QCOMPARE(logouts, 1);
-        menu.tableViewDidSelectRowAtIndexPath(MenuViewController::ZoekMedewerker);
-        qobject_cast<PlaceholderViewController*>(stack.screenAt(0))->logout();
+        // A placeholder for another screen does not log out.
+        PlaceholderViewController other(menuText(menu, 4), QString(), QUrl());
+        other.logout();
         QCOMPARE(logouts, 1);
     }
 

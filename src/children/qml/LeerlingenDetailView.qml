@@ -359,6 +359,8 @@ Rectangle {
                         AbstractButton {
                             id: wrench
                             objectName: "wrenchButton"
+                            // Its room stays when the panel's people have no registration options.
+                            visible: view.controller ? view.controller.offersRegistrationOptions : true
                             anchors.right: parent.right
                             anchors.rightMargin: 4
                             anchors.verticalCenter: parent.verticalCenter
@@ -556,6 +558,7 @@ Rectangle {
                 AbstractButton {
                     id: memberWrench
                     objectName: "wrenchButton"
+                    visible: view.controller ? view.controller.offersDeselect : true
                     anchors.right: parent.right
                     anchors.rightMargin: 4
                     anchors.verticalCenter: parent.verticalCenter
