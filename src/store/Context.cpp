@@ -79,9 +79,11 @@ bool Context::openDatabase() {
         QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread();
     if (!m_db.open(m_store->path(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX) ||
         !Store::configureConnection(m_db, main)) {
+        m_synced = false;
         CC_LOG(QStringLiteral("error %1").arg(m_db.lastError()));
         return false;
     }
+    m_synced = main;
     // Commits neither sync nor copy the WAL themselves: the store's flusher does, beside them.
     m_store->watchCommits(m_db);
     return true;
@@ -460,6 +462,19 @@ bool Context::save(QString* error) {
     }
     finishSave(written);
     return true;
+}
+
+bool Context::saveUnsynced(const QList<const EntityDescription*>& entities, QString* error) {
+    ensureCurrent();
+    const bool others = std::any_of(m_changed.begin(), m_changed.end(), [&](const ManagedObject* o) {
+        return (o->hasChanges() || o->m_inserted || o->m_deleted) && !entities.contains(&o->entity());
+    });
+    if (!m_synced || others || m_inWrite)
+        return save(error);
+    m_db.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    const bool saved = save(error);
+    m_db.exec(QStringLiteral("PRAGMA synchronous=FULL"));
+    return saved;
 }
 
 bool Context::performWrite(const std::function<void()>& work, QString* error) {

@@ -103,6 +103,10 @@ public:
     // Makes every pending insert, change and deletion durable in one transaction. On failure nothing
     // is written, the changes stay pending and error says why.
     bool save(QString* error = nullptr);
+    // As save(), for changes a power cut may take without harm because they would only be made again
+    // (answers that cause one more send): the commit does not wait for the disk, the flusher syncs it
+    // moments later. A save of any other entity's changes among them waits as save() does.
+    bool saveUnsynced(const QList<const EntityDescription*>& entities, QString* error = nullptr);
     // Runs work inside one write transaction and saves its changes in it: what work reads is the
     // committed state, and no other writer can slip in between the read and the write.
     bool performWrite(const std::function<void()>& work, QString* error = nullptr);
@@ -184,5 +188,6 @@ private:
     QHash<const EntityDescription*, QHash<qint64, ManagedObject*>> m_byRow;
     QHash<const EntityDescription*, QHash<QString, ManagedObject*>> m_insertedByKey;
     bool m_inWrite = false;
+    bool m_synced = false; // commits wait for the disk (the main thread's)
     QHash<QPair<const EntityDescription*, quint64>, sql::Statement*> m_statements; // owned by m_db's cache
 };

@@ -1,20 +1,18 @@
 #include "UserDefaults.h"
 
-#include "SerialQueue.h"
-
 #include <QSettings>
 
 namespace {
-QMutex sharedMutex;
-std::shared_ptr<UserDefaults> shared;
 // Every instance alive, so that a new one on the same file starts from what the others changed.
+// Declared before the shared instance: still there when that one goes at the end of the process.
 QMutex liveMutex;
 QList<UserDefaults*> live;
+QMutex sharedMutex;
+std::shared_ptr<UserDefaults> shared;
 } // namespace
 
 UserDefaults::UserDefaults(const QString& iniPath)
-    : m_path(iniPath.isEmpty() ? QSettings().fileName() : iniPath)
-    , m_writer(std::make_unique<SerialQueue>(QStringLiteral("settings"))) {
+    : m_path(iniPath.isEmpty() ? QSettings().fileName() : iniPath) {
     QMutexLocker lock(&liveMutex);
     for (UserDefaults* other : std::as_const(live))
         if (other->m_path == m_path)
@@ -30,7 +28,13 @@ UserDefaults::~UserDefaults() {
         QMutexLocker lock(&liveMutex);
         live.removeOne(this);
     }
-    m_writer->waitForDone();
+    {
+        std::lock_guard<std::mutex> lock(m_writerMutex);
+        m_stopping = true;
+    }
+    m_writerWake.notify_one();
+    if (m_writer.joinable())
+        m_writer.join();
     write();
 }
 
@@ -119,12 +123,25 @@ void UserDefaults::synchronize() {
 
 void UserDefaults::writeSoon() {
     {
-        QMutexLocker lock(&m_mutex);
-        if (m_writeQueued)
-            return;
-        m_writeQueued = true;
+        std::lock_guard<std::mutex> lock(m_writerMutex);
+        m_writeWanted = true;
+        if (!m_writer.joinable())
+            m_writer = std::thread([this] { runWriter(); });
     }
-    m_writer->async([this] { write(); });
+    m_writerWake.notify_one();
+}
+
+void UserDefaults::runWriter() {
+    std::unique_lock<std::mutex> lock(m_writerMutex);
+    for (;;) {
+        m_writerWake.wait(lock, [this] { return m_writeWanted || m_stopping; });
+        if (!m_writeWanted)
+            return;
+        m_writeWanted = false;
+        lock.unlock();
+        write();
+        lock.lock();
+    }
 }
 
 void UserDefaults::write() {
@@ -135,7 +152,6 @@ void UserDefaults::write() {
         QMutexLocker lock(&m_mutex);
         values.swap(m_unwritten);
         removals.swap(m_unwrittenRemovals);
-        m_writeQueued = false;
     }
     if (values.isEmpty() && removals.isEmpty())
         return;

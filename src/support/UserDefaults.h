@@ -9,9 +9,10 @@
 #include <QSet>
 #include <QString>
 #include <QVariant>
+#include <condition_variable>
 #include <memory>
-
-class SerialQueue;
+#include <mutex>
+#include <thread>
 
 class UserDefaults {
 public:
@@ -44,13 +45,19 @@ public:
 private:
     void writeSoon();
     void write();
+    void runWriter();
 
     QString m_path;
     mutable QMutex m_mutex; // the values and the changes not yet written
     QHash<QString, QVariant> m_values;
     QHash<QString, QVariant> m_unwritten;
     QSet<QString> m_unwrittenRemovals;
-    bool m_writeQueued = false;
     QMutex m_fileMutex; // one writer of the file at a time
-    std::unique_ptr<SerialQueue> m_writer;
+    // The writer thread, started at the first change; a plain thread, so the shared instance can still
+    // write its last changes when it goes at the end of the process.
+    std::mutex m_writerMutex;
+    std::condition_variable m_writerWake;
+    bool m_writeWanted = false;
+    bool m_stopping = false;
+    std::thread m_writer;
 };
