@@ -2,6 +2,7 @@
 
 #include "DataAccessObject.h"
 #include "ImageCache.h"
+#include "Incubator.h"
 #include "Log.h"
 #include "MainSynchroObject.h"
 #include "ObjectManager.h"
@@ -136,6 +137,8 @@ bool StackScrollViewAppDelegate::applicationDidFinishLaunching(const Options& op
     if (options.showWindow) {
         Resources::initCoreResources();
         m_qml = std::make_unique<QQmlApplicationEngine>();
+        m_incubator = std::make_unique<Incubator>();
+        m_qml->setIncubationController(m_incubator.get());
         m_qml->rootContext()->setContextProperty(QStringLiteral("appDelegate"), this);
         m_qml->setInitialProperties(
             {{QStringLiteral("controller"), QVariant::fromValue<QObject*>(m_rootViewController)}});

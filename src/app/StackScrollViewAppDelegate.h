@@ -8,6 +8,7 @@
 
 class DataAccessObject;
 class ImageCache;
+class Incubator;
 class MainSynchroObject;
 class Reachability;
 class ObjectManager;
@@ -69,6 +70,7 @@ private:
     std::unique_ptr<ImageCache> m_imageCache;
     Reachability* m_reachability = nullptr;
     std::unique_ptr<MainSynchroObject> m_engine;
+    std::unique_ptr<Incubator> m_incubator; // declared first: outlives the engine that uses it
     std::unique_ptr<QQmlApplicationEngine> m_qml;
     RootViewController* m_rootViewController = nullptr;
     SelectieLijst* m_geselecteerden = nullptr;

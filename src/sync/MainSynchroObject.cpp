@@ -450,7 +450,7 @@ void MainSynchroObject::objectLoaderDidFailWithError(const RequestInfo& request,
     if (!queueId.isEmpty() && request.method == QLatin1String("POST")) {
         if (auto* record = m_dao->context()->find<SynchroObject>(queueId)) {
             record->setStatus(2);
-            saveMain("failure");
+            saveAnswersSoon(); // a burst of failures is saved once
         }
     }
 }
