@@ -1,5 +1,6 @@
 #include "MenuViewController.h"
 
+#include "AdminPageViewController.h"
 #include "DataAccessObject.h"
 #include "Entities.h"
 #include "ImageCache.h"
@@ -9,6 +10,7 @@
 #include "MainSynchroObject.h"
 #include "NotificationCenter.h"
 #include "PlaceholderViewController.h"
+#include "ProfilePageViewController.h"
 #include "Resources.h"
 #include "SearchOverzichtViewController.h"
 #include "SelectieLijst.h"
@@ -155,19 +157,10 @@ QObject* MenuViewController::createScreenForEntry(int index) const {
                                              tr("Alle medewerkers van deze locatie met hun aanwezigheid, om "
                                                 "medewerkers in en uit te schrijven."),
                                              icon);
-    case Medewerker: {
-        auto* page = new PlaceholderViewController(
-            name,
-            tr("Je eigen pagina met je foto en het onderhoud van deze tablet. Afmelden kan nu al hier."),
-            icon);
-        page->setOffersLogout(true);
-        return page;
-    }
+    case Medewerker:
+        return new ProfilePageViewController(m_dao, m_engine, ImageCache::shared());
     case Admin:
-        return new PlaceholderViewController(name,
-                                             tr("De wachtrij van de uitgaande wijzigingen, om ze één voor "
-                                                "één of allemaal opnieuw te versturen."),
-                                             icon);
+        return new AdminPageViewController(m_dao, m_engine);
     default:
         return nullptr;
     }

@@ -1,11 +1,13 @@
 // The shell against the reference server: the menu's entries and selection rules, the status panel,
 // what logging in and out does to the store and the queue, and the clean-up at logout.
+#include "AdminPageViewController.h"
 #include "Clock.h"
 #include "InfoViewController.h"
 #include "KlassenDataViewController.h"
 #include "MenuViewController.h"
 #include "NotificationCenter.h"
 #include "PlaceholderViewController.h"
+#include "ProfilePageViewController.h"
 #include "ReferenceServer.h"
 #include "RootViewController.h"
 #include "SearchOverzichtViewController.h"
@@ -121,9 +123,9 @@ private slots:
         QCOMPARE(menuText(adminMenu, 6), QString("Admin"));
         QCOMPARE(menuIcon(adminMenu, 6), QString("104-index-cards.png"));
         adminMenu.tableViewDidSelectRowAtIndexPath(6);
-        auto* queueScreen = qobject_cast<PlaceholderViewController*>(stack.screenAt(0));
+        auto* queueScreen = qobject_cast<AdminPageViewController*>(stack.screenAt(0));
         QVERIFY(queueScreen);
-        QCOMPARE(queueScreen->message(), QString("Hier komt het scherm ‘Admin’."));
+        QCOMPARE(queueScreen->title(), QString("Admin"));
     }
 
     void choosingAnEntryEmptiesTheSelectionsOnlyOnAChange() {
@@ -190,24 +192,26 @@ private slots:
         QCOMPARE(qobject_cast<KlassenDataViewController*>(stack.screenAt(0))->title(), menuText(menu, 1));
         menu.tableViewDidSelectRowAtIndexPath(MenuViewController::NieuwKind);
         QCOMPARE(qobject_cast<CreateChildViewController*>(stack.screenAt(0))->title(), menuText(menu, 2));
-        for (int i : {4, 5}) {
-            menu.tableViewDidSelectRowAtIndexPath(i);
-            auto* panel = qobject_cast<PlaceholderViewController*>(stack.screenAt(0));
-            QVERIFY2(panel, qPrintable(menuText(menu, i)));
-            QCOMPARE(panel->title(), menuText(menu, i));
-            QVERIFY(panel->message().contains("‘" + menuText(menu, i) + "’"));
-            QVERIFY(!panel->description().isEmpty());
-            // Only the staff member's own page lets one log out already.
-            QCOMPARE(panel->offersLogout(), i == MenuViewController::Medewerker);
-        }
+        menu.tableViewDidSelectRowAtIndexPath(MenuViewController::ZoekMedewerker);
+        auto* panel = qobject_cast<PlaceholderViewController*>(stack.screenAt(0));
+        QVERIFY(panel);
+        QCOMPARE(panel->title(), menuText(menu, MenuViewController::ZoekMedewerker));
+        QVERIFY(panel->message().contains("‘" + menuText(menu, MenuViewController::ZoekMedewerker) + "’"));
+        QVERIFY(!panel->description().isEmpty());
+        QVERIFY(!panel->offersLogout());
+
+        // The staff member's own page logs out; the placeholder does not.
         int logouts = 0;
         QObject observer;
         NotificationCenter::defaultCenter().addObserver(&observer, "logout",
                                                         [&](const Notification&) { ++logouts; });
-        qobject_cast<PlaceholderViewController*>(stack.screenAt(0))->logout();
-        QCOMPARE(logouts, 1);
-        menu.tableViewDidSelectRowAtIndexPath(MenuViewController::ZoekMedewerker);
-        qobject_cast<PlaceholderViewController*>(stack.screenAt(0))->logout();
+        panel->logout();
+        QCOMPARE(logouts, 0);
+        menu.tableViewDidSelectRowAtIndexPath(MenuViewController::Medewerker);
+        auto* page = qobject_cast<ProfilePageViewController*>(stack.screenAt(0));
+        QVERIFY(page);
+        QCOMPARE(page->title(), menuText(menu, MenuViewController::Medewerker));
+        page->Logout();
         QCOMPARE(logouts, 1);
     }
 
