@@ -143,6 +143,9 @@ private slots:
         auto* picker = item("mediaPickerView")->property("controller").value<QObject*>();
         QMetaObject::invokeMethod(picker, "imagePickerDidPickFile", Q_ARG(QString, photo));
         QTRY_VERIFY(!item("mediaPickerView"));
+        QTRY_VERIFY(Users::sharedUsers()->image().startsWith("image")); // the new picture's key
+        QCOMPARE(item("imageView")->property("source").toUrl(),
+                 QUrl::fromLocalFile(app()->imageCache()->fileFor(Users::sharedUsers()->image())));
         QTRY_VERIFY(item("imageView")->property("loaded").toBool());
         QVERIFY(engine->waitForIdle(60000));
         QCOMPARE(app()->dataAccessObject()->loadAllSynchroObjects().first()->status(), 2);

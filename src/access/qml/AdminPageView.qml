@@ -3,7 +3,7 @@ import QtQuick.Controls
 import "../../support/qml"
 
 // The queue screen: a header with the column titles and the full resend, then one row per queue record.
-// The panel is narrow, so each row holds its values on two lines under the matching titles.
+// The panel is narrow, so each row holds its values on up to three lines under the matching titles.
 Rectangle {
     id: view
     objectName: "adminPageView"
@@ -11,37 +11,31 @@ Rectangle {
     color: Theme.panel
 
     readonly property int fontSize: 12
-    readonly property real idWidth: (width - 44 - 5 * 4) * 0.33
-    readonly property real typeWidth: (width - 44 - 5 * 4) * 0.31
-    readonly property real httpWidth: (width - 44 - 5 * 4) * 0.16
-    readonly property real statusWidth: (width - 44 - 5 * 4) * 0.20
+    // Three columns and the button: the dates need the room, the status and tries the least.
+    readonly property real columns: width - 44 - 4 * 4
+    readonly property real firstWidth: columns * 0.37
+    readonly property real secondWidth: columns * 0.37
+    readonly property real thirdWidth: columns * 0.26
 
-    // Two stacked texts in one column of a row or of the header.
+    // Up to three stacked texts in one column of a row or of the header.
     component Cell: Column {
-        property alias top: topText.text
-        property alias bottom: bottomText.text
+        id: cell
+        property var texts: []
+        property var names: []
         property bool heading: false
-        property string topName
-        property string bottomName
         anchors.verticalCenter: parent.verticalCenter
-        spacing: 2
-        Text {
-            id: topText
-            objectName: parent.topName
-            width: parent.width
-            color: parent.heading ? Theme.inkSecondary : Theme.ink
-            font.pixelSize: view.fontSize
-            font.bold: parent.heading
-            elide: Text.ElideMiddle
-        }
-        Text {
-            id: bottomText
-            objectName: parent.bottomName
-            width: parent.width
-            color: parent.heading ? Theme.inkSecondary : Theme.ink
-            font.pixelSize: view.fontSize
-            font.bold: parent.heading
-            elide: Text.ElideRight
+        Repeater {
+            model: cell.texts.length
+            Text {
+                required property int index
+                objectName: cell.names[index] ?? ""
+                width: cell.width
+                text: cell.texts[index]
+                color: cell.heading ? Theme.inkSecondary : index === 0 ? Theme.ink : Theme.inkSecondary
+                font.pixelSize: view.fontSize
+                font.bold: cell.heading
+                elide: index === 0 && !cell.heading ? Text.ElideMiddle : Text.ElideRight
+            }
         }
     }
 
@@ -62,10 +56,21 @@ Rectangle {
             x: 4
             height: parent.height
             spacing: 4
-            Cell { width: view.idWidth; heading: true; top: qsTr("ID"); bottom: qsTr("entryDate") }
-            Cell { width: view.typeWidth; heading: true; top: qsTr("objectType"); bottom: qsTr("Laatste poging") }
-            Cell { width: view.httpWidth; heading: true; top: qsTr("httpType"); bottom: qsTr("Pogingen") }
-            Cell { width: view.statusWidth; heading: true; top: qsTr("status"); bottom: "" }
+            Cell {
+                width: view.firstWidth
+                heading: true
+                texts: [qsTr("ID"), qsTr("entryDate"), qsTr("Laatste poging")]
+            }
+            Cell {
+                width: view.secondWidth
+                heading: true
+                texts: [qsTr("objectType"), qsTr("httpType"), ""]
+            }
+            Cell {
+                width: view.thirdWidth
+                heading: true
+                texts: [qsTr("status"), qsTr("Pogingen")]
+            }
             Item {
                 objectName: "retryAllButton"
                 width: 44
@@ -116,32 +121,19 @@ Rectangle {
                 height: parent.height
                 spacing: 4
                 Cell {
-                    width: view.idWidth
-                    top: row.synchroObjectId
-                    topName: "synchroObjectIdLabel"
-                    bottom: row.entryDate
-                    bottomName: "entryDateLabel"
+                    width: view.firstWidth
+                    texts: [row.synchroObjectId, row.entryDate, row.lastTryDate]
+                    names: ["synchroObjectIdLabel", "entryDateLabel", "lastTryDateLabel"]
                 }
                 Cell {
-                    width: view.typeWidth
-                    top: row.objectType
-                    topName: "objectTypeLabel"
-                    bottom: row.lastTryDate
-                    bottomName: "lastTryDateLabel"
+                    width: view.secondWidth
+                    texts: [row.objectType, row.httpType, row.objectId]
+                    names: ["objectTypeLabel", "httpTypeLabel", "objectIdLabel"]
                 }
                 Cell {
-                    width: view.httpWidth
-                    top: row.httpType
-                    topName: "httpTypeLabel"
-                    bottom: row.nrOfTries
-                    bottomName: "nrOfTriesLabel"
-                }
-                Cell {
-                    width: view.statusWidth
-                    top: row.status
-                    topName: "statusLabel"
-                    bottom: row.objectId
-                    bottomName: "objectIdLabel"
+                    width: view.thirdWidth
+                    texts: [row.status, row.nrOfTries]
+                    names: ["statusLabel", "nrOfTriesLabel"]
                 }
                 Item {
                     objectName: "retryButton"

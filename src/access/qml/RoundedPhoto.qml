@@ -7,12 +7,14 @@ Canvas {
     property url source
     property url placeholder: Theme.asset("user.png")
     property real cornerRadius: 10
-    readonly property bool loaded: source.toString() !== "" && isImageLoaded(source)
+    // Set when the picture (not the placeholder) is drawn.
+    property bool loaded: false
 
     implicitWidth: 120
     implicitHeight: 120
 
     function _load() {
+        loaded = false
         if (source.toString() !== "" && !isImageLoaded(source))
             loadImage(source)
         if (!isImageLoaded(placeholder))
@@ -31,8 +33,10 @@ Canvas {
         ctx.roundedRect(0, 0, width, height, r, r)
         ctx.closePath()
         ctx.clip()
-        const picture = source.toString() !== "" && isImageLoaded(source) ? source : placeholder
+        const own = source.toString() !== "" && isImageLoaded(source)
+        const picture = own ? source : placeholder
         if (isImageLoaded(picture))
             ctx.drawImage(picture, 0, 0, width, height)
+        loaded = own
     }
 }
