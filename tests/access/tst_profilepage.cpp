@@ -70,6 +70,7 @@ private slots:
 
     void init() {
         Tablet::useFreshSettings(m_dir);
+        QVERIFY(m_server->clearFaults());
         Clock::reset();
         m_delegate = std::make_unique<StackScrollViewAppDelegate>();
     }
@@ -263,6 +264,27 @@ private slots:
         QCOMPARE(hidden.count(), 1);
         t.dao->context()->reset();
         QCOMPARE(t.dao->loadChild(childId)->ingeschrevenStatus(), before);
+    }
+
+    // A refresh still on its way when the store goes must not land in the new one: its answer would set
+    // the refresh token, and the next check would no longer ask for everything.
+    void aRefreshUnderWayIsDroppedByTheWipe() {
+        Tablet t(m_server->url());
+        QVERIFY(t.couple(false));
+        QVERIFY(t.dao->loadSynchroInProgressSynchroObjects().isEmpty());
+        QVERIFY(m_server->setFaults({{"delay", 1.0}, {"delayMs", 1500}, {"paths", QJsonArray{"/child"}}}));
+        t.engine->getChildrenForEntity(t.entityId);
+        QCOMPARE(t.engine->aantalGets(), QString("1"));
+
+        ProfilePageViewController page(t.dao.get(), t.engine.get(), nullptr);
+        page.deleteDB();
+        page.dialogs()->answer(ProfilePageViewController::kDeleteDBTag, 1);
+        QTest::qWait(2500); // past the held-back answer
+        QVERIFY(t.engine->waitForIdle(60000));
+        QVERIFY(m_server->clearFaults());
+        QCOMPARE(t.engine->aantalGets(), QString("0"));
+        QVERIFY(t.dao->loadChildrenforEntity(t.entityId).isEmpty());
+        QCOMPARE(t.dao->context()->count(FetchRequest::of<GetSynchroObject>()), 0);
     }
 
     // The wipe through the real shell: the organisation stays, the rest goes, the staff member's
