@@ -10,8 +10,8 @@ bool MainSynchroObject::deleteEverythingFromLocalStorage() {
     m_manager->cancelRequestsForDelegate(this, true);
     m_inFlight.clear();
     m_quietUntil.clear();
+    Users::setSharedUsers(nullptr); // the record goes with the store
     const bool ok = m_dao->store()->deleteEverything();
-    Users::setSharedUsers(nullptr); // the record went with the store
     if (!ok)
         CC_LOG(QStringLiteral("the local store could not be made anew"));
     updateNrOfPostField();
