@@ -5,10 +5,13 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
+#include <QLineF>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QTextStream>
+#include <QtMath>
+#include <cmath>
 #include <functional>
 
 namespace {
@@ -159,6 +162,28 @@ void cloud(QPainter& p) {
     shape.setFillRule(Qt::WindingFill); // the outline of the union, not of the overlaps
     p.setPen(inkPen());
     p.drawPath(shape.simplified());
+}
+
+// An arc turning clockwise over the top, its arrowhead pointing on: do it again.
+void redo(QPainter& p) {
+    p.setPen(inkPen());
+    const QRectF circle(10, 12, 40, 40);
+    QPainterPath arc;
+    arc.arcMoveTo(circle, 210);
+    arc.arcTo(circle, 210, -200);
+    p.drawPath(arc);
+    const QPointF tip = arc.currentPosition();
+    const qreal end = qDegreesToRadians(10.0);
+    const QLineF back(tip, tip - QPointF(std::sin(end), std::cos(end))); // against the turning direction
+    QLineF wing = back;
+    wing.setLength(12);
+    QPainterPath head;
+    wing.setAngle(back.angle() + 35);
+    head.moveTo(wing.p2());
+    head.lineTo(tip);
+    wing.setAngle(back.angle() - 35);
+    head.lineTo(wing.p2());
+    p.drawPath(head);
 }
 
 void placeholderPortrait(QPainter& p) {
@@ -317,6 +342,7 @@ int main(int argc, char* argv[]) {
     ok &= both(folder, QStringLiteral("104-index-cards.png"), icon, indexCards);
     ok &= both(folder, QStringLiteral("57-download.png"), icon, download);
     ok &= both(folder, QStringLiteral("56-cloud.png"), icon, cloud);
+    ok &= both(folder, QStringLiteral("02-redo.png"), icon, redo);
     // The placeholder stands in for photos, so it is drawn larger: 120 px, 240 px at 2x.
     ok &= save(folder, QStringLiteral("user.png"), icon, 2, placeholderPortrait) &
           save(folder, QStringLiteral("user@2x.png"), icon, 4, placeholderPortrait);

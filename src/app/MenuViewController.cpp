@@ -1,5 +1,6 @@
 #include "MenuViewController.h"
 
+#include "AdminPageViewController.h"
 #include "DataAccessObject.h"
 #include "Entities.h"
 #include "ImageCache.h"
@@ -8,7 +9,7 @@
 #include "LeerlingenDetailViewController.h"
 #include "MainSynchroObject.h"
 #include "NotificationCenter.h"
-#include "PlaceholderViewController.h"
+#include "ProfilePageViewController.h"
 #include "Resources.h"
 #include "SearchOverzichtViewController.h"
 #include "SearchUserViewController.h"
@@ -128,8 +129,6 @@ void MenuViewController::fakeMenuChoice(const Notification& notification) {
 QObject* MenuViewController::createScreenForEntry(int index) const {
     if (index < 0 || index >= count())
         return nullptr;
-    const QString name = tr(kEntries[index].text);
-    const QUrl icon = Resources::assetUrl(QString::fromLatin1(kEntries[index].icon));
     switch (index) {
     case Info:
         return new InfoViewController();
@@ -155,19 +154,10 @@ QObject* MenuViewController::createScreenForEntry(int index) const {
         return new SearchUserViewController(m_dao, m_engine,
                                             StackScrollViewAppDelegate::userGeselecteerdenLijst(), m_stack,
                                             ImageCache::shared());
-    case Medewerker: {
-        auto* page = new PlaceholderViewController(
-            name,
-            tr("Je eigen pagina met je foto en het onderhoud van deze tablet. Afmelden kan nu al hier."),
-            icon);
-        page->setOffersLogout(true);
-        return page;
-    }
+    case Medewerker:
+        return new ProfilePageViewController(m_dao, m_engine, ImageCache::shared());
     case Admin:
-        return new PlaceholderViewController(name,
-                                             tr("De wachtrij van de uitgaande wijzigingen, om ze één voor "
-                                                "één of allemaal opnieuw te versturen."),
-                                             icon);
+        return new AdminPageViewController(m_dao, m_engine);
     default:
         return nullptr;
     }

@@ -94,6 +94,8 @@ void RootViewController::doLoginForUser(Users* user) {
     if (!Users::sharedUsers())
         Users::setSharedUsers(user);
     Users* current = Users::sharedUsers();
+    m_loggedInUserId = current->userId();
+    m_loggedInEntityId = current->entityId();
 
     // An administrator sees the registrations from the beginning again at the next refresh.
     if (current->isAdmin() == 1) {
@@ -128,16 +130,21 @@ UserRegistration* RootViewController::postUserRegistrationWithType(const QString
 
 UserRegistration* RootViewController::postUserRegistrationWithType(const QString& type,
                                                                    const QString& userId) {
+    const Users* user = Users::sharedUsers();
+    return postUserRegistrationWithType(type, userId, user ? user->entityId() : QString());
+}
+
+UserRegistration* RootViewController::postUserRegistrationWithType(const QString& type, const QString& userId,
+                                                                   const QString& entityId) {
     if (!m_dao)
         return nullptr;
-    const Users* user = Users::sharedUsers();
     const Organisation* organisation = m_dao->loadOrganisation();
     auto* registration = m_dao->context()->insertNew<UserRegistration>();
     const QString time = Util::millisText(Clock::nowMs());
     registration->setTime(time);
     registration->setIpadMacId(Util::uniqueGlobalDeviceIdentifier());
     registration->setUserId(userId);
-    registration->setEntityId(user ? user->entityId() : QString());
+    registration->setEntityId(entityId);
     registration->setType(type);
     registration->setExists(1);
     registration->setUserRegistrationId(time + Util::getUUID());
@@ -185,7 +192,12 @@ void RootViewController::doLogout() {
         postUserRegistrationWithType(QStringLiteral("Out"));
         user->updateIngeschrevenStatus();
         save("doLogout");
+    } else if (!m_loggedInUserId.isEmpty()) {
+        // A wiped store took the record along: the server must still learn that they left.
+        postUserRegistrationWithType(QStringLiteral("Out"), m_loggedInUserId, m_loggedInEntityId);
     }
+    m_loggedInUserId.clear();
+    m_loggedInEntityId.clear();
 
     // The view fades the new login screen in.
     doCleanUp();

@@ -52,7 +52,11 @@ public:
     // Creates one staff registration for userId (at the logged-in staff member's location) and hands it
     // to the engine's queue, which stores, locks and sends it.
     UserRegistration* postUserRegistrationWithType(const QString& type, const QString& userId);
-    // On "logout": back to a new login screen, the staff member clocked out, the store cleaned.
+    // The same at the given location (the logged-in staff member's record may be gone with a wiped store).
+    UserRegistration* postUserRegistrationWithType(const QString& type, const QString& userId,
+                                                   const QString& entityId);
+    // On "logout": back to a new login screen, the staff member clocked out, the store cleaned. The
+    // staff member who logged in is clocked out even when the store was wiped since.
     void doLogout();
     // Purges answered queue records past their keeping time and unlocked records of earlier days.
     void doCleanUp();
@@ -79,4 +83,6 @@ private:
     StackScrollViewController* m_stackScrollViewController = nullptr;
     bool m_canrotate = false;
     DialogRequests* m_dialogs;
+    QString m_loggedInUserId; // who doLoginForUser logged in, for the clock-out
+    QString m_loggedInEntityId;
 };

@@ -475,6 +475,54 @@ QList<SynchroObject*> DataAccessObject::loadAllSynchroObjects() const {
     return context()->fetch<SynchroObject>({}, {SortDescriptor::desc(QStringLiteral("entryDate"))});
 }
 
+SynchroObject* DataAccessObject::loadSynchroObject(const QString& idSynchroObject) const {
+    return context()->find<SynchroObject>(idSynchroObject);
+}
+
+QList<SynchroObjectEntry> DataAccessObject::loadAllSynchroObjectEntries() const {
+    // Thousands of rows for one screen: read the columns it shows, make no records.
+    static const QString sql = QStringLiteral(
+        "SELECT t.rowid, t.\"idSynchroObject\", t.\"entryDate\", t.\"objectType\", t.\"objectId\", "
+        "t.\"httpType\", t.\"lastTryDate\", t.\"status\", t.\"nrOfTries\" FROM \"SynchroObject\" t "
+        "ORDER BY t.\"entryDate\" DESC, t.rowid");
+    QList<SynchroObjectEntry> out;
+    sql::Statement* st = context()->database().cached(sql);
+    if (!st) {
+        CC_LOG(QStringLiteral("error %1 in %2").arg(context()->database().lastError(), sql));
+        return out;
+    }
+    // Answers are saved a moment after they arrive: the context's values are the newer ones.
+    QHash<qint64, const ManagedObject*> changed;
+    for (const ManagedObject* o : context()->pendingObjects(SynchroObject::staticEntity()))
+        if (!o->isInserted())
+            changed.insert(o->rowId(), o);
+    int rc;
+    while ((rc = st->step()) == SQLITE_ROW) {
+        SynchroObjectEntry e;
+        e.idSynchroObject = st->text(1);
+        e.entryDate = st->text(2);
+        e.objectType = st->text(3);
+        e.objectId = st->text(4);
+        e.httpType = st->text(5);
+        e.lastTryDate = st->text(6);
+        e.status = st->integer(7);
+        e.nrOfTries = st->integer(8);
+        if (const ManagedObject* o = changed.value(st->integer(0))) {
+            if (o->isDeleted())
+                continue;
+            const auto* r = static_cast<const SynchroObject*>(o);
+            e.lastTryDate = r->lastTryDate();
+            e.status = r->status();
+            e.nrOfTries = r->nrOfTries();
+        }
+        out.append(std::move(e));
+    }
+    if (rc != SQLITE_DONE)
+        CC_LOG(QStringLiteral("error %1").arg(context()->database().lastError()));
+    st->reset();
+    return out;
+}
+
 ObjectImageUpload* DataAccessObject::loadObjectImageUpload(const QString& id) const {
     return context()->fetchFirst<ObjectImageUpload>(
         Predicate::format(QStringLiteral("objectImageUploadId == %@"), {id}));

@@ -9,6 +9,18 @@
 #include <QVariantMap>
 #include <memory>
 
+// One queue record as the queue screen lists it: the values only, no record. Absent texts stay null.
+struct SynchroObjectEntry {
+    QString idSynchroObject;
+    QString entryDate;
+    QString objectType;
+    QString objectId;
+    QString httpType;
+    QString lastTryDate;
+    qint64 status = 0;
+    qint64 nrOfTries = 0;
+};
+
 // One child as a list shows it: the row's values only, no record.
 struct ChildListEntry {
     QString childId;
@@ -98,6 +110,9 @@ public:
     QList<SynchroObject*> loadSynchroInProgressSynchroObjects() const;
     QList<SynchroObject*> loadSynchroOldHandledSynchroObjects() const;
     QList<SynchroObject*> loadAllSynchroObjects() const;
+    SynchroObject* loadSynchroObject(const QString& idSynchroObject) const;
+    // What loadAllSynchroObjects gives, in its order, as plain values; this context's unsaved changes count.
+    QList<SynchroObjectEntry> loadAllSynchroObjectEntries() const;
     ObjectImageUpload* loadObjectImageUpload(const QString& id) const;
     QList<ObjectImageUpload*> loadObjectImageUploadBeforeToday() const;
     // Never nothing: creates the record ("00000", "0") when missing; the caller saves.

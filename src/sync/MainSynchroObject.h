@@ -69,6 +69,11 @@ public:
     // A status lost to a crash before that save only means one more send.
     void saveAnswersSoon();
 
+    // Starts the tablet afresh: the requests under way are cancelled (their answers belong to the old
+    // store), the store is deleted and recreated empty, and the counters follow. The caller makes sure
+    // nothing unanswered is queued. False when the new store could not be made.
+    bool deleteEverythingFromLocalStorage();
+
     // Logout's clean-up: purge answered queue records older than 14 days (unlocking their objects),
     // then delete unlocked registrations, staff registrations and uploads from before today.
     void doCleanUp();

@@ -8,7 +8,7 @@
 #include "InfoViewController.h"
 #include "LoginViewController.h"
 #include "MainSynchroObject.h"
-#include "PlaceholderViewController.h"
+#include "ProfilePageViewController.h"
 #include "ReferenceServer.h"
 #include "RootViewController.h"
 #include "StackScrollViewAppDelegate.h"
@@ -254,9 +254,11 @@ private slots:
 
         // 8. The staff member's own page, with its logout button.
         QVERIFY(tap(m_window, item("menuEntry5")));
-        QVERIFY(qobject_cast<PlaceholderViewController*>(root->stackScrollViewController()->screenAt(0)));
+        auto* ownPage =
+            qobject_cast<ProfilePageViewController*>(root->stackScrollViewController()->screenAt(0));
+        QVERIFY(ownPage);
         shoot("09-own-page");
-        QVERIFY(visibleTexts().contains("Hier komt het scherm ‘Medewerker’."));
+        QVERIFY(visibleTexts().contains(ownPage->naamLabel()));
         QVERIFY2(offCentre(m_shot, item("logoutButton")).isEmpty(),
                  qPrintable(offCentre(m_shot, item("logoutButton"))));
 

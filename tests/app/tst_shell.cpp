@@ -1,11 +1,12 @@
 // The shell against the reference server: the menu's entries and selection rules, the status panel,
 // what logging in and out does to the store and the queue, and the clean-up at logout.
+#include "AdminPageViewController.h"
 #include "Clock.h"
 #include "InfoViewController.h"
 #include "KlassenDataViewController.h"
 #include "MenuViewController.h"
 #include "NotificationCenter.h"
-#include "PlaceholderViewController.h"
+#include "ProfilePageViewController.h"
 #include "ReferenceServer.h"
 #include "RootViewController.h"
 #include "SearchOverzichtViewController.h"
@@ -122,9 +123,9 @@ private slots:
         QCOMPARE(menuText(adminMenu, 6), QString("Admin"));
         QCOMPARE(menuIcon(adminMenu, 6), QString("104-index-cards.png"));
         adminMenu.tableViewDidSelectRowAtIndexPath(6);
-        auto* queueScreen = qobject_cast<PlaceholderViewController*>(stack.screenAt(0));
+        auto* queueScreen = qobject_cast<AdminPageViewController*>(stack.screenAt(0));
         QVERIFY(queueScreen);
-        QCOMPARE(queueScreen->message(), QString("Hier komt het scherm ‘Admin’."));
+        QCOMPARE(queueScreen->title(), QString("Admin"));
     }
 
     void choosingAnEntryEmptiesTheSelectionsOnlyOnAChange() {
@@ -193,25 +194,18 @@ private slots:
         QCOMPARE(qobject_cast<CreateChildViewController*>(stack.screenAt(0))->title(), menuText(menu, 2));
         menu.tableViewDidSelectRowAtIndexPath(MenuViewController::ZoekMedewerker);
         QCOMPARE(qobject_cast<SearchUserViewController*>(stack.screenAt(0))->title(), menuText(menu, 4));
-        for (int i : {5}) {
-            menu.tableViewDidSelectRowAtIndexPath(i);
-            auto* panel = qobject_cast<PlaceholderViewController*>(stack.screenAt(0));
-            QVERIFY2(panel, qPrintable(menuText(menu, i)));
-            QCOMPARE(panel->title(), menuText(menu, i));
-            QVERIFY(panel->message().contains("‘" + menuText(menu, i) + "’"));
-            QVERIFY(!panel->description().isEmpty());
-            // Only the staff member's own page lets one log out already.
-            QCOMPARE(panel->offersLogout(), i == MenuViewController::Medewerker);
-        }
+
+        // The staff member's own page logs out.
         int logouts = 0;
         QObject observer;
         NotificationCenter::defaultCenter().addObserver(&observer, "logout",
                                                         [&](const Notification&) { ++logouts; });
-        qobject_cast<PlaceholderViewController*>(stack.screenAt(0))->logout();
-        QCOMPARE(logouts, 1);
-        // A placeholder for another screen does not log out.
-        PlaceholderViewController other(menuText(menu, 4), QString(), QUrl());
-        other.logout();
+        menu.tableViewDidSelectRowAtIndexPath(MenuViewController::Medewerker);
+        auto* page = qobject_cast<ProfilePageViewController*>(stack.screenAt(0));
+        QVERIFY(page);
+        QCOMPARE(page->title(), menuText(menu, MenuViewController::Medewerker));
+        QCOMPARE(logouts, 0);
+        page->Logout();
         QCOMPARE(logouts, 1);
     }
 
