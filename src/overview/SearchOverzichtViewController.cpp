@@ -125,7 +125,11 @@ SearchOverzichtViewController::SearchOverzichtViewController(SearchListDefinitio
                        [this](const Notification&) { reloadTableData(); });
     center.addObserver(this, QStringLiteral("removeSelectieNotification"),
                        [this](const Notification&) { reloadTableData(); });
-    center.addObserver(this, QStringLiteral("forceSearch"), [this](const Notification&) { refresh(); });
+    // New people arrived: the counts in the titles must cover them too, not wait for the next clocking.
+    center.addObserver(this, QStringLiteral("forceSearch"), [this](const Notification&) {
+        refresh();
+        doCount();
+    });
 
     doCount();
     doSearch();

@@ -123,13 +123,22 @@ void MainSynchroObject::saveMain(const char* where) {
         CC_LOG(QStringLiteral("error %1 (%2)").arg(error, QLatin1String(where)));
 }
 
+// Where the queue and the refresh stand (attempts, answers, tokens) need not wait for the disk: lost in
+// a power cut, they only mean one more send or download. Any other change pending is saved as usual.
+void MainSynchroObject::saveQueueState(const char* where) {
+    QString error;
+    if (!m_dao->context()->saveUnsynced({&SynchroObject::staticEntity(), &GetSynchroObject::staticEntity()},
+                                        &error))
+        CC_LOG(QStringLiteral("error %1 (%2)").arg(error, QLatin1String(where)));
+}
+
 // ------------------------------------------------------------------ refresh
 
 void MainSynchroObject::checkForUpdates() {
     const SharedUserInfo user = Users::sharedUserInfo();
     if (isReachable()) {
         // Due changes first: up to 50, newest first; a record whose object is gone takes no place.
-        int sent = 0;
+        QStringList toSend;
         QSet<QString> sentNow; // records of one object sent in one check carry the same state
         const auto due = m_dao->context()->fetch<SynchroObject>(
             Predicate::format(
@@ -138,36 +147,39 @@ void MainSynchroObject::checkForUpdates() {
             {SortDescriptor::desc(QStringLiteral("entryDate"))});
         const QSet<QString> creations = unansweredCreations();
         for (SynchroObject* record : due) {
-            if (sent >= kDuePlaces)
+            if (toSend.size() >= kDuePlaces)
                 break;
             const QString key = objectKey(record->objectType(), record->objectId());
             if (isBusy(key) && !sentNow.contains(key))
                 continue;
             if (waitsForCreation(record, creations))
                 continue; // keeps its place in the queue; released by the creation's answer
-            if (doRetryForSyncObject(record, false)) {
-                ++sent;
-                sentNow.insert(key);
-            }
+            if (!queuedObject(record->objectType(), record->objectId()))
+                continue;
+            toSend << record->idSynchroObject();
+            sentNow.insert(key);
         }
-        if (sent > 0)
-            saveMain("retry"); // one transaction for the whole batch keeps the main thread free
         m_lastSynchroDate = Clock::now();
         UserDefaults::standard().setObject(QStringLiteral("cc_lastsynchroDate"),
                                            m_lastSynchroDate.toMSecsSinceEpoch());
         emit lastSynchroDateChanged();
 
-        const auto locations = m_dao->loadSchoolsFromDataStore();
-        for (int i = 0; i < locations.size(); ++i) {
-            const QString id = locations.at(i)->idEntity();
-            const bool own = user.present && !user.entityId.isEmpty() && id == user.entityId;
-            if (own || (sent <= 2 && i == m_iterations % 10)) {
-                getTimeRegistrationsForEntity(id);
-                getChildrenForEntity(id);
-                getGenericUsers();
-                getUserTimeRegistrations();
+        // The refresh calls follow the changes, as before, once the last slice is out.
+        const qsizetype sent = toSend.size();
+        const int iteration = m_iterations;
+        sendDue(toSend, [this, user, sent, iteration] {
+            const auto locations = m_dao->loadSchoolsFromDataStore();
+            for (int i = 0; i < locations.size(); ++i) {
+                const QString id = locations.at(i)->idEntity();
+                const bool own = user.present && !user.entityId.isEmpty() && id == user.entityId;
+                if (own || (sent <= 2 && i == iteration % 10)) {
+                    getTimeRegistrationsForEntity(id);
+                    getChildrenForEntity(id);
+                    getGenericUsers();
+                    getUserTimeRegistrations();
+                }
             }
-        }
+        });
     }
     ++m_iterations;
 
@@ -181,6 +193,28 @@ void MainSynchroObject::checkForUpdates() {
         defaults.setObject(key, Clock::nowMs());
     if (Util::shouldRecomputeStatuses(last, Clock::nowMs(), m_dao->organisationSettings()))
         berekenStussenVisueel();
+}
+
+// Ten requests per pass of the event loop: fifty built in one go would hold the main thread for longer
+// than a frame. Records are named by id, since a slice may run after the context changed.
+void MainSynchroObject::sendDue(QStringList ids, std::function<void()> then) {
+    Context* context = m_dao->context();
+    int sent = 0;
+    while (!ids.isEmpty() && sent < kSliceOfDue)
+        if (auto* record = context->find<SynchroObject>(ids.takeFirst());
+            record && doRetryForSyncObject(record, false))
+            ++sent;
+    if (sent > 0)
+        saveQueueState("retry"); // one transaction per slice
+    if (ids.isEmpty()) {
+        then();
+        return;
+    }
+    ++m_slicesWaiting;
+    QTimer::singleShot(0, this, [this, ids = std::move(ids), then = std::move(then)]() mutable {
+        --m_slicesWaiting;
+        sendDue(std::move(ids), std::move(then));
+    });
 }
 
 void MainSynchroObject::sendRequest(const QString& path, QList<QPair<QString, QString>> parameters,
@@ -240,7 +274,7 @@ bool MainSynchroObject::beginBookkeeping(const QString& id, const QString& skipL
         return false;
     }
     g->setInProgressSyncTime(nowText());
-    saveMain("bookkeeping");
+    saveQueueState("bookkeeping");
     return true;
 }
 
@@ -599,7 +633,8 @@ void MainSynchroObject::uploadNewPhoto(const QByteArray& picture, ManagedObject*
 bool MainSynchroObject::waitForIdle(int timeoutMs) {
     QDeadlineTimer deadline(timeoutMs);
     const auto idle = [this] {
-        return m_manager->requestsInFlight() == 0 && m_recomputationsRunning == 0 && !m_answersUnsaved;
+        return m_manager->requestsInFlight() == 0 && m_recomputationsRunning == 0 && !m_answersUnsaved &&
+               m_slicesWaiting == 0;
     };
     while (!idle() && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);

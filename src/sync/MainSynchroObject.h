@@ -145,6 +145,9 @@ private:
                          std::function<void()> done);
     void showCouplingAlert(bool withDelegate);
     void saveMain(const char* where);
+    void saveQueueState(const char* where);
+    // Sends the queue records of ids a slice at a time, then runs then.
+    void sendDue(QStringList ids, std::function<void()> then);
     ManagedObject* queuedObject(const QString& type, const QString& id) const;
     void runResend(QList<QString> ids);
     // Creations (POST of a child or registration) not answered yet, as object keys.
@@ -169,6 +172,7 @@ private:
     QDateTime m_lastSynchroDate;
     int m_recomputationsRunning = 0;
     bool m_answersUnsaved = false; // answered changes and bookkeeping wait for saveAnswersSoon's save
+    int m_slicesWaiting = 0;       // slices of due changes not yet sent
     std::vector<std::unique_ptr<SerialQueue>> m_queues;
     QSet<quint64> m_alerted;             // requests whose failure already offered the coupling retry
     QHash<QString, int> m_inFlight;      // sends under way per object

@@ -110,11 +110,7 @@ void MainSynchroObject::saveAnswersSoon() {
     m_answersUnsaved = true;
     QTimer::singleShot(0, this, [this] {
         m_answersUnsaved = false;
-        // Lost in a power cut, an answer only means one more send of an answered change.
-        QString error;
-        if (!m_dao->context()->saveUnsynced({&SynchroObject::staticEntity(), &GetSynchroObject::staticEntity()},
-                                            &error))
-            CC_LOG(QStringLiteral("error %1 (answers)").arg(error));
+        saveQueueState("answers");
         updateNrOfPostField();
     });
 }

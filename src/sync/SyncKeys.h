@@ -16,6 +16,7 @@ inline const QString kObjectKey = QStringLiteral("object");
 
 constexpr qint64 kBusyMs = 180000;
 constexpr int kDuePlaces = 50;
+constexpr int kSliceOfDue = 10;
 
 inline QString objectKey(const QString& type, const QString& id) {
     return type + QLatin1Char('/') + id;
