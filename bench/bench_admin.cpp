@@ -5,10 +5,12 @@
 #include "AdminPageViewController.h"
 #include "Clock.h"
 #include "DataAccessObject.h"
+#include "Frames.h"
 #include "Resources.h"
 #include "Store.h"
 #include "UserDefaults.h"
 #include "Util.h"
+#include "WindowDriver.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -22,45 +24,11 @@
 #include <cstdio>
 #include <vector>
 
+using namespace Frames;
+
 namespace {
 
 constexpr int kRecords = 10000;
-
-double percentile(std::vector<double> values, double p) {
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const size_t i = std::min(values.size() - 1, size_t(p * double(values.size() - 1) + 0.5));
-    return values[i];
-}
-
-template <class Done> bool spinUntil(Done done, int timeoutMs) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < timeoutMs)
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
-    return done();
-}
-
-bool waitForFrame(QQuickWindow& window, int timeoutMs = 5000) {
-    bool swapped = false;
-    const auto c = QObject::connect(&window, &QQuickWindow::frameSwapped, [&] { swapped = true; });
-    window.update();
-    spinUntil([&] { return swapped; }, timeoutMs);
-    QObject::disconnect(c);
-    return swapped;
-}
-
-QQuickItem* findItem(QQuickItem* root, const QString& name) {
-    if (!root)
-        return nullptr;
-    if (root->objectName() == name)
-        return root;
-    for (QQuickItem* child : root->childItems())
-        if (QQuickItem* found = findItem(child, name))
-            return found;
-    return nullptr;
-}
 
 // A month of changes, one every few minutes, newest now.
 void generateQueue(Store& store) {
@@ -157,7 +125,7 @@ int main(int argc, char** argv) {
     }
 
     // ---- scrolling: ten rows a frame from top to bottom
-    QQuickItem* list = findItem(window.contentItem(), QStringLiteral("adminList"));
+    QQuickItem* list = WindowDriver::findItem(window.contentItem(), QStringLiteral("adminList"), false);
     if (!list) {
         std::fprintf(stderr, "no list\n");
         return 1;

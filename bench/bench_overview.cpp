@@ -5,6 +5,7 @@
 // - scrolling the whole list two rows per frame, with photos: frame time median and 99th percentile.
 #include "Clock.h"
 #include "DataAccessObject.h"
+#include "Frames.h"
 #include "ImageCache.h"
 #include "Resources.h"
 #include "SearchOverzichtViewController.h"
@@ -14,6 +15,7 @@
 #include "StoreGenerator.h"
 #include "UserDefaults.h"
 #include "Util.h"
+#include "WindowDriver.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
@@ -31,45 +33,9 @@
 #include <cstdio>
 #include <vector>
 
+using namespace Frames;
+
 namespace {
-
-double percentile(std::vector<double> values, double p) {
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const size_t i = std::min(values.size() - 1, size_t(p * double(values.size() - 1) + 0.5));
-    return values[i];
-}
-
-// Spins the event loop until done() holds; no sleeping between passes, so times stay exact.
-template <class Done> bool spinUntil(Done done, int timeoutMs) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < timeoutMs)
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
-    return done();
-}
-
-// Spins the event loop until the window has shown a new frame.
-bool waitForFrame(QQuickWindow& window, int timeoutMs = 5000) {
-    bool swapped = false;
-    const auto c = QObject::connect(&window, &QQuickWindow::frameSwapped, [&] { swapped = true; });
-    window.update();
-    spinUntil([&] { return swapped; }, timeoutMs);
-    QObject::disconnect(c);
-    return swapped;
-}
-
-QQuickItem* findItem(QQuickItem* root, const QString& name) {
-    if (!root)
-        return nullptr;
-    if (root->objectName() == name)
-        return root;
-    for (QQuickItem* child : root->childItems())
-        if (QQuickItem* found = findItem(child, name))
-            return found;
-    return nullptr;
-}
 
 QByteArray picture(int i) {
     QImage image(96, 96, QImage::Format_RGB32);
@@ -158,8 +124,8 @@ int main(int argc, char** argv) {
     }
 
     // ---- keystrokes: "mar" typed and erased again, a few times
-    QQuickItem* field = findItem(window.contentItem(), QStringLiteral("searchField"));
-    QQuickItem* list = findItem(window.contentItem(), QStringLiteral("overviewList"));
+    QQuickItem* field = WindowDriver::findItem(window.contentItem(), QStringLiteral("searchField"), false);
+    QQuickItem* list = WindowDriver::findItem(window.contentItem(), QStringLiteral("overviewList"), false);
     field->forceActiveFocus();
     std::vector<double> keystroke;
     std::vector<double> counted;

@@ -4,6 +4,7 @@
 // counts and panel are checked after each step, the registrations on the server at the end. Screenshots go to
 // <build>/screenshots/staff-<n>-<state>.png; no QML warning may appear.
 #include "AppSession.h"
+#include "Clock.h"
 #include "MainSynchroObject.h"
 #include "PanelReader.h"
 #include "ReferenceServer.h"
@@ -41,11 +42,17 @@ class TestStaffEndToEnd : public QObject {
     }
 
 private slots:
-    void initTestCase() { m_session = std::make_unique<AppSession>(); }
+    void initTestCase() {
+        // The app's clock runs from 10:00 today: a clock-in moved to 08:00 stays before the clock-out.
+        Clock::advanceMs(QDateTime(QDate::currentDate(), QTime(10, 0)).toMSecsSinceEpoch() -
+                         QDateTime::currentMSecsSinceEpoch());
+        m_session = std::make_unique<AppSession>();
+    }
 
     void cleanupTestCase() {
         const QStringList warnings = m_session->finish();
         m_session.reset();
+        Clock::reset();
         QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join('\n')));
     }
 
