@@ -1,5 +1,6 @@
 #include "AppSession.h"
 
+#include "Clock.h"
 #include "MainSynchroObject.h"
 #include "ReferenceServer.h"
 #include "RootViewController.h"
@@ -15,14 +16,19 @@ constexpr int kNetworkMs = 30000;
 constexpr int kDownloadMs = 120000;
 } // namespace
 
-AppSession::AppSession() {
+AppSession::AppSession(QTime clockAt) {
     QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Belgium));
+    if (clockAt.isValid()) {
+        Clock::advanceMs(QDateTime(QDate::currentDate(), clockAt).toMSecsSinceEpoch() -
+                         QDateTime::currentMSecsSinceEpoch());
+        m_clockSet = true;
+    }
     m_server = std::make_unique<ReferenceServer>();
     m_warnings = std::make_unique<WarningCollector>();
 }
 
 AppSession::~AppSession() {
-    m_app.reset();
+    finish();
 }
 
 bool AppSession::fail(const QString& step) {
@@ -124,6 +130,9 @@ bool AppSession::shoot(const QString& name) const {
 QStringList AppSession::finish(const QStringList& expected) {
     m_app.reset();
     m_window = nullptr;
+    if (m_clockSet)
+        Clock::reset();
+    m_clockSet = false;
     QStringList warnings = m_warnings ? m_warnings->warnings() : QStringList();
     m_warnings.reset();
     warnings.removeIf([&](const QString& warning) {

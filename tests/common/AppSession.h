@@ -8,6 +8,7 @@
 #include <QQuickWindow>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTime>
 #include <memory>
 
 class ReferenceServer;
@@ -16,7 +17,9 @@ class StackScrollViewAppDelegate;
 class AppSession {
 public:
     // Dutch (Belgium) as the device locale, a reference server started, warnings collected from here on.
-    AppSession();
+    // With a valid clockAt the app's clock runs from that time today (until finish()), so that times
+    // picked hours earlier or later stay on today whenever the test runs.
+    explicit AppSession(QTime clockAt = QTime());
     ~AppSession();
     AppSession(const AppSession&) = delete;
     AppSession& operator=(const AppSession&) = delete;
@@ -45,8 +48,8 @@ public:
     // Lets animations and pictures settle, then saves <build>/screenshots/<name>.png (1024 x 768).
     bool shoot(const QString& name) const;
 
-    // Ends the app (before the server goes) and hands over the warnings logged since construction,
-    // less those starting with one of the expected texts.
+    // Ends the app (before the server goes), gives the clock back, and hands over the warnings logged
+    // since construction, less those starting with one of the expected texts.
     QStringList finish(const QStringList& expected = {});
 
 private:
@@ -58,4 +61,5 @@ private:
     std::unique_ptr<StackScrollViewAppDelegate> m_app;
     QQuickWindow* m_window = nullptr;
     QString m_error;
+    bool m_clockSet = false;
 };

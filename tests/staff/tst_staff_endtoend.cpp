@@ -43,16 +43,13 @@ class TestStaffEndToEnd : public QObject {
 
 private slots:
     void initTestCase() {
-        // The app's clock runs from 10:00 today: a clock-in moved to 08:00 stays before the clock-out.
-        Clock::advanceMs(QDateTime(QDate::currentDate(), QTime(10, 0)).toMSecsSinceEpoch() -
-                         QDateTime::currentMSecsSinceEpoch());
-        m_session = std::make_unique<AppSession>();
+        // The app's clock runs from 10:00 today: times picked hours earlier or later stay on today.
+        m_session = std::make_unique<AppSession>(QTime(10, 0));
     }
 
     void cleanupTestCase() {
         const QStringList warnings = m_session->finish();
         m_session.reset();
-        Clock::reset();
         QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join('\n')));
     }
 
