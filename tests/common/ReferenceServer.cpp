@@ -1,5 +1,10 @@
 #include "ReferenceServer.h"
 
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/prctl.h>
+#endif
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
@@ -20,6 +25,11 @@ ReferenceServer::ReferenceServer(bool demo) {
     if (demo)
         args << QStringLiteral("--demo");
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+#ifdef Q_OS_LINUX
+    // A test that crashes takes its server along: an orphan would keep the test's output open and
+    // make the test runner wait for its time-out.
+    m_process.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
+#endif
     m_process.start(binary(), args);
     if (!m_process.waitForStarted(10000))
         return;
