@@ -145,15 +145,15 @@ void MainSynchroObject::checkForUpdates() {
                 QStringLiteral("(status == 2 || status == 0 || (status == 1 && lastTryDate <= %@))"),
                 {Util::millisText(Clock::nowMs() - 180000)}),
             {SortDescriptor::desc(QStringLiteral("entryDate"))});
-        const QSet<QString> creations = unansweredCreations();
+        const HeldBack held = heldBack();
         for (SynchroObject* record : due) {
             if (toSend.size() >= kDuePlaces)
                 break;
             const QString key = objectKey(record->objectType(), record->objectId());
             if (isBusy(key) && !sentNow.contains(key))
                 continue;
-            if (waitsForCreation(record, creations))
-                continue; // keeps its place in the queue; released by the creation's answer
+            if (waitsForEarlier(record, held))
+                continue; // keeps its place in the queue; released by the earlier change's answer
             if (!queuedObject(record->objectType(), record->objectId()))
                 continue;
             toSend << record->idSynchroObject();
@@ -378,8 +378,16 @@ void MainSynchroObject::objectLoaderDidLoadObjects(const RequestInfo& request, c
             } else {
                 record->setStatus(3);
             }
-            if (record->status() == 3 && isCreation(record))
-                releaseChangesWaitingFor(objectKey(record->objectType(), record->objectId()));
+            if (record->status() == 3 && isCreation(record)) {
+                const QString created = objectKey(record->objectType(), record->objectId());
+                releaseChangesWaitingFor([&](const SynchroObject* r) { return subjectKey(r) == created; });
+            } else if (record->status() == 3 && record->objectType() == QLatin1String("ObjectImageUpload")) {
+                const QString person = photoSubject(record->objectId());
+                releaseChangesWaitingFor([&](const SynchroObject* r) {
+                    return r->objectType() == QLatin1String("ObjectImageUpload") &&
+                           photoSubject(r->objectId()) == person;
+                });
+            }
         }
         saveAnswersSoon();
     }

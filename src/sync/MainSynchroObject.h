@@ -150,13 +150,23 @@ private:
     void sendDue(QStringList ids, std::function<void()> then);
     ManagedObject* queuedObject(const QString& type, const QString& id) const;
     void runResend(QList<QString> ids);
-    // Creations (POST of a child or registration) not answered yet, as object keys.
-    QSet<QString> unansweredCreations() const;
+    // What holds a change back: its object's creation (POST of a child or registration) still
+    // unanswered, or an older photo of the same person still unanswered, since the server keeps the last
+    // picture it receives.
+    struct HeldBack {
+        QSet<QString> creations;            // object keys
+        QHash<QString, QString> firstPhoto; // photo subject -> entry date of its oldest unanswered photo
+    };
+    HeldBack heldBack() const;
     // The object a queue record changes: a photo's child, otherwise the record's own object.
     QString subjectKey(const SynchroObject* record) const;
-    bool waitsForCreation(const SynchroObject* record, const QSet<QString>& creations) const;
-    // Sends the changes that were held back until this creation was answered.
-    void releaseChangesWaitingFor(const QString& creationKey);
+    // Whom a photo upload shows ("Child/<id>", "User/<id>"); empty when the upload is gone.
+    QString photoSubject(const QString& uploadId) const;
+    bool waitsForEarlier(const SynchroObject* record, const HeldBack& held) const;
+    // Sends the held-back changes that concern what was just answered and wait no longer.
+    void releaseChangesWaitingFor(const std::function<bool(const SynchroObject*)>& concerned);
+    // A new photo replaces the photos of the same person that are not on their way yet.
+    int dropSupersededPhotos(const ObjectImageUpload* newer);
     void requestEnded(const RequestInfo& request, bool timedOut);
     bool isBusy(const QString& objectKey) const;
 

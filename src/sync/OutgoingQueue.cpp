@@ -26,6 +26,9 @@ void MainSynchroObject::initiateApiCallForObject(ManagedObject* object, const QS
     if (!object)
         return;
     Context* context = m_dao->context();
+    int dropped = 0;
+    if (auto* upload = dynamic_cast<ObjectImageUpload*>(object); upload && httpType == QLatin1String("POST"))
+        dropped = dropSupersededPhotos(upload);
     const QString entry = nowText();
     auto* record = context->insertNew<SynchroObject>();
     record->setEntryDate(entry);
@@ -45,9 +48,8 @@ void MainSynchroObject::initiateApiCallForObject(ManagedObject* object, const QS
     saveMain("queue");
     const QString key = objectKey(record->objectType(), record->objectId());
     // One state of an object on its way at a time: the server applies requests in any order. A change
-    // of an object whose creation is still unanswered waits for that answer.
-    if (isReachable() && !isBusy(key) &&
-        (isCreation(record) || !waitsForCreation(record, unansweredCreations()))) {
+    // of an object whose creation is still unanswered waits for that answer, a photo for the older one.
+    if (isReachable() && !isBusy(key) && (isCreation(record) || !waitsForEarlier(record, heldBack()))) {
         const QVariantMap userData{{kQueueKey, record->idSynchroObject()}, {kObjectKey, key}};
         ++m_inFlight[key];
         if (httpType == QLatin1String("POST"))
@@ -60,8 +62,25 @@ void MainSynchroObject::initiateApiCallForObject(ManagedObject* object, const QS
         record->setStatus(1);
         record->setNrOfTries(1);
     }
-    setAantalPosts(m_aantalPosts + 1);
+    setAantalPosts(m_aantalPosts + 1 - dropped);
     saveMain("queue");
+}
+
+int MainSynchroObject::dropSupersededPhotos(const ObjectImageUpload* newer) {
+    const QString subject = newer->type() + QLatin1Char('/') + newer->typeId();
+    Context* context = m_dao->context();
+    int dropped = 0;
+    for (SynchroObject* record : context->fetch<SynchroObject>(
+             Predicate::format(QStringLiteral("objectType == %@ && (status == 0 || status == 2)"),
+                               {QStringLiteral("ObjectImageUpload")}))) {
+        if (record->objectId() == newer->primaryKey() || photoSubject(record->objectId()) != subject ||
+            isBusy(objectKey(record->objectType(), record->objectId())))
+            continue;
+        context->deleteObject(m_dao->loadObjectImageUpload(record->objectId()));
+        context->deleteObject(record);
+        ++dropped;
+    }
+    return dropped;
 }
 
 ManagedObject* MainSynchroObject::queuedObject(const QString& type, const QString& id) const {
@@ -128,9 +147,18 @@ void MainSynchroObject::retriggerAllOldPosts() {
 }
 
 void MainSynchroObject::doWait() {
+    // Newest first; of a person's photos only the newest goes again, or an older one would end up shown.
     QList<QString> ids;
-    for (SynchroObject* r : m_dao->loadAllSynchroObjects())
+    QSet<QString> photographed;
+    for (SynchroObject* r : m_dao->loadAllSynchroObjects()) {
+        if (r->objectType() == QLatin1String("ObjectImageUpload")) {
+            const QString subject = photoSubject(r->objectId());
+            if (!subject.isEmpty() && photographed.contains(subject))
+                continue;
+            photographed.insert(subject);
+        }
         ids << r->idSynchroObject();
+    }
     if (ids.isEmpty())
         QTimer::singleShot(1000, this, &MainSynchroObject::overlayHidden);
     else
@@ -148,12 +176,12 @@ void MainSynchroObject::runResend(QList<QString> ids) {
     QTimer::singleShot(10, this, [this, ids]() mutable {
         Context* context = m_dao->context();
         if (auto* record = context->find<SynchroObject>(ids.takeFirst())) {
-            QSet<QString> creations = unansweredCreations();
+            HeldBack held = heldBack();
             for (const QString& id : std::as_const(ids))
                 if (auto* later = context->find<SynchroObject>(id); later && isCreation(later))
-                    creations.insert(objectKey(later->objectType(), later->objectId()));
+                    held.creations.insert(objectKey(later->objectType(), later->objectId()));
             record->clear(SynchroObject::index_nrOfTries());
-            if (waitsForCreation(record, creations)) {
+            if (waitsForEarlier(record, held)) {
                 record->setStatus(0);
                 saveMain("resend");
                 updateNrOfPostField();
@@ -165,26 +193,43 @@ void MainSynchroObject::runResend(QList<QString> ids) {
     });
 }
 
-QSet<QString> MainSynchroObject::unansweredCreations() const {
+MainSynchroObject::HeldBack MainSynchroObject::heldBack() const {
     Context* context = m_dao->context();
     // Answers not yet saved count as answered.
     QSet<QString> answered;
     for (const ManagedObject* o : context->pendingObjects(SynchroObject::staticEntity()))
         if (static_cast<const SynchroObject*>(o)->status() == 3)
             answered.insert(o->primaryKey());
-    QSet<QString> keys;
+    HeldBack held;
     for (const QVariantMap& row : context->fetchRows([] {
-             FetchRequest r = FetchRequest::of<SynchroObject>(
-                 Predicate::format(QStringLiteral("httpType == %@ && status != 3 && objectType != %@"),
-                                   {QStringLiteral("POST"), QStringLiteral("ObjectImageUpload")}));
+             FetchRequest r = FetchRequest::of<SynchroObject>(Predicate::format(
+                 QStringLiteral("httpType == %@ && status != 3"), {QStringLiteral("POST")}));
              r.propertiesToFetch = {QStringLiteral("idSynchroObject"), QStringLiteral("objectType"),
-                                    QStringLiteral("objectId")};
+                                    QStringLiteral("objectId"), QStringLiteral("entryDate")};
              return r;
-         }()))
-        if (!answered.contains(row.value(QStringLiteral("idSynchroObject")).toString()))
-            keys.insert(objectKey(row.value(QStringLiteral("objectType")).toString(),
-                                  row.value(QStringLiteral("objectId")).toString()));
-    return keys;
+         }())) {
+        if (answered.contains(row.value(QStringLiteral("idSynchroObject")).toString()))
+            continue;
+        const QString type = row.value(QStringLiteral("objectType")).toString();
+        const QString id = row.value(QStringLiteral("objectId")).toString();
+        if (type != QLatin1String("ObjectImageUpload")) {
+            held.creations.insert(objectKey(type, id));
+            continue;
+        }
+        const QString subject = photoSubject(id);
+        if (subject.isEmpty())
+            continue;
+        const QString entry = row.value(QStringLiteral("entryDate")).toString();
+        QString& first = held.firstPhoto[subject];
+        if (first.isEmpty() || entry < first)
+            first = entry;
+    }
+    return held;
+}
+
+QString MainSynchroObject::photoSubject(const QString& uploadId) const {
+    const ObjectImageUpload* upload = m_dao->loadObjectImageUpload(uploadId);
+    return upload ? upload->type() + QLatin1Char('/') + upload->typeId() : QString();
 }
 
 QString MainSynchroObject::subjectKey(const SynchroObject* record) const {
@@ -197,22 +242,29 @@ QString MainSynchroObject::subjectKey(const SynchroObject* record) const {
     return QString();
 }
 
-bool MainSynchroObject::waitsForCreation(const SynchroObject* record, const QSet<QString>& creations) const {
-    if (isCreation(record) || creations.isEmpty())
+bool MainSynchroObject::waitsForEarlier(const SynchroObject* record, const HeldBack& held) const {
+    if (isCreation(record))
+        return false;
+    if (record->objectType() == QLatin1String("ObjectImageUpload") && !held.firstPhoto.isEmpty()) {
+        const auto first = held.firstPhoto.constFind(photoSubject(record->objectId()));
+        if (first != held.firstPhoto.cend() && *first < record->entryDate())
+            return true;
+    }
+    if (held.creations.isEmpty())
         return false;
     const QString subject = subjectKey(record);
-    return !subject.isEmpty() && creations.contains(subject);
+    return !subject.isEmpty() && held.creations.contains(subject);
 }
 
-void MainSynchroObject::releaseChangesWaitingFor(const QString& creationKey) {
+void MainSynchroObject::releaseChangesWaitingFor(const std::function<bool(const SynchroObject*)>& concerned) {
     if (!isReachable())
         return;
-    const QSet<QString> creations = unansweredCreations();
+    const HeldBack held = heldBack();
     int sent = 0;
     for (SynchroObject* record : m_dao->context()->fetch<SynchroObject>(
              Predicate::format(QStringLiteral("status == 0 || status == 2")),
              {SortDescriptor::desc(QStringLiteral("entryDate"))})) {
-        if (isCreation(record) || subjectKey(record) != creationKey || waitsForCreation(record, creations))
+        if (isCreation(record) || !concerned(record) || waitsForEarlier(record, held))
             continue;
         if (isBusy(objectKey(record->objectType(), record->objectId())))
             continue;

@@ -3,17 +3,14 @@
 #include "Clock.h"
 #include "ImageCache.h"
 #include "NotificationCenter.h"
+#include "OfflineWork.h"
 #include "ReferenceServer.h"
 #include "Store.h"
 #include "Tablet.h"
 #include "UserDefaults.h"
 #include "Util.h"
 
-#include <QBuffer>
-#include <QImage>
 #include <QJsonArray>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -38,49 +35,11 @@ class TestEngine : public QObject {
 
     Child* someChild(Tablet& t, int i = 0) { return t.dao->loadChildrenforEntity(t.entityId).at(i); }
 
-    static QByteArray jpeg(const QColor& colour) {
-        QImage image(40, 30, QImage::Format_RGB32);
-        image.fill(colour);
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "JPG", 100);
-        return bytes;
-    }
-
-    // The picture the server now shows for a child, fetched from the address it gives.
+    static QByteArray jpeg(const QColor& colour) { return OfflineWork::jpeg(colour); }
     QByteArray pictureOnServer(const QString& childId) const {
-        for (const QJsonValue& v : m_server->get("/_test/records?kind=child").value("records").toArray()) {
-            if (v.toObject().value("childId").toString() != childId)
-                continue;
-            QNetworkAccessManager nam;
-            QNetworkReply* reply = nam.get(
-                QNetworkRequest(m_server->url().resolved(QUrl(v.toObject().value("image").toString()))));
-            QSignalSpy done(reply, &QNetworkReply::finished);
-            done.wait(10000);
-            reply->deleteLater();
-            return reply->readAll();
-        }
-        return {};
+        return OfflineWork::pictureOnServer(*m_server, childId);
     }
-
-    // A child created on the tablet, queued with its picture inside the record.
-    Child* newChild(Tablet& t, const QByteArray& picture) {
-        auto* c = t.store->context()->insertNew<Child>();
-        const QString now = Util::millisText(Clock::nowMs());
-        c->setChildId(now + Util::getUUID());
-        c->setFirstName("Nieuw");
-        c->setLastName("Kind");
-        c->setEntityId(t.entityId);
-        c->setOrganisationId(t.dao->loadOrganisation()->organisationId());
-        c->setExists(1);
-        c->setPhotoId("image" + Util::getUUID() + now);
-        c->setImage(c->photoId());
-        c->setImageData(QString::fromLatin1(picture.toBase64()));
-        c->setIpadMacId(Util::uniqueGlobalDeviceIdentifier());
-        t.engine->postObject(c);
-        return c;
-    }
+    static Child* newChild(Tablet& t, const QByteArray& picture) { return OfflineWork::newChild(t, picture); }
 
 private slots:
     void initTestCase() {
@@ -557,6 +516,50 @@ private slots:
 
     // A change never overtakes the unanswered creation of its object: a photo of a child created
     // offline, and the time change or removal of a registration made offline.
+    // The server keeps the last picture it receives, so a person's photos must arrive in the order taken.
+    void photosOfOnePersonArriveInTheOrderTaken() {
+        Tablet t(m_server->url());
+        QVERIFY(t.couple());
+        ImageCache cache(m_dir.filePath("images-order"));
+        t.engine->setImageCache(&cache);
+        Clock::setMs(Clock::nowMs());
+        Child* child = someChild(t, 2);
+        const QString childId = child->childId();
+        auto uploads = [&] { return t.store->context()->fetch<ObjectImageUpload>().size(); };
+
+        // Taken offline: the newer photo replaces the one that never left.
+        t.reachability->setReachable(false);
+        t.engine->uploadNewPhoto(jpeg(Qt::green), child);
+        Clock::advanceMs(5);
+        const QByteArray yellow = jpeg(Qt::yellow);
+        t.engine->uploadNewPhoto(yellow, child);
+        QCOMPARE(uploads(), 1);
+        QCOMPARE(t.engine->aantalPosts(), QString("1"));
+        t.reachability->setReachable(true);
+        QVERIFY(t.check());
+        QCOMPARE(pictureOnServer(childId), yellow);
+
+        // One on its way holds the next back until its answer, then the next goes.
+        QVERIFY(m_server->setFaults({{"delay", 1.0}, {"delayMs", 700}, {"paths", QJsonArray{"/image"}}}));
+        t.engine->uploadNewPhoto(jpeg(Qt::cyan), child);
+        Clock::advanceMs(5);
+        const QByteArray magenta = jpeg(Qt::magenta);
+        t.engine->uploadNewPhoto(magenta, child);
+        QCOMPARE(uploads(), 3); // the cyan one is on its way, so it stays
+        QCOMPARE(t.countWithStatus(0), 1);
+        QVERIFY(t.engine->waitForIdle(20000));
+        QTRY_COMPARE_WITH_TIMEOUT(t.countWithStatus(3), 3, 10000);
+        QVERIFY(m_server->clearFaults());
+        QCOMPARE(pictureOnServer(childId), magenta);
+
+        // A full resend sends only each person's newest photo.
+        QSignalSpy hidden(t.engine.get(), &MainSynchroObject::overlayHidden);
+        t.engine->retriggerAllOldPosts();
+        QVERIFY(hidden.wait(10000));
+        QVERIFY(t.engine->waitForIdle(20000));
+        QCOMPARE(pictureOnServer(childId), magenta);
+    }
+
     void changesWaitForTheirObjectsCreation() {
         Tablet t(m_server->url());
         QVERIFY(t.couple());
