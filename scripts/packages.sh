@@ -8,6 +8,8 @@ CC_PACKAGES=(
   libsqlite3-dev libicu-dev libcpp-httplib-dev libgl-dev
   xvfb xauth fonts-dejavu-core
 )
+# The sanitized build and the fuzz targets: clang with its sanitizer runtimes and libFuzzer.
+CC_PACKAGES+=(clang libclang-rt-14-dev libfuzzer-14-dev)
 
 # Installs what is missing; as non-root prints the exact command and fails.
 cc_install_packages() {

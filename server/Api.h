@@ -19,6 +19,8 @@ public:
     void install(GuardedServer& http);
 
 private:
+    friend struct ApiProbe; // the fuzz target calls the handlers without a socket
+
     using Handler = std::function<void(const httplib::Request&, httplib::Response&)>;
     Handler withFaults(bool write, Handler handler);
 

@@ -128,8 +128,10 @@ QList<const EntityDescription*> build() {
 namespace Model {
 
 const QList<const EntityDescription*>& entities() {
-    static const QList<const EntityDescription*> all = build();
-    return all;
+    // Never destroyed: records and threads may still read their descriptions while the process ends, and
+    // a list freed at exit would leave the descriptions it held unreachable (reported as leaked).
+    static const auto* all = new QList<const EntityDescription*>(build());
+    return *all;
 }
 
 const EntityDescription* entity(const QString& name) {
