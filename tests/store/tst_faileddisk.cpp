@@ -103,6 +103,15 @@ class TestFailedDisk : public QObject {
         }
     };
 
+    int serverChildren(const QString& firstName) const {
+        int n = 0;
+        for (const QJsonValue& v : m_server->get(QStringLiteral("/_test/records?kind=child"))
+                                       .value(QStringLiteral("records"))
+                                       .toArray())
+            n += v.toObject().value(QStringLiteral("firstName")).toString() == firstName ? 1 : 0;
+        return n;
+    }
+
     int serverRegistrations(const QStringList& childIds) const {
         int n = 0;
         for (const QJsonValue& v : m_server->get(QStringLiteral("/_test/records?kind=timeEntry"))
@@ -141,6 +150,7 @@ class TestFailedDisk : public QObject {
             r.creator = std::make_unique<CreateChildViewController>(t.dao.get(), t.engine.get(), &r.selectie,
                                                                     nullptr);
             r.creator->setForm(QStringLiteral("Nieuw"), QStringLiteral("Kind"));
+            r.serverBefore = serverChildren(QStringLiteral("Nieuw"));
             r.alerts = std::make_unique<QSignalSpy>(r.creator->dialogs(), &DialogRequests::showAlert);
             break;
         case RefreshAnswer:
@@ -245,6 +255,7 @@ class TestFailedDisk : public QObject {
                 QCOMPARE(alertsSaying(*r.alerts, kChildNotStored), 1);
             }
             QVERIFY2(made().size() == 1 && queued() == 1, qPrintable(m_where));
+            QVERIFY2(serverChildren(QStringLiteral("Nieuw")) == r.serverBefore + 1, qPrintable(m_where));
             QCOMPARE(r.alerts->last().at(0).toString(), QStringLiteral("Succes"));
             break;
         }
