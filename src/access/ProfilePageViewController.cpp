@@ -140,15 +140,11 @@ void ProfilePageViewController::deleteEverything() {
     if (SelectieLijst* staff = StackScrollViewAppDelegate::userGeselecteerdenLijst())
         staff->removeAllObjects();
 
-    // c.
-    if (m_engine) {
-        m_engine->deleteEverythingFromLocalStorage();
-    } else {
-        m_dao->deleteEverythingFromLocalStorage();
-    }
-
-    // d.
-    if (o) {
+    // c. d. The organisation is written in the wipe's own transaction: a wipe the disk refuses leaves
+    // the store as it was, never an emptied store without its organisation.
+    const auto keepOrganisation = [&] {
+        if (!o)
+            return;
         auto* organisation = m_dao->context()->insertNew<Organisation>();
         organisation->setOrganisationId(organisationId);
         organisation->setOrganisationName(organisationName);
@@ -156,9 +152,14 @@ void ProfilePageViewController::deleteEverything() {
         organisation->setTimeSwitch(timeSwitch);
         organisation->setTimeSwitchInterval(timeSwitchInterval);
         organisation->setExists(1);
-        QString error;
-        if (!m_dao->context()->save(&error))
-            CC_LOG(QStringLiteral("saving organisation error %1").arg(error));
+    };
+    const bool wiped = m_engine ? m_engine->deleteEverythingFromLocalStorage(keepOrganisation)
+                                : m_dao->deleteEverythingFromLocalStorage(keepOrganisation);
+    if (!wiped) {
+        dialogs()->alert(tr("Opgepast"),
+                         tr("De wijziging kon niet op de tablet bewaard worden. Probeer opnieuw."),
+                         {tr("OK")});
+        return;
     }
     // e. The shell clocks out the staff member it logged in, into the new store's queue.
     Logout();

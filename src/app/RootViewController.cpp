@@ -88,6 +88,24 @@ void RootViewController::save(const char* where) {
         CC_LOG(QStringLiteral("error %1 (%2)").arg(error, QLatin1String(where)));
 }
 
+bool RootViewController::write(const char* where, const std::function<void()>& work) {
+    if (!m_dao) {
+        work();
+        return true;
+    }
+    Context* context = m_dao->context();
+    if (context->isWriting()) {
+        work();
+        return true;
+    }
+    QString error;
+    if (context->performWrite(work, &error))
+        return true;
+    CC_LOG(QStringLiteral("error %1 (%2)").arg(error, QLatin1String(where)));
+    context->rollback(); // nothing of it may ride along with a later save
+    return false;
+}
+
 void RootViewController::doLoginForUser(Users* user) {
     if (!user || !m_dao)
         return;
@@ -139,21 +157,23 @@ UserRegistration* RootViewController::postUserRegistrationWithType(const QString
     if (!m_dao)
         return nullptr;
     const Organisation* organisation = m_dao->loadOrganisation();
-    auto* registration = m_dao->context()->insertNew<UserRegistration>();
-    const QString time = Util::millisText(Clock::nowMs());
-    registration->setTime(time);
-    registration->setIpadMacId(Util::uniqueGlobalDeviceIdentifier());
-    registration->setUserId(userId);
-    registration->setEntityId(entityId);
-    registration->setType(type);
-    registration->setExists(1);
-    registration->setUserRegistrationId(time + Util::getUUID());
-    registration->setOrganisationId(organisation ? organisation->organisationId() : QString());
-    if (m_engine)
-        m_engine->postObject(registration);
-    else
-        save("postUserRegistrationWithType");
-    return registration;
+    UserRegistration* registration = nullptr;
+    // The registration and its queue record are stored together or not at all.
+    const bool stored = write("postUserRegistrationWithType", [&] {
+        registration = m_dao->context()->insertNew<UserRegistration>();
+        const QString time = Util::millisText(Clock::nowMs());
+        registration->setTime(time);
+        registration->setIpadMacId(Util::uniqueGlobalDeviceIdentifier());
+        registration->setUserId(userId);
+        registration->setEntityId(entityId);
+        registration->setType(type);
+        registration->setExists(1);
+        registration->setUserRegistrationId(time + Util::getUUID());
+        registration->setOrganisationId(organisation ? organisation->organisationId() : QString());
+        if (m_engine)
+            m_engine->postObject(registration);
+    });
+    return stored ? registration : nullptr;
 }
 
 void RootViewController::addMainView() {
@@ -181,23 +201,32 @@ void RootViewController::removeMainView() {
 }
 
 void RootViewController::doLogout() {
+    // The clock-out is stored first (registration, queue record and status together): when the disk
+    // refuses it, the staff member stays logged in and is told, so nothing is silently left undone.
+    const bool stored = write("doLogout", [&] {
+        if (Users* user = Users::sharedUsers()) {
+            // Clocked out even when not clocked in.
+            user->setIngeschrevenStatus(QString());
+            postUserRegistrationWithType(QStringLiteral("Out"));
+            user->updateIngeschrevenStatus();
+        } else if (!m_loggedInUserId.isEmpty()) {
+            // A wiped store took the record along: the server must still learn that they left.
+            postUserRegistrationWithType(QStringLiteral("Out"), m_loggedInUserId, m_loggedInEntityId);
+        }
+    });
+    if (!stored) {
+        m_dialogs->alert(tr("Opgepast"),
+                         tr("De wijziging kon niet op de tablet bewaard worden. Probeer opnieuw."),
+                         {tr("OK")});
+        return;
+    }
+    m_loggedInUserId.clear();
+    m_loggedInEntityId.clear();
+
     // 1.
     setCanrotate(false);
     removeMainView();
     showNewLoginScreen();
-
-    // Clocked out even when not clocked in.
-    if (Users* user = Users::sharedUsers()) {
-        user->setIngeschrevenStatus(QString());
-        postUserRegistrationWithType(QStringLiteral("Out"));
-        user->updateIngeschrevenStatus();
-        save("doLogout");
-    } else if (!m_loggedInUserId.isEmpty()) {
-        // A wiped store took the record along: the server must still learn that they left.
-        postUserRegistrationWithType(QStringLiteral("Out"), m_loggedInUserId, m_loggedInEntityId);
-    }
-    m_loggedInUserId.clear();
-    m_loggedInEntityId.clear();
 
     // The view fades the new login screen in.
     doCleanUp();

@@ -56,7 +56,8 @@ public:
     UserRegistration* postUserRegistrationWithType(const QString& type, const QString& userId,
                                                    const QString& entityId);
     // On "logout": back to a new login screen, the staff member clocked out, the store cleaned. The
-    // staff member who logged in is clocked out even when the store was wiped since.
+    // staff member who logged in is clocked out even when the store was wiped since. When the clock-out
+    // cannot be stored the staff member stays logged in and an alert says so: logging out again retries.
     void doLogout();
     // Purges answered queue records past their keeping time and unlocked records of earlier days.
     void doCleanUp();
@@ -74,6 +75,9 @@ private:
     void removeMainView();
     void setCanrotate(bool value);
     void save(const char* where);
+    // Runs work in one write of the store (or in the write already open); false, with the context's
+    // changes rolled back, when it could not be stored.
+    bool write(const char* where, const std::function<void()>& work);
 
     QPointer<MainSynchroObject> m_engine;
     DataAccessObject* m_dao;

@@ -212,7 +212,7 @@ Inklokken::Run Inklokken::clock(Type type, const QList<ManagedObject*>& selectio
     // One transaction for the whole run: the queue's own saves join it, so the registrations, their
     // queue records and the statuses become durable together, once. Nothing is sent before the commit:
     // the requests leave on the next pass of the event loop.
-    write("clock", [&] {
+    run.stored = write("clock", [&] {
         for (ManagedObject* person : selection) {
             ManagedObject* registration =
                 m_subject.insertRegistration(context, person, type, moment, organisationId);
@@ -222,6 +222,8 @@ Inklokken::Run Inklokken::clock(Type type, const QList<ManagedObject*>& selectio
             run.registrations << registration;
         }
     });
+    if (!run.stored)
+        run.registrations.clear(); // rolled back: these objects are gone
     return run;
 }
 
@@ -234,20 +236,19 @@ bool Inklokken::changeTime(ManagedObject* registration, const QString& hourMinut
                               registration->valueForKey(QStringLiteral("time")).toString().toLongLong())
                               .toLocalTime();
     const QDateTime moved(old.date(), clock, Qt::LocalTime);
-    write("changeTime", [&] {
+    return write("changeTime", [&] {
         registration->setValueForKey(QStringLiteral("time"), Util::millisText(moved.toMSecsSinceEpoch()));
         if (m_engine)
             m_engine->putObject(registration);
         if (ManagedObject* owner = m_subject.ownerOf(m_dao, registration))
             m_subject.updateIngeschrevenStatus(owner);
     });
-    return true;
 }
 
-void Inklokken::remove(ManagedObject* registration) {
+bool Inklokken::remove(ManagedObject* registration) {
     if (!registration)
-        return;
-    write("remove", [&] {
+        return false;
+    return write("remove", [&] {
         registration->setValueForKey(QStringLiteral("exists"), qint64(0));
         registration->setValueForKey(QStringLiteral("locked"), qint64(1));
         if (m_engine)
@@ -257,24 +258,19 @@ void Inklokken::remove(ManagedObject* registration) {
     });
 }
 
-void Inklokken::write(const char* where, const std::function<void()>& work) {
+QString Inklokken::notStoredMessage() {
+    return tr("De wijziging kon niet op de tablet bewaard worden. Probeer opnieuw.");
+}
+
+bool Inklokken::write(const char* where, const std::function<void()>& work) {
     Context* context = m_dao->context();
     QString error;
-    bool ran = false;
-    if (context->performWrite(
-            [&] {
-                ran = true;
-                work();
-            },
-            &error))
-        return;
+    if (context->performWrite(work, &error))
+        return true;
     CC_LOG(QStringLiteral("error %1 (%2)").arg(error, QLatin1String(where)));
-    if (ran)
-        return; // the changes stay pending in the context; the next save takes them along
-    // No transaction could be started (the store stayed busy): the clocking still happens, saved as
-    // it goes.
-    work();
-    error.clear();
-    if (!context->save(&error))
-        CC_LOG(QStringLiteral("error %1 (%2)").arg(error, QLatin1String(where)));
+    // Kept pending, the change would show (a status, a registration) and ride along with some later
+    // save the user never made; the screen tells to try again instead. A store that stayed busy past
+    // the time-out ends here too: half a clocking saved piece by piece would be worse than a retry.
+    context->rollback();
+    return false;
 }

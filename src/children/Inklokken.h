@@ -121,20 +121,27 @@ public:
     struct Run {
         ManagedObject* refusedFor = nullptr; // the guard stopped the run at this person
         QList<ManagedObject*> registrations;
+        bool stored = true; // false: the disk refused it, nothing of the run is kept (retry it)
     };
     // The whole clocking in one pass: the double clocking guard (time "Nu" only), one registration per
     // person at one moment, each queued, the statuses recomputed, one save.
     Run clock(Type type, const QList<ManagedObject*>& selection, const QString& day, const QString& time);
 
     // Moves a registration to the given "HH:mm" of its own day ("00:00" is midnight), queues the change,
-    // recomputes its owner's status and saves. False when the text is no time.
+    // recomputes its owner's status and saves. False when the text is no time or it could not be stored.
     bool changeTime(ManagedObject* registration, const QString& hourMinute);
-    // Marks a registration deleted, queues the deletion, recomputes its owner's status and saves.
-    void remove(ManagedObject* registration);
+    // Marks a registration deleted, queues the deletion, recomputes its owner's status and saves. False
+    // when it could not be stored.
+    bool remove(ManagedObject* registration);
+
+    // What the screens tell when a change could not be stored on the tablet.
+    static QString notStoredMessage();
 
 private:
-    // Runs work in one write transaction of the query object's context and commits it once.
-    void write(const char* where, const std::function<void()>& work);
+    // Runs work in one write transaction of the query object's context and commits it once. False
+    // when it could not be stored: the context's pending changes are rolled back, so no status or
+    // registration of it stays in memory, and no request of it leaves.
+    bool write(const char* where, const std::function<void()>& work);
 
     const ClockingSubject& m_subject;
     DataAccessObject* m_dao;

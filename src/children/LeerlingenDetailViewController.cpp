@@ -12,6 +12,7 @@
 #include "Util.h"
 
 #include <QLocale>
+#include <QTime>
 
 namespace {
 
@@ -133,6 +134,13 @@ void LeerlingenDetailViewController::clock(Type type) {
         dialogs()->alert(tr("Opgepast"), m_subject.guardMessage(type, run.refusedFor), {tr("OK")});
         return;
     }
+    if (!run.stored) {
+        // The selection stays, so the same run can be tried again.
+        setActivity(Activity::None, false);
+        reloadData();
+        alertNotStored();
+        return;
+    }
     if (m_selectielijst)
         m_selectielijst->removeAllObjects();
     // The table keeps showing its child: with the registrations just made.
@@ -142,6 +150,10 @@ void LeerlingenDetailViewController::clock(Type type) {
     else
         setActivity(m_activity, true);
     m_animation.start();
+}
+
+void LeerlingenDetailViewController::alertNotStored() {
+    dialogs()->alert(tr("Opgepast"), Inklokken::notStoredMessage(), {tr("OK")});
 }
 
 void LeerlingenDetailViewController::finishAnimation() {
@@ -168,8 +180,15 @@ void LeerlingenDetailViewController::userDidEnterBeginTime(const QString& begin,
         return;
     }
     ManagedObject* registration = m_mijnRegistraties.value(index);
-    if (!registration || !m_inklokken.changeTime(registration, begin))
+    if (!registration)
         return;
+    if (!m_inklokken.changeTime(registration, begin)) {
+        if (QTime::fromString(begin, QStringLiteral("HH:mm")).isValid()) {
+            reloadData();
+            alertNotStored();
+        }
+        return;
+    }
     // Rows keep their order while the picker is open, so its index keeps naming this registration.
     redrawTable();
     NotificationCenter::defaultCenter().post(QStringLiteral("reloadKindjesData"), this);
@@ -403,8 +422,10 @@ void LeerlingenDetailViewController::alertViewClickedButtonAtIndex(int tag, int 
             m_creator->discard();
         closeCreator();
     } else if (registration) {
-        m_inklokken.remove(registration);
+        const bool stored = m_inklokken.remove(registration);
         reloadData();
+        if (!stored)
+            alertNotStored();
         NotificationCenter::defaultCenter().post(QStringLiteral("reloadKindjesData"), this);
     }
 }

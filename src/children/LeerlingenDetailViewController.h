@@ -195,6 +195,8 @@ private:
     void startAnimation(Type type);
     void clock(Type type);
     void finishAnimation();
+    // A change the disk refused: the user is told to try again.
+    void alertNotStored();
     void setState(int state);
     void setActivity(Activity activity, bool fading);
     void setMessageIsEditable(bool editable);

@@ -151,12 +151,17 @@ void CreateChildViewController::saveUser() {
         child->setGroups({membership});
     }
     QString error;
-    if (!context->save(&error)) {
+    // The child and its queue record in one transaction: a child stored without it would never reach
+    // the server, and the request leaves only once both are stored.
+    if (!context->performWrite(
+            [&] {
+                if (m_engine)
+                    m_engine->postObject(child);
+            },
+            &error)) {
         // Not stored, so not "Succes": the form keeps what was typed and can be saved again.
         CC_LOG(QStringLiteral("nieuwe kind aanmaak error %1").arg(error));
-        for (ManagedObject* unsaved : child->groups())
-            context->deleteObject(unsaved);
-        context->deleteObject(child);
+        context->rollback(); // the child, its group and its queue record were never stored
         dialogs()->alert(tr("Opgepast"),
                          tr("Het kind kon niet op de tablet bewaard worden. Probeer het opnieuw."),
                          {tr("Ok")}, kTagFoutje);
@@ -168,8 +173,6 @@ void CreateChildViewController::saveUser() {
         m_selectie->removeAllObjects();
         m_selectie->addObject(child);
     }
-    if (m_engine)
-        m_engine->postObject(child);
     dialogs()->alert(tr("Succes"), tr("Het kind is succesvol toegevoegd."), {tr("Ok")}, kTagSucces);
 }
 

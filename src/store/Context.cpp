@@ -643,6 +643,41 @@ void Context::finishSave(const std::vector<Written>& inserted) {
     m_changed.clear();
 }
 
+bool Context::wipe(const std::function<void()>& refill, QString* error) {
+    ensureCurrent();
+    if (m_inWrite)
+        return false;
+    // Changes not saved yet would otherwise be written into the emptied store.
+    rollback();
+    std::vector<Written> written;
+    bool ok = false;
+    {
+        const WriteTurn turn(m_store);
+        sql::WriteTransaction tx(m_db);
+        // Freed pages are zeroed: what was wiped is not left readable in the file.
+        m_db.exec(QStringLiteral("PRAGMA secure_delete = ON"));
+        ok = tx.isActive();
+        for (const EntityDescription* e : Model::entities())
+            ok = ok && m_db.exec(QStringLiteral("DELETE FROM %1").arg(quoted(e->name)));
+        if (ok && refill) {
+            m_inWrite = true;
+            refill();
+            m_inWrite = false;
+        }
+        ok = ok && saveInTransaction(error, written) && tx.commit();
+        if (!ok && error && error->isEmpty())
+            *error = m_db.lastError();
+    }
+    m_db.exec(QStringLiteral("PRAGMA secure_delete = OFF"));
+    if (!ok) {
+        rollback(); // refill's records were never stored; every other object is as it was
+        return false;
+    }
+    finishSave(written);
+    reset(); // the records this context held are gone
+    return true;
+}
+
 void Context::rollback() {
     std::vector<std::unique_ptr<ManagedObject>> kept;
     for (auto& holder : m_objects) {

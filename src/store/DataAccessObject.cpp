@@ -135,9 +135,11 @@ void DataAccessObject::setSharedDataAccessObject(DataAccessObject* dao) {
     shared = dao;
 }
 
-void DataAccessObject::deleteEverythingFromLocalStorage() {
-    Users::setSharedUsers(nullptr); // the record goes with the store
-    m_store->deleteEverything();
+bool DataAccessObject::deleteEverythingFromLocalStorage(const std::function<void()>& refill) {
+    if (!m_store->deleteEverything(refill))
+        return false;
+    Users::setSharedUsers(nullptr); // the record went with the store
+    return true;
 }
 
 // ------------------------------------------------------------ locations and organisation

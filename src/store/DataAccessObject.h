@@ -48,8 +48,9 @@ public:
     std::shared_ptr<Store> store() const { return m_store; }
     // The calling thread's working context.
     Context* context() const { return m_store->context(); }
-    // Deletes the store file and goes on with an empty store.
-    void deleteEverythingFromLocalStorage();
+    // Empties the store, keeping what refill writes (see Store::deleteEverything). False when the disk
+    // refused: the store is as it was.
+    bool deleteEverythingFromLocalStorage(const std::function<void()>& refill = {});
 
     // Locations and organisation
     QList<Entities*> loadSchoolsFromDataStore() const;

@@ -444,7 +444,32 @@ std::unique_ptr<Context> Store::newContext() {
     return std::make_unique<Context>(this);
 }
 
-bool Store::deleteEverything() {
+bool Store::deleteEverything(const std::function<void()>& refill) {
+    Context* c = context();
+    QString error;
+    if (c->wipe(refill, &error)) {
+        ++m_generation; // other threads' contexts start afresh at their next use
+        c->m_generation = m_generation;
+        return true;
+    }
+    CC_LOG(QStringLiteral("the store could not be emptied: %1").arg(error));
+    if (!isDamage(c->m_db.lastErrorCode()))
+        return false; // the store is as it was: the wipe can be tried again
+    if (!recreateFile())
+        return false;
+    c->ensureCurrent(); // on the new file, before refill's records go into the context
+    if (refill) {
+        refill();
+        if (!c->save(&error)) {
+            CC_LOG(QStringLiteral("error %1").arg(error));
+            c->rollback();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Store::recreateFile() {
     {
         QMutexLocker lock(&m_mutex);
         if (Context* c = m_contexts.value(QThread::currentThread())) {

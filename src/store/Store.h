@@ -54,9 +54,11 @@ public:
     Context* context();
     // An extra context on the calling thread (a second tablet in tests, a private task).
     std::unique_ptr<Context> newContext();
-    // Deletes the file and continues with an empty store. Main thread; other threads' contexts start
-    // afresh at their next use.
-    bool deleteEverything();
+    // Empties the store in one transaction, together with what refill writes in the calling thread's
+    // context (records to keep), so that a wipe the disk refuses leaves everything as it was. A store
+    // too damaged for that is deleted and made anew. Main thread; the calling context is reset after a
+    // wipe (refill's records are read again), other threads' contexts start afresh at their next use.
+    bool deleteEverything(const std::function<void()>& refill = {});
     int generation() const { return m_generation.load(); }
 
 private:
@@ -65,6 +67,8 @@ private:
     class Flusher;
     Store();
     bool initialiseFile(QString* error);
+    // The wipe of a store whose file cannot be read any more: deleted and made anew.
+    bool recreateFile();
     void forgetContext(QThread* thread);
     // WAL, the busy handler and our text functions on a new connection; synced: commits wait for the disk.
     static bool configureConnection(sql::Database& db, bool synced);
@@ -112,9 +116,13 @@ public:
     bool performWrite(const std::function<void()>& work, QString* error = nullptr);
     // Forgets pending changes (objects get their stored values back; new objects are dropped).
     void rollback();
+    // Deletes every record and writes refill's changes in the same transaction (see Store).
+    bool wipe(const std::function<void()>& refill, QString* error = nullptr);
     // Forgets every object; pointers handed out before are invalid afterwards.
     void reset();
     bool hasChanges() const;
+    // Inside performWrite's work: what is saved now only becomes durable when the write commits.
+    bool isWriting() const { return m_inWrite; }
     QList<ManagedObject*> changedObjects() const;
     // Forgets this object's pending change: a stored record gets its committed values back.
     void discardChanges(ManagedObject* object);

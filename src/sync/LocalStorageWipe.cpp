@@ -4,16 +4,15 @@
 #include "Log.h"
 
 // Kept apart from the queue and the refresh: the wipe only touches the engine's bookkeeping.
-bool MainSynchroObject::deleteEverythingFromLocalStorage() {
+bool MainSynchroObject::deleteEverythingFromLocalStorage(const std::function<void()>& refill) {
     // An answer mapped into the empty store would set its refresh token, and the next check would
     // then miss everything the server sent before it.
     m_manager->cancelRequestsForDelegate(this, true);
     m_inFlight.clear();
     m_quietUntil.clear();
-    Users::setSharedUsers(nullptr); // the record goes with the store
-    const bool ok = m_dao->store()->deleteEverything();
+    const bool ok = m_dao->deleteEverythingFromLocalStorage(refill);
     if (!ok)
-        CC_LOG(QStringLiteral("the local store could not be made anew"));
+        CC_LOG(QStringLiteral("the local store could not be emptied"));
     updateNrOfPostField();
     return ok;
 }

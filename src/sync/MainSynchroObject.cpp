@@ -27,7 +27,9 @@ constexpr int kRecomputeChunk = 250;
 
 // Recomputes the presence status of the records with these ids (childId or userId) from what is
 // committed, in short write transactions so that a clocking on the main thread never waits long.
-void recompute(Context* context, const QString& entity, const QStringList& ids, const QString& begin) {
+// Returns the ids whose new status could not be stored.
+QStringList recompute(Context* context, const QString& entity, const QStringList& ids, const QString& begin) {
+    QStringList failed;
     const bool children = entity == QLatin1String("Child");
     for (int from = 0; from < ids.size(); from += kRecomputeChunk) {
         QVariantList chunk;
@@ -50,8 +52,10 @@ void recompute(Context* context, const QString& entity, const QStringList& ids, 
         if (!ok) {
             CC_LOG(QStringLiteral("error %1").arg(error));
             context->rollback();
+            failed << ids.mid(from, kRecomputeChunk);
         }
     }
+    return failed;
 }
 
 } // namespace
@@ -117,25 +121,31 @@ void MainSynchroObject::setAantalPosts(int value) {
     emit aantalPostsChanged();
 }
 
-void MainSynchroObject::saveMain(const char* where) {
+bool MainSynchroObject::saveMain(const char* where) {
     QString error;
-    if (!m_dao->context()->save(&error))
-        CC_LOG(QStringLiteral("error %1 (%2)").arg(error, QLatin1String(where)));
+    if (m_dao->context()->save(&error))
+        return true;
+    CC_LOG(QStringLiteral("error %1 (%2)").arg(error, QLatin1String(where)));
+    return false;
 }
 
 // Where the queue and the refresh stand (attempts, answers, tokens) need not wait for the disk: lost in
 // a power cut, they only mean one more send or download. Any other change pending is saved as usual.
-void MainSynchroObject::saveQueueState(const char* where) {
+bool MainSynchroObject::saveQueueState(const char* where) {
     QString error;
-    if (!m_dao->context()->saveUnsynced({&SynchroObject::staticEntity(), &GetSynchroObject::staticEntity()},
-                                        &error))
-        CC_LOG(QStringLiteral("error %1 (%2)").arg(error, QLatin1String(where)));
+    if (m_dao->context()->saveUnsynced({&SynchroObject::staticEntity(), &GetSynchroObject::staticEntity()},
+                                       &error))
+        return true;
+    CC_LOG(QStringLiteral("error %1 (%2)").arg(error, QLatin1String(where)));
+    return false;
 }
 
 // ------------------------------------------------------------------ refresh
 
 void MainSynchroObject::checkForUpdates() {
     const SharedUserInfo user = Users::sharedUserInfo();
+    if (!m_recomputeAgain.isEmpty())
+        recomputeInBackground(std::exchange(m_recomputeAgain, {}), QStringLiteral("reloadKindjesData"));
     if (isReachable()) {
         // Due changes first: up to 50, newest first; a record whose object is gone takes no place.
         QStringList toSend;
@@ -465,16 +475,20 @@ void MainSynchroObject::runInBackground(const QString& label, bool lowPriority, 
 void MainSynchroObject::recomputeInBackground(const QList<QPair<QString, QStringList>>& batches,
                                               const QString& notification) {
     std::shared_ptr<Store> store = m_dao->store();
+    auto failed = std::make_shared<QList<QPair<QString, QStringList>>>();
     runInBackground(
         QStringLiteral("kinderopvang.bgqueue"), true,
-        [store, batches] {
+        [store, batches, failed] {
             Context* context = store->context();
             const QString begin = Util::getBeginRegistrationTime();
             for (const auto& [entity, ids] : batches)
-                recompute(context, entity, ids, begin);
+                if (const QStringList left = recompute(context, entity, ids, begin); !left.isEmpty())
+                    failed->append({entity, left});
             context->reset();
         },
-        [this, notification] {
+        [this, notification, failed] {
+            // The answer that brought these is stored and will not come again: the next check redoes them.
+            m_recomputeAgain.append(*failed);
             if (!notification.isEmpty())
                 NotificationCenter::defaultCenter().post(notification, this);
         });
@@ -642,7 +656,7 @@ bool MainSynchroObject::waitForIdle(int timeoutMs) {
     QDeadlineTimer deadline(timeoutMs);
     const auto idle = [this] {
         return m_manager->requestsInFlight() == 0 && m_recomputationsRunning == 0 && !m_answersUnsaved &&
-               m_slicesWaiting == 0;
+               m_slicesWaiting == 0 && m_sendsAfterCommit == 0;
     };
     while (!idle() && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);

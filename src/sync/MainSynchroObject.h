@@ -51,12 +51,14 @@ public:
     Reachability* reachabilityObserver() const { return m_reachability; }
     ObjectManager* objectManager() const { return m_manager; }
 
-    // Outgoing queue: the object is already in the store; it is queued, locked and sent at once when
-    // the network is reachable. Main thread.
-    void postObject(ManagedObject* object);
-    void putObject(ManagedObject* object);
-    void deleteObject(ManagedObject* object);
-    void initiateApiCallForObject(ManagedObject* object, const QString& httpType);
+    // Outgoing queue: the object is already in the store (or in the caller's write); it is queued,
+    // locked and sent when the network is reachable: at once, or inside a write once that committed.
+    // Main thread. False when the queue record could not be stored: the context's pending changes are
+    // rolled back then and nothing is sent.
+    bool postObject(ManagedObject* object);
+    bool putObject(ManagedObject* object);
+    bool deleteObject(ManagedObject* object);
+    bool initiateApiCallForObject(ManagedObject* object, const QString& httpType);
     // One more attempt for a queue record; false when its object is missing (nothing changes then).
     // save false: the caller saves (a batch of attempts in one transaction).
     bool doRetryForSyncObject(SynchroObject* record, bool save = true);
@@ -70,15 +72,17 @@ public:
     void saveAnswersSoon();
 
     // Starts the tablet afresh: the requests under way are cancelled (their answers belong to the old
-    // store), the store is deleted and recreated empty, and the counters follow. The caller makes sure
-    // nothing unanswered is queued. False when the new store could not be made.
-    bool deleteEverythingFromLocalStorage();
+    // store), the store is emptied keeping only what refill writes in the same transaction, and the
+    // counters follow. The caller makes sure nothing unanswered is queued. False when the disk refused:
+    // the store is as it was and the wipe can be tried again.
+    bool deleteEverythingFromLocalStorage(const std::function<void()>& refill = {});
 
     // Logout's clean-up: purge answered queue records older than 14 days (unlocking their objects),
     // then delete unlocked registrations, staff registrations and uploads from before today.
-    void doCleanUp();
-    void purgeOldHandledSynchroObjects();
-    void deletePastUnlockedRecords();
+    // False when a part could not be stored: its changes are rolled back, the store keeps what it had.
+    bool doCleanUp();
+    bool purgeOldHandledSynchroObjects();
+    bool deletePastUnlockedRecords();
 
     // Refresh.
     void checkForUpdates();
@@ -144,8 +148,11 @@ private:
     void runInBackground(const QString& label, bool lowPriority, std::function<void()> work,
                          std::function<void()> done);
     void showCouplingAlert(bool withDelegate);
-    void saveMain(const char* where);
-    void saveQueueState(const char* where);
+    bool saveMain(const char* where);
+    bool saveQueueState(const char* where);
+    // Sends a queue record's change once the write it was queued in has committed (nothing, when the
+    // write failed and the record is gone).
+    void sendAfterCommit(const QString& queueId, const QString& key, const QString& httpType);
     // Sends the queue records of ids a slice at a time, then runs then.
     void sendDue(QStringList ids, std::function<void()> then);
     ManagedObject* queuedObject(const QString& type, const QString& id) const;
@@ -183,6 +190,8 @@ private:
     int m_recomputationsRunning = 0;
     bool m_answersUnsaved = false; // answered changes and bookkeeping wait for saveAnswersSoon's save
     int m_slicesWaiting = 0;       // slices of due changes not yet sent
+    int m_sendsAfterCommit = 0;    // changes queued inside a write, sent on the next pass
+    QList<QPair<QString, QStringList>> m_recomputeAgain; // statuses whose recomputation was not stored
     std::vector<std::unique_ptr<SerialQueue>> m_queues;
     QSet<quint64> m_alerted;             // requests whose failure already offered the coupling retry
     QHash<QString, int> m_inFlight;      // sends under way per object

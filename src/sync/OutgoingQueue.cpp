@@ -12,19 +12,19 @@
 // The outgoing queue: every change is stored as a queue record first and sent from there.
 using namespace SyncKeys;
 
-void MainSynchroObject::postObject(ManagedObject* object) {
-    initiateApiCallForObject(object, QStringLiteral("POST"));
+bool MainSynchroObject::postObject(ManagedObject* object) {
+    return initiateApiCallForObject(object, QStringLiteral("POST"));
 }
-void MainSynchroObject::putObject(ManagedObject* object) {
-    initiateApiCallForObject(object, QStringLiteral("PUT"));
+bool MainSynchroObject::putObject(ManagedObject* object) {
+    return initiateApiCallForObject(object, QStringLiteral("PUT"));
 }
-void MainSynchroObject::deleteObject(ManagedObject* object) {
-    initiateApiCallForObject(object, QStringLiteral("DELETE"));
+bool MainSynchroObject::deleteObject(ManagedObject* object) {
+    return initiateApiCallForObject(object, QStringLiteral("DELETE"));
 }
 
-void MainSynchroObject::initiateApiCallForObject(ManagedObject* object, const QString& httpType) {
+bool MainSynchroObject::initiateApiCallForObject(ManagedObject* object, const QString& httpType) {
     if (!object)
-        return;
+        return false;
     Context* context = m_dao->context();
     int dropped = 0;
     if (auto* upload = dynamic_cast<ObjectImageUpload*>(object); upload && httpType == QLatin1String("POST"))
@@ -44,26 +44,60 @@ void MainSynchroObject::initiateApiCallForObject(ManagedObject* object, const QS
     else if (auto* i = dynamic_cast<ObjectImageUpload*>(object))
         i->setLocked(1);
     record->setStatus(0);
-    // Durable first: a change the tablet accepted is never only in memory.
-    saveMain("queue");
+    // Durable first: a change the tablet accepted is never only in memory. A record that could not be
+    // stored must not ride along with some later save either, nor be sent.
+    if (!saveMain("queue")) {
+        context->rollback();
+        updateNrOfPostField();
+        return false;
+    }
     const QString key = objectKey(record->objectType(), record->objectId());
     // One state of an object on its way at a time: the server applies requests in any order. A change
     // of an object whose creation is still unanswered waits for that answer, a photo for the older one.
     if (isReachable() && !isBusy(key) && (isCreation(record) || !waitsForEarlier(record, heldBack()))) {
-        const QVariantMap userData{{kQueueKey, record->idSynchroObject()}, {kObjectKey, key}};
         ++m_inFlight[key];
-        if (httpType == QLatin1String("POST"))
-            m_manager->postObject(object, this, userData);
-        else if (httpType == QLatin1String("PUT"))
-            m_manager->putObject(object, this, userData);
-        else
-            m_manager->deleteObject(object, this, userData);
         record->setLastTryDate(entry);
         record->setStatus(1);
         record->setNrOfTries(1);
+        if (context->isWriting()) {
+            // The server must never learn of a change the tablet failed to store.
+            ++m_sendsAfterCommit;
+            QTimer::singleShot(0, this, [this, id = record->idSynchroObject(), key, httpType] {
+                --m_sendsAfterCommit;
+                sendAfterCommit(id, key, httpType);
+            });
+        } else {
+            const QVariantMap userData{{kQueueKey, record->idSynchroObject()}, {kObjectKey, key}};
+            if (httpType == QLatin1String("POST"))
+                m_manager->postObject(object, this, userData);
+            else if (httpType == QLatin1String("PUT"))
+                m_manager->putObject(object, this, userData);
+            else
+                m_manager->deleteObject(object, this, userData);
+        }
     }
     setAantalPosts(m_aantalPosts + 1 - dropped);
-    saveMain("queue");
+    saveMain("queue"); // only the attempt's bookkeeping: lost, it means one more send
+    return true;
+}
+
+void MainSynchroObject::sendAfterCommit(const QString& queueId, const QString& key, const QString& httpType) {
+    auto* record = m_dao->context()->find<SynchroObject>(queueId);
+    ManagedObject* object =
+        record && !record->isInserted() ? queuedObject(record->objectType(), record->objectId()) : nullptr;
+    if (!object || object->isInserted()) {
+        if (--m_inFlight[key] <= 0)
+            m_inFlight.remove(key);
+        updateNrOfPostField();
+        return;
+    }
+    const QVariantMap userData{{kQueueKey, queueId}, {kObjectKey, key}};
+    if (httpType == QLatin1String("POST"))
+        m_manager->postObject(object, this, userData);
+    else if (httpType == QLatin1String("PUT"))
+        m_manager->putObject(object, this, userData);
+    else
+        m_manager->deleteObject(object, this, userData);
 }
 
 int MainSynchroObject::dropSupersededPhotos(const ObjectImageUpload* newer) {
@@ -274,7 +308,7 @@ void MainSynchroObject::releaseChangesWaitingFor(const std::function<bool(const 
         saveMain("release");
 }
 
-void MainSynchroObject::purgeOldHandledSynchroObjects() {
+bool MainSynchroObject::purgeOldHandledSynchroObjects() {
     Context* context = m_dao->context();
     for (SynchroObject* record : m_dao->loadSynchroOldHandledSynchroObjects()) {
         ManagedObject* object = queuedObject(record->objectType(), record->objectId());
@@ -286,10 +320,13 @@ void MainSynchroObject::purgeOldHandledSynchroObjects() {
             i->setLocked(0);
         context->deleteObject(record);
     }
-    saveMain("purge");
+    if (saveMain("purge"))
+        return true;
+    context->rollback(); // all or nothing: tried again at the next logout
+    return false;
 }
 
-void MainSynchroObject::deletePastUnlockedRecords() {
+bool MainSynchroObject::deletePastUnlockedRecords() {
     Context* context = m_dao->context();
     for (Registration* r : m_dao->loadRegistrationsBeforeToday())
         context->deleteObject(r);
@@ -297,10 +334,13 @@ void MainSynchroObject::deletePastUnlockedRecords() {
         context->deleteObject(r);
     for (ObjectImageUpload* u : m_dao->loadObjectImageUploadBeforeToday())
         context->deleteObject(u);
-    saveMain("clean-up");
+    if (saveMain("clean-up"))
+        return true;
+    context->rollback();
+    return false;
 }
 
-void MainSynchroObject::doCleanUp() {
-    purgeOldHandledSynchroObjects();
-    deletePastUnlockedRecords();
+bool MainSynchroObject::doCleanUp() {
+    const bool purged = purgeOldHandledSynchroObjects();
+    return deletePastUnlockedRecords() && purged;
 }
