@@ -8,6 +8,8 @@ CC_PACKAGES=(
   libsqlite3-dev libicu-dev libcpp-httplib-dev libgl-dev
   xvfb xauth fonts-dejavu-core
 )
+# HTTPS: the reference server's TLS, and the openssl command that makes the tests' certificates.
+CC_PACKAGES+=(libssl-dev openssl)
 
 # Installs what is missing; as non-root prints the exact command and fails.
 cc_install_packages() {
