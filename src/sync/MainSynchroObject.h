@@ -115,6 +115,9 @@ public:
     void requestDidTimeout(const RequestInfo& request) override;
     void requestDidCancelLoad(const RequestInfo& request) override;
 
+    // The certificate alert's tag: its "Probeer opnieuw" runs a check, which sends the queued changes.
+    static constexpr int kCertificateRetryTag = 40;
+
 public slots:
     void alertViewClickedButtonAtIndex(int tag, int index);
 
@@ -144,6 +147,9 @@ private:
     void runInBackground(const QString& label, bool lowPriority, std::function<void()> work,
                          std::function<void()> done);
     void showCouplingAlert(bool withDelegate);
+    // A coupled tablet whose server's certificate is refused: nothing can go out until that is put
+    // right, so staff hear of it (once until an answer comes or they retry), not only the status line.
+    void showCertificateAlert();
     void saveMain(const char* where);
     void saveQueueState(const char* where);
     // Sends the queue records of ids a slice at a time, then runs then.
@@ -174,7 +180,8 @@ private:
     bool m_answersUnsaved = false; // answered changes and bookkeeping wait for saveAnswersSoon's save
     int m_slicesWaiting = 0;       // slices of due changes not yet sent
     std::vector<std::unique_ptr<SerialQueue>> m_queues;
-    QSet<quint64> m_alerted;             // requests whose failure already offered the coupling retry
+    QSet<quint64> m_alerted; // requests whose failure already offered the coupling retry
+    bool m_certificateAlertShown = false;
     QHash<QString, int> m_inFlight;      // sends under way per object
     QHash<QString, qint64> m_quietUntil; // per object, after a send that timed out
 };
