@@ -49,7 +49,7 @@ struct Options {
     int port = 0;
     int tablets = 500;
     double minutes = 10;
-    double factor = 10;
+    double factor = 5;
     int threads = 2;
     unsigned seed = 1;
 };
@@ -441,7 +441,7 @@ bool parse(int argc, char** argv, Options& o) {
 int main(int argc, char** argv) {
     Options o;
     if (!parse(argc, argv, o)) {
-        std::cerr << "usage: loadtablets --port N [--host A] [--tablets 500] [--minutes 10] [--factor 10] "
+        std::cerr << "usage: loadtablets --port N [--host A] [--tablets 500] [--minutes 10] [--factor 5] "
                      "[--threads 2] [--seed 1]\n";
         return 2;
     }
