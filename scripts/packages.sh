@@ -10,6 +10,8 @@ CC_PACKAGES=(
 )
 # The sanitized build and the fuzz targets: clang with its sanitizer runtimes and libFuzzer.
 CC_PACKAGES+=(clang libclang-rt-14-dev libfuzzer-14-dev)
+# HTTPS: the reference server's TLS, and the openssl command that makes the tests' certificates.
+CC_PACKAGES+=(libssl-dev openssl)
 
 # Installs what is missing; as non-root prints the exact command and fails.
 cc_install_packages() {

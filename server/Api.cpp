@@ -104,7 +104,7 @@ QJsonObject withAddresses(QJsonObject o, const QString& base) {
 
 QString baseAddress(const httplib::Request& req) {
     const std::string host = req.get_header_value("Host");
-    return QStringLiteral("http://") +
+    return (req.ssl ? QStringLiteral("https://") : QStringLiteral("http://")) +
            (host.empty() ? QStringLiteral("127.0.0.1") : QString::fromStdString(host));
 }
 

@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
+#include <fcntl.h>
+#include <memory>
 #include <mutex>
 #include <netdb.h>
+#include <openssl/err.h>
 #include <optional>
 #include <poll.h>
 #include <sys/socket.h>
@@ -76,17 +80,39 @@ private:
 };
 
 // One accepted socket read through a buffer, every wait bounded by the phase's deadline and by the
-// longest silence allowed.
+// longest silence allowed. With a TLS session the socket is non-blocking and the records pass through
+// the same waits, so a peer that stalls mid-record is cut off like one that stalls mid-header.
 class Connection final : public httplib::Stream {
 public:
-    Connection(int sock, const HttpLimits& limits)
+    Connection(int sock, const HttpLimits& limits, SSL* tls = nullptr)
         : m_sock(sock)
-        , m_limits(limits) {}
+        , m_limits(limits)
+        , m_tls(tls) {}
 
     GuardedServer::Fault fault() const { return m_fault; }
     bool closing() const { return m_closing || m_fault != GuardedServer::Fault::None; }
     void closeAfterAnswer() { m_closing = true; }
-    bool hasBuffered() const { return m_begin < m_end; }
+    bool hasBuffered() const { return m_begin < m_end || (m_tls && SSL_has_pending(m_tls)); }
+
+    // The TLS handshake, within the time a request's headers get.
+    bool handshake() {
+        const auto deadline = Clock::now() + m_limits.headerTime;
+        for (;;) {
+            ERR_clear_error();
+            const int r = SSL_accept(m_tls);
+            if (r == 1)
+                return true;
+            const short events = tlsWaitFor(r);
+            if (!events || wait(events, deadline) <= 0)
+                return false;
+        }
+    }
+    void endTls() {
+        if (m_tls && m_fault == GuardedServer::Fault::None) {
+            ERR_clear_error();
+            SSL_shutdown(m_tls); // the close_notify, without waiting for the peer's
+        }
+    }
 
     void beginRequest() {
         m_phase = Phase::Headers;
@@ -132,6 +158,17 @@ public:
         if (!m_writeDeadline)
             m_writeDeadline = Clock::now() + m_limits.bodyTime;
         std::size_t done = 0;
+        while (m_tls && done < size) {
+            ERR_clear_error();
+            const int n = SSL_write(m_tls, ptr + done, int(std::min<std::size_t>(size - done, INT_MAX)));
+            if (n > 0) {
+                done += std::size_t(n);
+                continue;
+            }
+            const short events = tlsWaitFor(n);
+            if (!events || wait(events, writeDeadline()) <= 0)
+                return -1;
+        }
         while (done < size) {
             const ssize_t n = ::send(m_sock, ptr + done, size - done, MSG_NOSIGNAL | MSG_DONTWAIT);
             if (n > 0) {
@@ -178,7 +215,49 @@ private:
         }
     }
 
+    // What the session waits for after a call that returned r; 0 when the session failed or ended.
+    short tlsWaitFor(int r) const {
+        switch (SSL_get_error(m_tls, r)) {
+        case SSL_ERROR_WANT_READ:
+            return POLLIN;
+        case SSL_ERROR_WANT_WRITE:
+            return POLLOUT;
+        default:
+            return 0;
+        }
+    }
+
+    ssize_t fillTls() {
+        short events = POLLIN;
+        // Bytes the session already holds need no wait, but only once: a partial record needs more.
+        for (bool first = true;; first = false) {
+            if (!(first && SSL_has_pending(m_tls))) {
+                const int ready = wait(events, m_readDeadline);
+                if (ready == 0) {
+                    m_fault = GuardedServer::Fault::TimedOut;
+                    return -1;
+                }
+                if (ready < 0)
+                    return -1;
+            }
+            ERR_clear_error();
+            const int n = SSL_read(m_tls, m_buffer, int(sizeof m_buffer));
+            if (n > 0) {
+                m_begin = 0;
+                m_end = std::size_t(n);
+                return n;
+            }
+            if (SSL_get_error(m_tls, n) == SSL_ERROR_ZERO_RETURN)
+                return 0;
+            events = tlsWaitFor(n);
+            if (!events)
+                return -1;
+        }
+    }
+
     ssize_t fill() {
+        if (m_tls)
+            return fillTls();
         for (;;) {
             const int ready = wait(POLLIN, m_readDeadline);
             if (ready == 0) {
@@ -213,6 +292,7 @@ private:
 
     const int m_sock;
     const HttpLimits& m_limits;
+    SSL* const m_tls;
     char m_buffer[16384];
     std::size_t m_begin = 0, m_end = 0;
     Phase m_phase = Phase::Headers;
@@ -294,6 +374,41 @@ GuardedServer::GuardedServer(const HttpLimits& limits)
     });
 }
 
+GuardedServer::~GuardedServer() {
+    SSL_CTX_free(m_tls);
+}
+
+bool GuardedServer::useTls(const std::string& certificateFile, const std::string& keyFile,
+                           std::string* error) {
+    const auto fail = [error](const std::string& what) {
+        const unsigned long code = ERR_get_error();
+        char reason[256] = {};
+        if (code)
+            ERR_error_string_n(code, reason, sizeof reason);
+        ERR_clear_error();
+        if (error)
+            *error = code ? what + " (" + reason + ")" : what;
+        return false;
+    };
+    SSL_CTX* ctx = SSL_CTX_new(TLS_server_method());
+    if (!ctx)
+        return fail("cannot create a TLS context");
+    std::unique_ptr<SSL_CTX, decltype(&SSL_CTX_free)> owned(ctx, SSL_CTX_free);
+    SSL_CTX_set_min_proto_version(ctx, TLS1_2_VERSION);
+    // Renegotiation would let a client make the server redo the costly part of a handshake at will.
+    SSL_CTX_set_options(ctx, SSL_OP_NO_RENEGOTIATION | SSL_OP_CIPHER_SERVER_PREFERENCE);
+    SSL_CTX_set_mode(ctx, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
+    if (SSL_CTX_use_certificate_chain_file(ctx, certificateFile.c_str()) != 1)
+        return fail("cannot use the certificate " + certificateFile);
+    if (SSL_CTX_use_PrivateKey_file(ctx, keyFile.c_str(), SSL_FILETYPE_PEM) != 1)
+        return fail("cannot use the private key " + keyFile);
+    if (SSL_CTX_check_private_key(ctx) != 1)
+        return fail("the private key " + keyFile + " does not belong to the certificate " + certificateFile);
+    SSL_CTX_free(m_tls);
+    m_tls = owned.release();
+    return true;
+}
+
 GuardedServer::Fault GuardedServer::currentFault() {
     return t_connection ? t_connection->fault() : Fault::None;
 }
@@ -305,8 +420,28 @@ void GuardedServer::closeAfterAnswer(httplib::Response& res) {
 }
 
 bool GuardedServer::process_and_close_socket(socket_t sock) {
-    Connection connection(sock, m_limits);
+    std::unique_ptr<SSL, decltype(&SSL_free)> tls(nullptr, SSL_free);
+    if (m_tls) {
+        ::fcntl(sock, F_SETFL, ::fcntl(sock, F_GETFL) | O_NONBLOCK);
+        tls.reset(SSL_new(m_tls));
+        if (!tls || SSL_set_fd(tls.get(), sock) != 1) {
+            ::close(sock);
+            return false;
+        }
+    }
+    Connection connection(sock, m_limits, tls.get());
+    if (tls && !connection.handshake()) {
+        // An untrusting or silent client: nothing more to say on this connection.
+        ERR_clear_error();
+        ::close(sock);
+        return false;
+    }
     t_connection = &connection;
+    // Over TLS the request knows its session, as with the library's own TLS server.
+    const auto setUp = [&tls](httplib::Request& req) {
+        withoutBrotli(req);
+        req.ssl = tls.get();
+    };
     bool ok = true;
     for (std::size_t served = 0; served < m_limits.requestsPerConnection; ++served) {
         // Idle between requests, in short slices so a stopping server is noticed.
@@ -321,11 +456,12 @@ bool GuardedServer::process_and_close_socket(socket_t sock) {
         connection.beginRequest();
         bool closedByClient = false;
         const bool last = served + 1 == m_limits.requestsPerConnection;
-        ok = process_request(connection, last, closedByClient, withoutBrotli);
+        ok = process_request(connection, last, closedByClient, setUp);
         if (!ok || closedByClient || connection.closing())
             break;
     }
     t_connection = nullptr;
+    connection.endTls();
     if (!connection.closing()) {
         ::shutdown(sock, SHUT_RDWR);
     } else {

@@ -2,11 +2,14 @@
 // The HTTP library's server with the connection handling a real network needs: each request's headers must
 // arrive whole within a deadline and its body within another, a body over the limit is refused before it is
 // read, no read or write waits on a silent peer for long, and workers are added as connections need them,
-// so slow or hostile clients cannot starve ordinary requests. One connection per worker thread.
+// so slow or hostile clients cannot starve ordinary requests. One connection per worker thread. The same
+// guards hold over TLS, whose records are read and written through the same bounded waits.
 #include <httplib.h>
+#include <openssl/ssl.h>
 
 #include <chrono>
 #include <cstddef>
+#include <string>
 
 namespace server {
 
@@ -24,6 +27,12 @@ struct HttpLimits {
 class GuardedServer : public httplib::Server {
 public:
     explicit GuardedServer(const HttpLimits& limits = {});
+    ~GuardedServer() override;
+
+    // From now on every connection speaks TLS with this certificate (PEM, chain allowed) and private key.
+    // False, with the reason, when either cannot be read or they do not belong together.
+    bool useTls(const std::string& certificateFile, const std::string& keyFile, std::string* error);
+    bool isTls() const { return m_tls != nullptr; }
 
     // Why the request on the calling worker's connection could not be read; None outside a connection.
     enum class Fault { None, TimedOut, HeadersTooLarge, BodyTooLarge };
@@ -38,6 +47,7 @@ private:
     bool process_and_close_socket(socket_t sock) override;
 
     HttpLimits m_limits;
+    SSL_CTX* m_tls = nullptr;
 };
 
 } // namespace server

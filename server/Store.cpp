@@ -1,5 +1,7 @@
 #include "Store.h"
 
+#include <array>
+
 #include <QDateTime>
 #include <QJsonDocument>
 #include <sqlite3.h>
@@ -16,6 +18,7 @@ CREATE TABLE IF NOT EXISTS records (
   PRIMARY KEY (kind, id));
 CREATE INDEX IF NOT EXISTS records_by_entity ON records (kind, entity, token);
 CREATE INDEX IF NOT EXISTS records_by_ref ON records (kind, ref);
+CREATE INDEX IF NOT EXISTS records_by_org ON records (kind, org, token);
 CREATE TABLE IF NOT EXISTS images (name TEXT PRIMARY KEY, mime TEXT NOT NULL, data BLOB NOT NULL);
 PRAGMA user_version = 1;
 )";
@@ -213,24 +216,42 @@ std::optional<Record> Store::get(const QString& kind, const QString& id) {
 
 std::vector<Record> Store::find(const Query& q) {
     std::lock_guard lock(m_mutex);
-    static const std::string sql =
-        std::string(kSelect) +
-        "WHERE kind = ?1 AND (?2 = '' OR org = ?2) AND (?3 = '' OR entity = ?3) AND (?4 = '' OR ref = ?4) "
-        "AND token > ?5 AND (?6 IS NULL OR time_ms >= ?6) ORDER BY id";
+    // One statement per shape of query, naming only the filters given: a catch-all "(?2 = '' OR org = ?2)"
+    // keeps SQLite from the (kind, entity, token) and (kind, org, token) indexes, and every refresh then
+    // read every record of its kind ever stored.
+    static const std::array<std::string, 16> statements = [] {
+        std::array<std::string, 16> all;
+        for (int shape = 0; shape < 16; ++shape) {
+            std::string sql = std::string(kSelect) + "WHERE kind = ?1 AND token > ?5";
+            if (shape & 1)
+                sql += " AND org = ?2";
+            if (shape & 2)
+                sql += " AND entity = ?3";
+            if (shape & 4)
+                sql += " AND ref = ?4";
+            if (shape & 8)
+                sql += " AND time_ms >= ?6";
+            all[std::size_t(shape)] = sql + " ORDER BY id";
+        }
+        return all;
+    }();
+    const int shape = (q.org.isEmpty() ? 0 : 1) | (q.entity.isEmpty() ? 0 : 2) | (q.ref.isEmpty() ? 0 : 4) |
+                      (q.fromTimeMs ? 8 : 0);
     std::vector<Record> out;
-    sqlite3_stmt* st = prepare(sql.c_str());
+    sqlite3_stmt* st = prepare(statements[std::size_t(shape)].c_str());
     Reset reset{st};
     if (!st)
         return out;
     bindText(st, 1, q.kind);
-    bindText(st, 2, q.org.isNull() ? QStringLiteral("") : q.org);
-    bindText(st, 3, q.entity.isNull() ? QStringLiteral("") : q.entity);
-    bindText(st, 4, q.ref.isNull() ? QStringLiteral("") : q.ref);
+    if (shape & 1)
+        bindText(st, 2, q.org);
+    if (shape & 2)
+        bindText(st, 3, q.entity);
+    if (shape & 4)
+        bindText(st, 4, q.ref);
     sqlite3_bind_int64(st, 5, q.afterToken);
     if (q.fromTimeMs)
         sqlite3_bind_int64(st, 6, *q.fromTimeMs);
-    else
-        sqlite3_bind_null(st, 6);
     while (sqlite3_step(st) == SQLITE_ROW)
         out.push_back(readRow(st));
     return out;

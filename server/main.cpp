@@ -38,14 +38,38 @@ int main(int argc, char** argv) {
                                         QStringLiteral("FILE"), QStringLiteral("server.sqlite"));
     const QCommandLineOption demoOption(QStringLiteral("demo"),
                                         QStringLiteral("Load the demo organisation into an empty store."));
-    parser.addOptions({portOption, hostOption, dataOption, demoOption});
+    const QCommandLineOption certOption(
+        QStringLiteral("cert"), QStringLiteral("Serve HTTPS with this certificate (PEM; with --key)."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption keyOption(QStringLiteral("key"),
+                                       QStringLiteral("Private key (PEM) of the --cert certificate."),
+                                       QStringLiteral("FILE"));
+    parser.addOptions({portOption, hostOption, dataOption, demoOption, certOption, keyOption});
     parser.process(app);
+    if (parser.isSet(certOption) != parser.isSet(keyOption)) {
+        std::cerr << "--cert and --key go together\n";
+        return 2;
+    }
 
     bool portOk = false;
     const int port = parser.value(portOption).toInt(&portOk);
     if (!portOk || port < 0 || port > 65535) {
         std::cerr << "invalid --port\n";
         return 2;
+    }
+
+    // Workers grow with the connections, so requests held back by injected delays or slow clients leave
+    // room for ordinary ones. A certificate that cannot be used stops the start before the store is touched.
+    server::GuardedServer http;
+    if (parser.isSet(certOption)) {
+        std::string tlsError;
+        if (!http.useTls(parser.value(certOption).toStdString(), parser.value(keyOption).toStdString(),
+                         &tlsError)) {
+            std::cerr << tlsError << '\n';
+            return 1;
+        }
+        // A peer gone mid-record must not end the process: TLS writes go through plain write().
+        std::signal(SIGPIPE, SIG_IGN);
     }
 
     server::Store store;
@@ -64,9 +88,6 @@ int main(int argc, char** argv) {
 
     server::Faults faults;
     server::Api api(store, faults);
-    // Workers grow with the connections, so requests held back by injected delays or slow clients leave
-    // room for ordinary ones.
-    server::GuardedServer http;
     api.install(http);
 
     const std::string host = parser.value(hostOption).toStdString();
@@ -80,7 +101,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::cout << bound << '\n' << std::flush;
-    std::cerr << "listening on http://" << host << ':' << bound << '\n';
+    std::cerr << "listening on " << (http.isTls() ? "https://" : "http://") << host << ':' << bound << '\n';
 
     // Workers may sit in keep-alive reads for seconds, so the process ends once no write is under way
     // rather than waiting for them; every change is already committed.

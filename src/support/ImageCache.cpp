@@ -1,6 +1,7 @@
 #include "ImageCache.h"
 
 #include "Log.h"
+#include "TlsTrust.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -95,8 +96,15 @@ void ImageCache::download(const QString& key) {
         return;
     if (!m_network)
         m_network = new QNetworkAccessManager(this);
+    QNetworkRequest request{QUrl(key)};
+    TlsTrust::apply(request);
+    // A connection made before the trusted certificates changed would go on with the old ones.
+    if (m_trustGeneration != TlsTrust::generation() && m_downloading.isEmpty()) {
+        m_trustGeneration = TlsTrust::generation();
+        m_network->clearConnectionCache();
+    }
     m_downloading.insert(key, true);
-    QNetworkReply* reply = m_network->get(QNetworkRequest(QUrl(key)));
+    QNetworkReply* reply = m_network->get(request);
     connect(reply, &QNetworkReply::finished, this, [this, reply, key] {
         reply->deleteLater();
         m_downloading.remove(key);

@@ -41,4 +41,5 @@ private:
     QCache<QString, QByteArray> m_memory;
     QHash<QString, bool> m_downloading;
     QNetworkAccessManager* m_network = nullptr;
+    quint64 m_trustGeneration = 0;
 };

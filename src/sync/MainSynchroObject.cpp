@@ -518,6 +518,7 @@ void MainSynchroObject::requestDidLoadResponse(const RequestInfo& request, int s
                .arg(status)
                .arg(QString::fromUtf8(body.left(300))));
     UserDefaults::standard().setString(QStringLiteral("cc_getError"), QStringLiteral(""));
+    m_certificateAlertShown = false;
     if (request.method == QLatin1String("GET"))
         setAantalGets(m_aantalGets - 1);
 }
@@ -533,11 +534,26 @@ void MainSynchroObject::showCouplingAlert(bool withDelegate) {
         {tr("Probeer opnieuw")}, tag);
 }
 
+void MainSynchroObject::showCertificateAlert() {
+    if (m_certificateAlertShown)
+        return;
+    m_certificateAlertShown = true;
+    emit alertRequested(
+        tr("Opgepast"),
+        tr("Oeps... De server kon niet tijdig worden bereikt. Klik op 'Probeer opnieuw'  om te "
+           "herproberen. Contacteer de helpdesk indien het probleem zich blijft voordoen."),
+        {tr("Probeer opnieuw")}, kCertificateRetryTag);
+}
+
 void MainSynchroObject::requestDidFailLoadWithError(const RequestInfo& request, const QString&) {
     if (request.method == QLatin1String("GET"))
         setAantalGets(m_aantalGets - 1);
     m_alerted.insert(request.id);
-    showCouplingAlert(true);
+    if (!request.tlsError.isEmpty() &&
+        !UserDefaults::standard().stringForKey(QStringLiteral("cc_ipadNaam")).isEmpty())
+        showCertificateAlert();
+    else
+        showCouplingAlert(true);
 }
 
 void MainSynchroObject::requestDidTimeout(const RequestInfo& request) {
@@ -558,6 +574,10 @@ void MainSynchroObject::alertViewClickedButtonAtIndex(int tag, int) {
         NotificationCenter::defaultCenter().post(QStringLiteral("showUserLoginForCoupling"), this);
     else if (tag == 1)
         getDevices();
+    else if (tag == kCertificateRetryTag) {
+        m_certificateAlertShown = false;
+        checkForUpdates();
+    }
 }
 
 // ------------------------------------------------------------------ presence

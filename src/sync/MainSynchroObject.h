@@ -119,6 +119,9 @@ public:
     void requestDidTimeout(const RequestInfo& request) override;
     void requestDidCancelLoad(const RequestInfo& request) override;
 
+    // The certificate alert's tag: its "Probeer opnieuw" runs a check, which sends the queued changes.
+    static constexpr int kCertificateRetryTag = 40;
+
 public slots:
     void alertViewClickedButtonAtIndex(int tag, int index);
 
@@ -148,6 +151,9 @@ private:
     void runInBackground(const QString& label, bool lowPriority, std::function<void()> work,
                          std::function<void()> done);
     void showCouplingAlert(bool withDelegate);
+    // A coupled tablet whose server's certificate is refused: nothing can go out until that is put
+    // right, so staff hear of it (once until an answer comes or they retry), not only the status line.
+    void showCertificateAlert();
     bool saveMain(const char* where);
     bool saveQueueState(const char* where);
     // Sends a queue record's change once the write it was queued in has committed (nothing, when the
@@ -193,7 +199,8 @@ private:
     int m_sendsAfterCommit = 0;    // changes queued inside a write, sent on the next pass
     QList<QPair<QString, QStringList>> m_recomputeAgain; // statuses whose recomputation was not stored
     std::vector<std::unique_ptr<SerialQueue>> m_queues;
-    QSet<quint64> m_alerted;             // requests whose failure already offered the coupling retry
+    QSet<quint64> m_alerted; // requests whose failure already offered the coupling retry
+    bool m_certificateAlertShown = false;
     QHash<QString, int> m_inFlight;      // sends under way per object
     QHash<QString, qint64> m_quietUntil; // per object, after a send that timed out
 };

@@ -3,6 +3,7 @@
 #include "Log.h"
 #include "SerialQueue.h"
 #include "Store.h"
+#include "TlsTrust.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -189,6 +190,12 @@ quint64 ObjectManager::send(const QString& method, const QString& pathAndQuery, 
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
     request.setRawHeader("Accept", "application/json");
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    TlsTrust::apply(request);
+    // A connection made before the trusted certificates changed would go on with the old ones.
+    if (m_trustGeneration != TlsTrust::generation() && m_pending.isEmpty()) {
+        m_trustGeneration = TlsTrust::generation();
+        m_network->clearConnectionCache();
+    }
     QNetworkReply* reply = nullptr;
     if (method == QLatin1String("GET"))
         reply = m_network->get(request);
@@ -205,6 +212,12 @@ quint64 ObjectManager::send(const QString& method, const QString& pathAndQuery, 
         auto it = m_pending.find(id);
         if (it != m_pending.end() && it->reply)
             readInto(it->body, it->reply);
+    });
+    // Noted only: the handshake fails and the request ends through the failure path, nothing sent.
+    connect(reply, &QNetworkReply::sslErrors, this, [this, id](const QList<QSslError>& errors) {
+        auto it = m_pending.find(id);
+        if (it != m_pending.end())
+            it->tlsError = TlsTrust::describe(errors);
     });
     connect(reply, &QNetworkReply::finished, this, [this, id] { finished(id); });
 
@@ -268,6 +281,11 @@ void ObjectManager::finished(quint64 id) {
     it->body = QByteArray();
     const QNetworkReply::NetworkError error = reply->error();
     if (status == 0 || (error != QNetworkReply::NoError && !isHttpStatusError(error))) {
+        if (error == QNetworkReply::SslHandshakeFailedError || !it->tlsError.isEmpty()) {
+            info.tlsError = it->tlsError.isEmpty() ? QStringLiteral("handshake failed") : it->tlsError;
+            CC_LOG(QStringLiteral("TLS refused for %1 %2://%3%4: %5")
+                       .arg(info.method, info.url.scheme(), info.url.host(), info.url.path(), info.tlsError));
+        }
         m_pending.erase(it);
         const QString why = reply->errorString();
         if (delegate) {

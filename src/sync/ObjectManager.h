@@ -26,6 +26,7 @@ struct RequestInfo {
     QString method;
     QVariant userData;
     bool timedOut = false; // ended by the client's deadline; the server may still carry it out
+    QString tlsError;      // why the server's certificate was refused (nothing was sent); empty otherwise
 };
 
 // Every request ends with exactly one request-level call (loaded, failed, timed out or cancelled);
@@ -95,6 +96,7 @@ private:
         QTimer* deadline = nullptr;
         WillMapData willMap;
         QByteArray body; // read as it arrives, so the end of a large answer costs no big copy
+        QString tlsError;
         enum { Running, TimedOut, Expired, Cancelled, Silent, Mapping } state = Running;
     };
 
@@ -115,4 +117,5 @@ private:
     std::unique_ptr<SerialQueue> m_mappingQueue;
     QHash<quint64, Pending> m_pending;
     quint64 m_nextId = 1;
+    quint64 m_trustGeneration = 0;
 };

@@ -11,6 +11,8 @@
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QSslCertificate>
+#include <QSslConfiguration>
 #include <QTimer>
 #include <QUrlQuery>
 
@@ -19,11 +21,19 @@ QString ReferenceServer::binary() {
         .filePath(QStringLiteral("../server/kinderopvang-server"));
 }
 
-ReferenceServer::ReferenceServer(bool demo) {
-    QStringList args{QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--data"),
-                     m_dir.filePath(QStringLiteral("server.sqlite"))};
-    if (demo)
+ReferenceServer::ReferenceServer(bool demo)
+    : ReferenceServer(Options{demo, {}, {}, {}, {}}) {}
+
+ReferenceServer::ReferenceServer(const Options& options)
+    : m_tls(!options.certificate.isEmpty())
+    , m_dataFile(options.dataFile.isEmpty() ? m_dir.filePath(QStringLiteral("server.sqlite"))
+                                            : options.dataFile)
+    , m_trust(options.trust) {
+    QStringList args{QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--data"), m_dataFile};
+    if (options.demo)
         args << QStringLiteral("--demo");
+    if (m_tls)
+        args << QStringLiteral("--cert") << options.certificate << QStringLiteral("--key") << options.key;
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
 #ifdef Q_OS_LINUX
     // A test that crashes takes its server along: an orphan would keep the test's output open and
@@ -50,6 +60,12 @@ QJsonObject ReferenceServer::send(const QString& method, const QString& path, co
     QNetworkAccessManager network;
     QNetworkRequest request(QUrl(url().toString() + path));
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
+    if (m_tls) {
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        if (!m_trust.isEmpty())
+            tls.addCaCertificates(QSslCertificate::fromPath(m_trust));
+        request.setSslConfiguration(tls);
+    }
     const QByteArray data =
         body.isEmpty() ? QByteArray() : QJsonDocument(body).toJson(QJsonDocument::Compact);
     QNetworkReply* reply = network.sendCustomRequest(request, method.toLatin1(), data);

@@ -280,6 +280,17 @@ private slots:
             ids(get("/timeEntry?entityId=ent-tok&lastSyncTime=" + t0).list("timeEntries"), "registrationId"),
             QStringList{"tok-1"});
         QVERIFY(get("/timeEntry?entityId=ent-tok&lastSyncTime=" + t1).list("timeEntries").isEmpty());
+        // As a tablet asks: organisation and location together, each one narrowing the answer.
+        QCOMPARE(ids(get("/timeEntry?organisationId=org-demo&entityId=ent-tok&lastSyncTime=" + t0)
+                         .list("timeEntries"),
+                     "registrationId"),
+                 QStringList{"tok-1"});
+        QVERIFY(get("/timeEntry?organisationId=other&entityId=ent-tok&lastSyncTime=" + t0)
+                    .list("timeEntries")
+                    .isEmpty());
+        QVERIFY(get("/timeEntry?organisationId=org-demo&entityId=ent-1&lastSyncTime=" + t0)
+                    .list("timeEntries")
+                    .isEmpty());
         send("POST", "/timeEntry", registration("tok-2", "ent-tok", nowMs()));
         QCOMPARE(
             ids(get("/timeEntry?entityId=ent-tok&lastSyncTime=" + t1).list("timeEntries"), "registrationId"),
