@@ -166,7 +166,8 @@ QImage MediaPickerViewController::readPicture(const QString& path) {
         reader.setScaledSize(size.scaled(kMaxEdge, kMaxEdge, Qt::KeepAspectRatio));
     const QImage picture = reader.read();
     if (picture.isNull())
-        CC_LOG(QStringLiteral("%1: %2").arg(path, reader.errorString()));
+        CC_LOG(QStringLiteral("picture not readable: %1")
+                   .arg(reader.errorString())); // a file name may be a name
     return picture;
 }
 

@@ -1,6 +1,7 @@
 #include "Store.h"
 
 #include "Log.h"
+#include "PrivateFiles.h"
 #include "SqlCompiler.h"
 #include "TextKeys.h"
 
@@ -163,6 +164,35 @@ void checkInBackground(const QString& path) {
     }).detach();
 }
 
+Store::OpenProblem problemOf(int code) {
+    if (code == SQLITE_IOERR_ACCESS)
+        return Store::OpenProblem::NoAccess;
+    switch (code & 0xff) {
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+    case SQLITE_READONLY:
+    case SQLITE_AUTH:
+        return Store::OpenProblem::NoAccess;
+    case SQLITE_FULL:
+        return Store::OpenProblem::DiskFull;
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+        return Store::OpenProblem::Damaged;
+    default:
+        return Store::OpenProblem::Other;
+    }
+}
+
+// The layout version of an existing file, read without writing anything to it (no journal mode set);
+// -1 when it cannot be read that way.
+int layoutVersionOf(const QString& path) {
+    sql::Database db;
+    if (!db.open(path, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX))
+        return -1;
+    const QVariant version = db.scalar(QStringLiteral("PRAGMA user_version"));
+    return version.isValid() ? version.toInt() : -1;
+}
+
 QString moveAside(const QString& path) {
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString target = QStringLiteral("%1.damaged-%2").arg(path, stamp);
@@ -276,11 +306,17 @@ QString Store::defaultPath() {
     return QDir(dir).filePath(QStringLiteral("RKCoreDataExample.sqlite"));
 }
 
-std::shared_ptr<Store> Store::open(const QString& path, QString* error) {
+std::shared_ptr<Store> Store::open(const QString& path, QString* error, OpenProblem* problem) {
+    if (problem)
+        *problem = OpenProblem::None;
     std::shared_ptr<Store> store(new Store);
     store->m_path = path;
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    if (!store->initialiseFile(error))
+    // A folder made here is the app's own; of folders that were there, only the app's data folder is.
+    const QString folder = QFileInfo(path).absolutePath();
+    PrivateFiles::makeFolder(folder);
+    if (folder == QFileInfo(defaultPath()).absolutePath())
+        PrivateFiles::tighten(folder);
+    if (!store->initialiseFile(error, problem))
         return nullptr;
     store->m_flusher = std::make_unique<Flusher>(path);
     checkInBackground(path);
@@ -296,7 +332,30 @@ Store::~Store() {
     m_flusher.reset(); // after the connections that report to it
 }
 
-bool Store::initialiseFile(QString* error) {
+bool Store::initialiseFile(QString* error, OpenProblem* openProblem) {
+    auto refuse = [error, openProblem](OpenProblem why, const QString& text) {
+        if (error)
+            *error = text;
+        if (openProblem)
+            *openProblem = why;
+        return false;
+    };
+    // A newer layout is refused before anything is written to the file (not even its journal mode).
+    const int existing = QFileInfo::exists(m_path) ? layoutVersionOf(m_path) : -1;
+    if (existing > Model::schemaVersion()) {
+        const QString newer = QStringLiteral("store %1 was written by a newer version of the app (layout %2, "
+                                             "this app knows up to %3); it is not opened")
+                                  .arg(m_path)
+                                  .arg(existing)
+                                  .arg(Model::schemaVersion());
+        CC_LOG(newer);
+        return refuse(OpenProblem::NewerVersion, newer);
+    }
+    // SQLite gives the journal files the main file's rights.
+    PrivateFiles::prepareFile(m_path);
+    for (const char* suffix : {"-wal", "-shm"})
+        PrivateFiles::tighten(m_path + QLatin1String(suffix));
+
     for (int attempt = 0; attempt < 2; ++attempt) {
         sql::Database db;
         QString problem;
@@ -319,18 +378,20 @@ bool Store::initialiseFile(QString* error) {
             if (isDamage(code) && attempt == 0 && QFile::exists(m_path)) {
                 const QString target = moveAside(m_path);
                 QFile::remove(damageMarker(m_path));
-                CC_LOG(
-                    QStringLiteral(
-                        "store %1 is damaged (%2); moved aside to %3, starting with an empty store")
-                        .arg(m_path, problem, target.isEmpty() ? QStringLiteral("(move failed)") : target));
-                if (target.isEmpty())
-                    QFile::remove(m_path); // cannot keep it and cannot open it
+                if (target.isEmpty()) {
+                    // What cannot be kept aside is not thrown away either: the app says so instead.
+                    CC_LOG(QStringLiteral("store %1 is damaged (%2) and cannot be moved aside")
+                               .arg(m_path, problem));
+                    return refuse(OpenProblem::Damaged, problem);
+                }
+                CC_LOG(QStringLiteral(
+                           "store %1 is damaged (%2); moved aside to %3, starting with an empty store")
+                           .arg(m_path, problem, target));
+                PrivateFiles::prepareFile(m_path);
                 continue;
             }
-            if (error)
-                *error = problem;
             CC_LOG(QStringLiteral("store %1 could not be opened: %2").arg(m_path, problem));
-            return false;
+            return refuse(problemOf(code), problem);
         }
 
         const int version = db.scalar(QStringLiteral("PRAGMA user_version")).toInt();
@@ -342,9 +403,7 @@ bool Store::initialiseFile(QString* error) {
                     .arg(version)
                     .arg(Model::schemaVersion());
             CC_LOG(why);
-            if (error)
-                *error = why;
-            return false;
+            return refuse(OpenProblem::NewerVersion, why);
         }
         for (int v = version; v < Model::schemaVersion(); ++v) {
             sql::WriteTransaction tx(db);
@@ -353,11 +412,9 @@ bool Store::initialiseFile(QString* error) {
                 ok = ok && db.exec(statement);
             ok = ok && db.exec(QStringLiteral("PRAGMA user_version = %1").arg(v + 1)) && tx.commit();
             if (!ok) {
-                if (error)
-                    *error = db.lastError();
                 CC_LOG(
                     QStringLiteral("store migration to layout %1 failed: %2").arg(v + 1).arg(db.lastError()));
-                return false;
+                return refuse(problemOf(db.lastErrorCode()), db.lastError());
             }
         }
 

@@ -42,9 +42,14 @@ struct FetchRequest {
 
 class Store : public std::enable_shared_from_this<Store> {
 public:
+    // Why a store could not be opened, for the screen that says so.
+    enum class OpenProblem { None, NoAccess, DiskFull, NewerVersion, Damaged, Other };
     // Opens (creating, migrating, or moving a damaged file aside) the store at path. Returns nullptr
-    // with the reason in error when the file was written by a newer version of the app.
-    static std::shared_ptr<Store> open(const QString& path, QString* error = nullptr);
+    // with the reason in error and problem when it cannot be used: no rights on the file or its folder,
+    // a full disk, a file written by a newer version of the app. A file that is there is never deleted
+    // or written over on the way; the file, its folder and its journal are the app user's only.
+    static std::shared_ptr<Store> open(const QString& path, QString* error = nullptr,
+                                       OpenProblem* problem = nullptr);
     // "RKCoreDataExample.sqlite" in the application's data folder.
     static QString defaultPath();
     ~Store();
@@ -66,7 +71,7 @@ private:
     friend class WriteTurn;
     class Flusher;
     Store();
-    bool initialiseFile(QString* error);
+    bool initialiseFile(QString* error, OpenProblem* problem = nullptr);
     // The wipe of a store whose file cannot be read any more: deleted and made anew.
     bool recreateFile();
     void forgetContext(QThread* thread);

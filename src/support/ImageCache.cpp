@@ -1,11 +1,13 @@
 #include "ImageCache.h"
 
 #include "Log.h"
+#include "PrivateFiles.h"
 #include "TlsTrust.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QSaveFile>
@@ -18,7 +20,11 @@ ImageCache::ImageCache(const QString& folder, QObject* parent)
     : QObject(parent)
     , m_folder(folder)
     , m_memory(32 * 1024 * 1024) {
-    QDir().mkpath(folder);
+    // Children's photos: the folder and its files are the app user's only.
+    PrivateFiles::makeFolder(folder);
+    PrivateFiles::tighten(folder);
+    for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden))
+        PrivateFiles::tighten(f.filePath());
     if (!sharedCache)
         sharedCache = this;
 }
@@ -59,8 +65,11 @@ void ImageCache::storeImage(const QString& key, const QByteArray& data) {
         return;
     m_memory.insert(key, new QByteArray(data), int(qMin<qsizetype>(data.size(), 32 * 1024 * 1024)));
     QSaveFile file(fileFor(key));
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
-        CC_LOG(QStringLiteral("picture %1 not written to the cache folder").arg(key));
+    if (!file.open(QIODevice::WriteOnly) ||
+        !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
+        file.write(data) != data.size() || !file.commit())
+        CC_LOG(QStringLiteral("picture %1 not written to the cache folder")
+                   .arg(QFileInfo(fileFor(key)).fileName())); // the hashed name: a key may hold a name
     emit imageReady(key);
 }
 

@@ -1,6 +1,8 @@
 #include "Log.h"
 
 #include <QDebug>
+#include <QRegularExpression>
+#include <QUrlQuery>
 
 namespace Log {
 
@@ -28,11 +30,46 @@ QString qualifiedName(const char* prettyFunction) {
 
 void write(const char* prettyFunction, int line, const QString& message) {
     qInfo().noquote()
-        << QStringLiteral("<%1 : (%2)> %3").arg(qualifiedName(prettyFunction)).arg(line).arg(message);
+        << QStringLiteral("<%1 : (%2)> %3").arg(qualifiedName(prettyFunction)).arg(line).arg(masked(message));
 }
 
 void bare(const QString& message) {
-    qInfo().noquote() << message;
+    qInfo().noquote() << masked(message);
+}
+
+QString maskedUrl(const QUrl& url) {
+    // Parameters that name records, versions or counts; anything else may be a secret or a name.
+    static const QStringList safe{
+        QStringLiteral("entityId"),     QStringLiteral("organisationId"),  QStringLiteral("lastSyncTime"),
+        QStringLiteral("numberOfDays"), QStringLiteral("timeEntryNeeded"), QStringLiteral("ipadVersion"),
+        QStringLiteral("deviceId"),     QStringLiteral("userId"),          QStringLiteral("childId")};
+    QUrl out = url.adjusted(QUrl::RemoveUserInfo | QUrl::RemoveFragment);
+    if (out.hasQuery()) {
+        QUrlQuery query(out);
+        QList<QPair<QString, QString>> items = query.queryItems(QUrl::FullyEncoded);
+        for (auto& item : items)
+            if (!safe.contains(item.first))
+                item.second = QStringLiteral("***");
+        query.setQueryItems(items);
+        out.setQuery(query);
+    }
+    return out.toString(QUrl::FullyEncoded);
+}
+
+QString masked(const QString& text) {
+    static const QRegularExpression address(QStringLiteral("[A-Za-z][A-Za-z0-9+.-]*://[^\\s\"'<>]+"));
+    if (!text.contains(QLatin1String("://")))
+        return text;
+    QString out;
+    qsizetype from = 0;
+    for (auto it = address.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        out += QStringView(text).mid(from, m.capturedStart() - from);
+        out += maskedUrl(QUrl(m.captured()));
+        from = m.capturedEnd();
+    }
+    out += QStringView(text).mid(from);
+    return out;
 }
 
 } // namespace Log

@@ -1,5 +1,9 @@
 #include "UserDefaults.h"
 
+#include "PrivateFiles.h"
+
+#include <QFileInfo>
+
 #include <QSettings>
 
 namespace {
@@ -18,6 +22,10 @@ UserDefaults::UserDefaults(const QString& iniPath)
         if (other->m_path == m_path)
             other->synchronize();
     live.append(this);
+    // The platform's settings folder for this app is the app's own; a file given by the caller is.
+    if (iniPath.isEmpty())
+        PrivateFiles::tighten(QFileInfo(m_path).absolutePath());
+    PrivateFiles::tighten(m_path);
     const QSettings file(m_path, QSettings::IniFormat);
     for (const QString& key : file.allKeys())
         m_values.insert(key, file.value(key));
@@ -155,6 +163,9 @@ void UserDefaults::write() {
     }
     if (values.isEmpty() && removals.isEmpty())
         return;
+    // Made for the app's user only before the first value goes in; QSettings keeps the file's rights.
+    PrivateFiles::makeFolder(QFileInfo(m_path).absolutePath());
+    PrivateFiles::prepareFile(m_path);
     QSettings settings(m_path, QSettings::IniFormat);
     for (const QString& key : std::as_const(removals))
         settings.remove(key);

@@ -513,10 +513,11 @@ void MainSynchroObject::objectLoaderDidFailWithError(const RequestInfo& request,
 
 void MainSynchroObject::requestDidLoadResponse(const RequestInfo& request, int status,
                                                const QByteArray& body) {
-    CC_LOG(QStringLiteral("%1 %2 -> %3 %4")
+    // The size only: answers hold names and hashes.
+    CC_LOG(QStringLiteral("%1 %2 -> %3 (%4 bytes)")
                .arg(request.method, request.url.path())
                .arg(status)
-               .arg(QString::fromUtf8(body.left(300))));
+               .arg(body.size()));
     UserDefaults::standard().setString(QStringLiteral("cc_getError"), QStringLiteral(""));
     m_certificateAlertShown = false;
     if (request.method == QLatin1String("GET"))

@@ -267,7 +267,7 @@ void ObjectManager::finished(quint64 id) {
     if (state == Pending::TimedOut) {
         m_pending.erase(it);
         const QString error = QStringLiteral("The request timed out after %1 ms.").arg(m_timeoutMs);
-        CC_LOG(QStringLiteral("%1 %2: %3").arg(info.method, info.url.toString(), error));
+        CC_LOG(QStringLiteral("%1 %2: %3").arg(info.method, Log::maskedUrl(info.url), error));
         if (delegate) {
             delegate->requestDidFailLoadWithError(info, error);
             delegate->objectLoaderDidFailWithError(info, error);
@@ -364,7 +364,7 @@ void ObjectManager::mapped(quint64 id, bool ok, const QString& error, const Resp
     if (ok) {
         p.delegate->objectLoaderDidLoadObjects(p.info, response);
     } else {
-        CC_LOG(QStringLiteral("%1 %2: %3").arg(p.info.method, p.info.url.toString(), error));
+        CC_LOG(QStringLiteral("%1 %2: %3").arg(p.info.method, Log::maskedUrl(p.info.url), error));
         p.delegate->objectLoaderDidFailWithError(p.info, error);
     }
 }
