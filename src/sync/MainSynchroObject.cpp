@@ -664,13 +664,23 @@ void MainSynchroObject::uploadNewPhoto(const QByteArray& picture, ManagedObject*
     if (picture.isEmpty() || !subject)
         return;
     const QString key = QStringLiteral("image") + Util::getUUID() + nowText();
-    subject->setValueForKey(QStringLiteral("image"), key);
     if (m_imageCache)
         m_imageCache->storeImage(key, picture);
-    auto* upload = m_dao->context()->insertNew<ObjectImageUpload>();
-    createObjectWithImage(picture, subject, upload);
-    postObject(upload);
-    saveMain("photo");
+    // The new key, the upload and its queue record together: an upload stored without its queue
+    // record would never leave, a key without its upload would name a picture the server never gets.
+    Context* context = m_dao->context();
+    QString error;
+    if (context->performWrite(
+            [&] {
+                subject->setValueForKey(QStringLiteral("image"), key);
+                auto* upload = context->insertNew<ObjectImageUpload>();
+                createObjectWithImage(picture, subject, upload);
+                postObject(upload);
+            },
+            &error))
+        return;
+    CC_LOG(QStringLiteral("error %1 (photo)").arg(error));
+    context->rollback();
 }
 
 bool MainSynchroObject::waitForIdle(int timeoutMs) {

@@ -412,6 +412,33 @@ private slots:
     }
     void cleanupTestCase() { Users::setSharedUsers(nullptr); }
 
+    // Moving a registration's time on a failing disk: told, unchanged, nothing queued; then it works.
+    void movedTimeNotStored() {
+        Run r;
+        prepare(Clocking, r, m_base);
+        if (QTest::currentTestFailed())
+            return;
+        Tablet& t = *r.tablet;
+        t.reachability->setReachable(false);
+        r.panel->schrijfKindIn();
+        QCOMPARE(t.queue().size(), 5);
+        r.selectie.addObject(r.children.first()); // the panel shows this child's registrations
+        r.panel->refreshShownData();
+        auto* registration =
+            t.dao->loadRegistration(r.children.first()->registrations().first()->registrationId());
+        const QString time = registration->time();
+        FailingVfs::arm(Kind::Write, 1, SQLITE_FULL);
+        r.panel->userDidEnterBeginTime(QStringLiteral("07:15"), QString(), 0);
+        FailingVfs::disarm();
+        QCOMPARE(alertsSaying(*r.alerts, kNotStored), 1);
+        QCOMPARE(registration->time(), time);
+        QCOMPARE(t.queue().size(), 5);
+        r.panel->userDidEnterBeginTime(QStringLiteral("07:15"), QString(), 0);
+        QCOMPARE(alertsSaying(*r.alerts, kNotStored), 1);
+        QVERIFY(registration->time() != time);
+        QCOMPARE(t.queue().size(), 6);
+    }
+
     void everyWritePointFails_data() {
         QTest::addColumn<int>("scenario");
         // The refresh first: the clockings of the other rows would make its answer longer.
