@@ -36,6 +36,11 @@ void readInto(QByteArray& body, QNetworkReply* reply) {
     }
 }
 
+// Scheme, host and path only: a query may carry a coupling hash.
+QString loggedAddress(const QUrl& url) {
+    return url.toString(QUrl::RemoveQuery | QUrl::RemoveUserInfo | QUrl::RemoveFragment);
+}
+
 // Status-derived errors: the server did answer, only not with 2xx.
 bool isHttpStatusError(QNetworkReply::NetworkError e) {
     const int code = int(e);
@@ -267,7 +272,7 @@ void ObjectManager::finished(quint64 id) {
     if (state == Pending::TimedOut) {
         m_pending.erase(it);
         const QString error = QStringLiteral("The request timed out after %1 ms.").arg(m_timeoutMs);
-        CC_LOG(QStringLiteral("%1 %2: %3").arg(info.method, info.url.toString(), error));
+        CC_LOG(QStringLiteral("%1 %2: %3").arg(info.method, loggedAddress(info.url), error));
         if (delegate) {
             delegate->requestDidFailLoadWithError(info, error);
             delegate->objectLoaderDidFailWithError(info, error);
@@ -283,8 +288,8 @@ void ObjectManager::finished(quint64 id) {
     if (status == 0 || (error != QNetworkReply::NoError && !isHttpStatusError(error))) {
         if (error == QNetworkReply::SslHandshakeFailedError || !it->tlsError.isEmpty()) {
             info.tlsError = it->tlsError.isEmpty() ? QStringLiteral("handshake failed") : it->tlsError;
-            CC_LOG(QStringLiteral("TLS refused for %1 %2://%3%4: %5")
-                       .arg(info.method, info.url.scheme(), info.url.host(), info.url.path(), info.tlsError));
+            CC_LOG(QStringLiteral("TLS refused for %1 %2: %3")
+                       .arg(info.method, loggedAddress(info.url), info.tlsError));
         }
         m_pending.erase(it);
         const QString why = reply->errorString();
@@ -364,7 +369,7 @@ void ObjectManager::mapped(quint64 id, bool ok, const QString& error, const Resp
     if (ok) {
         p.delegate->objectLoaderDidLoadObjects(p.info, response);
     } else {
-        CC_LOG(QStringLiteral("%1 %2: %3").arg(p.info.method, p.info.url.toString(), error));
+        CC_LOG(QStringLiteral("%1 %2: %3").arg(p.info.method, loggedAddress(p.info.url), error));
         p.delegate->objectLoaderDidFailWithError(p.info, error);
     }
 }
