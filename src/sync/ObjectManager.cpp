@@ -283,8 +283,8 @@ void ObjectManager::finished(quint64 id) {
     if (status == 0 || (error != QNetworkReply::NoError && !isHttpStatusError(error))) {
         if (error == QNetworkReply::SslHandshakeFailedError || !it->tlsError.isEmpty()) {
             info.tlsError = it->tlsError.isEmpty() ? QStringLiteral("handshake failed") : it->tlsError;
-            CC_LOG(QStringLiteral("TLS refused for %1 %2://%3%4: %5")
-                       .arg(info.method, info.url.scheme(), info.url.host(), info.url.path(), info.tlsError));
+            CC_LOG(QStringLiteral("TLS refused for %1 %2: %3")
+                       .arg(info.method, Log::maskedUrl(info.url), info.tlsError));
         }
         m_pending.erase(it);
         const QString why = reply->errorString();
