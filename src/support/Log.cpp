@@ -9,6 +9,7 @@ namespace Log {
 QString qualifiedName(const char* prettyFunction) {
     QString s = QString::fromLatin1(prettyFunction);
     s.remove(QLatin1String("{anonymous}::"));
+    s.remove(QLatin1String("(anonymous namespace)::")); // clang's spelling
     // Cut the parameter list: the first '(' that is not part of "operator()".
     int paren = s.indexOf(QLatin1String("operator()"));
     paren = s.indexOf(QLatin1Char('('), paren >= 0 ? paren + 10 : 0);
@@ -22,9 +23,14 @@ QString qualifiedName(const char* prettyFunction) {
             ++depth;
         else if (c == QLatin1Char('<'))
             --depth;
-        else if (c == QLatin1Char(' ') && depth == 0)
-            return s.mid(i + 1);
+        else if (c == QLatin1Char(' ') && depth == 0) {
+            s = s.mid(i + 1);
+            break;
+        }
     }
+    // clang writes a returned pointer or reference against the name: "Lijst *Delegate::lijst()".
+    while (s.startsWith(QLatin1Char('*')) || s.startsWith(QLatin1Char('&')))
+        s.remove(0, 1);
     return s;
 }
 

@@ -237,13 +237,15 @@ private slots:
 
     // Statuses recomputed right after a clocking, before the save, count the unsaved registrations.
     void unsavedChangesCount() {
-        for (const auto& [staff, many] : {std::pair{false, false}, {true, false}, {false, true}, {true, true}}) {
+        for (const auto& [staff, many] :
+             {std::pair{false, false}, {true, false}, {false, true}, {true, true}}) {
             TemporaryStore ts;
             QVERIFY(ts.isValid());
             Clock::set(wednesday(10));
             Person p(ts, staff, {{wednesday(8), QStringLiteral("In")}});
             QVERIFY2(ts.save().isEmpty(), "save");
-            auto add = [&](const QString& id, const QDateTime& t, const QString& type) -> ManagedObject* {
+            auto add = [&, staff = staff](const QString& id, const QDateTime& t,
+                                          const QString& type) -> ManagedObject* {
                 if (staff)
                     return ts.userRegistration(id, QStringLiteral("U1"), moment(t), type);
                 return ts.registration(id, QStringLiteral("C1"), moment(t), type);

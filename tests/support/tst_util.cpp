@@ -2,6 +2,7 @@
 // recompute decision and calendar differences. Expected moments are written in UTC so that a wrong
 // local-time computation cannot agree with itself.
 #include "support/Clock.h"
+#include "support/Log.h"
 #include "support/Util.h"
 
 #include <QLocale>
@@ -54,6 +55,29 @@ private slots:
     void cleanup() {
         Clock::reset();
         Util::setOrganisationSettingsProvider(nullptr);
+    }
+
+    // The log prefix names the operation the same way whichever compiler spelled the signature.
+    void logNamesTheOperation_data() {
+        QTest::addColumn<QString>("pretty");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("gcc pointer") << "SelectieLijst* Delegate::lijst()"
+                                     << "Delegate::lijst";
+        QTest::newRow("clang pointer") << "SelectieLijst *Delegate::lijst()"
+                                       << "Delegate::lijst";
+        QTest::newRow("clang reference") << "const QString &Users::name() const"
+                                         << "Users::name";
+        QTest::newRow("gcc anonymous") << "void {anonymous}::flush(int)"
+                                       << "flush";
+        QTest::newRow("clang anonymous") << "void (anonymous namespace)::flush(int)"
+                                         << "flush";
+        QTest::newRow("template") << "QList<std::pair<int, int> > Store::pairs(int)"
+                                  << "Store::pairs";
+    }
+    void logNamesTheOperation() {
+        QFETCH(QString, pretty);
+        QFETCH(QString, name);
+        QCOMPARE(Log::qualifiedName(pretty.toLatin1().constData()), name);
     }
 
     void uuidsAreUpperCaseAndUnique() {
