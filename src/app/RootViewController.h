@@ -58,6 +58,12 @@ public:
     // On "logout": back to a new login screen, the staff member clocked out, the store cleaned. The
     // staff member who logged in is clocked out even when the store was wiped since.
     void doLogout();
+    // After a time without any touch: back to a new login screen with both selections emptied. Not a
+    // logout: nobody is clocked out and nothing is cleaned; the screens keep what must survive first
+    // (a message being written). Nothing when nobody is logged in.
+    void doIdleLock();
+    // Whether a screen in the panel stack is in the middle of something that must finish first.
+    bool holdsIdleLock() const;
     // Purges answered queue records past their keeping time and unlocked records of earlier days.
     void doCleanUp();
     // Builds the menu and the panel stack and opens the first menu entry.
@@ -67,6 +73,7 @@ signals:
     void loginViewControllerChanged();
     void mainViewChanged();
     void canrotateChanged();
+    void idleLocked();
 
 private:
     void showNewLoginScreen();
@@ -74,6 +81,8 @@ private:
     void removeMainView();
     void setCanrotate(bool value);
     void save(const char* where);
+    // Every screen of the panel stack and every screen inside one (popovers, pickers).
+    QList<ScreenController*> screensInStack() const;
 
     QPointer<MainSynchroObject> m_engine;
     DataAccessObject* m_dao;
