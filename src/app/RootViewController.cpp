@@ -1,6 +1,7 @@
 #include "RootViewController.h"
 
 #include "Clock.h"
+#include "CreateBoodschapViewController.h"
 #include "DataAccessObject.h"
 #include "DialogRequests.h"
 #include "Entities.h"
@@ -9,9 +10,13 @@
 #include "MainSynchroObject.h"
 #include "MenuViewController.h"
 #include "NotificationCenter.h"
+#include "SelectieLijst.h"
+#include "StackScrollViewAppDelegate.h"
 #include "StackScrollViewController.h"
 #include "UserDefaults.h"
 #include "Util.h"
+
+#include <algorithm>
 
 RootViewController::RootViewController(MainSynchroObject* engine, DataAccessObject* dao, QObject* parent,
                                        LoginFactory loginFactory)
@@ -228,8 +233,46 @@ void RootViewController::doLogout() {
     removeMainView();
     showNewLoginScreen();
 
+    CreateBoodschapViewController::forgetKeptDrafts(); // the next person starts with empty editors
+
     // The view fades the new login screen in.
     doCleanUp();
+}
+
+QList<ScreenController*> RootViewController::screensInStack() const {
+    QList<ScreenController*> screens;
+    if (!m_stackScrollViewController)
+        return screens;
+    for (QObject* panel : m_stackScrollViewController->viewControllersStack()) {
+        if (auto* screen = qobject_cast<ScreenController*>(panel))
+            screens << screen;
+        if (panel)
+            screens << panel->findChildren<ScreenController*>();
+    }
+    return screens;
+}
+
+bool RootViewController::holdsIdleLock() const {
+    const QList<ScreenController*> screens = screensInStack();
+    return std::any_of(screens.cbegin(), screens.cend(),
+                       [](const ScreenController* s) { return s->holdsIdleLock(); });
+}
+
+void RootViewController::doIdleLock() {
+    if (!isLoggedIn())
+        return;
+    for (ScreenController* screen : screensInStack())
+        screen->prepareForIdleLock();
+    setCanrotate(false);
+    removeMainView();
+    if (StackScrollViewAppDelegate* app = StackScrollViewAppDelegate::instance()) {
+        if (SelectieLijst* children = app->geselecteerden())
+            children->removeAllObjects();
+        if (SelectieLijst* staff = app->userGeselecteerden())
+            staff->removeAllObjects();
+    }
+    showNewLoginScreen();
+    emit idleLocked();
 }
 
 void RootViewController::doCleanUp() {

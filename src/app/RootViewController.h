@@ -59,6 +59,12 @@ public:
     // staff member who logged in is clocked out even when the store was wiped since. When the clock-out
     // cannot be stored the staff member stays logged in and an alert says so: logging out again retries.
     void doLogout();
+    // After a time without any touch: back to a new login screen with both selections emptied. Not a
+    // logout: nobody is clocked out and nothing is cleaned; the screens keep what must survive first
+    // (a message being written). Nothing when nobody is logged in.
+    void doIdleLock();
+    // Whether a screen in the panel stack is in the middle of something that must finish first.
+    bool holdsIdleLock() const;
     // Purges answered queue records past their keeping time and unlocked records of earlier days.
     void doCleanUp();
     // Builds the menu and the panel stack and opens the first menu entry.
@@ -68,6 +74,7 @@ signals:
     void loginViewControllerChanged();
     void mainViewChanged();
     void canrotateChanged();
+    void idleLocked();
 
 private:
     void showNewLoginScreen();
@@ -78,6 +85,8 @@ private:
     // Runs work in one write of the store (or in the write already open); false, with the context's
     // changes rolled back, when it could not be stored.
     bool write(const char* where, const std::function<void()>& work);
+    // Every screen of the panel stack and every screen inside one (popovers, pickers).
+    QList<ScreenController*> screensInStack() const;
 
     QPointer<MainSynchroObject> m_engine;
     DataAccessObject* m_dao;

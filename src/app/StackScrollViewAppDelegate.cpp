@@ -1,6 +1,7 @@
 #include "StackScrollViewAppDelegate.h"
 
 #include "DataAccessObject.h"
+#include "IdleLock.h"
 #include "ImageCache.h"
 #include "Incubator.h"
 #include "Log.h"
@@ -11,6 +12,7 @@
 #include "RootViewController.h"
 #include "SelectieLijst.h"
 #include "Store.h"
+#include "StoreFailureViewController.h"
 #include "UserDefaults.h"
 
 #include <QDir>
@@ -32,8 +34,9 @@ StackScrollViewAppDelegate::StackScrollViewAppDelegate(QObject* parent)
 StackScrollViewAppDelegate::~StackScrollViewAppDelegate() {
     m_qml.reset();
     // The screens use the engine and the store: they go first.
-    delete m_rootViewController;
+    delete m_rootViewController; // with the idle lock it owns
     m_rootViewController = nullptr;
+    m_idleLock = nullptr;
     if (MainSynchroObject::sharedMainSynchroObject() == m_engine.get())
         MainSynchroObject::setSharedMainSynchroObject(nullptr);
     m_engine.reset();
@@ -100,26 +103,66 @@ bool StackScrollViewAppDelegate::applicationDidFinishLaunchingWithOptions(const 
 bool StackScrollViewAppDelegate::applicationDidFinishLaunching(const Options& options) {
     if (!options.settingsPath.isEmpty())
         UserDefaults::setStandard(std::make_shared<UserDefaults>(options.settingsPath));
+    m_options = options;
 
     // The data folder goes to the log first (the HTTP layer logs through the same lines).
-    const QString storePath = options.storePath.isEmpty() ? Store::defaultPath() : options.storePath;
-    Log::bare(QUrl::fromLocalFile(QFileInfo(storePath).absolutePath() + QLatin1Char('/')).toString());
+    m_storePath = options.storePath.isEmpty() ? Store::defaultPath() : options.storePath;
+    Log::bare(QUrl::fromLocalFile(QFileInfo(m_storePath).absolutePath() + QLatin1Char('/')).toString());
 
-    // The store and the shared query object; the object manager for the base URL over this store
-    // (envelope, mappings, routes, JSON bodies and the request time-out are its own); the engine over both,
-    // which starts its timer.
+    const bool opened = openStore();
+    if (opened)
+        finishLaunching();
+    if (options.showWindow)
+        loadWindow();
+
+    // First-run flag.
+    applyEersteKeer();
+    return opened || options.showWindow;
+}
+
+bool StackScrollViewAppDelegate::openStore() {
     QString error;
-    m_store = Store::open(storePath, &error);
-    if (!m_store) {
-        CC_LOG(QStringLiteral("the local store cannot be used: %1").arg(error));
-        return false;
+    Store::OpenProblem problem = Store::OpenProblem::None;
+    m_store = Store::open(m_storePath, &error, &problem);
+    if (m_store)
+        return true;
+    CC_LOG(QStringLiteral("the local store cannot be used: %1").arg(error));
+    // Said on a screen of its own rather than by vanishing; the file stays as it is.
+    if (m_storeFailure) {
+        m_storeFailure->retryFailed(problem);
+    } else {
+        m_storeFailure = new StoreFailureViewController(problem, this);
+        connect(m_storeFailure, &StoreFailureViewController::retryRequested, this,
+                &StackScrollViewAppDelegate::retryOpeningStore, Qt::QueuedConnection);
     }
+    return false;
+}
+
+void StackScrollViewAppDelegate::retryOpeningStore() {
+    if (m_store || !openStore())
+        return;
+    finishLaunching();
+    if (m_qml && !m_qml->rootObjects().isEmpty()) {
+        QObject* window = m_qml->rootObjects().first();
+        window->setProperty("controller", QVariant::fromValue<QObject*>(m_rootViewController));
+        window->setProperty("storeFailure", QVariant::fromValue<QObject*>(nullptr));
+    }
+    m_storeFailure->deleteLater(); // its button's call is still on the stack
+    m_storeFailure = nullptr;
+    emit storeOpened();
+}
+
+void StackScrollViewAppDelegate::finishLaunching() {
+    // The shared query object over the store; the object manager for the base URL over this store
+    // (envelope, mappings, routes, JSON bodies and the request time-out are its own); the engine over
+    // both, which starts its timer.
+    const Options& options = m_options;
     m_dataAccessObject = std::make_unique<DataAccessObject>(m_store);
     m_serverUrl = options.serverUrl.isEmpty() ? QStringLiteral(CC_DEFAULT_SERVER_URL) : options.serverUrl;
     m_objectManager = std::make_unique<ObjectManager>(m_store, QUrl(m_serverUrl));
     ObjectManager::setSharedManager(m_objectManager.get());
     m_imageCache =
-        std::make_unique<ImageCache>(QFileInfo(storePath).absolutePath() + QStringLiteral("/images"));
+        std::make_unique<ImageCache>(QFileInfo(m_storePath).absolutePath() + QStringLiteral("/images"));
     ImageCache::setShared(m_imageCache.get());
     if (options.reachability)
         m_reachability = options.reachability;
@@ -132,24 +175,25 @@ bool StackScrollViewAppDelegate::applicationDidFinishLaunching(const Options& op
     if (options.startTimer)
         m_engine->start();
 
-    // The root screen (it shows the login screen), and the window that draws it.
+    // The root screen (it shows the login screen); with a window, the lock after idle time.
     m_rootViewController = new RootViewController(m_engine.get(), m_dataAccessObject.get(), this);
-    if (options.showWindow) {
-        Resources::initCoreResources();
-        m_qml = std::make_unique<QQmlApplicationEngine>();
-        m_incubator = std::make_unique<Incubator>();
-        m_qml->setIncubationController(m_incubator.get());
-        m_qml->rootContext()->setContextProperty(QStringLiteral("appDelegate"), this);
-        m_qml->setInitialProperties(
-            {{QStringLiteral("controller"), QVariant::fromValue<QObject*>(m_rootViewController)}});
-        m_qml->load(Resources::qmlUrl(QStringLiteral("app/qml/Main.qml")));
-        if (m_qml->rootObjects().isEmpty())
-            CC_LOG(QStringLiteral("the main window could not be loaded"));
-    }
+    if (options.showWindow)
+        m_idleLock = new IdleLock(m_rootViewController, m_rootViewController);
+}
 
-    // First-run flag.
-    applyEersteKeer();
-    return true;
+void StackScrollViewAppDelegate::loadWindow() {
+    // The window draws the root screen, or the store's failure screen until the store opens.
+    Resources::initCoreResources();
+    m_qml = std::make_unique<QQmlApplicationEngine>();
+    m_incubator = std::make_unique<Incubator>();
+    m_qml->setIncubationController(m_incubator.get());
+    m_qml->rootContext()->setContextProperty(QStringLiteral("appDelegate"), this);
+    m_qml->setInitialProperties(
+        {{QStringLiteral("controller"), QVariant::fromValue<QObject*>(m_rootViewController)},
+         {QStringLiteral("storeFailure"), QVariant::fromValue<QObject*>(m_storeFailure)}});
+    m_qml->load(Resources::qmlUrl(QStringLiteral("app/qml/Main.qml")));
+    if (m_qml->rootObjects().isEmpty())
+        CC_LOG(QStringLiteral("the main window could not be loaded"));
 }
 
 void StackScrollViewAppDelegate::applyEersteKeer() {

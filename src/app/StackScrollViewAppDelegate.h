@@ -7,6 +7,7 @@
 #include <memory>
 
 class DataAccessObject;
+class IdleLock;
 class ImageCache;
 class Incubator;
 class MainSynchroObject;
@@ -16,6 +17,7 @@ class QQmlApplicationEngine;
 class RootViewController;
 class SelectieLijst;
 class Store;
+class StoreFailureViewController;
 
 class StackScrollViewAppDelegate : public QObject {
     Q_OBJECT
@@ -40,7 +42,9 @@ public:
     static SelectieLijst* userGeselecteerdenLijst();
 
     static Options optionsFromArguments(const QStringList& arguments);
-    // The start-up sequence; false when the store cannot be opened.
+    // The start-up sequence. When the store cannot be opened, a screen says why (storeFailure()) and its
+    // "Probeer opnieuw" continues the sequence once the store opens; false then without a window to
+    // show it in.
     bool applicationDidFinishLaunchingWithOptions(const QStringList& arguments);
     bool applicationDidFinishLaunching(const Options& options);
     void applicationWillResignActive() {}
@@ -58,12 +62,29 @@ public:
     // The root screen: login screen, menu and panel stack (created by the start-up sequence).
     RootViewController* rootViewController() const { return m_rootViewController; }
     QQmlApplicationEngine* qmlEngine() const { return m_qml.get(); }
+    // The screen shown while the store cannot be opened; nullptr once it is open.
+    StoreFailureViewController* storeFailure() const { return m_storeFailure; }
+    // Returns to the login grid after a time without touches (with a window only).
+    IdleLock* idleLock() const { return m_idleLock; }
     QString serverUrl() const { return m_serverUrl; }
 
     // Sets "eersteKeer" to "neen" when absent or empty; any other value stays.
     static void applyEersteKeer();
 
+signals:
+    // The store opened after "Probeer opnieuw" and the app went on to its login screen.
+    void storeOpened();
+
 private:
+    bool openStore();
+    void finishLaunching();
+    void loadWindow();
+    void retryOpeningStore();
+
+    Options m_options;
+    QString m_storePath;
+    StoreFailureViewController* m_storeFailure = nullptr;
+    IdleLock* m_idleLock = nullptr;
     std::shared_ptr<Store> m_store;
     std::unique_ptr<DataAccessObject> m_dataAccessObject;
     std::unique_ptr<ObjectManager> m_objectManager;

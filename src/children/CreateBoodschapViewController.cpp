@@ -6,7 +6,22 @@
 #include "Resources.h"
 #include "UserDefaults.h"
 
+#include <QHash>
 #include <QPointer>
+
+namespace {
+struct KeptDraft {
+    QString onderwerp;
+    QString text;
+};
+QHash<QString, KeptDraft>& keptDrafts() {
+    static QHash<QString, KeptDraft> drafts;
+    return drafts;
+}
+QString draftKey(const QStringList& ids, const QString& door) {
+    return ids.join(QLatin1Char('\n')) + QLatin1Char('\x1f') + door;
+}
+} // namespace
 
 CreateBoodschapViewController::CreateBoodschapViewController(const QStringList& ids,
                                                              CreateBoodschapDelegate* delegate,
@@ -17,9 +32,20 @@ CreateBoodschapViewController::CreateBoodschapViewController(const QStringList& 
     , m_ids(ids)
     , m_delegate(delegate)
     , m_door(door)
-    , m_defaults(defaults) {}
+    , m_defaults(defaults) {
+    const auto kept = keptDrafts().constFind(draftKey(m_ids, m_door));
+    if (kept != keptDrafts().cend()) {
+        m_onderwerp = kept->onderwerp;
+        m_text = kept->text;
+        m_restoredDraft = true;
+        keptDrafts().erase(kept);
+    }
+}
 
 void CreateBoodschapViewController::setIngeladenBoodschap(const Boodschap& boodschap) {
+    if (m_restoredDraft) // a stored message is read, not written: the kept text waits further
+        keptDrafts().insert(draftKey(m_ids, m_door), {m_onderwerp, m_text});
+    m_restoredDraft = false;
     m_onderwerp = boodschap.onderwerp;
     m_text = boodschap.boodschap;
     m_readOnly = true;
@@ -80,4 +106,13 @@ void CreateBoodschapViewController::discard() {
     m_text.clear();
     emit fieldsChanged();
     emit stateChanged();
+}
+
+void CreateBoodschapViewController::prepareForIdleLock() {
+    if (hasUnsavedText())
+        keptDrafts().insert(draftKey(m_ids, m_door), {m_onderwerp, m_text});
+}
+
+void CreateBoodschapViewController::forgetKeptDrafts() {
+    keptDrafts().clear();
 }

@@ -58,6 +58,12 @@ public:
     // Throws the typed subject and text away (the guard's "Verwijder").
     Q_INVOKABLE void discard();
 
+    // The idle lock closes the editor as the guard's "Bewaar" would keep it: the typed text waits, in
+    // memory only, for the next editor opened for the same ids, which starts with it.
+    void prepareForIdleLock() override;
+    // A logout drops the texts kept that way.
+    static void forgetKeptDrafts();
+
 signals:
     void fieldsChanged();
     void stateChanged();
@@ -72,4 +78,5 @@ private:
     QString m_text;
     bool m_readOnly = false;
     bool m_saved = false;
+    bool m_restoredDraft = false;
 };

@@ -96,8 +96,13 @@ void LeerlingenDetailViewController::checkAndClock(Type type) {
         startAnimation(type);
         return;
     }
+    m_confirming = true;
     dialogs()->alert(tr("Opgepast"), question, {tr("Annuleer"), tr("Bevestig")},
                      type == Type::In ? kInklokTag : kUitklokTag);
+}
+
+bool LeerlingenDetailViewController::holdsIdleLock() const {
+    return m_confirming || m_activity != Activity::None;
 }
 
 void LeerlingenDetailViewController::schrijfKindInMetAnimation() {
@@ -411,6 +416,8 @@ void LeerlingenDetailViewController::alertViewClickedButtonAtIndex(int tag, int 
     ManagedObject* registration = tag >= 0 ? m_pendingDeletions.take(tag) : nullptr;
     if (tag == kBoodschapTag)
         m_askingToKeepText = false;
+    if (tag == kInklokTag || tag == kUitklokTag)
+        m_confirming = false;
     if (index != 1)
         return;
     if (tag == kInklokTag) {

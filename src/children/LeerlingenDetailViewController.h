@@ -173,6 +173,8 @@ public:
     MediaPickerViewController* mediaPicker() const { return m_mediaPicker; }
 
     void alertViewClickedButtonAtIndex(int tag, int index) override;
+    // A clocking asked to be confirmed, running or showing its result: the idle lock waits for it.
+    bool holdsIdleLock() const override;
 
     // Rebuilds everything for the current selection (also on every selection notification).
     void refreshShownData();
@@ -229,6 +231,7 @@ private:
     bool m_fading = false;
     QTimer m_animation;
     bool m_messageIsEditable = false;
+    bool m_confirming = false; // a clock-in or clock-out confirmation awaits its answer
 
     QList<ManagedObject*> m_mijnRegistraties;
     QList<Product> m_mijnProducten;

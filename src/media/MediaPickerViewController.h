@@ -78,6 +78,8 @@ public:
     bool busy() const { return m_busy; }
     // Its popover has closed: it goes now, or once the picture it is still encoding is delivered.
     void dismiss();
+    // A photo being taken or picked is never lost to the idle lock: it waits while the picker lives.
+    bool holdsIdleLock() const override { return true; }
 
     // The file dialog chose a picture (also how tests hand one in).
     Q_INVOKABLE void imagePickerDidPickFile(const QString& pathOrUrl);

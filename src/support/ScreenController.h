@@ -32,6 +32,12 @@ public:
     // The answer to an alert this controller asked for through dialogs(); the base ignores it.
     Q_INVOKABLE virtual void alertViewClickedButtonAtIndex(int tag, int index);
 
+    // The idle lock waits while a screen is in the middle of something a person started (a clocking,
+    // a photo being taken); it asks again later.
+    virtual bool holdsIdleLock() const { return false; }
+    // Called just before the idle lock takes the screen away: keep what must survive it.
+    virtual void prepareForIdleLock() {}
+
 signals:
     void titleChanged();
     void parentScreenChanged();

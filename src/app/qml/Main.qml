@@ -7,7 +7,9 @@ import "qrc:/cc/app/qml"
 // the progress overlay the synchronisation engine asks for on top of everything.
 ApplicationWindow {
     id: window
+    // null while the store cannot be opened: storeFailure says why until "Probeer opnieuw" succeeds.
     required property var controller
+    property var storeFailure: null
     width: 1024
     height: 768
     visible: true
@@ -17,7 +19,17 @@ ApplicationWindow {
     RootView {
         objectName: "rootView"
         anchors.fill: parent
+        visible: window.controller !== null
         controller: window.controller
+    }
+    Loader {
+        objectName: "storeFailureLoader"
+        anchors.fill: parent
+        active: window.storeFailure !== null
+        sourceComponent: StoreFailureView {
+            objectName: "storeFailureView"
+            controller: window.storeFailure
+        }
     }
     AlertDialog {
         objectName: "rootAlert"

@@ -62,9 +62,13 @@ Item {
     }
 
     property bool _shownBefore: false
+    property var _shownScreen: null
 
     function _syncLogin() {
         const screen = controller ? controller.loginViewController : null
+        if (screen === _shownScreen && (!screen || login.item))
+            return
+        _shownScreen = screen
         if (screen) {
             slideUp.stop()
             login.y = 0
@@ -84,5 +88,7 @@ Item {
         ignoreUnknownSignals: true
         function onLoginViewControllerChanged() { root._syncLogin() }
     }
+    // The root controller comes later when the store opened only after "Probeer opnieuw".
+    onControllerChanged: _syncLogin()
     Component.onCompleted: _syncLogin()
 }

@@ -1,0 +1,330 @@
+// A store that cannot be opened at start: the app says why on a screen of its own instead of exiting,
+// leaves the file as it is, and "Probeer opnieuw" goes on to the login screen once the cause is gone.
+// Each cause is made for real: a folder the app cannot use, a disk that answers "full" (an SQLite VFS
+// of this test in front of the real one), a file of a newer version of the app.
+#include "Entities.h"
+#include "Model.h"
+#include "RootViewController.h"
+#include "StackScrollViewAppDelegate.h"
+#include "Store.h"
+#include "StoreFailureViewController.h"
+#include "WindowDriver.h"
+
+#include <QFile>
+#include <QQmlApplicationEngine>
+#include <QQuickWindow>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using Problem = Store::OpenProblem;
+
+namespace {
+
+// The platform's VFS with one difference: while `full` is set every write is answered SQLITE_FULL,
+// as SQLite answers a write that finds no space left on the device.
+namespace fullvfs {
+bool full = false;
+sqlite3_vfs* real = nullptr;
+sqlite3_vfs vfs;
+
+struct File {
+    sqlite3_file base;
+    sqlite3_file* real; // the real VFS's file, in the same allocation right after this struct
+};
+sqlite3_file* r(sqlite3_file* f) {
+    return reinterpret_cast<File*>(f)->real;
+}
+int xClose(sqlite3_file* f) {
+    return r(f)->pMethods ? r(f)->pMethods->xClose(r(f)) : SQLITE_OK;
+}
+int xRead(sqlite3_file* f, void* b, int n, sqlite3_int64 o) {
+    return r(f)->pMethods->xRead(r(f), b, n, o);
+}
+int xWrite(sqlite3_file* f, const void* b, int n, sqlite3_int64 o) {
+    return full ? SQLITE_FULL : r(f)->pMethods->xWrite(r(f), b, n, o);
+}
+int xTruncate(sqlite3_file* f, sqlite3_int64 s) {
+    return r(f)->pMethods->xTruncate(r(f), s);
+}
+int xSync(sqlite3_file* f, int flags) {
+    return r(f)->pMethods->xSync(r(f), flags);
+}
+int xFileSize(sqlite3_file* f, sqlite3_int64* s) {
+    return r(f)->pMethods->xFileSize(r(f), s);
+}
+int xLock(sqlite3_file* f, int l) {
+    return r(f)->pMethods->xLock(r(f), l);
+}
+int xUnlock(sqlite3_file* f, int l) {
+    return r(f)->pMethods->xUnlock(r(f), l);
+}
+int xCheckReservedLock(sqlite3_file* f, int* out) {
+    return r(f)->pMethods->xCheckReservedLock(r(f), out);
+}
+int xFileControl(sqlite3_file* f, int op, void* arg) {
+    return r(f)->pMethods->xFileControl(r(f), op, arg);
+}
+int xSectorSize(sqlite3_file* f) {
+    return r(f)->pMethods->xSectorSize(r(f));
+}
+int xDeviceCharacteristics(sqlite3_file* f) {
+    return r(f)->pMethods->xDeviceCharacteristics(r(f));
+}
+int xShmMap(sqlite3_file* f, int i, int size, int extend, void volatile** p) {
+    return r(f)->pMethods->xShmMap(r(f), i, size, extend, p);
+}
+int xShmLock(sqlite3_file* f, int offset, int n, int flags) {
+    return r(f)->pMethods->xShmLock(r(f), offset, n, flags);
+}
+void xShmBarrier(sqlite3_file* f) {
+    r(f)->pMethods->xShmBarrier(r(f));
+}
+int xShmUnmap(sqlite3_file* f, int deleteFlag) {
+    return r(f)->pMethods->xShmUnmap(r(f), deleteFlag);
+}
+const sqlite3_io_methods methods = {2,
+                                    xClose,
+                                    xRead,
+                                    xWrite,
+                                    xTruncate,
+                                    xSync,
+                                    xFileSize,
+                                    xLock,
+                                    xUnlock,
+                                    xCheckReservedLock,
+                                    xFileControl,
+                                    xSectorSize,
+                                    xDeviceCharacteristics,
+                                    xShmMap,
+                                    xShmLock,
+                                    xShmBarrier,
+                                    xShmUnmap,
+                                    nullptr,
+                                    nullptr};
+
+int xOpen(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* f, int flags, int* outFlags) {
+    auto* file = reinterpret_cast<File*>(f);
+    file->real = reinterpret_cast<sqlite3_file*>(file + 1);
+    file->real->pMethods = nullptr;
+    file->base.pMethods = nullptr;
+    const int rc = real->xOpen(real, name, file->real, flags, outFlags);
+    if (file->real->pMethods)
+        file->base.pMethods = &methods;
+    return rc;
+}
+
+void install() {
+    real = sqlite3_vfs_find(nullptr);
+    vfs = *real;
+    vfs.zName = "cc-full-disk";
+    vfs.szOsFile = int(sizeof(File)) + real->szOsFile;
+    vfs.xOpen = xOpen;
+    vfs.pAppData = nullptr;
+    sqlite3_vfs_register(&vfs, 1);
+}
+void uninstall() {
+    sqlite3_vfs_unregister(&vfs);
+    sqlite3_vfs_register(real, 1);
+}
+} // namespace fullvfs
+
+QByteArray bytesOf(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The file and its write-ahead log, as they lie on the disk.
+QByteArray storeBytes(const QString& path) {
+    return bytesOf(path) + "|wal|" + bytesOf(path + "-wal");
+}
+
+// A store as this app leaves it, holding one child, marked as written by the next layout version.
+bool writeNewerStore(const QString& path) {
+    {
+        auto store = Store::open(path);
+        if (!store)
+            return false;
+        auto* child = store->context()->insertNew<Child>();
+        child->setChildId(QStringLiteral("K1"));
+        child->setFirstName(QStringLiteral("Mila"));
+        if (!store->context()->save())
+            return false;
+    }
+    sql::Database db;
+    return db.open(path) &&
+           db.exec(QStringLiteral("PRAGMA user_version = %1").arg(Model::schemaVersion() + 1));
+}
+
+bool setLayoutVersion(const QString& path, int version) {
+    sql::Database db;
+    return db.open(path) && db.exec(QStringLiteral("PRAGMA user_version = %1").arg(version));
+}
+
+} // namespace
+
+class TestStoreFailure : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    StackScrollViewAppDelegate::Options options(const QString& name, bool window) const {
+        StackScrollViewAppDelegate::Options o;
+        o.storePath = m_dir.filePath(name + "/store/RKCoreDataExample.sqlite");
+        o.settingsPath = m_dir.filePath(name + ".ini");
+        o.serverUrl = QStringLiteral("http://127.0.0.1:1");
+        o.showWindow = window;
+        o.startTimer = false;
+        return o;
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Belgium));
+    }
+
+    void eachCauseIsSaidAndRetriedWithoutTouchingTheFile_data() {
+        QTest::addColumn<int>("cause");
+        QTest::addColumn<QString>("causeText");
+        QTest::newRow("folder without rights") << int(Problem::NoAccess)
+                                               << "De app heeft geen rechten op de map waarin de gegevens "
+                                                  "bewaard worden.";
+        QTest::newRow("folder is a file") << int(Problem::NoAccess)
+                                          << "De app heeft geen rechten op de map waarin de gegevens "
+                                             "bewaard worden.";
+        QTest::newRow("disk full") << int(Problem::DiskFull) << "De opslagruimte van deze tablet is vol.";
+        QTest::newRow("newer version") << int(Problem::NewerVersion)
+                                       << "De gegevens werden gemaakt door een nieuwere versie van de app.";
+    }
+    void eachCauseIsSaidAndRetriedWithoutTouchingTheFile() {
+        QFETCH(int, cause);
+        QFETCH(QString, causeText);
+        const QString tag = QString::fromLatin1(QTest::currentDataTag()).replace(' ', '-');
+        const StackScrollViewAppDelegate::Options o = options(tag, false);
+        const QString folder = QFileInfo(o.storePath).absolutePath();
+        QByteArray before;
+        std::function<void()> removeCause;
+
+        if (tag == "folder-without-rights") {
+            if (::geteuid() == 0)
+                QSKIP("folder rights do not bind root; the folder-is-a-file row covers this cause as root");
+            QVERIFY(QDir().mkpath(folder));
+            QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0500) == 0);
+            removeCause = [folder] { ::chmod(QFile::encodeName(folder).constData(), 0700); };
+        } else if (tag == "folder-is-a-file") {
+            QVERIFY(QDir().mkpath(QFileInfo(folder).path()));
+            QFile blocker(folder);
+            QVERIFY(blocker.open(QIODevice::WriteOnly) && blocker.write("not a folder") > 0);
+            blocker.close();
+            removeCause = [folder] { QFile::remove(folder); };
+        } else if (tag == "disk-full") {
+            fullvfs::install();
+            fullvfs::full = true;
+            removeCause = [] { fullvfs::full = false; };
+        } else {
+            QVERIFY(writeNewerStore(o.storePath));
+            before = storeBytes(o.storePath);
+            QVERIFY(!before.isEmpty());
+            removeCause = [path = o.storePath] { setLayoutVersion(path, Model::schemaVersion()); };
+        }
+        const auto vfsBack = qScopeGuard([tag] {
+            if (tag == "disk-full")
+                fullvfs::uninstall();
+        });
+
+        // Without a window there is nothing to say it on: start-up fails, the screen's controller waits.
+        StackScrollViewAppDelegate app;
+        QTest::ignoreMessage(QtInfoMsg, QRegularExpression("cannot be used"));
+        QVERIFY(!app.applicationDidFinishLaunching(o));
+        QVERIFY(!app.store() && !app.rootViewController());
+        StoreFailureViewController* screen = app.storeFailure();
+        QVERIFY(screen);
+        QCOMPARE(int(screen->problem()), cause);
+        QCOMPARE(screen->cause(), causeText);
+        QVERIFY(screen->advice().contains(
+            "Contacteer de technische hulp van je organisatie (zie de informatiepagina)."));
+        QCOMPARE(screen->helpName(), QString("Technische hulp tablet")); // from the information page
+        QVERIFY(!screen->helpPhone().isEmpty() && screen->helpEmail().contains('@'));
+        if (!before.isEmpty())
+            QCOMPARE(storeBytes(o.storePath), before);
+
+        // Tried again with the cause still there: said again, still nothing written.
+        QSignalSpy opened(&app, &StackScrollViewAppDelegate::storeOpened);
+        screen->probeerOpnieuw();
+        QTRY_COMPARE(screen->attempts(), 1);
+        QCOMPARE(int(screen->problem()), cause);
+        QVERIFY(!app.store());
+        if (!before.isEmpty())
+            QCOMPARE(storeBytes(o.storePath), before);
+
+        // The cause gone: the app goes on to its login screen, with the data that was there.
+        removeCause();
+        screen->probeerOpnieuw();
+        QTRY_COMPARE(opened.count(), 1);
+        QVERIFY(app.store());
+        QVERIFY(app.rootViewController() && app.rootViewController()->loginViewController());
+        QVERIFY(!app.storeFailure());
+        if (tag == "newer-version")
+            QVERIFY(app.store()->context()->find<Child>(QStringLiteral("K1")));
+    }
+
+    void damagedFileThatCannotBeKeptAsideIsNeverDeleted() {
+        if (::geteuid() == 0)
+            QSKIP("a folder without write rights does not stop root from moving the file aside");
+        const QString folder = m_dir.filePath("damaged");
+        QVERIFY(QDir().mkpath(folder));
+        const QString path = folder + "/RKCoreDataExample.sqlite";
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(8192, 'x')) == 8192);
+        file.close();
+        QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0500) == 0);
+        const auto back = qScopeGuard([&] { ::chmod(QFile::encodeName(folder).constData(), 0700); });
+        QString error;
+        Problem problem = Problem::None;
+        QVERIFY(!Store::open(path, &error, &problem));
+        QVERIFY(problem != Problem::None);
+        QCOMPARE(bytesOf(path), QByteArray(8192, 'x'));
+    }
+
+    // Through the real window: the screen, its "Probeer opnieuw", then the coupling screen.
+    void screenInTheWindowLeadsToTheLoginScreen() {
+        WindowDriver::WarningCollector warnings;
+        const StackScrollViewAppDelegate::Options o = options("window", true);
+        QVERIFY(writeNewerStore(o.storePath));
+        const QByteArray before = storeBytes(o.storePath);
+
+        auto app = std::make_unique<StackScrollViewAppDelegate>();
+        QVERIFY(app->applicationDidFinishLaunching(o)); // the app stays, saying why
+        QVERIFY(!app->qmlEngine()->rootObjects().isEmpty());
+        auto* window = qobject_cast<QQuickWindow*>(app->qmlEngine()->rootObjects().first());
+        QVERIFY(window && QTest::qWaitForWindowExposed(window));
+        QQuickItem* root = window->contentItem();
+        const auto shown = [root](const QString& text) { return WindowDriver::findText(root, text); };
+        QTRY_VERIFY(shown("De gegevens op deze tablet kunnen niet geopend worden"));
+        QVERIFY(shown("De gegevens werden gemaakt door een nieuwere versie van de app."));
+        QVERIFY(shown("Technische hulp tablet")); // the information page's contact
+        QVERIFY(!WindowDriver::findItem(root, "nameField"));
+        QTest::qWait(500);
+        QVERIFY(window->grabWindow().save(WindowDriver::screenshotPath("storefailure-1-newer-version")));
+
+        // Tapped while the cause is still there: said so on the screen.
+        QVERIFY(WindowDriver::tap(window, WindowDriver::findItem(root, "probeerOpnieuwButton")));
+        QTRY_VERIFY(WindowDriver::findItem(root, "storeFailureAttempts"));
+        QCOMPARE(storeBytes(o.storePath), before);
+
+        QVERIFY(setLayoutVersion(o.storePath, Model::schemaVersion()));
+        QVERIFY(WindowDriver::tap(window, WindowDriver::findItem(root, "probeerOpnieuwButton")));
+        QTRY_VERIFY(WindowDriver::findItem(root, "nameField")); // the coupling's organisation login
+        QVERIFY(!shown("De gegevens op deze tablet kunnen niet geopend worden"));
+        QTest::qWait(500);
+        QVERIFY(window->grabWindow().save(WindowDriver::screenshotPath("storefailure-2-after-retry")));
+        app.reset();
+        const QStringList left = warnings.warnings();
+        QVERIFY2(left.isEmpty(), qPrintable(left.join('\n')));
+    }
+};
+
+QTEST_MAIN(TestStoreFailure)
+#include "tst_storefailure.moc"
