@@ -12,9 +12,13 @@
 #include <QRandomGenerator>
 #include <QThread>
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
+#include <sys/prctl.h>
 
 int main(int argc, char** argv) {
+    // Goes with the test that started it, also when that test is stopped by its watchdog.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
     parser.addOptions({{"server", "base URL", "url"},
