@@ -146,7 +146,9 @@ quint64 ObjectManager::sendRecord(const QString& method, const ManagedObject* re
     if (route.isNull()) {
         const quint64 id = m_nextId++;
         Pending p;
-        p.info = {id, QUrl(), method, userData};
+        p.info.id = id;
+        p.info.method = method;
+        p.info.userData = userData;
         p.delegate = delegate;
         m_pending.insert(id, p);
         failLater(id, QStringLiteral("no route for %1 %2")
@@ -182,7 +184,10 @@ quint64 ObjectManager::send(const QString& method, const QString& pathAndQuery, 
                             const WillMapData& willMap) {
     const quint64 id = m_nextId++;
     Pending p;
-    p.info = {id, urlFor(pathAndQuery), method, userData};
+    p.info.id = id;
+    p.info.url = urlFor(pathAndQuery);
+    p.info.method = method;
+    p.info.userData = userData;
     p.delegate = delegate;
     p.willMap = willMap;
 

@@ -262,7 +262,8 @@ MainSynchroObject::HeldBack MainSynchroObject::heldBack() const {
 }
 
 QString MainSynchroObject::photoSubject(const QString& uploadId) const {
-    const ObjectImageUpload* upload = m_dao->loadObjectImageUpload(uploadId);
+    // Also an upload made in the write still open.
+    const ObjectImageUpload* upload = m_dao->context()->find<ObjectImageUpload>(uploadId);
     return upload ? upload->type() + QLatin1Char('/') + upload->typeId() : QString();
 }
 
@@ -270,7 +271,7 @@ QString MainSynchroObject::subjectKey(const SynchroObject* record) const {
     if (record->objectType() != QLatin1String("ObjectImageUpload"))
         return objectKey(record->objectType(), record->objectId());
     // A photo belongs to the child it shows; staff records are never created by the tablet.
-    const ObjectImageUpload* upload = m_dao->loadObjectImageUpload(record->objectId());
+    const ObjectImageUpload* upload = m_dao->context()->find<ObjectImageUpload>(record->objectId());
     if (upload && upload->type() == QLatin1String("Child"))
         return objectKey(QStringLiteral("Child"), upload->typeId());
     return QString();
