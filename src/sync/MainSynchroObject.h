@@ -159,6 +159,8 @@ private:
     // Sends a queue record's change once the write it was queued in has committed (nothing, when the
     // write failed and the record is gone).
     void sendAfterCommit(const QString& queueId, const QString& key, const QString& httpType);
+    // POST, PUT or DELETE of the object with the engine as its delegate.
+    void sendWith(const QString& httpType, ManagedObject* object, const QVariantMap& userData);
     // Sends the queue records of ids a slice at a time, then runs then.
     void sendDue(QStringList ids, std::function<void()> then);
     ManagedObject* queuedObject(const QString& type, const QString& id) const;

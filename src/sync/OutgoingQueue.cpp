@@ -67,13 +67,7 @@ bool MainSynchroObject::initiateApiCallForObject(ManagedObject* object, const QS
                 sendAfterCommit(id, key, httpType);
             });
         } else {
-            const QVariantMap userData{{kQueueKey, record->idSynchroObject()}, {kObjectKey, key}};
-            if (httpType == QLatin1String("POST"))
-                m_manager->postObject(object, this, userData);
-            else if (httpType == QLatin1String("PUT"))
-                m_manager->putObject(object, this, userData);
-            else
-                m_manager->deleteObject(object, this, userData);
+            sendWith(httpType, object, {{kQueueKey, record->idSynchroObject()}, {kObjectKey, key}});
         }
     }
     setAantalPosts(m_aantalPosts + 1 - dropped);
@@ -91,7 +85,11 @@ void MainSynchroObject::sendAfterCommit(const QString& queueId, const QString& k
         updateNrOfPostField();
         return;
     }
-    const QVariantMap userData{{kQueueKey, queueId}, {kObjectKey, key}};
+    sendWith(httpType, object, {{kQueueKey, queueId}, {kObjectKey, key}});
+}
+
+void MainSynchroObject::sendWith(const QString& httpType, ManagedObject* object,
+                                 const QVariantMap& userData) {
     if (httpType == QLatin1String("POST"))
         m_manager->postObject(object, this, userData);
     else if (httpType == QLatin1String("PUT"))

@@ -1,8 +1,9 @@
 // A store that cannot be opened at start: the app says why on a screen of its own instead of exiting,
 // leaves the file as it is, and "Probeer opnieuw" goes on to the login screen once the cause is gone.
-// Each cause is made for real: a folder the app cannot use, a disk that answers "full" (an SQLite VFS
-// of this test in front of the real one), a file of a newer version of the app.
+// Each cause is made for real: a folder the app cannot use, a disk that answers "full" (the failing
+// SQLite VFS of the tests in front of the real one), a file of a newer version of the app.
 #include "Entities.h"
+#include "FailingVfs.h"
 #include "Model.h"
 #include "RootViewController.h"
 #include "StackScrollViewAppDelegate.h"
@@ -21,114 +22,6 @@
 using Problem = Store::OpenProblem;
 
 namespace {
-
-// The platform's VFS with one difference: while `full` is set every write is answered SQLITE_FULL,
-// as SQLite answers a write that finds no space left on the device.
-namespace fullvfs {
-bool full = false;
-sqlite3_vfs* real = nullptr;
-sqlite3_vfs vfs;
-
-struct File {
-    sqlite3_file base;
-    sqlite3_file* real; // the real VFS's file, in the same allocation right after this struct
-};
-sqlite3_file* r(sqlite3_file* f) {
-    return reinterpret_cast<File*>(f)->real;
-}
-int xClose(sqlite3_file* f) {
-    return r(f)->pMethods ? r(f)->pMethods->xClose(r(f)) : SQLITE_OK;
-}
-int xRead(sqlite3_file* f, void* b, int n, sqlite3_int64 o) {
-    return r(f)->pMethods->xRead(r(f), b, n, o);
-}
-int xWrite(sqlite3_file* f, const void* b, int n, sqlite3_int64 o) {
-    return full ? SQLITE_FULL : r(f)->pMethods->xWrite(r(f), b, n, o);
-}
-int xTruncate(sqlite3_file* f, sqlite3_int64 s) {
-    return r(f)->pMethods->xTruncate(r(f), s);
-}
-int xSync(sqlite3_file* f, int flags) {
-    return r(f)->pMethods->xSync(r(f), flags);
-}
-int xFileSize(sqlite3_file* f, sqlite3_int64* s) {
-    return r(f)->pMethods->xFileSize(r(f), s);
-}
-int xLock(sqlite3_file* f, int l) {
-    return r(f)->pMethods->xLock(r(f), l);
-}
-int xUnlock(sqlite3_file* f, int l) {
-    return r(f)->pMethods->xUnlock(r(f), l);
-}
-int xCheckReservedLock(sqlite3_file* f, int* out) {
-    return r(f)->pMethods->xCheckReservedLock(r(f), out);
-}
-int xFileControl(sqlite3_file* f, int op, void* arg) {
-    return r(f)->pMethods->xFileControl(r(f), op, arg);
-}
-int xSectorSize(sqlite3_file* f) {
-    return r(f)->pMethods->xSectorSize(r(f));
-}
-int xDeviceCharacteristics(sqlite3_file* f) {
-    return r(f)->pMethods->xDeviceCharacteristics(r(f));
-}
-int xShmMap(sqlite3_file* f, int i, int size, int extend, void volatile** p) {
-    return r(f)->pMethods->xShmMap(r(f), i, size, extend, p);
-}
-int xShmLock(sqlite3_file* f, int offset, int n, int flags) {
-    return r(f)->pMethods->xShmLock(r(f), offset, n, flags);
-}
-void xShmBarrier(sqlite3_file* f) {
-    r(f)->pMethods->xShmBarrier(r(f));
-}
-int xShmUnmap(sqlite3_file* f, int deleteFlag) {
-    return r(f)->pMethods->xShmUnmap(r(f), deleteFlag);
-}
-const sqlite3_io_methods methods = {2,
-                                    xClose,
-                                    xRead,
-                                    xWrite,
-                                    xTruncate,
-                                    xSync,
-                                    xFileSize,
-                                    xLock,
-                                    xUnlock,
-                                    xCheckReservedLock,
-                                    xFileControl,
-                                    xSectorSize,
-                                    xDeviceCharacteristics,
-                                    xShmMap,
-                                    xShmLock,
-                                    xShmBarrier,
-                                    xShmUnmap,
-                                    nullptr,
-                                    nullptr};
-
-int xOpen(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* f, int flags, int* outFlags) {
-    auto* file = reinterpret_cast<File*>(f);
-    file->real = reinterpret_cast<sqlite3_file*>(file + 1);
-    file->real->pMethods = nullptr;
-    file->base.pMethods = nullptr;
-    const int rc = real->xOpen(real, name, file->real, flags, outFlags);
-    if (file->real->pMethods)
-        file->base.pMethods = &methods;
-    return rc;
-}
-
-void install() {
-    real = sqlite3_vfs_find(nullptr);
-    vfs = *real;
-    vfs.zName = "cc-full-disk";
-    vfs.szOsFile = int(sizeof(File)) + real->szOsFile;
-    vfs.xOpen = xOpen;
-    vfs.pAppData = nullptr;
-    sqlite3_vfs_register(&vfs, 1);
-}
-void uninstall() {
-    sqlite3_vfs_unregister(&vfs);
-    sqlite3_vfs_register(real, 1);
-}
-} // namespace fullvfs
 
 QByteArray bytesOf(const QString& path) {
     QFile f(path);
@@ -220,19 +113,17 @@ private slots:
             blocker.close();
             removeCause = [folder] { QFile::remove(folder); };
         } else if (tag == "disk-full") {
-            fullvfs::install();
-            fullvfs::full = true;
-            removeCause = [] { fullvfs::full = false; };
+            // Every write answered as a device with no space left answers it.
+            FailingVfs::install();
+            FailingVfs::arm(FailingVfs::Kind::Write, 1, SQLITE_FULL);
+            removeCause = [] { FailingVfs::disarm(); };
         } else {
             QVERIFY(writeNewerStore(o.storePath));
             before = storeBytes(o.storePath);
             QVERIFY(!before.isEmpty());
             removeCause = [path = o.storePath] { setLayoutVersion(path, Model::schemaVersion()); };
         }
-        const auto vfsBack = qScopeGuard([tag] {
-            if (tag == "disk-full")
-                fullvfs::uninstall();
-        });
+        const auto vfsBack = qScopeGuard([] { FailingVfs::disarm(); });
 
         // Without a window there is nothing to say it on: start-up fails, the screen's controller waits.
         StackScrollViewAppDelegate app;
