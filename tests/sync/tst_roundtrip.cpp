@@ -3,13 +3,13 @@
 // the refresh calls carry their standard parameters and the administrator's 30-day look-back.
 #include "Clock.h"
 #include "Mapping.h"
+#include "OfflineWork.h"
 #include "ReferenceServer.h"
 #include "Store.h"
 #include "Tablet.h"
 #include "UserDefaults.h"
 #include "Util.h"
 
-#include <QBuffer>
 #include <QImage>
 #include <QJsonArray>
 #include <QNetworkAccessManager>
@@ -19,16 +19,6 @@
 #include <functional>
 
 namespace {
-
-QByteArray jpegOf(Qt::GlobalColor colour) {
-    QImage image(32, 24, QImage::Format_RGB32);
-    image.fill(colour);
-    QByteArray out;
-    QBuffer buffer(&out);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", 100);
-    return out;
-}
 
 QByteArray download(const QString& url) {
     QNetworkAccessManager network;
@@ -177,7 +167,7 @@ private slots:
         sent->setExtraInfo("Allergie: \"noten\"\nOphalen door oma");
         sent->setImage("image" + Util::getUUID() + t);
         sent->setPhotoId(Util::getUUID() + t);
-        const QByteArray picture = jpegOf(Qt::darkCyan);
+        const QByteArray picture = OfflineWork::jpeg(Qt::darkCyan);
         sent->setImageData(MainSynchroObject::base64Lines(picture));
         QList<Group*> groups;
         for (const char* name : {"Kleuters", "Knutselen"}) {
@@ -216,7 +206,7 @@ private slots:
 
     void photoUploadReachesTheServer() {
         Child* child = m_a->dao->loadChildrenforEntity(m_a->entityId).at(1);
-        const QByteArray picture = jpegOf(Qt::magenta);
+        const QByteArray picture = OfflineWork::jpeg(Qt::magenta);
         QVERIFY(!QImage::fromData(picture, "JPEG").isNull());
         m_a->engine->uploadNewPhoto(picture, child);
         const auto uploads = m_a->store->context()->fetch<ObjectImageUpload>();
