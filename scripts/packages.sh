@@ -8,8 +8,9 @@ CC_PACKAGES=(
   libsqlite3-dev libicu-dev libcpp-httplib-dev libgl-dev
   xvfb xauth fonts-dejavu-core
 )
-# The sanitized build and the fuzz targets: clang with its sanitizer runtimes and libFuzzer.
-CC_PACKAGES+=(clang libclang-rt-14-dev libfuzzer-14-dev)
+# The sanitized build and the fuzz targets: clang with its sanitizer runtimes and libFuzzer, and the
+# symbolizer that names the frames of a report (the leak suppressions match on those names).
+CC_PACKAGES+=(clang libclang-rt-14-dev libfuzzer-14-dev llvm)
 # HTTPS: the reference server's TLS, and the openssl command that makes the tests' certificates.
 CC_PACKAGES+=(libssl-dev openssl)
 

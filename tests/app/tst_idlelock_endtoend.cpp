@@ -79,7 +79,7 @@ class TestIdleLockEndToEnd : public QObject {
     // The administrator's tile, the password and "OK" on the login grid that the lock brought back.
     // Empty when logged in, else the step that did not happen.
     QString logInAgain() {
-        constexpr int kStepMs = 20000; // fades and the first answers, on a busy machine
+        constexpr int kStepMs = 20000 * kSlowdown; // fades and the first answers, on a busy machine
         QQuickItem* grid = nullptr;
         if (!QTest::qWaitFor(
                 [&] {
@@ -93,8 +93,11 @@ class TestIdleLockEndToEnd : public QObject {
                              kStepMs))
             return "no password asked";
         typeKeys(m_session->window(), "geheim");
-        if (!tapItem("okButton") || !QTest::qWaitFor([&] { return root()->isLoggedIn(); }, kStepMs))
-            return "not logged in";
+        if (!tapItem("okButton") || !QTest::qWaitFor([&] { return root()->isLoggedIn(); }, kStepMs)) {
+            QStringList shown;
+            collectTexts(m_session->window()->contentItem(), shown);
+            return "not logged in; the screen shows: " + shown.join(" | ");
+        }
         // Done once the login screen has slid away from over the overview.
         if (!QTest::qWaitFor(
                 [&] {

@@ -9,6 +9,13 @@
 
 namespace WindowDriver {
 
+// How much longer a wait for the window may take: sanitized code runs a few times slower.
+#ifdef CC_SANITIZED_BUILD
+constexpr int kSlowdown = 3;
+#else
+constexpr int kSlowdown = 1;
+#endif
+
 // The item of that name; a hidden one only when asked for (a view fading in from nothing is hidden).
 QQuickItem* findItem(QQuickItem* root, const QString& objectName, bool visibleOnly = true);
 // The visible text item that shows exactly text (a tile, a row, a button's label), or nullptr.
