@@ -2,8 +2,9 @@
 // a child clocked in from its panel, the bar under the panels naming it, "Ongedaan maken" tapped (the
 // row is back as before, the server ends with the deletion); a second clocking whose bar goes after ten
 // seconds on the app's clock; then another tablet's clock-in of that child arrives with a refresh and
-// the child's panel says so, and its button deletes this tablet's own. Screenshots undo-bar.png and
-// other-tablet.png; no QML warning may appear on the way.
+// the child's panel says so, and its button deletes this tablet's own; last two staff members clocked
+// in and taken back. Screenshots undo-bar.png, other-tablet.png and undo-bar-staff.png; no QML warning
+// may appear on the way.
 #include "AppSession.h"
 #include "Clock.h"
 #include "ClockingUndo.h"
@@ -65,7 +66,7 @@ private slots:
     void undoAndTheOtherTablet() {
         QVERIFY2(m_session->coupleAndLogIn("Els Janssens", "geheim"), qPrintable(m_session->error()));
         QQuickWindow* window = m_session->window();
-        QTRY_VERIFY(item("searchField") && PanelReader::segmentCount(1) >= 0);
+        QTRY_VERIFY(item("searchField") && PanelReader::segmentCount(*m_session, 1) >= 0);
         QStringList kids; // two children not registered today
         for (QQuickItem* row : PanelReader::rowsInView(*m_session))
             if (kids.size() < 2 && iconOf(row->property("name").toString()).isEmpty())
@@ -74,7 +75,7 @@ private slots:
         Child* first = childNamed(kids[0]);
         Child* second = childNamed(kids[1]);
         QVERIFY(first && second);
-        const int inBefore = PanelReader::segmentCount(1);
+        const int inBefore = PanelReader::segmentCount(*m_session, 1);
         QVERIFY(!item("undoBar"));
 
         // 1. Clocked in from its panel: the bar names the child.
@@ -84,7 +85,7 @@ private slots:
         QTRY_VERIFY(item("undoBar"));
         QCOMPARE(shownText("undoText"), first->firstName() + " " + first->lastName() + " ingeklokt");
         QTRY_COMPARE(iconOf(kids[0]), QString("In"));
-        QTRY_COMPARE(PanelReader::segmentCount(1), inBefore + 1);
+        QTRY_COMPARE(PanelReader::segmentCount(*m_session, 1), inBefore + 1);
         QVERIFY(m_session->text("Ongedaan maken"));
         QVERIFY(m_session->shoot("undo-bar"));
 
@@ -93,7 +94,7 @@ private slots:
         QVERIFY(m_session->tapItem("undoButton"));
         QTRY_VERIFY(!item("undoBar"));
         QTRY_COMPARE(iconOf(kids[0]), QString());
-        QTRY_COMPARE(PanelReader::segmentCount(1), inBefore);
+        QTRY_COMPARE(PanelReader::segmentCount(*m_session, 1), inBefore);
         QVERIFY(m_session->app()->engine()->waitForIdle(30000));
         QCOMPARE(onServer(first->childId()), QStringList{"here In 0"});
 
@@ -149,6 +150,29 @@ private slots:
         QVERIFY(m_session->app()->engine()->waitForIdle(30000));
         QCOMPARE(onServer(second->childId()), (QStringList{"here In 0", "other In 1"}));
         QTRY_COMPARE(iconOf(kids[1]), QString("In"));
+
+        // 6. The same bar for staff: two stand-ins clocked in from their panel, taken back.
+        QVERIFY(m_session->tapItem("menuEntry4"));
+        QTRY_VERIFY(item("overviewList") && PanelReader::segmentCount(*m_session, 0) > 0);
+        const int staffIn = PanelReader::segmentCount(*m_session, 1);
+        QStringList staff;
+        for (QQuickItem* row : PanelReader::rowsInView(*m_session))
+            if (staff.size() < 2 && iconOf(row->property("name").toString()).isEmpty())
+                staff << row->property("name").toString();
+        QCOMPARE(staff.size(), 2);
+        QVERIFY(tap(window, rowOf(staff[0])));
+        QTRY_VERIFY(item("enterButton"));
+        QVERIFY(tap(window, rowOf(staff[1])));
+        QTRY_COMPARE(shownText("naamLabel"), QString("2 gebruikers"));
+        QVERIFY(m_session->tapItem("enterButton"));
+        QTRY_COMPARE(shownText("undoText"), QString("2 medewerkers ingeklokt"));
+        QTRY_COMPARE(iconOf(staff[0]), QString("In"));
+        QVERIFY(m_session->shoot("undo-bar-staff"));
+        QVERIFY(m_session->tapItem("undoButton"));
+        QTRY_VERIFY(!item("undoBar"));
+        QTRY_COMPARE(iconOf(staff[0]), QString());
+        QTRY_COMPARE(iconOf(staff[1]), QString());
+        QTRY_COMPARE(PanelReader::segmentCount(*m_session, 1), staffIn);
     }
 };
 

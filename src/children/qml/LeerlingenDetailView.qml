@@ -236,7 +236,7 @@ Rectangle {
                 objectName: "deleteLocalDuplicate"
                 width: parent.width
                 destructive: true
-                text: qsTr("Verwijder de registratie van deze tablet")
+                text: qsTr("Verwijder die van deze tablet")
                 onClicked: if (view.controller) view.controller.deleteLocalDuplicate()
             }
         }
