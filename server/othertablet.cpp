@@ -18,8 +18,9 @@ int main(int argc, char** argv) {
     parser.addHelpOption();
     const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("The server's port."),
                                   QStringLiteral("N"));
-    const QCommandLineOption child(
-        QStringLiteral("child"), QStringLiteral("First or last name of the child."), QStringLiteral("NAME"));
+    const QCommandLineOption child(QStringLiteral("child"),
+                                   QStringLiteral("First, last or full name of the child."),
+                                   QStringLiteral("NAME"));
     const QCommandLineOption type(QStringLiteral("type"), QStringLiteral("In or Out."),
                                   QStringLiteral("TYPE"), QStringLiteral("In"));
     const QCommandLineOption tablet(QStringLiteral("tablet"), QStringLiteral("The tablet's name."),
@@ -43,8 +44,10 @@ int main(int argc, char** argv) {
                                    .toArray();
     for (const QJsonValue& v : records) {
         const QJsonObject c = v.toObject();
-        if (c.value("firstName").toString().compare(name, Qt::CaseInsensitive) == 0 ||
-            c.value("lastName").toString().compare(name, Qt::CaseInsensitive) == 0) {
+        const QString first = c.value("firstName").toString();
+        const QString last = c.value("lastName").toString();
+        const QStringList names{first, last, first + ' ' + last, last + ' ' + first};
+        if (names.contains(name, Qt::CaseInsensitive)) {
             found = c;
             break;
         }
