@@ -140,6 +140,8 @@ std::optional<Record> registrationFromBody(const QJsonObject& body, bool staff, 
     const QString type = r.text("type", true);
     const int exists = r.integer("exists", 1);
     const QString ipadMacId = r.text("ipadMacId");
+    // Given back with the registration, so other tablets can say which tablet made it.
+    const QString ipadName = r.text("ipadName");
     if (r.ok() && (!allDigits(time) || time.size() > 15))
         r.fail(QStringLiteral("\"time\" must be milliseconds since 1970, not \"%1\"").arg(time));
     if (r.ok() && type != QLatin1String("In") && type != QLatin1String("Out"))
@@ -166,6 +168,7 @@ std::optional<Record> registrationFromBody(const QJsonObject& body, bool staff, 
     putText(o, "type", type);
     o.insert(QStringLiteral("exists"), exists);
     putText(o, "ipadMacId", ipadMacId);
+    putText(o, "ipadName", ipadName);
     return rec;
 }
 

@@ -185,6 +185,8 @@ void RootViewController::addMainView() {
     if (m_menuViewController)
         return;
     m_stackScrollViewController = new StackScrollViewController(this);
+    m_clockingUndo = new ClockingUndo(m_dao, m_engine, m_dialogs, this);
+    ClockingUndo::setShared(m_clockingUndo);
     m_menuViewController = new MenuViewController(m_engine, m_dao, m_stackScrollViewController, this);
     emit mainViewChanged();
     NotificationCenter::defaultCenter().post(QStringLiteral("fakeMenuChoice"), this,
@@ -196,13 +198,18 @@ void RootViewController::removeMainView() {
         return;
     MenuViewController* menu = m_menuViewController;
     StackScrollViewController* stack = m_stackScrollViewController;
+    // Nobody may take back a clocking of the session that ended.
+    ClockingUndo* undo = m_clockingUndo;
     m_menuViewController = nullptr;
     m_stackScrollViewController = nullptr;
+    m_clockingUndo = nullptr;
+    undo->dismiss();
     emit mainViewChanged();
     // "logout" comes from a button inside a panel: the panels go once that call has returned.
     menu->close();
     menu->deleteLater();
     stack->deleteLater();
+    undo->deleteLater();
 }
 
 void RootViewController::doLogout() {

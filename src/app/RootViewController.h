@@ -3,6 +3,7 @@
 // after login. Carries out logging in (refresh, staff clock-in, status) and logging out (staff
 // clock-out, clean-up of the store) and shows the engine's alerts and progress overlay.
 // Main thread; owned by the application delegate; owns the login screen, the menu and the stack.
+#include "ClockingUndo.h"
 #include "DialogRequests.h"
 #include "MenuViewController.h"
 #include "StackScrollViewController.h"
@@ -25,6 +26,8 @@ class RootViewController : public QObject {
     Q_PROPERTY(StackScrollViewController* stackScrollViewController READ stackScrollViewController NOTIFY
                    mainViewChanged)
     Q_PROPERTY(bool loggedIn READ isLoggedIn NOTIFY mainViewChanged)
+    // The undo bar of the logged-in session, under the panels; null while nobody is logged in.
+    Q_PROPERTY(ClockingUndo* clockingUndo READ clockingUndo NOTIFY mainViewChanged)
     Q_PROPERTY(bool canrotate READ canrotate NOTIFY canrotateChanged)
     Q_PROPERTY(DialogRequests* dialogs READ dialogs CONSTANT)
 public:
@@ -40,6 +43,7 @@ public:
     MenuViewController* menuViewController() const { return m_menuViewController; }
     StackScrollViewController* stackScrollViewController() const { return m_stackScrollViewController; }
     bool isLoggedIn() const { return m_menuViewController != nullptr; }
+    ClockingUndo* clockingUndo() const { return m_clockingUndo; }
     bool canrotate() const { return m_canrotate; }
     DialogRequests* dialogs() const { return m_dialogs; }
 
@@ -94,6 +98,7 @@ private:
     QPointer<ScreenController> m_loginViewController;
     MenuViewController* m_menuViewController = nullptr;
     StackScrollViewController* m_stackScrollViewController = nullptr;
+    ClockingUndo* m_clockingUndo = nullptr;
     bool m_canrotate = false;
     DialogRequests* m_dialogs;
     QString m_loggedInUserId; // who doLoginForUser logged in, for the clock-out

@@ -62,6 +62,8 @@ ClockingTexts ChildClockingSubject::texts() const {
     t.guardOut = tr("Je wilt %1 %2 een tweede keer uitklokken. Klok het kind eerst in voor dat je opnieuw "
                     "uitklokt.");
     t.pluralWord = tr("kinderen");
+    t.doneInMany = tr("%1 kinderen ingeklokt");
+    t.doneOutMany = tr("%1 kinderen uitgeklokt");
     return t;
 }
 
@@ -256,6 +258,26 @@ bool Inklokken::remove(ManagedObject* registration) {
         if (ManagedObject* owner = m_subject.ownerOf(m_dao, registration))
             m_subject.updateIngeschrevenStatus(owner);
     });
+}
+
+bool Inklokken::undo(const QList<ManagedObject*>& registrations) {
+    QList<ManagedObject*> owners;
+    for (ManagedObject* registration : registrations)
+        if (ManagedObject* owner = m_subject.ownerOf(m_dao, registration); owner && !owners.contains(owner))
+            owners << owner;
+    const bool stored = write("undo", [&] {
+        for (ManagedObject* registration : registrations) {
+            if (m_engine)
+                m_engine->withdrawObject(registration);
+            else
+                m_dao->context()->deleteObject(registration);
+        }
+        for (ManagedObject* owner : std::as_const(owners))
+            m_subject.updateIngeschrevenStatus(owner);
+    });
+    if (m_engine)
+        m_engine->updateNrOfPostField();
+    return stored;
 }
 
 QString Inklokken::notStoredMessage() {

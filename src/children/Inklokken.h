@@ -27,6 +27,8 @@ struct ClockingTexts {
     QString guardIn;       // a second clock-in refused
     QString guardOut;      // a second clock-out refused
     QString pluralWord;    // after the count when several are selected ("kinderen")
+    QString doneInMany;    // %1 people were just clocked in (the undo bar)
+    QString doneOutMany;   // %1 people were just clocked out
 };
 
 // The people one kind of detail screen clocks: children, or staff members.
@@ -133,6 +135,10 @@ public:
     // Marks a registration deleted, queues the deletion, recomputes its owner's status and saves. False
     // when it could not be stored.
     bool remove(ManagedObject* registration);
+
+    // Takes the registrations of one run back (MainSynchroObject::withdrawObject) and recomputes their
+    // owners' statuses, in one write. False when it could not be stored: nothing of it is kept.
+    bool undo(const QList<ManagedObject*>& registrations);
 
     // What the screens tell when a change could not be stored on the tablet.
     static QString notStoredMessage();

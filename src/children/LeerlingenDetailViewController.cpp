@@ -1,5 +1,6 @@
 #include "LeerlingenDetailViewController.h"
 
+#include "ClockingUndo.h"
 #include "DataAccessObject.h"
 #include "Entities.h"
 #include "ImageCache.h"
@@ -51,6 +52,11 @@ LeerlingenDetailViewController::LeerlingenDetailViewController(ManagedObject* le
     for (const QString& name :
          {QStringLiteral("addSelectieNotification"), QStringLiteral("removeSelectieNotification")})
         center.addObserver(this, name, [this](const Notification&) { refreshShownData(); });
+    // A refresh or an undo changed registrations; this panel's own changes are drawn already.
+    center.addObserver(this, QStringLiteral("reloadKindjesData"), [this](const Notification& n) {
+        if (n.object != this)
+            registrationsChangedElsewhere();
+    });
     if (m_selectielijst && m_selectielijst->count() == 0)
         m_selectielijst->addObject(leerling);
 
@@ -146,6 +152,8 @@ void LeerlingenDetailViewController::clock(Type type) {
         alertNotStored();
         return;
     }
+    if (ClockingUndo* undo = ClockingUndo::shared())
+        undo->offer(m_subject, type, selection, run.registrations);
     if (m_selectielijst)
         m_selectielijst->removeAllObjects();
     // The table keeps showing its child: with the registrations just made.
@@ -513,6 +521,7 @@ void LeerlingenDetailViewController::redrawSelection() {
 }
 
 void LeerlingenDetailViewController::redrawTable() {
+    updateOtherTablet(m_mijnRegistraties);
     QList<DetailTableModel::Row> rows;
     if (m_shown == Shown::Several) {
         m_table->setRows(rows);
@@ -605,4 +614,44 @@ void LeerlingenDetailViewController::userDidEnterInfo(const QByteArray& data) {
     m_photo = photoUrl(m_subject.image(person));
     emit shownDataChanged();
     NotificationCenter::defaultCenter().post(QStringLiteral("reloadKindjesData"), this);
+}
+
+// ------------------------------------------------------------------ another tablet was first
+
+QString LeerlingenDetailViewController::otherTabletNotice() const {
+    return m_double ? m_double->notice() : QString();
+}
+
+void LeerlingenDetailViewController::updateOtherTablet(const QList<ManagedObject*>& registrations) {
+    std::optional<DoubleClocking> found;
+    // Only where this tablet's registration can be deleted from here.
+    if (m_shown == Shown::One && m_subject.offersDeletion())
+        found = DoubleClocking::find(registrations, Util::getBeginRegistrationTime(),
+                                     Util::uniqueGlobalDeviceIdentifier());
+    const bool same =
+        found.has_value() == m_double.has_value() &&
+        (!found || (found->local == m_double->local && found->otherTablet == m_double->otherTablet &&
+                    found->otherMs == m_double->otherMs));
+    m_double = found;
+    if (!same)
+        emit otherTabletChanged();
+}
+
+void LeerlingenDetailViewController::registrationsChangedElsewhere() {
+    if (m_shown != Shown::One || !m_shownPerson)
+        return;
+    const QList<ManagedObject*> fresh = m_subject.registrations(m_shownPerson);
+    // Reloading closes a time picker: only when the rows are no longer the ones shown.
+    if (fresh != m_mijnRegistraties)
+        reloadData();
+    else
+        updateOtherTablet(fresh);
+}
+
+void LeerlingenDetailViewController::deleteLocalDuplicate() {
+    if (!m_double)
+        return;
+    const qsizetype row = m_mijnRegistraties.indexOf(m_double->local);
+    if (row >= 0)
+        optionSelected(1, int(row), kMainTable);
 }

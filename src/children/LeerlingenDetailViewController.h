@@ -6,6 +6,7 @@
 #include "Boodschap.h"
 #include "ClockChoice.h"
 #include "CreateBoodschapViewController.h"
+#include "DoubleClocking.h"
 #include "Inklokken.h"
 #include "LeerlingenDetailModels.h"
 #include "OptionsPopoverController.h"
@@ -65,6 +66,9 @@ class LeerlingenDetailViewController : public ScreenController,
     Q_PROPERTY(int productRemoverRow READ productRemoverRow NOTIFY popoversChanged)
     Q_PROPERTY(CreateBoodschapViewController* creator READ creator NOTIFY popoversChanged)
     Q_PROPERTY(MediaPickerViewController* mediaPicker READ mediaPicker NOTIFY popoversChanged)
+    // The shown child was clocked the same way on another tablet too ("Ook ingeklokt op ... om ..."):
+    // empty when not.
+    Q_PROPERTY(QString otherTabletNotice READ otherTabletNotice NOTIFY otherTabletChanged)
 
 public:
     // Tabs of the main table, tables and dialogs.
@@ -172,6 +176,10 @@ public:
     Q_INVOKABLE void userDidEnterInfo(const QByteArray& data);
     MediaPickerViewController* mediaPicker() const { return m_mediaPicker; }
 
+    QString otherTabletNotice() const;
+    // The notice's button: this tablet's registration of the pair goes, through the usual question.
+    Q_INVOKABLE void deleteLocalDuplicate();
+
     void alertViewClickedButtonAtIndex(int tag, int index) override;
     // A clocking asked to be confirmed, running or showing its result: the idle lock waits for it.
     bool holdsIdleLock() const override;
@@ -187,6 +195,7 @@ signals:
     void activityChanged();
     void messageIsEditableChanged();
     void popoversChanged();
+    void otherTabletChanged();
 
 private:
     enum class Shown { Nothing, One, Several };
@@ -213,6 +222,10 @@ private:
     // Element count - row of a tab's list (row 0 is the button row); -1 when there is none.
     static int newestFirst(int row, qsizetype count);
     void closeCreator();
+    // Looks for a double clocking of the shown child among its registrations.
+    void updateOtherTablet(const QList<ManagedObject*>& registrations);
+    // Registrations of the shown child changed elsewhere (a refresh, an undo).
+    void registrationsChangedElsewhere();
     template <class T> void closePopover(QPointer<T>& popover);
 
     const ClockingSubject& m_subject;
@@ -249,4 +262,5 @@ private:
     int m_productRemoverRow = -1;
     QPointer<CreateBoodschapViewController> m_creator;
     bool m_askingToKeepText = false;
+    std::optional<DoubleClocking> m_double;
 };

@@ -34,6 +34,8 @@ ClockingTexts StaffClockingSubject::texts() const {
     t.guardOut = tr("Je wilt %1 %2 een tweede keer uitklokken. Klok de gebruiker eerst in voor dat je "
                     "opnieuw uitklokt.");
     t.pluralWord = tr("gebruikers");
+    t.doneInMany = tr("%1 medewerkers ingeklokt");
+    t.doneOutMany = tr("%1 medewerkers uitgeklokt");
     return t;
 }
 

@@ -9,6 +9,7 @@
 #include "SerialQueue.h"
 #include "Store.h"
 #include "SyncKeys.h"
+#include "TabletNames.h"
 #include "UserDefaults.h"
 #include "Util.h"
 
@@ -252,6 +253,10 @@ void MainSynchroObject::sendRequest(const QString& path, QList<QPair<QString, QS
     setAantalGets(m_aantalGets + 1);
     m_manager->getObjectsAtPath(
         path, parameters, this, userData, [](const RequestInfo& request, QJsonObject& answer) {
+            // Registrations name the tablet that made them: screens say which one.
+            for (const char* key : {"timeEntries", "userTimeEntries"})
+                if (answer.value(QLatin1String(key)).isArray())
+                    TabletNames::learn(answer.value(QLatin1String(key)).toArray());
             // Staff records learn from the request what kind of list they came in.
             if (!answer.value(QLatin1String("users")).isArray())
                 return;

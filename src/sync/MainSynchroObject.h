@@ -59,6 +59,13 @@ public:
     bool putObject(ManagedObject* object);
     bool deleteObject(ManagedObject* object);
     bool initiateApiCallForObject(ManagedObject* object, const QString& httpType);
+    // Takes back a registration the tablet made: while no send of it has started (none under way, none
+    // tried), it leaves the queue together with its record and the server never hears of it; otherwise
+    // it is deleted as any deletion is (exists 0 and a queued DELETE, or a PUT where the server has no
+    // delete, that waits for the creation's answer). Decided and done on the main thread, where every
+    // send starts, so no send can start in between. Failed: the context's changes are rolled back.
+    enum class Withdrawal { Failed, Dropped, Deleted };
+    Withdrawal withdrawObject(ManagedObject* object);
     // One more attempt for a queue record; false when its object is missing (nothing changes then).
     // save false: the caller saves (a batch of attempts in one transaction).
     bool doRetryForSyncObject(SynchroObject* record, bool save = true);

@@ -75,6 +75,38 @@ bool MainSynchroObject::initiateApiCallForObject(ManagedObject* object, const QS
     return true;
 }
 
+MainSynchroObject::Withdrawal MainSynchroObject::withdrawObject(ManagedObject* object) {
+    if (!object)
+        return Withdrawal::Failed;
+    Context* context = m_dao->context();
+    const QString type = object->entity().name;
+    const QString id = object->primaryKey();
+    const QList<SynchroObject*> records = context->fetch<SynchroObject>(
+        Predicate::format(QStringLiteral("objectType == %@ && objectId == %@"), {type, id}));
+    // Read now, not from an earlier look: a send may have started since the user saw the registration.
+    bool created = false;
+    bool started = isBusy(objectKey(type, id));
+    for (const SynchroObject* r : records) {
+        created = created || isCreation(r);
+        started = started || r->status() != 0 || !r->lastTryDate().isEmpty();
+    }
+    if (created && !started) {
+        for (SynchroObject* r : records)
+            context->deleteObject(r);
+        context->deleteObject(object);
+        const bool saved = saveMain("withdraw");
+        if (!saved)
+            context->rollback();
+        updateNrOfPostField();
+        return saved ? Withdrawal::Dropped : Withdrawal::Failed;
+    }
+    object->setValueForKey(QStringLiteral("exists"), qint64(0));
+    const bool queued = ObjectManager::routeFor(object, QStringLiteral("DELETE")).isNull()
+                            ? putObject(object)
+                            : deleteObject(object);
+    return queued ? Withdrawal::Deleted : Withdrawal::Failed;
+}
+
 void MainSynchroObject::sendAfterCommit(const QString& queueId, const QString& key, const QString& httpType) {
     auto* record = m_dao->context()->find<SynchroObject>(queueId);
     ManagedObject* object =

@@ -1,5 +1,6 @@
 import QtQuick
 import "../../support/qml"
+import "../../children/qml"
 
 // The root screen: the login screen full-screen while nobody is logged in; after login the 200-point
 // menu column on the left and the panel stack in the rest of the width. The login screen slides up out
@@ -28,6 +29,12 @@ Item {
             width: parent.width - menuView.width
             height: parent.height
             controller: root.controller ? root.controller.stackScrollViewController : null
+        }
+        UndoBar {
+            x: menuView.width + (parent.width - menuView.width - width) / 2
+            y: parent.height - height - Theme.spacing
+            width: Math.min(parent.width - menuView.width - 2 * Theme.spacing, 640)
+            undo: root.controller ? root.controller.clockingUndo : null
         }
     }
 

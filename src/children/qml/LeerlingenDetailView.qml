@@ -207,10 +207,51 @@ Rectangle {
         }
     }
 
+    // ---------------------------------------------------------------- clocked on another tablet too
+    Rectangle {
+        id: otherTablet
+        objectName: "otherTabletNotice"
+        readonly property string notice: view.controller ? view.controller.otherTabletNotice : ""
+        anchors.top: suggestions.bottom
+        width: parent.width
+        visible: notice !== "" && !view.several
+        height: visible ? otherTabletColumn.implicitHeight + 2 * Theme.spacing : 0
+        color: "#fdf1e4"
+        Column {
+            id: otherTabletColumn
+            x: Theme.spacing
+            y: Theme.spacing
+            width: parent.width - 2 * Theme.spacing
+            spacing: 8
+            Text {
+                objectName: "otherTabletText"
+                width: parent.width
+                text: otherTablet.notice
+                color: Theme.ink
+                font.pixelSize: Theme.fontNormal
+                font.bold: true
+                wrapMode: Text.Wrap
+            }
+            TouchButton {
+                objectName: "deleteLocalDuplicate"
+                width: parent.width
+                destructive: true
+                text: qsTr("Verwijder die van deze tablet")
+                onClicked: if (view.controller) view.controller.deleteLocalDuplicate()
+            }
+        }
+        Rectangle {
+            anchors.bottom: parent.bottom
+            width: parent.width
+            height: 1
+            color: Theme.separator
+        }
+    }
+
     // ---------------------------------------------------------------- one child: the tabbed table
     Item {
         id: singlePart
-        anchors.top: suggestions.bottom
+        anchors.top: otherTablet.bottom
         anchors.bottom: parent.bottom
         width: parent.width
         visible: !view.several
