@@ -1,5 +1,6 @@
 import QtQuick
 import "../../support/qml"
+import "../../roll/qml"
 
 // The root screen: the login screen full-screen while nobody is logged in; after login the 200-point
 // menu column on the left and the panel stack in the rest of the width. The login screen slides up out
@@ -28,6 +29,21 @@ Item {
             width: parent.width - menuView.width
             height: parent.height
             controller: root.controller ? root.controller.stackScrollViewController : null
+        }
+    }
+
+    // The emergency roll over everything while it is open.
+    Loader {
+        id: rollLoader
+        objectName: "rollLoader"
+        anchors.fill: parent
+        z: 2
+        readonly property var roll: root.controller && root.controller.menuViewController
+                                    ? root.controller.menuViewController.emergencyRoll : null
+        active: roll !== null
+        sourceComponent: EmergencyRollView {
+            objectName: "emergencyRollView"
+            controller: rollLoader.roll
         }
     }
 
