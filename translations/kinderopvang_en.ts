@@ -247,10 +247,6 @@
         <translation>Close</translation>
     </message>
     <message>
-        <source>Zonder groep</source>
-        <translation>No group</translation>
-    </message>
-    <message>
         <source>sinds %1</source>
         <translation>since %1</translation>
     </message>

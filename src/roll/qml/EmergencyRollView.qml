@@ -126,24 +126,6 @@ Rectangle {
         model: view.controller ? view.controller.people : null
         ScrollIndicator.vertical: ScrollIndicator {}
 
-        section.property: "group"
-        section.delegate: Rectangle {
-            required property string section
-            width: ListView.view.width
-            height: 40
-            color: Theme.separator
-            Text {
-                x: Theme.spacing * 2
-                width: parent.width - 2 * x
-                anchors.verticalCenter: parent.verticalCenter
-                text: parent.section.length > 0 ? parent.section : qsTr("Zonder groep")
-                color: Theme.ink
-                font.pixelSize: Theme.fontLarge
-                font.bold: true
-                elide: Text.ElideRight
-            }
-        }
-
         delegate: Rectangle {
             id: row
             required property int index
