@@ -1,8 +1,15 @@
 // The emergency roll on a store of its own, no network anywhere: exactly who is present (children and
 // staff, this location only), in group then name order, ticks and the count, the PDF (one text line per
 // person over as many pages as needed, read back with pdftotext), and closing without losing ticks.
+// Then, on a coupled tablet, the roll the menu opens holding the idle lock.
 #include "Clock.h"
+#include "IdleLock.h"
+#include "MenuViewController.h"
 #include "PdfText.h"
+#include "ReferenceServer.h"
+#include "RootViewController.h"
+#include "StackScrollViewAppDelegate.h"
+#include "Tablet.h"
 #include "TestStore.h"
 #include "roll/EmergencyRollViewController.h"
 
@@ -217,6 +224,42 @@ private slots:
         QVERIFY(!c.writePdf());
         QCOMPARE(alerts.count(), 1);
         QVERIFY(c.pdfPath().isEmpty());
+    }
+
+    // Opened from the menu it stays, untouched, past the idle limit until it is closed.
+    void anOpenRollHoldsTheIdleLock() {
+        m_store.reset();
+        Clock::reset();
+        QTemporaryDir settings;
+        Tablet::useFreshSettings(settings);
+        ReferenceServer server;
+        QVERIFY(server.isRunning());
+        Tablet tablet(server.url());
+        QVERIFY(tablet.couple(true));
+        StackScrollViewAppDelegate selections;
+        RootViewController root(tablet.engine.get(), tablet.dao.get(), nullptr, [](RootViewController*) {
+            return static_cast<ScreenController*>(new ScreenController(QUrl(), QStringLiteral("Aanmelden")));
+        });
+        root.doLoginForUser(Users::sharedUsers());
+        MenuViewController* menu = root.menuViewController();
+        QSignalSpy changed(menu, &MenuViewController::emergencyRollChanged);
+        menu->openEmergencyRoll();
+        EmergencyRollViewController* roll = menu->emergencyRoll();
+        QVERIFY(roll);
+        menu->openEmergencyRoll(); // open already: the same roll, ticks and all
+        QCOMPARE(menu->emergencyRoll(), roll);
+        QCOMPARE(changed.count(), 1);
+        QVERIFY(names(roll->people())
+                    .contains(Users::sharedUsers()->first_name() + " " + Users::sharedUsers()->last_name()));
+
+        IdleLock lock(&root);
+        Clock::advance(60 * 60);
+        lock.check();
+        QVERIFY(root.isLoggedIn());
+        roll->requestClose();
+        QTRY_VERIFY(!menu->emergencyRoll());
+        lock.check();
+        QVERIFY(!root.isLoggedIn());
     }
 };
 
