@@ -8,6 +8,8 @@ CC_PACKAGES=(
   libsqlite3-dev libicu-dev libcpp-httplib-dev libgl-dev
   xvfb xauth fonts-dejavu-core
 )
+# Translations (lupdate, lrelease and their CMake functions); pdftotext for the tests that read PDFs.
+CC_PACKAGES+=(qt6-tools-dev qt6-l10n-tools poppler-utils)
 # The sanitized build and the fuzz targets: clang with its sanitizer runtimes and libFuzzer, and the
 # symbolizer that names the frames of a report (the leak suppressions match on those names).
 CC_PACKAGES+=(clang libclang-rt-14-dev libfuzzer-14-dev llvm)

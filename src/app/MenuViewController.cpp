@@ -18,6 +18,7 @@
 #include "StackScrollViewController.h"
 #include "StatusView.h"
 #include "newchild/CreateChildViewController.h"
+#include "roll/EmergencyRollViewController.h"
 
 namespace {
 const QString kCellText = QStringLiteral("CellText");
@@ -124,6 +125,22 @@ void MenuViewController::headerTapped() {
 
 void MenuViewController::fakeMenuChoice(const Notification& notification) {
     tableViewDidSelectRowAtIndexPath(notification.userInfo.value(QStringLiteral("key")).toInt());
+}
+
+void MenuViewController::openEmergencyRoll() {
+    if (m_emergencyRoll)
+        return;
+    const Users* user = Users::sharedUsers();
+    m_emergencyRoll =
+        new EmergencyRollViewController(user ? user->entityId() : QString(), m_dao, ImageCache::shared(),
+                                        EmergencyRollViewController::defaultPdfFolder(), this);
+    connect(m_emergencyRoll, &EmergencyRollViewController::closed, this, [this] {
+        EmergencyRollViewController* roll = m_emergencyRoll;
+        m_emergencyRoll = nullptr;
+        emit emergencyRollChanged();
+        roll->deleteLater();
+    });
+    emit emergencyRollChanged();
 }
 
 QObject* MenuViewController::createScreenForEntry(int index) const {

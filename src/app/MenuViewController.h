@@ -4,6 +4,7 @@
 // stack, with the menu as invoker; "fakeMenuChoice" chooses an entry as a tap would.
 // Main thread; owned by the root screen controller, lives as long as the logged-in main view.
 #include "StatusView.h"
+#include "roll/EmergencyRollViewController.h"
 
 #include <QObject>
 #include <QPointer>
@@ -25,6 +26,7 @@ class MenuViewController : public QObject {
     Q_PROPERTY(QUrl organisationImage READ organisationImage CONSTANT)
     Q_PROPERTY(QString welkomText READ welkomText CONSTANT)
     Q_PROPERTY(StatusView* statusView READ statusView CONSTANT)
+    Q_PROPERTY(EmergencyRollViewController* emergencyRoll READ emergencyRoll NOTIFY emergencyRollChanged)
 public:
     enum Entry {
         ZoekenOpNaam = 0,
@@ -50,6 +52,8 @@ public:
     QUrl organisationImage() const { return m_organisationImage; }
     QString welkomText() const { return m_welkomText; }
     StatusView* statusView() const { return m_statusView; }
+    // The emergency roll while it is open (drawn over everything), else nullptr.
+    EmergencyRollViewController* emergencyRoll() const { return m_emergencyRoll; }
 
     // Chooses entry index: on a change of entry both selection lists are emptied; the entry's screen
     // becomes the only panel. Out-of-range indexes do nothing.
@@ -58,6 +62,9 @@ public:
     Q_INVOKABLE void gaNaarMedewerker();
     // The header: posts "fakeMenuChoice" with key 0.
     Q_INVOKABLE void headerTapped();
+    // Opens the emergency roll of the logged-in staff member's location over every screen, whatever
+    // the panels show; nothing when it is open already. It goes when it asks to close.
+    Q_INVOKABLE void openEmergencyRoll();
 
     // Stops the timer and the observers and lets go of the stack: the menu is going (logout).
     void close();
@@ -67,6 +74,7 @@ public:
 
 signals:
     void selectedOptionChanged();
+    void emergencyRollChanged();
 
 private:
     void fakeMenuChoice(const Notification& notification);
@@ -80,6 +88,7 @@ private:
     QUrl m_organisationImage;
     QString m_welkomText;
     StatusView* m_statusView;
+    QPointer<EmergencyRollViewController> m_emergencyRoll;
     QTimer m_timer;
     QMetaObject::Connection m_fakeMenuChoiceObserver;
 };

@@ -260,6 +260,9 @@ QList<ScreenController*> RootViewController::screensInStack() const {
 }
 
 bool RootViewController::holdsIdleLock() const {
+    // The roll is read at the gathering point, often untouched for minutes.
+    if (m_menuViewController && m_menuViewController->emergencyRoll())
+        return true;
     const QList<ScreenController*> screens = screensInStack();
     return std::any_of(screens.cbegin(), screens.cend(),
                        [](const ScreenController* s) { return s->holdsIdleLock(); });

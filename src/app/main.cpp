@@ -1,4 +1,5 @@
 #include "StackScrollViewAppDelegate.h"
+#include "Translations.h"
 
 #include <QGuiApplication>
 
@@ -7,6 +8,9 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setOrganizationName(QStringLiteral("Kinderopvang"));
     QGuiApplication::setApplicationName(QStringLiteral("Kinderopvang"));
     QGuiApplication::setApplicationVersion(QStringLiteral(CC_APP_VERSION));
+
+    // Dutch unless the tablet is set to a language the app has a catalogue for.
+    Translations::install(QLocale::system());
 
     StackScrollViewAppDelegate delegate;
     if (!delegate.applicationDidFinishLaunchingWithOptions(app.arguments()))

@@ -91,6 +91,10 @@ bool AppSession::coupleAndLogIn(const QString& staff, const QString& password) {
     return true;
 }
 
+void AppSession::stopServer() {
+    m_server.reset();
+}
+
 QQuickItem* AppSession::item(const QString& name) const {
     return m_window ? findItem(m_window->contentItem(), name) : nullptr;
 }

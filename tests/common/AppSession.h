@@ -34,6 +34,8 @@ public:
 
     StackScrollViewAppDelegate* app() const { return m_app.get(); }
     ReferenceServer* server() const { return m_server.get(); }
+    // Stops the reference server for good: from here on the app has no network (server() is null).
+    void stopServer();
     QQuickWindow* window() const { return m_window; }
 
     // The visible item of that name, or the visible text item showing exactly that text.

@@ -3,7 +3,8 @@ import QtQuick.Controls
 import "../../support/qml"
 
 // The menu column: organisation header, entries with a glow mark on the chosen one, the "Welkom"
-// button, the synchronisation status panel and the product logo.
+// button, the synchronisation status panel and the product logo; the red emergency roll button above
+// the footer.
 Rectangle {
     id: menu
     required property var controller
@@ -138,6 +139,33 @@ Rectangle {
         width: parent.width
         bottomPadding: 8
 
+        // The emergency roll: one tap, whatever the panels show.
+        Button {
+            id: rollButton
+            objectName: "emergencyRollButton"
+            x: Theme.spacing
+            width: parent.width - 2 * Theme.spacing
+            height: Theme.touchTarget
+            focusPolicy: Qt.NoFocus
+            onClicked: if (menu.controller) menu.controller.openEmergencyRoll()
+            contentItem: Text {
+                text: qsTr("Noodlijst")
+                color: "white"
+                font.pixelSize: Theme.fontNormal
+                font.bold: true
+                horizontalAlignment: Text.AlignHCenter
+                verticalAlignment: Text.AlignVCenter
+                elide: Text.ElideRight
+            }
+            background: Rectangle {
+                radius: Theme.radius
+                color: rollButton.down ? Qt.darker(Theme.danger, 1.2) : Theme.danger
+            }
+        }
+        Item {
+            width: 1
+            height: 8
+        }
         Rectangle {
             width: parent.width
             height: 1

@@ -1,6 +1,7 @@
 import QtQuick
 import "../../support/qml"
 import "../../children/qml"
+import "../../roll/qml"
 
 // The root screen: the login screen full-screen while nobody is logged in; after login the 200-point
 // menu column on the left and the panel stack in the rest of the width. The login screen slides up out
@@ -35,6 +36,21 @@ Item {
             y: parent.height - height - Theme.spacing
             width: Math.min(parent.width - menuView.width - 2 * Theme.spacing, 640)
             undo: root.controller ? root.controller.clockingUndo : null
+        }
+    }
+
+    // The emergency roll over everything while it is open.
+    Loader {
+        id: rollLoader
+        objectName: "rollLoader"
+        anchors.fill: parent
+        z: 2
+        readonly property var roll: root.controller && root.controller.menuViewController
+                                    ? root.controller.menuViewController.emergencyRoll : null
+        active: roll !== null
+        sourceComponent: EmergencyRollView {
+            objectName: "emergencyRollView"
+            controller: rollLoader.roll
         }
     }
 

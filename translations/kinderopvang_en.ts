@@ -1,0 +1,1052 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="nl">
+<context>
+    <name>AdminPageModel</name>
+    <message>
+        <source>Wachtrij</source>
+        <translation>Queued</translation>
+    </message>
+    <message>
+        <source>Verstuurd</source>
+        <translation>Sent</translation>
+    </message>
+    <message>
+        <source>Mislukt</source>
+        <translation>Failed</translation>
+    </message>
+    <message>
+        <source>Succes</source>
+        <translation>Success</translation>
+    </message>
+    <message>
+        <source>N/A</source>
+        <translation>N/A</translation>
+    </message>
+</context>
+<context>
+    <name>AdminPageView</name>
+    <message>
+        <source>ID</source>
+        <translation>ID</translation>
+    </message>
+    <message>
+        <source>entryDate</source>
+        <translation>Entered</translation>
+    </message>
+    <message>
+        <source>Laatste poging</source>
+        <translation>Last attempt</translation>
+    </message>
+    <message>
+        <source>objectType</source>
+        <translation>Object type</translation>
+    </message>
+    <message>
+        <source>httpType</source>
+        <translation>HTTP method</translation>
+    </message>
+    <message>
+        <source>status</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>Pogingen</source>
+        <translation>Attempts</translation>
+    </message>
+</context>
+<context>
+    <name>AdminPageViewController</name>
+    <message>
+        <source>Admin</source>
+        <translation>Admin</translation>
+    </message>
+</context>
+<context>
+    <name>AlertDialog</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>ChildClockingSubject</name>
+    <message>
+        <source>Je gaat %1 kinderen in klokken. Ben je zeker dat je hiermee wil doorgaan?</source>
+        <translation>You are about to clock in %1 children. Are you sure you want to continue?</translation>
+    </message>
+    <message>
+        <source>Je gaat %1 kinderen in klokken in de toekomst. Ben je zeker dat je hiermee wil doorgaan?</source>
+        <translation>You are about to clock in %1 children in the future. Are you sure you want to continue?</translation>
+    </message>
+    <message>
+        <source>Je gaat %1 kinderen inklokken in de toekomst. Ben je zeker dat je hiermee wil doorgaan?</source>
+        <translation>You are about to clock in %1 children in the future. Are you sure you want to continue?</translation>
+    </message>
+    <message>
+        <source>Je gaat een kind inklokken in de toekomst. Ben je zeker dat je hiermee wil doorgaan?</source>
+        <translation>You are about to clock in a child in the future. Are you sure you want to continue?</translation>
+    </message>
+    <message>
+        <source>Je gaat %1 kinderen uitklokken. Ben je zeker dat je hiermee wil doorgaan?</source>
+        <translation>You are about to clock out %1 children. Are you sure you want to continue?</translation>
+    </message>
+    <message>
+        <source>Je gaat %1 kinderen uitklokken in de toekomst. Ben je zeker dat je hiermee wil doorgaan?</source>
+        <translation>You are about to clock out %1 children in the future. Are you sure you want to continue?</translation>
+    </message>
+    <message>
+        <source>Je gaat een kind uitklokken in de toekomst. Ben je zeker dat je hiermee wil doorgaan?</source>
+        <translation>You are about to clock out a child in the future. Are you sure you want to continue?</translation>
+    </message>
+    <message>
+        <source>Je wilt %1 %2 een tweede keer inklokken. Klok het kind eerst uit voor dat je opnieuw inklokt.</source>
+        <translation>You want to clock in %1 %2 a second time. Clock the child out first before clocking in again.</translation>
+    </message>
+    <message>
+        <source>Je wilt %1 %2 een tweede keer uitklokken. Klok het kind eerst in voor dat je opnieuw uitklokt.</source>
+        <translation>You want to clock out %1 %2 a second time. Clock the child in first before clocking out again.</translation>
+    </message>
+    <message>
+        <source>kinderen</source>
+        <translation>children</translation>
+    </message>
+</context>
+<context>
+    <name>ClockChoiceButtons</name>
+    <message>
+        <source>Nu</source>
+        <translation>Now</translation>
+    </message>
+    <message>
+        <source>Vandaag</source>
+        <translation>Today</translation>
+    </message>
+</context>
+<context>
+    <name>CreateBoodschapView</name>
+    <message>
+        <source>Onderwerp</source>
+        <translation>Subject</translation>
+    </message>
+    <message>
+        <source>Boodschap</source>
+        <translation>Message</translation>
+    </message>
+    <message>
+        <source>Bewaar</source>
+        <translation>Save</translation>
+    </message>
+</context>
+<context>
+    <name>CreateBoodschapViewController</name>
+    <message>
+        <source>Boodschap</source>
+        <translation>Message</translation>
+    </message>
+</context>
+<context>
+    <name>CreateChildView</name>
+    <message>
+        <source>Voornaam</source>
+        <translation>First name</translation>
+    </message>
+    <message>
+        <source>Familienaam</source>
+        <translation>Last name</translation>
+    </message>
+    <message>
+        <source>Extra Info</source>
+        <translation>Extra info</translation>
+    </message>
+    <message>
+        <source>Kies een groep</source>
+        <translation>Choose a group</translation>
+    </message>
+    <message>
+        <source>Bewaar</source>
+        <translation>Save</translation>
+    </message>
+</context>
+<context>
+    <name>CreateChildViewController</name>
+    <message>
+        <source>Nieuw kind</source>
+        <translation>New child</translation>
+    </message>
+    <message>
+        <source>Foutje</source>
+        <translation>Oops</translation>
+    </message>
+    <message>
+        <source>Gelieve de voornaam en familienaam van het kind in te vullen.</source>
+        <translation>Please fill in the child&apos;s first and last name.</translation>
+    </message>
+    <message>
+        <source>Ok</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Opgepast</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>Het kind kon niet op de tablet bewaard worden. Probeer het opnieuw.</source>
+        <translation>The child could not be saved on the tablet. Please try again.</translation>
+    </message>
+    <message>
+        <source>Succes</source>
+        <translation>Success</translation>
+    </message>
+    <message>
+        <source>Het kind is succesvol toegevoegd.</source>
+        <translation>The child was added successfully.</translation>
+    </message>
+</context>
+<context>
+    <name>DataAccessObject</name>
+    <message>
+        <source>Filter op groep</source>
+        <translation>Filter by group</translation>
+    </message>
+</context>
+<context>
+    <name>DeviceSelectionView</name>
+    <message>
+        <source>Bewaar</source>
+        <translation>Save</translation>
+    </message>
+</context>
+<context>
+    <name>DeviceSelectionViewController</name>
+    <message>
+        <source>Selecteer een profiel</source>
+        <translation>Select a profile</translation>
+    </message>
+    <message>
+        <source>Geen geldig selectie</source>
+        <translation>No valid selection</translation>
+    </message>
+    <message>
+        <source>Gelieve een profiel te kiezen voor je op bewaren klikt</source>
+        <translation>Please choose a profile before you tap save</translation>
+    </message>
+    <message>
+        <source>Ok</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>EmergencyRollView</name>
+    <message>
+        <source>PDF</source>
+        <translation>PDF</translation>
+    </message>
+    <message>
+        <source>Sluit</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>sinds %1</source>
+        <translation>since %1</translation>
+    </message>
+    <message>
+        <source>PDF bewaard in %1</source>
+        <translation>PDF saved in %1</translation>
+    </message>
+</context>
+<context>
+    <name>EmergencyRollViewController</name>
+    <message>
+        <source>Noodlijst</source>
+        <translation>Emergency roll</translation>
+    </message>
+    <message>
+        <source>Niemand aanwezig</source>
+        <translation>Nobody present</translation>
+    </message>
+    <message>
+        <source>Iedereen afgevinkt (%1)</source>
+        <translation>Everyone ticked off (%1)</translation>
+    </message>
+    <message>
+        <source>Nog %1 van %2 niet afgevinkt</source>
+        <translation>%1 of %2 not yet ticked off</translation>
+    </message>
+    <message>
+        <source>Medewerker</source>
+        <translation>Staff member</translation>
+    </message>
+    <message>
+        <source>aanwezig om %1</source>
+        <translation>present at %1</translation>
+    </message>
+    <message>
+        <source>Opgepast</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>De PDF kon niet bewaard worden in %1.</source>
+        <translation>The PDF could not be saved in %1.</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Naam</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Groep</source>
+        <translation>Group</translation>
+    </message>
+    <message>
+        <source>Aanwezig sinds</source>
+        <translation>Present since</translation>
+    </message>
+    <message>
+        <source>Noodlijst sluiten?</source>
+        <translation>Close the emergency roll?</translation>
+    </message>
+    <message>
+        <source>De vinkjes gaan verloren.</source>
+        <translation>The ticks will be lost.</translation>
+    </message>
+    <message>
+        <source>Annuleer</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Sluit</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
+    <name>GroupSelectorViewController</name>
+    <message>
+        <source>Geen Selectie</source>
+        <translation>No selection</translation>
+    </message>
+    <message>
+        <source>Wis Selectie</source>
+        <translation>Clear selection</translation>
+    </message>
+</context>
+<context>
+    <name>InfoView</name>
+    <message>
+        <source>Telefoon: %1</source>
+        <translation>Phone: %1</translation>
+    </message>
+</context>
+<context>
+    <name>InfoViewController</name>
+    <message>
+        <source>Info</source>
+        <translation>Info</translation>
+    </message>
+    <message>
+        <source>Sorry</source>
+        <translation>Sorry</translation>
+    </message>
+    <message>
+        <source>Sorry, dit lukt enkel als er al een emailadres is ingesteld in de mail applicatie.</source>
+        <translation>Sorry, this only works once an e-mail address has been set up in the mail app.</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>Inklokken</name>
+    <message>
+        <source>De wijziging kon niet op de tablet bewaard worden. Probeer opnieuw.</source>
+        <translation>The change could not be saved on the tablet. Please try again.</translation>
+    </message>
+</context>
+<context>
+    <name>KlassenDataViewController</name>
+    <message>
+        <source>Lijsten</source>
+        <translation>Lists</translation>
+    </message>
+    <message>
+        <source>Sorry, er werden (nog) geen groepen gevonden</source>
+        <translation>Sorry, no groups were found (yet)</translation>
+    </message>
+</context>
+<context>
+    <name>LeerlingenDataView</name>
+    <message>
+        <source>Selecteer Alle</source>
+        <translation>Select all</translation>
+    </message>
+    <message>
+        <source>Deselecteer Alle</source>
+        <translation>Deselect all</translation>
+    </message>
+</context>
+<context>
+    <name>LeerlingenDetailView</name>
+    <message>
+        <source>Inklokken</source>
+        <translation>Clock in</translation>
+    </message>
+    <message>
+        <source>Uitklokken</source>
+        <translation>Clock out</translation>
+    </message>
+    <message>
+        <source>Suggesties</source>
+        <translation>Suggestions</translation>
+    </message>
+    <message>
+        <source>Registraties</source>
+        <translation>Registrations</translation>
+    </message>
+    <message>
+        <source>Extra</source>
+        <translation>Extra</translation>
+    </message>
+    <message>
+        <source>Boodschappen</source>
+        <translation>Messages</translation>
+    </message>
+    <message>
+        <source>Voeg product toe</source>
+        <translation>Add product</translation>
+    </message>
+    <message>
+        <source>Voeg boodschap toe</source>
+        <translation>Add message</translation>
+    </message>
+    <message>
+        <source>Verwijder</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>Actieve Selectie</source>
+        <translation>Active selection</translation>
+    </message>
+</context>
+<context>
+    <name>LeerlingenDetailViewController</name>
+    <message>
+        <source>Lees boodschap</source>
+        <translation>Read message</translation>
+    </message>
+    <message>
+        <source>Verwijder boodschap</source>
+        <translation>Delete message</translation>
+    </message>
+    <message>
+        <source>Opgepast</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>Annuleer</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Bevestig</source>
+        <translation>Confirm</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Pas aan</source>
+        <translation>Edit</translation>
+    </message>
+    <message>
+        <source>Verwijder</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>Deselecteer</source>
+        <translation>Deselect</translation>
+    </message>
+    <message>
+        <source>Ben je zeker dat je deze registratie wilt verwijderen?</source>
+        <translation>Are you sure you want to delete this registration?</translation>
+    </message>
+    <message>
+        <source>Bewaar</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>Wil je de reedsgeschreven text bewaren?</source>
+        <translation>Do you want to keep the text written so far?</translation>
+    </message>
+    <message>
+        <source>In</source>
+        <translation>In</translation>
+    </message>
+    <message>
+        <source>Out</source>
+        <translation>Out</translation>
+    </message>
+</context>
+<context>
+    <name>LoginView</name>
+    <message>
+        <source>Paswoord</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <source>Annuleer</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>LoginViewController</name>
+    <message>
+        <source>Kies een school</source>
+        <translation>Choose a location</translation>
+    </message>
+    <message>
+        <source>Gebruikersnaam</source>
+        <translation>User name</translation>
+    </message>
+    <message>
+        <source>Connecteer</source>
+        <translation>Connect</translation>
+    </message>
+    <message>
+        <source>Gebruik je organisatienaam en paswoord om je iPad te koppelen met je organisatie.</source>
+        <translation>Use your organisation&apos;s name and password to link this tablet to your organisation.</translation>
+    </message>
+    <message>
+        <source>Gelieve het correcte paswoord in te geven.</source>
+        <translation>Please enter the correct password.</translation>
+    </message>
+    <message>
+        <source>Ok</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Loading</source>
+        <translation>Loading</translation>
+    </message>
+    <message>
+        <source>Checking username and password</source>
+        <translation>Checking username and password</translation>
+    </message>
+    <message>
+        <source>We vonden je organisatie niet terug. Waarschijnlijk waren je gegevens incorrect. Probeer opnieuw of contacteer je support verantwoordelijke.</source>
+        <translation>We could not find your organisation. Your details were probably incorrect. Try again or contact your support person.</translation>
+    </message>
+</context>
+<context>
+    <name>Main</name>
+    <message>
+        <source>Kinderopvang</source>
+        <translation>Childcare</translation>
+    </message>
+</context>
+<context>
+    <name>MainSynchroObject</name>
+    <message>
+        <source>Opgepast</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>Oeps... De server kon niet tijdig worden bereikt. Klik op &apos;Probeer opnieuw&apos;  om te herproberen. Contacteer de helpdesk indien het probleem zich blijft voordoen.</source>
+        <translation>Oops... The server could not be reached in time. Tap &apos;Try again&apos; to retry. Contact the helpdesk if the problem persists.</translation>
+    </message>
+    <message>
+        <source>Probeer opnieuw</source>
+        <translation>Try again</translation>
+    </message>
+    <message>
+        <source>Aanwezigheidsstatus berekenen</source>
+        <translation>Calculating attendance</translation>
+    </message>
+    <message>
+        <source>Even geduld... 
+we herberekenen de aanwezigheidsstatus van elk kind... 
+Dit kan enkele seconden duren.</source>
+        <translation>One moment... 
+we are recalculating the attendance of every child... 
+This may take a few seconds.</translation>
+    </message>
+    <message>
+        <source>Volledige resync.</source>
+        <translation>Full resync.</translation>
+    </message>
+    <message>
+        <source>Even geduld... 
+ We synchroniseren de iPad met de centrale server. 
+Dit kan enkele minuten duren.</source>
+        <translation>One moment... 
+ We are synchronising the tablet with the central server. 
+This may take a few minutes.</translation>
+    </message>
+</context>
+<context>
+    <name>MediaPickerView</name>
+    <message>
+        <source>Neem een foto</source>
+        <translation>Take a photo</translation>
+    </message>
+    <message>
+        <source>Annuleer</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Foto&apos;s (*.jpg *.jpeg *.png *.JPG *.JPEG *.PNG)</source>
+        <translation>Photos (*.jpg *.jpeg *.png *.JPG *.JPEG *.PNG)</translation>
+    </message>
+</context>
+<context>
+    <name>MediaPickerViewController</name>
+    <message>
+        <source>Kies een foto</source>
+        <translation>Choose a photo</translation>
+    </message>
+    <message>
+        <source>Neem een foto</source>
+        <translation>Take a photo</translation>
+    </message>
+    <message>
+        <source>Foto rol</source>
+        <translation>Camera roll</translation>
+    </message>
+    <message>
+        <source>Foto gallerij</source>
+        <translation>Photo gallery</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>Source of this type isn&apos;t available on your device</source>
+        <translation>Source of this type isn&apos;t available on your device</translation>
+    </message>
+    <message>
+        <source>Ok</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>MenuView</name>
+    <message>
+        <source>Noodlijst</source>
+        <translation>Emergency roll</translation>
+    </message>
+</context>
+<context>
+    <name>MenuViewController</name>
+    <message>
+        <source>Zoeken op naam</source>
+        <translation>Search by name</translation>
+    </message>
+    <message>
+        <source>Lijsten</source>
+        <translation>Lists</translation>
+    </message>
+    <message>
+        <source>Nieuw kind</source>
+        <translation>New child</translation>
+    </message>
+    <message>
+        <source>Info</source>
+        <translation>Info</translation>
+    </message>
+    <message>
+        <source>Zoek medewerker</source>
+        <translation>Find staff member</translation>
+    </message>
+    <message>
+        <source>Medewerker</source>
+        <translation>Staff member</translation>
+    </message>
+    <message>
+        <source>Admin</source>
+        <translation>Admin</translation>
+    </message>
+    <message>
+        <source>Welkom: %1</source>
+        <translation>Welcome: %1</translation>
+    </message>
+</context>
+<context>
+    <name>OptionsPopoverView</name>
+    <message>
+        <source>Verwijder</source>
+        <translation>Delete</translation>
+    </message>
+</context>
+<context>
+    <name>ProductChoiceModel</name>
+    <message>
+        <source>Maaltijd</source>
+        <translation>Meal</translation>
+    </message>
+    <message>
+        <source>Koek</source>
+        <translation>Biscuit</translation>
+    </message>
+    <message>
+        <source>Frisdrank</source>
+        <translation>Soft drink</translation>
+    </message>
+</context>
+<context>
+    <name>ProductRemoverView</name>
+    <message>
+        <source>Verwijder</source>
+        <translation>Delete</translation>
+    </message>
+</context>
+<context>
+    <name>ProductadderViewController</name>
+    <message>
+        <source>Voeg product toe</source>
+        <translation>Add product</translation>
+    </message>
+</context>
+<context>
+    <name>ProfilePageView</name>
+    <message>
+        <source>Afmelden</source>
+        <translation>Log out</translation>
+    </message>
+    <message>
+        <source>Aanwezigheden herberekenen</source>
+        <translation>Recalculate attendance</translation>
+    </message>
+    <message>
+        <source>Foto&apos;s wissen</source>
+        <translation>Delete photos</translation>
+    </message>
+    <message>
+        <source>Lokale databank wissen</source>
+        <translation>Delete local database</translation>
+    </message>
+    <message>
+        <source>Versie %1</source>
+        <translation>Version %1</translation>
+    </message>
+</context>
+<context>
+    <name>ProfilePageViewController</name>
+    <message>
+        <source>Medewerker</source>
+        <translation>Staff member</translation>
+    </message>
+    <message>
+        <source>%1 %2 (id: %3)</source>
+        <translation>%1 %2 (id: %3)</translation>
+    </message>
+    <message>
+        <source>School not found...</source>
+        <translation>Location not found...</translation>
+    </message>
+    <message>
+        <source>%1 (id: %2)</source>
+        <translation>%1 (id: %2)</translation>
+    </message>
+    <message>
+        <source>Opgepast</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>Deze functionaliteit verwijdert alle fotos van de kindjes van de ipad. Om terug fotos in de app te zien zal je een connectie naar de centrale server nodig hebben.</source>
+        <translation>This deletes all the children&apos;s photos from the tablet. To see photos in the app again you will need a connection to the central server.</translation>
+    </message>
+    <message>
+        <source>Annuleer</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Verwijder</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>Sorry</source>
+        <translation>Sorry</translation>
+    </message>
+    <message>
+        <source>Deze functionaliteit is enkel toegangkelijk als alle uitgaande wijzigingen gesynchroniseerd zijn met de centrale databank!</source>
+        <translation>This is only available once all outgoing changes have been synchronised with the central database!</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Dit zal alle gegevens uit de lokale databank van de ipad wissen. De ipad zal pas terug actief kunnen worden na dat de gegevens opnieuw van de server zijn gedownload.</source>
+        <translation>This will delete all data from the tablet&apos;s local database. The tablet can only be used again once the data has been downloaded from the server again.</translation>
+    </message>
+    <message>
+        <source>De wijziging kon niet op de tablet bewaard worden. Probeer opnieuw.</source>
+        <translation>The change could not be saved on the tablet. Please try again.</translation>
+    </message>
+</context>
+<context>
+    <name>RootViewController</name>
+    <message>
+        <source>Opgepast</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>De wijziging kon niet op de tablet bewaard worden. Probeer opnieuw.</source>
+        <translation>The change could not be saved on the tablet. Please try again.</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>SchoolChangerViewController</name>
+    <message>
+        <source>Kies een school</source>
+        <translation>Choose a location</translation>
+    </message>
+</context>
+<context>
+    <name>SearchField</name>
+    <message>
+        <source>Zoeken</source>
+        <translation>Search</translation>
+    </message>
+</context>
+<context>
+    <name>SearchOverzichtView</name>
+    <message>
+        <source>Annuleer</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Filter op groep</source>
+        <translation>Filter by group</translation>
+    </message>
+</context>
+<context>
+    <name>SearchOverzichtViewController</name>
+    <message>
+        <source>Zoeken op naam</source>
+        <translation>Search by name</translation>
+    </message>
+    <message>
+        <source>Alle </source>
+        <translation>All </translation>
+    </message>
+    <message>
+        <source>In</source>
+        <translation>In</translation>
+    </message>
+    <message>
+        <source>Uit</source>
+        <translation>Out</translation>
+    </message>
+    <message>
+        <source>Afwezig</source>
+        <translation>Absent</translation>
+    </message>
+    <message>
+        <source>Filter op groep</source>
+        <translation>Filter by group</translation>
+    </message>
+    <message>
+        <source>Alle (%1)</source>
+        <translation>All (%1)</translation>
+    </message>
+    <message>
+        <source>In (%1)</source>
+        <translation>In (%1)</translation>
+    </message>
+    <message>
+        <source>Uit (%1)</source>
+        <translation>Out (%1)</translation>
+    </message>
+    <message>
+        <source>Afw. (%1)</source>
+        <translation>Abs. (%1)</translation>
+    </message>
+</context>
+<context>
+    <name>SearchUserViewController</name>
+    <message>
+        <source>Zoek medewerker</source>
+        <translation>Find staff member</translation>
+    </message>
+</context>
+<context>
+    <name>StaffClockingSubject</name>
+    <message>
+        <source>Je gaat %1 gebruikers in klokken. Ben je zeker dat je hiermee wil doorgaan?</source>
+        <translation>You are about to clock in %1 staff members. Are you sure you want to continue?</translation>
+    </message>
+    <message>
+        <source>Je gaat %1 gebruikers in klokken in de toekomst. Ben je zeker dat je hiermee wil doorgaan?</source>
+        <translation>You are about to clock in %1 staff members in the future. Are you sure you want to continue?</translation>
+    </message>
+    <message>
+        <source>Je gaat %1 gebruikers inklokken in de toekomst. Ben je zeker dat je hiermee wil doorgaan?</source>
+        <translation>You are about to clock in %1 staff members in the future. Are you sure you want to continue?</translation>
+    </message>
+    <message>
+        <source>Je gaat een gebuiker inklokken in de toekomst. Ben je zeker dat je hiermee wil doorgaan?</source>
+        <translation>You are about to clock in a staff member in the future. Are you sure you want to continue?</translation>
+    </message>
+    <message>
+        <source>Je gaat een gebruiker inklokken in de toekomst. Ben je zeker dat je hiermee wil doorgaan?</source>
+        <translation>You are about to clock in a staff member in the future. Are you sure you want to continue?</translation>
+    </message>
+    <message>
+        <source>Je gaat %1 gebruikers uitklokken. Ben je zeker dat je hiermee wil doorgaan?</source>
+        <translation>You are about to clock out %1 staff members. Are you sure you want to continue?</translation>
+    </message>
+    <message>
+        <source>Je gaat %1 gebruikers uitklokken in de toekomst. Ben je zeker dat je hiermee wil doorgaan?</source>
+        <translation>You are about to clock out %1 staff members in the future. Are you sure you want to continue?</translation>
+    </message>
+    <message>
+        <source>Je gaat een gebruiker uitklokken in de toekomst. Ben je zeker dat je hiermee wil doorgaan?</source>
+        <translation>You are about to clock out a staff member in the future. Are you sure you want to continue?</translation>
+    </message>
+    <message>
+        <source>Je wilt %1 %2 een tweede keer inklokken. Klok de gebruiker eerst uit voor dat je opnieuw inklokt.</source>
+        <translation>You want to clock in %1 %2 a second time. Clock the staff member out first before clocking in again.</translation>
+    </message>
+    <message>
+        <source>Je wilt %1 %2 een tweede keer uitklokken. Klok de gebruiker eerst in voor dat je opnieuw uitklokt.</source>
+        <translation>You want to clock out %1 %2 a second time. Clock the staff member in first before clocking out again.</translation>
+    </message>
+    <message>
+        <source>gebruikers</source>
+        <translation>staff members</translation>
+    </message>
+</context>
+<context>
+    <name>StatusView</name>
+    <message>
+        <source>Er deed zich een timeout voor bij het updaten van de data</source>
+        <translation>The data update timed out</translation>
+    </message>
+    <message>
+        <source>Er ging iets fout met het updaten van data</source>
+        <translation>Something went wrong while updating the data</translation>
+    </message>
+    <message>
+        <source>Geupdate: %1 %2 geleden</source>
+        <translation>Updated: %1 %2 ago</translation>
+    </message>
+    <message>
+        <source>Synchro Interval: %1</source>
+        <translation>Sync interval: %1</translation>
+    </message>
+</context>
+<context>
+    <name>StoreFailureView</name>
+    <message>
+        <source>Telefoon: %1</source>
+        <translation>Phone: %1</translation>
+    </message>
+    <message>
+        <source>Probeer opnieuw</source>
+        <translation>Try again</translation>
+    </message>
+    <message>
+        <source>Opnieuw geprobeerd (%1 keer): het lukt nog niet.</source>
+        <translation>Tried again (%1 times): it does not work yet.</translation>
+    </message>
+</context>
+<context>
+    <name>StoreFailureViewController</name>
+    <message>
+        <source>De gegevens op deze tablet kunnen niet geopend worden</source>
+        <translation>The data on this tablet cannot be opened</translation>
+    </message>
+    <message>
+        <source>De app heeft geen rechten op de map waarin de gegevens bewaard worden.</source>
+        <translation>The app has no permission on the folder where the data is kept.</translation>
+    </message>
+    <message>
+        <source>De opslagruimte van deze tablet is vol.</source>
+        <translation>This tablet&apos;s storage is full.</translation>
+    </message>
+    <message>
+        <source>De gegevens werden gemaakt door een nieuwere versie van de app.</source>
+        <translation>The data was made by a newer version of the app.</translation>
+    </message>
+    <message>
+        <source>Het bestand met de gegevens is beschadigd.</source>
+        <translation>The data file is damaged.</translation>
+    </message>
+    <message>
+        <source>Het bestand met de gegevens kon niet gelezen worden.</source>
+        <translation>The data file could not be read.</translation>
+    </message>
+    <message>
+        <source>Maak ruimte vrij op de tablet en probeer opnieuw.</source>
+        <translation>Free up space on the tablet and try again.</translation>
+    </message>
+    <message>
+        <source>Installeer de nieuwste versie van de app.</source>
+        <translation>Install the latest version of the app.</translation>
+    </message>
+    <message>
+        <source>Contacteer de technische hulp van je organisatie (zie de informatiepagina).</source>
+        <translation>Contact your organisation&apos;s technical support (see the information page).</translation>
+    </message>
+    <message>
+        <source>De gegevens zelf blijven bewaard: er wordt niets gewist.</source>
+        <translation>The data itself is kept: nothing is deleted.</translation>
+    </message>
+</context>
+<context>
+    <name>Util</name>
+    <message>
+        <source>maand</source>
+        <translation>month</translation>
+    </message>
+    <message>
+        <source>maanden</source>
+        <translation>months</translation>
+    </message>
+    <message>
+        <source>dag</source>
+        <translation>day</translation>
+    </message>
+    <message>
+        <source>dagen</source>
+        <translation>days</translation>
+    </message>
+    <message>
+        <source>uur</source>
+        <translation>hour</translation>
+    </message>
+    <message>
+        <source>uren</source>
+        <translation>hours</translation>
+    </message>
+    <message>
+        <source>minuut</source>
+        <translation>minute</translation>
+    </message>
+    <message>
+        <source>minuten</source>
+        <translation>minutes</translation>
+    </message>
+    <message>
+        <source>second</source>
+        <translation>second</translation>
+    </message>
+    <message>
+        <source>seconden</source>
+        <translation>seconds</translation>
+    </message>
+</context>
+</TS>
