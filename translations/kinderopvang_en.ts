@@ -111,6 +111,14 @@
         <source>kinderen</source>
         <translation>children</translation>
     </message>
+    <message>
+        <source>%1 kinderen ingeklokt</source>
+        <translation>%1 children clocked in</translation>
+    </message>
+    <message>
+        <source>%1 kinderen uitgeklokt</source>
+        <translation>%1 children clocked out</translation>
+    </message>
 </context>
 <context>
     <name>ClockChoiceButtons</name>
@@ -121,6 +129,29 @@
     <message>
         <source>Vandaag</source>
         <translation>Today</translation>
+    </message>
+</context>
+<context>
+    <name>ClockingUndo</name>
+    <message>
+        <source>Ongedaan maken</source>
+        <translation>Undo</translation>
+    </message>
+    <message>
+        <source>%1 %2 ingeklokt</source>
+        <translation>%1 %2 clocked in</translation>
+    </message>
+    <message>
+        <source>%1 %2 uitgeklokt</source>
+        <translation>%1 %2 clocked out</translation>
+    </message>
+    <message>
+        <source>Opgepast</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
     </message>
 </context>
 <context>
@@ -234,6 +265,17 @@
     <message>
         <source>Ok</source>
         <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>DoubleClocking</name>
+    <message>
+        <source>Ook ingeklokt op %1 om %2</source>
+        <translation>Also clocked in on %1 at %2</translation>
+    </message>
+    <message>
+        <source>Ook uitgeklokt op %1 om %2</source>
+        <translation>Also clocked out on %1 at %2</translation>
     </message>
 </context>
 <context>
@@ -429,6 +471,10 @@
     <message>
         <source>Actieve Selectie</source>
         <translation>Active selection</translation>
+    </message>
+    <message>
+        <source>Verwijder die van deze tablet</source>
+        <translation>Delete the one from this tablet</translation>
     </message>
 </context>
 <context>
@@ -927,6 +973,14 @@ This may take a few minutes.</translation>
     <message>
         <source>gebruikers</source>
         <translation>staff members</translation>
+    </message>
+    <message>
+        <source>%1 medewerkers ingeklokt</source>
+        <translation>%1 staff members clocked in</translation>
+    </message>
+    <message>
+        <source>%1 medewerkers uitgeklokt</source>
+        <translation>%1 staff members clocked out</translation>
     </message>
 </context>
 <context>
