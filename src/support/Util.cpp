@@ -9,6 +9,8 @@
 #include <QNetworkInterface>
 #include <QSysInfo>
 #include <QUuid>
+#include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -91,17 +93,20 @@ int fieldDifference(QDateTime& current, const QDateTime& end, Field field) {
         n = int(from.daysTo(to));
         break;
     }
+    // The estimate is off by a step or two at most (a shorter month, a clock change); the steps are
+    // bounded so that a date the calendar cannot place never keeps this looping.
+    constexpr int kMaxSteps = 4;
     if (end >= current) {
         n = qMax(n, 0);
-        while (n > 0 && addField(current, field, n) > end)
+        for (int i = 0; i < kMaxSteps && n > 0 && addField(current, field, n) > end; ++i)
             --n;
-        while (addField(current, field, n + 1) <= end)
+        for (int i = 0; i < kMaxSteps && addField(current, field, n + 1) <= end; ++i)
             ++n;
     } else {
         n = qMin(n, 0);
-        while (n < 0 && addField(current, field, n) < end)
+        for (int i = 0; i < kMaxSteps && n < 0 && addField(current, field, n) < end; ++i)
             ++n;
-        while (addField(current, field, n - 1) >= end)
+        for (int i = 0; i < kMaxSteps && addField(current, field, n - 1) >= end; ++i)
             --n;
     }
     current = addField(current, field, n);
@@ -229,6 +234,14 @@ DateComponents Util::DateDiff(const QDateTime& start, const QDateTime& end) {
     DateComponents result;
     if (!start.isValid() || !end.isValid())
         return result;
+    // Dates further apart than any real one (a damaged stored value) are told in whole years: the local
+    // calendar is not defined that far out.
+    constexpr qint64 kYearMs = 31556952000; // the Gregorian year's average
+    const qint64 spanMs = start.msecsTo(end);
+    if (spanMs > 10000 * kYearMs || spanMs < -10000 * kYearMs) {
+        result.years = int(std::clamp<qint64>(spanMs / kYearMs, INT_MIN, INT_MAX));
+        return result;
+    }
     QDateTime current = start.toLocalTime();
     const QDateTime target = end.toLocalTime();
     result.years = fieldDifference(current, target, Field::Years);

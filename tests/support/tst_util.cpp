@@ -241,6 +241,13 @@ private slots:
             << local(2026, 10, 24, 12, 0) << local(2026, 10, 25, 11, 30) << QList<int>{0, 0, 0, 24, 30, 0};
         QTest::newRow("fractions of a second are dropped")
             << noon << noon.addMSecs(-1999) << QList<int>{0, 0, 0, 0, 0, -1};
+        // A damaged stored date: told in whole years at once, never stepped through.
+        QTest::newRow("95 million years ahead")
+            << QDateTime::fromMSecsSinceEpoch(0, Qt::UTC)
+            << QDateTime::fromMSecsSinceEpoch(3020850608000608000, Qt::UTC)
+            << QList<int>{95726944, 0, 0, 0, 0, 0};
+        QTest::newRow("far behind") << noon << QDateTime::fromMSecsSinceEpoch(-9000000000000000000, Qt::UTC)
+                                    << QList<int>{-285198702, 0, 0, 0, 0, 0};
     }
 
     void dateDiff() {
