@@ -15,6 +15,7 @@
 class DataAccessObject;
 class MainSynchroObject;
 class StackScrollViewController;
+class SyncState;
 struct Notification;
 
 class MenuViewController : public QObject {
@@ -33,7 +34,8 @@ public:
         Info = 3,
         ZoekMedewerker = 4,
         Medewerker = 5,
-        Admin = 6
+        Admin = 6,
+        Afsluiten = 7
     };
     Q_ENUM(Entry)
 
@@ -42,7 +44,8 @@ public:
                        QObject* parent = nullptr);
     ~MenuViewController() override;
 
-    // One map per entry: {"CellText": text, "CellImage": icon url}; "Admin" only for an administrator.
+    // One map per entry: {"CellText": text, "CellImage": icon url}; "Admin" and "Dag afsluiten" only for
+    // an administrator.
     QVariantList cellContents() const { return m_cellContents; }
     int count() const { return int(m_cellContents.size()); }
     int selectedOption() const { return m_selectedOption; }
@@ -50,6 +53,8 @@ public:
     QUrl organisationImage() const { return m_organisationImage; }
     QString welkomText() const { return m_welkomText; }
     StatusView* statusView() const { return m_statusView; }
+    // The queue's state the lists of this view show.
+    SyncState* syncState() const { return m_syncState; }
 
     // Chooses entry index: on a change of entry both selection lists are emptied; the entry's screen
     // becomes the only panel. Out-of-range indexes do nothing.
@@ -80,6 +85,7 @@ private:
     QUrl m_organisationImage;
     QString m_welkomText;
     StatusView* m_statusView;
+    SyncState* m_syncState;
     QTimer m_timer;
     QMetaObject::Connection m_fakeMenuChoiceObserver;
 };

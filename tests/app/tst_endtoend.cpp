@@ -4,6 +4,7 @@
 // ordinary staff member logs in by a tap. Where a layout fault would show, the window's pixels are
 // checked. Every state is saved as <build>/screenshots/<nn>-<state>.png and no QML warning may appear
 // on the way.
+#include "Clock.h"
 #include "DataAccessObject.h"
 #include "InfoViewController.h"
 #include "LoginViewController.h"
@@ -115,6 +116,8 @@ class TestEndToEnd : public QObject {
 
 private slots:
     void initTestCase() {
+        // From 10:00 today: a logout in the evening would first remind of the children still In.
+        Clock::advanceMs(QDateTime(QDate::currentDate(), QTime(10, 0)).toMSecsSinceEpoch() - Clock::nowMs());
         QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Belgium));
         m_server = std::make_unique<ReferenceServer>();
         QVERIFY(m_server->isRunning());
@@ -123,6 +126,7 @@ private slots:
 
     void cleanupTestCase() {
         m_app.reset();
+        Clock::reset();
         const QStringList warnings = m_warnings->warnings();
         m_warnings.reset();
         QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join('\n')));
