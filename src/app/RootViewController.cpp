@@ -257,7 +257,7 @@ void RootViewController::requestLogout() {
         doLogout();
         return;
     }
-    QStringList buttons{tr("Annuleer"), tr("Toch afmelden")};
+    QStringList buttons{tr("Annuleer"), tr("Afmelden")};
     if (user.isAdmin)
         buttons << tr("Dag afsluiten");
     m_dialogs->alert(tr("Dag afsluiten?"),

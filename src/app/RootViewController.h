@@ -64,7 +64,7 @@ public:
     // answered, a reminder first (stay, log out anyway, or, for administrators, the close-out screen);
     // otherwise doLogout at once.
     void requestLogout();
-    // The reminder's tag in dialogs(); its buttons are "Annuleer", "Toch afmelden" and, for
+    // The reminder's tag in dialogs(); its buttons are "Annuleer", "Afmelden" and, for
     // administrators, "Dag afsluiten".
     static constexpr int kLogoutReminderTag = 61;
     static QTime reminderFrom() { return QTime(17, 0); }

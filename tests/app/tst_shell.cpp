@@ -51,10 +51,13 @@ QList<UserRegistration*> registrationsOf(Tablet& t, const QString& userId, const
     return out;
 }
 
-// The clock runs from midday today: a logout in the evening would first remind of what is still open.
-void runFromMidday() {
-    Clock::advanceMs(QDateTime(QDate::currentDate(), QTime(12, 0)).toMSecsSinceEpoch() - Clock::nowMs());
-    testStart = Clock::nowMs();
+// "logout" as the staff page posts it; after 17:00 with something open the reminder comes first, and
+// is answered with "Afmelden".
+void logOut(RootViewController& root) {
+    QSignalSpy alerts(root.dialogs(), &DialogRequests::showAlert);
+    NotificationCenter::defaultCenter().post("logout");
+    if (!alerts.isEmpty() && alerts.last().at(3).toInt() == RootViewController::kLogoutReminderTag)
+        root.dialogs()->answer(RootViewController::kLogoutReminderTag, 1);
 }
 
 SynchroObject* queueRecordFor(Tablet& t, const QString& objectId) {
@@ -375,7 +378,6 @@ private slots:
     }
 
     void logoutClocksOutAndCleansTheStore() {
-        runFromMidday();
         Tablet t(m_server->url());
         QVERIFY(t.couple(false));
         Users* user = Users::sharedUsers();
@@ -420,7 +422,7 @@ private slots:
 
         // Offline, so the "Out" stays queued and locked.
         t.reachability->setReachable(false);
-        NotificationCenter::defaultCenter().post("logout");
+        logOut(root);
         QVERIFY(!root.isLoggedIn());
         QVERIFY(!root.canrotate());
         QVERIFY(root.loginViewController());
@@ -443,7 +445,6 @@ private slots:
     }
 
     void logoutClocksOutEvenWithoutAClockIn() {
-        runFromMidday();
         Tablet t(m_server->url());
         QVERIFY(t.couple(false));
         Users* user = Users::sharedUsers();
@@ -460,7 +461,7 @@ private slots:
         root.doLoginForUser(user);
         QTRY_VERIFY(!root.loginViewController());
         QPointer<MenuViewController> menu = root.menuViewController();
-        NotificationCenter::defaultCenter().post("logout");
+        logOut(root);
         QVERIFY(root.loginViewController());
         QCOMPARE(registrationsOf(t, user->userId(), "In").size(), 1);
         QCOMPARE(registrationsOf(t, user->userId(), "Out").size(), 2);

@@ -260,10 +260,10 @@ private slots:
         QVERIFY2(alerts.first().at(1).toString().contains("1 kind nog ingeklokt"),
                  qPrintable(alerts.first().at(1).toString()));
         QCOMPARE(alerts.first().at(2).toStringList(),
-                 QStringList({"Annuleer", "Toch afmelden", "Dag afsluiten"}));
+                 QStringList({"Annuleer", "Afmelden", "Dag afsluiten"}));
         QVERIFY(root.isLoggedIn());
 
-        // "Dag afsluiten" opens the close-out screen; "Annuleer" stays; "Toch afmelden" logs out.
+        // "Dag afsluiten" opens the close-out screen; "Annuleer" stays; "Afmelden" logs out.
         root.dialogs()->answer(RootViewController::kLogoutReminderTag, 2);
         QVERIFY(qobject_cast<CloseOutViewController*>(root.stackScrollViewController()->screenAt(0)));
         QCOMPARE(root.menuViewController()->selectedOption(), int(MenuViewController::Afsluiten));

@@ -33,7 +33,7 @@ Rectangle {
 
             Row {
                 width: parent.width
-                height: 132
+                height: 200
                 spacing: Theme.spacing
                 Text {
                     width: parent.width - wheels.width - Theme.spacing
