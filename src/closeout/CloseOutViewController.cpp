@@ -51,9 +51,39 @@ CloseOutModel::CloseOutModel(QObject* parent)
     : QAbstractListModel(parent) {}
 
 void CloseOutModel::setRows(QList<Row> rows) {
-    beginResetModel();
+    // Rows that stay keep their delegates: only the changed stretch between the unchanged start and end
+    // is removed and inserted (a reset while the view creates delegates costs it its place).
+    const auto same = [](const Row& a, const Row& b) { return a.section == b.section && a.key == b.key; };
+    const auto equal = [&same](const Row& a, const Row& b) {
+        return same(a, b) && a.title == b.title && a.detail == b.detail && a.mark == b.mark;
+    };
+    if (std::equal(m_rows.cbegin(), m_rows.cend(), rows.cbegin(), rows.cend(), equal))
+        return;
+    const qsizetype oldCount = m_rows.size();
+    const qsizetype newCount = rows.size();
+    qsizetype head = 0;
+    while (head < oldCount && head < newCount && same(m_rows.at(head), rows.at(head)))
+        ++head;
+    qsizetype tail = 0;
+    while (tail < oldCount - head && tail < newCount - head &&
+           same(m_rows.at(oldCount - 1 - tail), rows.at(newCount - 1 - tail)))
+        ++tail;
+    if (oldCount - tail > head) {
+        beginRemoveRows({}, int(head), int(oldCount - tail - 1));
+        m_rows.remove(head, oldCount - tail - head);
+        endRemoveRows();
+    }
+    if (newCount - tail > head) {
+        beginInsertRows({}, int(head), int(newCount - tail - 1));
+        m_rows.insert(head, newCount - tail - head, Row());
+        for (qsizetype i = head; i < newCount - tail; ++i)
+            m_rows[i] = rows.at(i);
+        endInsertRows();
+    }
+    // The rows kept may show other texts, and every section title carries its count.
     m_rows = std::move(rows);
-    endResetModel();
+    if (!m_rows.isEmpty())
+        emit dataChanged(index(0), index(int(m_rows.size()) - 1));
 }
 
 int CloseOutModel::count(Section section) const {
