@@ -49,11 +49,13 @@ void openQueueScreen() {
 }
 
 // The group list of the current location; its children lists open the detail panel on the shared selection.
-QObject* groupLists(DataAccessObject* dao, MainSynchroObject* engine, StackScrollViewController* stack) {
+QObject* groupLists(DataAccessObject* dao, MainSynchroObject* engine, StackScrollViewController* stack,
+                    SyncState* syncState) {
     const Users* user = Users::sharedUsers();
     auto* lists = new KlassenDataViewController(user ? user->entityId() : QString(), dao,
                                                 StackScrollViewAppDelegate::geselecteerdenLijst(), stack,
                                                 ImageCache::shared());
+    lists->setSyncState(syncState);
     QPointer<MainSynchroObject> sync = engine;
     lists->setDetailFactory([dao, sync](ManagedObject* child, bool) -> ScreenController* {
         return new LeerlingenDetailViewController(child, StackScrollViewAppDelegate::geselecteerdenLijst(),
@@ -157,7 +159,7 @@ QObject* MenuViewController::createScreenForEntry(int index) const {
         return overview;
     }
     case Lijsten:
-        return groupLists(m_dao, m_engine, m_stack);
+        return groupLists(m_dao, m_engine, m_stack, m_syncState);
     case NieuwKind:
         return new CreateChildViewController(
             m_dao, m_engine, StackScrollViewAppDelegate::geselecteerdenLijst(), ImageCache::shared());

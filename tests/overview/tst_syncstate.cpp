@@ -3,6 +3,7 @@
 // the attention mark until it goes through; the rows redraw as that happens and the line counts along.
 // A tap on the line explains the queue to staff and opens it for administrators.
 #include "Clock.h"
+#include "KlassenDataViewController.h"
 #include "NotificationCenter.h"
 #include "OfflineWork.h"
 #include "ReferenceServer.h"
@@ -177,6 +178,28 @@ private slots:
         t.reachability->setReachable(true);
         QVERIFY(t.check());
         QTRY_COMPARE(markOf(model, key), 0);
+    }
+
+    // The children of a group, opened from the group lists, show the same marks.
+    void groupListsShowTheMarks() {
+        Tablet t(m_server->url());
+        QVERIFY(t.couple(false));
+        SyncState state(t.dao.get(), t.engine.get());
+        StackScrollViewController stack;
+        KlassenDataViewController groups(t.entityId, t.dao.get(), nullptr, &stack);
+        groups.setSyncState(&state);
+        QVERIFY(!groups.klassen().isEmpty());
+        groups.tableViewDidSelectRowAtIndexPath(0);
+        LeerlingenDataViewController* children = groups.leerlingenViewController();
+        QVERIFY(children);
+        QAbstractItemModelTester tester(children->model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QVERIFY(children->model()->rowCount() > 0);
+        const QString key = children->model()->keyAt(0);
+        t.reachability->setReachable(false);
+        t.clock(t.dao->loadChild(key), "In");
+        QTRY_COMPARE(markOf(children->model(), key), int(SyncState::Waiting));
+        stack.removeAll();
     }
 
     // The line's tap: an explanation naming the count for staff, the queue screen for administrators.
