@@ -1,9 +1,10 @@
 // The queue marks and the end of the day in the real window, against the reference server, with the
-// app's clock running from 18:33: a clock-in the server refuses shows the attention mark and the header
-// counts it, until a later check gets it through; the header opens the queue for the administrator.
-// Logging out then reminds of the child still In and leads to the close-out screen, whose time is
-// turned on the wheels; the children go out at that time, on the server too.
-// Screenshots: <build>/screenshots/sync-marks.png, logout-reminder.png, closeout.png, closeout-done.png.
+// app's clock running from 18:33: a clock-in on its way shows the clock mark, one the server refuses shows
+// the attention mark and the header counts it, until a later check gets it through; the header opens the
+// queue for the administrator. Logging out then reminds of the child still In and leads to the close-out
+// screen, whose time is turned on the wheels; the children go out at that time, on the server too.
+// Screenshots: <build>/screenshots/sync-marks-waiting.png, sync-marks.png, logout-reminder.png,
+// closeout.png, closeout-done.png.
 #include "AppSession.h"
 #include "Clock.h"
 #include "CloseOutViewController.h"
@@ -66,7 +67,27 @@ private slots:
         QVERIFY(!kid.isEmpty());
         QCOMPARE(markOf(kid), 0);
 
-        // 2. The server refuses the clock-in: the row gets the attention mark, the header counts it.
+        // 2. A clock-in the server is slow to answer: the clock mark while it is on its way.
+        QString slowKid;
+        for (QQuickItem* row : PanelReader::rowsInView(*m_session))
+            if (slowKid.isEmpty() && row->property("name").toString() != kid &&
+                PanelReader::iconOf(*m_session, row->property("name").toString()).isEmpty())
+                slowKid = row->property("name").toString();
+        QVERIFY(m_session->server()->setFaults({{"delay", 1.0},
+                                                {"delayMs", 6000},
+                                                {"paths", QJsonArray{"/timeEntry"}},
+                                                {"methods", QJsonArray{"POST"}}}));
+        QVERIFY(tap(window, rowOf(slowKid)));
+        QTRY_VERIFY(item("enterButton"));
+        QVERIFY(tapItem("enterButton"));
+        QTRY_VERIFY_WITH_TIMEOUT(!item("enterButton"), 10000);
+        QTRY_COMPARE(markOf(slowKid), 1);
+        QVERIFY2(headerLine().endsWith(" · 1 wachtend"), qPrintable(headerLine()));
+        QVERIFY(m_session->shoot("sync-marks-waiting"));
+        QVERIFY(engine->waitForIdle(30000));
+        QTRY_COMPARE(markOf(slowKid), 0);
+
+        // 3. The server refuses the clock-in: the row gets the attention mark, the header counts it.
         QVERIFY(m_session->server()->setFaults({{"http500", 1.0},
                                                 {"paths", QJsonArray{"/timeEntry"}},
                                                 {"methods", QJsonArray{"POST"}},
@@ -83,19 +104,19 @@ private slots:
         QCOMPARE(item("syncStateMark")->property("kind").toInt(), 2);
         QVERIFY(m_session->shoot("sync-marks"));
 
-        // 3. The next check gets it through: no mark, nothing waiting.
+        // 4. The next check gets it through: no mark, nothing waiting.
         QVERIFY(m_session->server()->clearFaults());
         engine->checkForUpdates();
         QVERIFY(engine->waitForIdle(30000));
         QTRY_COMPARE(markOf(kid), 0);
         QTRY_VERIFY2(headerLine().endsWith(" · alles verstuurd"), qPrintable(headerLine()));
 
-        // 4. The header opens the queue for the administrator, where the record shows as answered.
+        // 5. The header opens the queue for the administrator, where the record shows as answered.
         QVERIFY(tapItem("syncStateLine"));
         QTRY_VERIFY(item("adminPageView"));
         QTRY_VERIFY(m_session->text("Succes"));
 
-        // 5. Logging out at 18:3x with the child In: the reminder, and from it the close-out screen.
+        // 6. Logging out at 18:3x with the child In: the reminder, and from it the close-out screen.
         QVERIFY(tapItem("menuEntry5"));
         QTRY_VERIFY(item("logoutButton"));
         QVERIFY(tapItem("logoutButton"));
@@ -106,7 +127,7 @@ private slots:
         QVERIFY(tapItem("alertButton2")); // "Dag afsluiten"
         QTRY_VERIFY(item("closeOutView"));
 
-        // 6. The screen names the time and lists the children still In, the child among them.
+        // 7. The screen names the time and lists the children still In, the child among them.
         auto* screen = qobject_cast<CloseOutViewController*>(
             m_session->app()->rootViewController()->stackScrollViewController()->screenAt(0));
         QVERIFY(screen);
@@ -117,13 +138,13 @@ private slots:
         QVERIFY(closeOutTexts().contains(kid));
         QVERIFY(m_session->shoot("closeout"));
 
-        // 7. 18:30 lies before the child's clock-in: refused, with the reason.
+        // 8. 18:30 lies before the child's clock-in: refused, with the reason.
         QVERIFY(tapItem("clockEveryoneOutButton"));
         QTRY_VERIFY(m_session->visibleTexts().join('\n').contains("ingeklokt. Kies een later uur."));
         QVERIFY(tapItem("alertButton0"));
         QTRY_VERIFY(!item("alertButton0"));
 
-        // 8. A few minutes on, the minute after the clock-in on the wheel, confirmed: every child goes out
+        // 9. A few minutes on, the minute after the clock-in on the wheel, confirmed: every child goes out
         // at that time.
         Clock::advance(180);
         const QTime out = inAt.addSecs(60);
