@@ -164,6 +164,20 @@ void cloud(QPainter& p) {
     p.drawPath(shape.simplified());
 }
 
+// The end of the day: a crescent moon over a closed door.
+void dayEnd(QPainter& p) {
+    QPainterPath moon;
+    moon.addEllipse(QRectF(8, 6, 26, 26));
+    QPainterPath bite;
+    bite.addEllipse(QRectF(17, 2, 24, 24));
+    p.setPen(inkPen());
+    p.drawPath(moon.subtracted(bite));
+    p.drawRect(QRectF(30, 24, 20, 28));
+    p.drawLine(QPointF(24, 52), QPointF(56, 52));
+    p.setPen(inkPen(4.5));
+    p.drawPoint(QPointF(45, 39));
+}
+
 // An arc turning clockwise over the top, its arrowhead pointing on: do it again.
 void redo(QPainter& p) {
     p.setPen(inkPen());
@@ -343,6 +357,7 @@ int main(int argc, char* argv[]) {
     ok &= both(folder, QStringLiteral("57-download.png"), icon, download);
     ok &= both(folder, QStringLiteral("56-cloud.png"), icon, cloud);
     ok &= both(folder, QStringLiteral("02-redo.png"), icon, redo);
+    ok &= both(folder, QStringLiteral("dag-afsluiten.png"), icon, dayEnd);
     // The placeholder stands in for photos, so it is drawn larger: 120 px, 240 px at 2x.
     ok &= save(folder, QStringLiteral("user.png"), icon, 2, placeholderPortrait) &
           save(folder, QStringLiteral("user@2x.png"), icon, 4, placeholderPortrait);

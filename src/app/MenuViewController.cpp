@@ -17,6 +17,8 @@
 #include "StackScrollViewAppDelegate.h"
 #include "StackScrollViewController.h"
 #include "StatusView.h"
+#include "SyncState.h"
+#include "closeout/CloseOutViewController.h"
 #include "newchild/CreateChildViewController.h"
 #include "roll/EmergencyRollViewController.h"
 
@@ -29,7 +31,7 @@ struct EntryDefinition {
     const char* icon;
 };
 
-// In menu order; the last one is for administrators only.
+// In menu order; the last two are for administrators only.
 const EntryDefinition kEntries[] = {
     {QT_TRANSLATE_NOOP("MenuViewController", "Zoeken op naam"), "06-magnify.png"},
     {QT_TRANSLATE_NOOP("MenuViewController", "Lijsten"), "11-clock.png"},
@@ -38,14 +40,23 @@ const EntryDefinition kEntries[] = {
     {QT_TRANSLATE_NOOP("MenuViewController", "Zoek medewerker"), "112-group.png"},
     {QT_TRANSLATE_NOOP("MenuViewController", "Medewerker"), "111-user.png"},
     {QT_TRANSLATE_NOOP("MenuViewController", "Admin"), "104-index-cards.png"},
+    {QT_TRANSLATE_NOOP("MenuViewController", "Dag afsluiten"), "dag-afsluiten.png"},
 };
 
+// A tap on a list's queue line opens the queue screen as a menu choice would.
+void openQueueScreen() {
+    NotificationCenter::defaultCenter().post(QStringLiteral("fakeMenuChoice"), nullptr,
+                                             {{QStringLiteral("key"), int(MenuViewController::Admin)}});
+}
+
 // The group list of the current location; its children lists open the detail panel on the shared selection.
-QObject* groupLists(DataAccessObject* dao, MainSynchroObject* engine, StackScrollViewController* stack) {
+QObject* groupLists(DataAccessObject* dao, MainSynchroObject* engine, StackScrollViewController* stack,
+                    SyncState* syncState) {
     const Users* user = Users::sharedUsers();
     auto* lists = new KlassenDataViewController(user ? user->entityId() : QString(), dao,
                                                 StackScrollViewAppDelegate::geselecteerdenLijst(), stack,
                                                 ImageCache::shared());
+    lists->setSyncState(syncState);
     QPointer<MainSynchroObject> sync = engine;
     lists->setDetailFactory([dao, sync](ManagedObject* child, bool) -> ScreenController* {
         return new LeerlingenDetailViewController(child, StackScrollViewAppDelegate::geselecteerdenLijst(),
@@ -61,7 +72,8 @@ MenuViewController::MenuViewController(MainSynchroObject* engine, DataAccessObje
     , m_engine(engine)
     , m_dao(dao)
     , m_stack(stack)
-    , m_statusView(new StatusView(engine, this)) {
+    , m_statusView(new StatusView(engine, this))
+    , m_syncState(new SyncState(dao, engine, this)) {
     // The status line follows the clock every second; counters and reachability follow the engine.
     m_timer.setInterval(1000);
     connect(&m_timer, &QTimer::timeout, m_statusView, &StatusView::updateTimeSince);
@@ -75,7 +87,7 @@ MenuViewController::MenuViewController(MainSynchroObject* engine, DataAccessObje
 
     // Entries.
     const Users* user = Users::sharedUsers();
-    const int entries = user && user->isAdmin() == 1 ? Admin + 1 : Admin;
+    const int entries = user && user->isAdmin() == 1 ? Afsluiten + 1 : Admin;
     for (int i = 0; i < entries; ++i)
         m_cellContents << QVariantMap{
             {kCellText, tr(kEntries[i].text)},
@@ -160,21 +172,27 @@ QObject* MenuViewController::createScreenForEntry(int index) const {
             return new LeerlingenDetailViewController(
                 record, StackScrollViewAppDelegate::geselecteerdenLijst(), dao, engine);
         });
+        overview->setSyncState(m_syncState, &openQueueScreen);
         return overview;
     }
     case Lijsten:
-        return groupLists(m_dao, m_engine, m_stack);
+        return groupLists(m_dao, m_engine, m_stack, m_syncState);
     case NieuwKind:
         return new CreateChildViewController(
             m_dao, m_engine, StackScrollViewAppDelegate::geselecteerdenLijst(), ImageCache::shared());
-    case ZoekMedewerker:
-        return new SearchUserViewController(m_dao, m_engine,
-                                            StackScrollViewAppDelegate::userGeselecteerdenLijst(), m_stack,
-                                            ImageCache::shared());
+    case ZoekMedewerker: {
+        auto* staff = new SearchUserViewController(m_dao, m_engine,
+                                                   StackScrollViewAppDelegate::userGeselecteerdenLijst(),
+                                                   m_stack, ImageCache::shared());
+        staff->setSyncState(m_syncState, &openQueueScreen);
+        return staff;
+    }
     case Medewerker:
         return new ProfilePageViewController(m_dao, m_engine, ImageCache::shared());
     case Admin:
         return new AdminPageViewController(m_dao, m_engine);
+    case Afsluiten:
+        return new CloseOutViewController(m_dao, m_engine);
     default:
         return nullptr;
     }

@@ -16,6 +16,7 @@
 class DataAccessObject;
 class MainSynchroObject;
 class StackScrollViewController;
+class SyncState;
 struct Notification;
 
 class MenuViewController : public QObject {
@@ -35,7 +36,8 @@ public:
         Info = 3,
         ZoekMedewerker = 4,
         Medewerker = 5,
-        Admin = 6
+        Admin = 6,
+        Afsluiten = 7
     };
     Q_ENUM(Entry)
 
@@ -44,7 +46,8 @@ public:
                        QObject* parent = nullptr);
     ~MenuViewController() override;
 
-    // One map per entry: {"CellText": text, "CellImage": icon url}; "Admin" only for an administrator.
+    // One map per entry: {"CellText": text, "CellImage": icon url}; "Admin" and "Dag afsluiten" only for
+    // an administrator.
     QVariantList cellContents() const { return m_cellContents; }
     int count() const { return int(m_cellContents.size()); }
     int selectedOption() const { return m_selectedOption; }
@@ -54,6 +57,8 @@ public:
     StatusView* statusView() const { return m_statusView; }
     // The emergency roll while it is open (drawn over everything), else nullptr.
     EmergencyRollViewController* emergencyRoll() const { return m_emergencyRoll; }
+    // The queue's state the lists of this view show.
+    SyncState* syncState() const { return m_syncState; }
 
     // Chooses entry index: on a change of entry both selection lists are emptied; the entry's screen
     // becomes the only panel. Out-of-range indexes do nothing.
@@ -89,6 +94,7 @@ private:
     QString m_welkomText;
     StatusView* m_statusView;
     QPointer<EmergencyRollViewController> m_emergencyRoll;
+    SyncState* m_syncState;
     QTimer m_timer;
     QMetaObject::Connection m_fakeMenuChoiceObserver;
 };

@@ -15,6 +15,7 @@
 #include "StackScrollViewController.h"
 #include "UserDefaults.h"
 #include "Util.h"
+#include "closeout/CloseOutViewController.h"
 
 #include <algorithm>
 
@@ -47,7 +48,11 @@ RootViewController::RootViewController(MainSynchroObject* engine, DataAccessObje
     UserDefaults::standard().synchronize();
     showNewLoginScreen();
     NotificationCenter::defaultCenter().addObserver(this, QStringLiteral("logout"),
-                                                    [this](const Notification&) { doLogout(); });
+                                                    [this](const Notification&) { requestLogout(); });
+    connect(m_dialogs, &DialogRequests::answered, this, [this](int tag, int index) {
+        if (tag == kLogoutReminderTag)
+            logoutReminderAnswered(index);
+    });
 }
 
 RootViewController::~RootViewController() {
@@ -244,6 +249,35 @@ void RootViewController::doLogout() {
 
     // The view fades the new login screen in.
     doCleanUp();
+}
+
+void RootViewController::requestLogout() {
+    const SharedUserInfo user = Users::sharedUserInfo();
+    if (!m_dao || !isLoggedIn() || Clock::now().toLocalTime().time() < reminderFrom()) {
+        doLogout();
+        return;
+    }
+    // The one logging out is clocked out by the logout itself.
+    const CloseOutViewController::OpenItems open =
+        CloseOutViewController::openItems(*m_dao, user.entityId, user.present ? user.userId : QString());
+    if (!open.any()) {
+        doLogout();
+        return;
+    }
+    QStringList buttons{tr("Annuleer"), tr("Afmelden")};
+    if (user.isAdmin)
+        buttons << tr("Dag afsluiten");
+    m_dialogs->alert(tr("Dag afsluiten?"),
+                     tr("Er is nog iets open voor vandaag:") + QLatin1Char('\n') +
+                         CloseOutViewController::openItemsLines(open).join(QLatin1Char('\n')),
+                     buttons, kLogoutReminderTag);
+}
+
+void RootViewController::logoutReminderAnswered(int index) {
+    if (index == 1)
+        doLogout();
+    else if (index == 2 && m_menuViewController)
+        m_menuViewController->tableViewDidSelectRowAtIndexPath(MenuViewController::Afsluiten);
 }
 
 QList<ScreenController*> RootViewController::screensInStack() const {

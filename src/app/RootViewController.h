@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTime>
 #include <functional>
 
 class DataAccessObject;
@@ -63,6 +64,14 @@ public:
     // staff member who logged in is clocked out even when the store was wiped since. When the clock-out
     // cannot be stored the staff member stays logged in and an alert says so: logging out again retries.
     void doLogout();
+    // What "logout" asks for: after 17:00 with children or staff still clocked in or changes not
+    // answered, a reminder first (stay, log out anyway, or, for administrators, the close-out screen);
+    // otherwise doLogout at once.
+    void requestLogout();
+    // The reminder's tag in dialogs(); its buttons are "Annuleer", "Afmelden" and, for
+    // administrators, "Dag afsluiten".
+    static constexpr int kLogoutReminderTag = 61;
+    static QTime reminderFrom() { return QTime(17, 0); }
     // After a time without any touch: back to a new login screen with both selections emptied. Not a
     // logout: nobody is clocked out and nothing is cleaned; the screens keep what must survive first
     // (a message being written). Nothing when nobody is logged in.
@@ -85,6 +94,7 @@ private:
     void removeLoginScreen();
     void removeMainView();
     void setCanrotate(bool value);
+    void logoutReminderAnswered(int index);
     void save(const char* where);
     // Runs work in one write of the store (or in the write already open); false, with the context's
     // changes rolled back, when it could not be stored.

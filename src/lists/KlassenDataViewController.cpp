@@ -75,6 +75,7 @@ void KlassenDataViewController::tableViewDidSelectRowAtIndexPath(int row) {
     auto* leerlingen = new LeerlingenDataViewController(klassen().at(row), m_entityId, m_dao, m_selection,
                                                         m_stack, m_images);
     leerlingen->setDetailFactory(m_detailFactory);
+    leerlingen->model()->setSyncState(m_syncState, SyncState::Kind::Child);
     m_leerlingen = leerlingen;
     if (m_stack)
         m_stack->addViewInSlider(leerlingen, this, false);

@@ -40,6 +40,8 @@ public:
     void setDetailFactory(LeerlingenDataViewController::DetailFactory factory) {
         m_detailFactory = std::move(factory);
     }
+    // The children lists opened from here show the queue marks of state.
+    void setSyncState(SyncState* state) { m_syncState = state; }
 
     KlassenModel* model() const { return m_model; }
     QStringList segmentTitles() const { return m_groupTypes; }
@@ -77,6 +79,7 @@ private:
     QPointer<ImageCache> m_images;
     KlassenModel* m_model;
     LeerlingenDataViewController::DetailFactory m_detailFactory;
+    QPointer<SyncState> m_syncState;
     QStringList m_groupTypes;
     int m_selectedSegment = -1;
     QString m_category;

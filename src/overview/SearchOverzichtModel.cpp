@@ -194,6 +194,26 @@ void SearchOverzichtModel::selectionChanged() {
             emit dataChanged(index(i), index(i), {SelectedRole});
 }
 
+void SearchOverzichtModel::setSyncState(SyncState* state, SyncState::Kind kind) {
+    if (m_syncState)
+        disconnect(m_syncState, nullptr, this, nullptr);
+    m_syncState = state;
+    m_syncKind = kind;
+    if (m_syncState)
+        connect(m_syncState, &SyncState::marksChanged, this, &SearchOverzichtModel::syncMarksChanged);
+    if (!m_rows.isEmpty())
+        emit dataChanged(index(0), index(int(m_rows.size()) - 1), {SyncMarkRole});
+}
+
+void SearchOverzichtModel::syncMarksChanged(SyncState::Kind kind, const QSet<QString>& keys) {
+    if (kind != m_syncKind)
+        return;
+    // Only the rows whose mark changes are redrawn.
+    for (int i = 0; i < m_rows.size(); ++i)
+        if (const Row& r = m_rows.at(i); keys.contains(r.subject.isEmpty() ? r.key : r.subject))
+            emit dataChanged(index(i), index(i), {SyncMarkRole});
+}
+
 void SearchOverzichtModel::setImageCache(ImageCache* cache) {
     if (m_cache)
         disconnect(m_cache, nullptr, this, nullptr);
@@ -244,6 +264,9 @@ QVariant SearchOverzichtModel::data(const QModelIndex& index, int role) const {
         if (!r.photo)
             r.photo = photoFor(r);
         return *r.photo;
+    case SyncMarkRole:
+        return m_syncState ? int(m_syncState->markFor(m_syncKind, r.subject.isEmpty() ? r.key : r.subject))
+                           : 0;
     default:
         return {};
     }
@@ -252,5 +275,5 @@ QVariant SearchOverzichtModel::data(const QModelIndex& index, int role) const {
 QHash<int, QByteArray> SearchOverzichtModel::roleNames() const {
     return {{NameRole, "name"},       {GroupsRole, "groups"},     {TimeRole, "time"},
             {WarningRole, "warning"}, {PresenceRole, "presence"}, {SelectedRole, "selected"},
-            {PhotoRole, "photo"}};
+            {PhotoRole, "photo"},     {SyncMarkRole, "syncMark"}};
 }

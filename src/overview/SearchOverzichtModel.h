@@ -9,6 +9,8 @@
 #include <QSet>
 #include <QUrl>
 #include <functional>
+
+#include "SyncState.h"
 #include <optional>
 
 class DataAccessObject;
@@ -27,11 +29,13 @@ public:
         WarningRole,  // the time is "Future"
         PresenceRole, // isIngeschreven: 0 none, 1 In, 2 Out, 3 Future
         SelectedRole,
-        PhotoRole, // a picture the view can load now, or empty for the placeholder
+        PhotoRole,    // a picture the view can load now, or empty for the placeholder
+        SyncMarkRole, // SyncState::Mark of the person's registrations: 0 none, 1 waiting, 2 failed
     };
 
     struct Row {
-        QString key; // the record's primary key
+        QString key;     // the record's primary key
+        QString subject; // the person's id the queue marks use (userId of a staff row); empty: key
         QString name;
         QString lastName; // for the A–Z index
         QString image;    // the picture's key in the image cache (usually its address)
@@ -42,8 +46,9 @@ public:
 
         // Same record, same texts (what was looked up when shown aside).
         bool sameAs(const Row& other) const {
-            return key == other.key && presence == other.presence && name == other.name &&
-                   time == other.time && image == other.image && lastName == other.lastName;
+            return key == other.key && subject == other.subject && presence == other.presence &&
+                   name == other.name && time == other.time && image == other.image &&
+                   lastName == other.lastName;
         }
     };
 
@@ -64,6 +69,8 @@ public:
     void setSelection(SelectieLijst* selection);
     // Redraws every check mark.
     void selectionChanged();
+    // Queue marks follow this state for people of this kind (and redraw when they change).
+    void setSyncState(SyncState* state, SyncState::Kind kind);
     // Computes a record's groups line (by key) when its row is first shown; none: no groups line.
     void setGroupsLine(std::function<QString(const QString&)> groupsLine) {
         m_groupsLine = std::move(groupsLine);
@@ -85,10 +92,13 @@ private:
     void replace(QList<Row> rows, bool readAll);
     QUrl photoFor(const Row& row) const;
     void imageReady(const QString& key);
+    void syncMarksChanged(SyncState::Kind kind, const QSet<QString>& keys);
 
     QList<Row> m_rows;
     QPointer<SelectieLijst> m_selection;
     QSet<QString> m_selectedKeys;
+    QPointer<SyncState> m_syncState;
+    SyncState::Kind m_syncKind = SyncState::Kind::Child;
     QPointer<ImageCache> m_cache;
     std::function<QString(const QString&)> m_groupsLine;
 };

@@ -12,6 +12,7 @@
 #include "TextKeys.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <algorithm>
 
 namespace {
@@ -68,6 +69,7 @@ SearchListDefinition SearchListDefinition::staff(const QString& entityId) {
     d.title = QCoreApplication::translate("SearchUserViewController", "Zoek medewerker");
     d.entityId = entityId;
     d.keyName = QStringLiteral("userEntityId");
+    d.markKind = SyncState::Kind::Staff;
     d.firstNameKey = QStringLiteral("first_name");
     d.lastNameKey = QStringLiteral("last_name");
     d.load = [](const DataAccessObject& dao) {
@@ -77,6 +79,7 @@ SearchListDefinition SearchListDefinition::staff(const QString& entityId) {
         for (const Users* u : staff) {
             SearchListEntry e;
             e.row.key = u->userEntityId();
+            e.row.subject = u->userId();
             e.row.name = QStringLiteral("%1 %2").arg(u->last_name(), u->first_name());
             e.row.lastName = u->last_name();
             e.row.image = u->image();
@@ -133,6 +136,37 @@ SearchOverzichtViewController::SearchOverzichtViewController(SearchListDefinitio
 
     doCount();
     doSearch();
+}
+
+void SearchOverzichtViewController::setSyncState(SyncState* state, std::function<void()> openQueueScreen) {
+    m_syncState = state;
+    m_openQueueScreen = std::move(openQueueScreen);
+    m_model->setSyncState(state, m_definition.markKind);
+    emit syncStateChanged();
+}
+
+void SearchOverzichtViewController::syncStateTapped() {
+    if (!m_syncState)
+        return;
+    if (Users::sharedUserInfo().isAdmin && m_openQueueScreen) {
+        // The queue screen takes this one's place: not while its tap is still being handled.
+        QTimer::singleShot(0, this, [open = m_openQueueScreen] { open(); });
+        return;
+    }
+    const int waiting = m_syncState->waiting();
+    const QString state =
+        waiting == 0   ? tr("Alle wijzigingen zijn bij de centrale server aangekomen.")
+        : waiting == 1 ? tr("1 wijziging wacht nog op de centrale server. Ze wordt vanzelf verstuurd zodra "
+                            "er verbinding is; de tablet bewaart ze tot dan.")
+                       : tr("%1 wijzigingen wachten nog op de centrale server. Ze worden vanzelf verstuurd "
+                            "zodra er verbinding is; de tablet bewaart ze tot dan.")
+                             .arg(waiting);
+    dialogs()->alert(tr("Synchronisatie"),
+                     tr("Elke registratie wordt eerst op deze tablet bewaard en dan naar de centrale server "
+                        "verstuurd. Een klokje naast een naam: nog niet verstuurd. Een uitroepteken: het "
+                        "versturen mislukte, het wordt opnieuw geprobeerd.") +
+                         QStringLiteral("\n\n") + state,
+                     {tr("OK")});
 }
 
 SearchOverzichtViewController::~SearchOverzichtViewController() {

@@ -42,6 +42,8 @@ struct SearchListDefinition {
     QString firstNameKey; // the attributes the name search and the A–Z index use
     QString lastNameKey;
     bool groupFilter = false;
+    // Whose queue marks the rows show.
+    SyncState::Kind markKind = SyncState::Kind::Child;
     // Everyone the list can show, in list order, as plain values (main thread).
     std::function<QList<SearchListEntry>(const DataAccessObject&)> load;
     // The record behind a row's key, or null (main thread).
@@ -76,6 +78,8 @@ class SearchOverzichtViewController : public ScreenController {
     Q_PROPERTY(bool searching READ searching NOTIFY searchingChanged)
     Q_PROPERTY(bool counting READ counting NOTIFY countingChanged)
     Q_PROPERTY(QStringList sectionIndexTitles READ sectionIndexTitles CONSTANT)
+    // The queue's state for the header line and the rows' marks; null: neither is shown.
+    Q_PROPERTY(SyncState* syncState READ syncState NOTIFY syncStateChanged)
 public:
     enum Segment { Alle = 0, In = 1, Uit = 2, Afwezig = 3 };
     Q_ENUM(Segment)
@@ -88,6 +92,13 @@ public:
                                   SelectieLijst* selection, StackScrollViewController* stack,
                                   ImageCache* images = nullptr, QObject* parent = nullptr);
     ~SearchOverzichtViewController() override;
+
+    // The rows show the queue marks of state and the header its line; a tap on the line calls
+    // openQueueScreen for administrators (on the next pass of the event loop) and explains to others.
+    void setSyncState(SyncState* state, std::function<void()> openQueueScreen = {});
+    SyncState* syncState() const { return m_syncState; }
+    // A tap on the header's queue line.
+    Q_INVOKABLE void syncStateTapped();
 
     // Used when a selection gesture must open the detail panel; unset: no panel opens.
     void setDetailFactory(DetailFactory factory) { m_detailFactory = std::move(factory); }
@@ -166,6 +177,7 @@ signals:
     void keyboardDismissed();
     // A count finished and its titles were written (tests wait on it).
     void countsUpdated();
+    void syncStateChanged();
 
 private:
     // keepPlace: a refresh of the same list (notifications), which leaves the view where it was.
@@ -184,6 +196,8 @@ private:
     QPointer<StackScrollViewController> m_stack;
     SearchOverzichtModel* m_model;
     DetailFactory m_detailFactory;
+    QPointer<SyncState> m_syncState;
+    std::function<void()> m_openQueueScreen;
 
     QString m_searchText;
     bool m_cancelButtonShown = false;

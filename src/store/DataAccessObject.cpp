@@ -525,6 +525,33 @@ QList<SynchroObjectEntry> DataAccessObject::loadAllSynchroObjectEntries() const 
     return out;
 }
 
+QList<UnansweredQueueEntry> DataAccessObject::loadUnansweredQueueEntries() const {
+    // The status index keeps this to the few records still open, however many answered ones are kept.
+    static const QString sql = QStringLiteral(
+        "SELECT q.\"idSynchroObject\", q.\"objectType\", q.\"objectId\", q.\"httpType\", q.\"entryDate\", "
+        "q.\"status\", r.\"childId\", u.\"userId\", coalesce(r.\"type\", u.\"type\"), "
+        "coalesce(r.\"time\", u.\"time\") FROM \"SynchroObject\" q "
+        "LEFT JOIN \"Registration\" r ON q.\"objectType\" = 'Registration' "
+        "AND r.\"registrationId\" = q.\"objectId\" "
+        "LEFT JOIN \"UserRegistration\" u ON q.\"objectType\" = 'UserRegistration' "
+        "AND u.\"userRegistrationId\" = q.\"objectId\" "
+        "WHERE q.\"status\" IN (0, 1, 2) ORDER BY q.\"entryDate\" DESC");
+    QList<UnansweredQueueEntry> out;
+    sql::Statement* st = context()->database().cached(sql);
+    if (!st) {
+        CC_LOG(QStringLiteral("error %1 in %2").arg(context()->database().lastError(), sql));
+        return out;
+    }
+    int rc;
+    while ((rc = st->step()) == SQLITE_ROW)
+        out.append({st->text(0), st->text(1), st->text(2), st->text(3), st->text(4), st->integer(5),
+                    st->text(6), st->text(7), st->text(8), st->text(9)});
+    if (rc != SQLITE_DONE)
+        CC_LOG(QStringLiteral("error %1").arg(context()->database().lastError()));
+    st->reset();
+    return out;
+}
+
 ObjectImageUpload* DataAccessObject::loadObjectImageUpload(const QString& id) const {
     return context()->fetchFirst<ObjectImageUpload>(
         Predicate::format(QStringLiteral("objectImageUploadId == %@"), {id}));

@@ -21,6 +21,21 @@ struct SynchroObjectEntry {
     qint64 nrOfTries = 0;
 };
 
+// One queue record not yet answered, with whom it concerns: the child or staff member of a registration
+// (empty for other records).
+struct UnansweredQueueEntry {
+    QString idSynchroObject;
+    QString objectType;
+    QString objectId;
+    QString httpType;
+    QString entryDate;
+    qint64 status = 0;        // 0 waiting, 1 on its way, 2 failed
+    QString childId;          // of a child registration
+    QString userId;           // of a staff registration
+    QString registrationType; // "In" / "Out" of either registration
+    QString registrationTime;
+};
+
 // One child as a list shows it: the row's values only, no record.
 struct ChildListEntry {
     QString childId;
@@ -114,6 +129,9 @@ public:
     SynchroObject* loadSynchroObject(const QString& idSynchroObject) const;
     // What loadAllSynchroObjects gives, in its order, as plain values; this context's unsaved changes count.
     QList<SynchroObjectEntry> loadAllSynchroObjectEntries() const;
+    // Every queue record with status 0, 1 or 2 in one query, with the owner of its registration.
+    // Committed rows only: callers ask after the queue's save.
+    QList<UnansweredQueueEntry> loadUnansweredQueueEntries() const;
     ObjectImageUpload* loadObjectImageUpload(const QString& id) const;
     QList<ObjectImageUpload*> loadObjectImageUploadBeforeToday() const;
     // Never nothing: creates the record ("00000", "0") when missing; the caller saves.

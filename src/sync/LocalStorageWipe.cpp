@@ -14,5 +14,6 @@ bool MainSynchroObject::deleteEverythingFromLocalStorage(const std::function<voi
     if (!ok)
         CC_LOG(QStringLiteral("the local store could not be emptied"));
     updateNrOfPostField();
+    emit queueChanged();
     return ok;
 }

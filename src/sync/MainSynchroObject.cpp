@@ -71,6 +71,10 @@ MainSynchroObject::MainSynchroObject(DataAccessObject* dao, ObjectManager* manag
     const QVariant last = UserDefaults::standard().objectForKey(QStringLiteral("cc_lastsynchroDate"));
     m_lastSynchroDate = last.isValid() ? QDateTime::fromMSecsSinceEpoch(last.toLongLong())
                                        : QDateTime::fromMSecsSinceEpoch(0);
+    if (const QVariant refreshed =
+            UserDefaults::standard().objectForKey(QStringLiteral("cc_lastRefreshDate"));
+        refreshed.isValid())
+        m_lastRefreshDate = QDateTime::fromMSecsSinceEpoch(refreshed.toLongLong());
     connect(m_reachability, &Reachability::reachabilityChanged, this,
             &MainSynchroObject::reachabilityChanged);
     connect(&m_timer, &QTimer::timeout, this, &MainSynchroObject::checkForUpdates);
@@ -124,8 +128,10 @@ void MainSynchroObject::setAantalPosts(int value) {
 
 bool MainSynchroObject::saveMain(const char* where) {
     QString error;
-    if (m_dao->context()->save(&error))
+    if (m_dao->context()->save(&error)) {
+        emit queueChanged();
         return true;
+    }
     CC_LOG(QStringLiteral("error %1 (%2)").arg(error, QLatin1String(where)));
     return false;
 }
@@ -135,8 +141,10 @@ bool MainSynchroObject::saveMain(const char* where) {
 bool MainSynchroObject::saveQueueState(const char* where) {
     QString error;
     if (m_dao->context()->saveUnsynced({&SynchroObject::staticEntity(), &GetSynchroObject::staticEntity()},
-                                       &error))
+                                       &error)) {
+        emit queueChanged();
         return true;
+    }
     CC_LOG(QStringLiteral("error %1 (%2)").arg(error, QLatin1String(where)));
     return false;
 }
@@ -416,6 +424,12 @@ void MainSynchroObject::objectLoaderDidLoadObjects(const RequestInfo& request, c
             g->setLastSyncTime(response.time);
         g->clear(GetSynchroObject::index_inProgressSyncTime());
         saveAnswersSoon();
+        if (response.success) {
+            m_lastRefreshDate = Clock::now();
+            UserDefaults::standard().setObject(QStringLiteral("cc_lastRefreshDate"),
+                                               m_lastRefreshDate.toMSecsSinceEpoch());
+            emit lastRefreshDateChanged();
+        }
     }
     if (!response.success) {
         if (queueId.isEmpty()) {

@@ -28,6 +28,7 @@ class MainSynchroObject : public QObject, public ObjectLoaderDelegate {
     Q_PROPERTY(QString aantalGets READ aantalGets NOTIFY aantalGetsChanged)
     Q_PROPERTY(QString aantalPosts READ aantalPosts NOTIFY aantalPostsChanged)
     Q_PROPERTY(QDateTime lastSynchroDate READ lastSynchroDate NOTIFY lastSynchroDateChanged)
+    Q_PROPERTY(QDateTime lastRefreshDate READ lastRefreshDate NOTIFY lastRefreshDateChanged)
     Q_PROPERTY(bool reachable READ isReachable NOTIFY reachabilityChanged)
 
 public:
@@ -47,6 +48,8 @@ public:
     QString aantalPosts() const { return QString::number(m_aantalPosts); }
     int aantalIterationsSindsStart() const { return m_iterations; }
     QDateTime lastSynchroDate() const { return m_lastSynchroDate; }
+    // When the server last answered a refresh call successfully ("cc_lastRefreshDate"); invalid: never.
+    QDateTime lastRefreshDate() const { return m_lastRefreshDate; }
     bool isReachable() const;
     Reachability* reachabilityObserver() const { return m_reachability; }
     ObjectManager* objectManager() const { return m_manager; }
@@ -136,6 +139,10 @@ signals:
     void aantalGetsChanged();
     void aantalPostsChanged();
     void lastSynchroDateChanged();
+    void lastRefreshDateChanged();
+    // Queue records were stored, answered, failed or removed (after the save; several changes in one
+    // turn of the event loop may come as several signals).
+    void queueChanged();
     void reachabilityChanged();
     // Requests to the screens: an alert (tag -1: closes only), the progress overlay.
     void alertRequested(const QString& title, const QString& message, const QStringList& buttons, int tag);
@@ -202,6 +209,7 @@ private:
     int m_aantalPosts = 0;
     int m_iterations = 0;
     QDateTime m_lastSynchroDate;
+    QDateTime m_lastRefreshDate;
     int m_recomputationsRunning = 0;
     bool m_answersUnsaved = false; // answered changes and bookkeeping wait for saveAnswersSoon's save
     int m_slicesWaiting = 0;       // slices of due changes not yet sent

@@ -4,6 +4,7 @@
 // ordinary staff member logs in by a tap. Where a layout fault would show, the window's pixels are
 // checked. Every state is saved as <build>/screenshots/<nn>-<state>.png and no QML warning may appear
 // on the way.
+#include "Clock.h"
 #include "DataAccessObject.h"
 #include "InfoViewController.h"
 #include "LoginViewController.h"
@@ -263,7 +264,13 @@ private slots:
                  qPrintable(offCentre(m_shot, item("logoutButton"))));
 
         // 9. Logged out: a new login screen fades in on the staff grid, the staff member is clocked out.
+        // In the evening the demo's children are still In: the reminder asks first.
         QVERIFY(tap(m_window, item("logoutButton")));
+        if (root->isLoggedIn()) {
+            QVERIFY(Clock::now().time() >= RootViewController::reminderFrom());
+            QTRY_VERIFY(item("alertButton1"));
+            QVERIFY(tap(m_window, item("alertButton1"))); // "Afmelden"
+        }
         QVERIFY(!root->isLoggedIn());
         QVERIFY(!root->canrotate());
         QVERIFY(login());

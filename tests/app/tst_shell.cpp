@@ -2,6 +2,7 @@
 // what logging in and out does to the store and the queue, and the clean-up at logout.
 #include "AdminPageViewController.h"
 #include "Clock.h"
+#include "CloseOutViewController.h"
 #include "InfoViewController.h"
 #include "KlassenDataViewController.h"
 #include "MenuViewController.h"
@@ -48,6 +49,15 @@ QList<UserRegistration*> registrationsOf(Tablet& t, const QString& userId, const
             r->time().toLongLong() >= testStart)
             out << r;
     return out;
+}
+
+// "logout" as the staff page posts it; after 17:00 with something open the reminder comes first, and
+// is answered with "Afmelden".
+void logOut(RootViewController& root) {
+    QSignalSpy alerts(root.dialogs(), &DialogRequests::showAlert);
+    NotificationCenter::defaultCenter().post("logout");
+    if (!alerts.isEmpty() && alerts.last().at(3).toInt() == RootViewController::kLogoutReminderTag)
+        root.dialogs()->answer(RootViewController::kLogoutReminderTag, 1);
 }
 
 SynchroObject* queueRecordFor(Tablet& t, const QString& objectId) {
@@ -99,9 +109,10 @@ private slots:
         StackScrollViewController stack;
         MenuViewController staffMenu(t.engine.get(), t.dao.get(), &stack);
         const QStringList texts = {"Zoeken op naam",  "Lijsten",    "Nieuw kind", "Info",
-                                   "Zoek medewerker", "Medewerker", "Admin"};
-        const QStringList icons = {"06-magnify.png", "11-clock.png", "76-baby.png",        "177-building.png",
-                                   "112-group.png",  "111-user.png", "104-index-cards.png"};
+                                   "Zoek medewerker", "Medewerker", "Admin",      "Dag afsluiten"};
+        const QStringList icons = {"06-magnify.png",      "11-clock.png",     "76-baby.png",
+                                   "177-building.png",    "112-group.png",    "111-user.png",
+                                   "104-index-cards.png", "dag-afsluiten.png"};
         QCOMPARE(staffMenu.count(), 6);
         for (int i = 0; i < 6; ++i) {
             QCOMPARE(menuText(staffMenu, i), texts.at(i));
@@ -110,8 +121,9 @@ private slots:
         QCOMPARE(staffMenu.selectedOption(), -1);
         QCOMPARE(staffMenu.welkomText(), "Welkom: " + Users::sharedUsers()->first_name());
         QCOMPARE(staffMenu.organisationName(), t.dao->loadOrganisation()->organisationName());
-        // The administrator's entry cannot be reached by an ordinary staff member.
+        // The administrator's entries cannot be reached by an ordinary staff member.
         staffMenu.tableViewDidSelectRowAtIndexPath(6);
+        staffMenu.tableViewDidSelectRowAtIndexPath(7);
         QCOMPARE(staffMenu.selectedOption(), -1);
         QCOMPARE(stack.count(), 0);
 
@@ -119,13 +131,19 @@ private slots:
         QVERIFY(admin);
         Users::setSharedUsers(admin);
         MenuViewController adminMenu(t.engine.get(), t.dao.get(), &stack);
-        QCOMPARE(adminMenu.count(), 7);
-        QCOMPARE(menuText(adminMenu, 6), QString("Admin"));
-        QCOMPARE(menuIcon(adminMenu, 6), QString("104-index-cards.png"));
+        QCOMPARE(adminMenu.count(), 8);
+        for (int i = 6; i < 8; ++i) {
+            QCOMPARE(menuText(adminMenu, i), texts.at(i));
+            QCOMPARE(menuIcon(adminMenu, i), icons.at(i));
+        }
         adminMenu.tableViewDidSelectRowAtIndexPath(6);
         auto* queueScreen = qobject_cast<AdminPageViewController*>(stack.screenAt(0));
         QVERIFY(queueScreen);
         QCOMPARE(queueScreen->title(), QString("Admin"));
+        adminMenu.tableViewDidSelectRowAtIndexPath(MenuViewController::Afsluiten);
+        auto* closeOut = qobject_cast<CloseOutViewController*>(stack.screenAt(0));
+        QVERIFY(closeOut);
+        QCOMPARE(closeOut->title(), QString("Dag afsluiten"));
     }
 
     void choosingAnEntryEmptiesTheSelectionsOnlyOnAChange() {
@@ -356,7 +374,7 @@ private slots:
         QCOMPARE(t.dao->loadGetSynchroObjectById(org)->lastSyncTime(), QString("0000"));
         QCOMPARE(registrationsOf(t, admin->userId(), "In").size(), 1);
         QVERIFY(!t.store->context()->hasChanges());
-        QCOMPARE(root.menuViewController()->count(), 7);
+        QCOMPARE(root.menuViewController()->count(), 8);
     }
 
     void logoutClocksOutAndCleansTheStore() {
@@ -404,7 +422,7 @@ private slots:
 
         // Offline, so the "Out" stays queued and locked.
         t.reachability->setReachable(false);
-        NotificationCenter::defaultCenter().post("logout");
+        logOut(root);
         QVERIFY(!root.isLoggedIn());
         QVERIFY(!root.canrotate());
         QVERIFY(root.loginViewController());
@@ -443,7 +461,7 @@ private slots:
         root.doLoginForUser(user);
         QTRY_VERIFY(!root.loginViewController());
         QPointer<MenuViewController> menu = root.menuViewController();
-        NotificationCenter::defaultCenter().post("logout");
+        logOut(root);
         QVERIFY(root.loginViewController());
         QCOMPARE(registrationsOf(t, user->userId(), "In").size(), 1);
         QCOMPARE(registrationsOf(t, user->userId(), "Out").size(), 2);

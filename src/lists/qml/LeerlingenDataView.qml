@@ -90,6 +90,7 @@ Rectangle {
             required presence
             required selected
             required photo
+            required syncMark
             selectionButtonOnly: true
             onTapped: if (view.controller) view.controller.doMultiSelect(personRow.index)
             onHeld: (x, y) => view.longPressAt(personRow, x, y)

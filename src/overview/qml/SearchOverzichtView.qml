@@ -68,6 +68,40 @@ Rectangle {
             width: parent.width - 2 * Theme.spacing
             spacing: Theme.spacing / 2
 
+            // Where the queue stands; a tap explains it, or opens the queue for administrators.
+            Item {
+                id: syncLine
+                objectName: "syncStateLine"
+                readonly property var syncState: view.controller ? view.controller.syncState : null
+                visible: syncState !== null && syncState !== undefined
+                width: parent.width
+                height: 26
+                Row {
+                    anchors.verticalCenter: parent.verticalCenter
+                    spacing: 6
+                    SyncMark {
+                        objectName: "syncStateMark"
+                        anchors.verticalCenter: parent.verticalCenter
+                        implicitWidth: 18
+                        implicitHeight: 18
+                        kind: syncLine.syncState ? syncLine.syncState.headerMark : 0
+                    }
+                    Text {
+                        objectName: "syncStateText"
+                        anchors.verticalCenter: parent.verticalCenter
+                        text: syncLine.syncState ? syncLine.syncState.headerText : ""
+                        color: Theme.inkSecondary
+                        font.pixelSize: Theme.fontSmall
+                    }
+                }
+                MouseArea {
+                    anchors.fill: parent
+                    anchors.topMargin: -Theme.spacing
+                    anchors.bottomMargin: -4
+                    onClicked: if (view.controller) view.controller.syncStateTapped()
+                }
+            }
+
             Item {
                 width: parent.width
                 height: search.implicitHeight
@@ -163,6 +197,7 @@ Rectangle {
             required presence
             required selected
             required photo
+            required syncMark
             onTapped: if (view.controller) view.controller.doMultiSelect(personRow.index)
             onHeld: (x, y) => view.longPressAt(personRow, x, y)
         }

@@ -3,7 +3,8 @@ import QtQuick
 // A person's row in a list: selection mark, photo with rounded corners, name and groups line, the
 // presence time and icons; a light grey ground while selected. A tap reports `tapped()` (with
 // `selectionButtonOnly`, only a tap on the mark's button does); a press held for a second reports
-// `held(x, y)` and keeps reporting while the finger moves, until it lifts.
+// `held(x, y)` and keeps reporting while the finger moves, until it lifts. A small mark before the time
+// tells a registration still waiting for the server, or one whose send failed.
 Rectangle {
     id: row
     // A list's delegate marks these `required` so that its model's roles fill them.
@@ -16,6 +17,8 @@ Rectangle {
     property bool selected: false
     property url photo
     property bool selectionButtonOnly: false
+    // Where the person's registrations stand with the server (SyncMark's kinds).
+    property int syncMark: 0
 
     signal tapped()
     signal held(real x, real y)
@@ -87,6 +90,11 @@ Rectangle {
         anchors.rightMargin: Theme.spacing / 2
         anchors.verticalCenter: parent.verticalCenter
         spacing: 6
+        SyncMark {
+            objectName: "syncMark"
+            anchors.verticalCenter: parent.verticalCenter
+            kind: row.syncMark
+        }
         Text {
             objectName: "presenceTime"
             anchors.verticalCenter: parent.verticalCenter
