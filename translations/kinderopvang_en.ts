@@ -155,6 +155,131 @@
     </message>
 </context>
 <context>
+    <name>CloseOutModel</name>
+    <message>
+        <source>Kinderen nog binnen (%1)</source>
+        <translation>Children still in (%1)</translation>
+    </message>
+    <message>
+        <source>Medewerkers nog ingeklokt (%1)</source>
+        <translation>Staff still clocked in (%1)</translation>
+    </message>
+    <message>
+        <source>Niet verstuurde wijzigingen (%1)</source>
+        <translation>Changes not sent (%1)</translation>
+    </message>
+</context>
+<context>
+    <name>CloseOutView</name>
+    <message>
+        <source>Uur van uitklokken</source>
+        <translation>Clock-out time</translation>
+    </message>
+</context>
+<context>
+    <name>CloseOutViewController</name>
+    <message>
+        <source>Dag afsluiten</source>
+        <translation>End of day</translation>
+    </message>
+    <message>
+        <source>1 kind nog ingeklokt</source>
+        <translation>1 child still clocked in</translation>
+    </message>
+    <message>
+        <source>%1 kinderen nog ingeklokt</source>
+        <translation>%1 children still clocked in</translation>
+    </message>
+    <message>
+        <source>1 medewerker nog ingeklokt</source>
+        <translation>1 staff member still clocked in</translation>
+    </message>
+    <message>
+        <source>%1 medewerkers nog ingeklokt</source>
+        <translation>%1 staff members still clocked in</translation>
+    </message>
+    <message>
+        <source>1 wijziging nog niet verstuurd</source>
+        <translation>1 change not sent yet</translation>
+    </message>
+    <message>
+        <source>%1 wijzigingen nog niet verstuurd</source>
+        <translation>%1 changes not sent yet</translation>
+    </message>
+    <message>
+        <source>Klok iedereen uit om %1</source>
+        <translation>Clock everyone out at %1</translation>
+    </message>
+    <message>
+        <source>Alles is afgesloten voor vandaag.</source>
+        <translation>Everything is closed for today.</translation>
+    </message>
+    <message>
+        <source>In sinds %1</source>
+        <translation>In since %1</translation>
+    </message>
+    <message>
+        <source>Registratie verwijderd</source>
+        <translation>Registration deleted</translation>
+    </message>
+    <message>
+        <source>Tijd gewijzigd naar %1</source>
+        <translation>Time changed to %1</translation>
+    </message>
+    <message>
+        <source>Ingeklokt om %1</source>
+        <translation>Clocked in at %1</translation>
+    </message>
+    <message>
+        <source>Uitgeklokt om %1</source>
+        <translation>Clocked out at %1</translation>
+    </message>
+    <message>
+        <source>Nieuw kind</source>
+        <translation>New child</translation>
+    </message>
+    <message>
+        <source>Nieuwe foto</source>
+        <translation>New photo</translation>
+    </message>
+    <message>
+        <source>Opgepast</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>Enkel een beheerder kan de dag afsluiten.</source>
+        <translation>Only an administrator can close the day.</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>%1 ligt nog in de toekomst. Kies een uur dat al voorbij is.</source>
+        <translation>%1 is still in the future. Choose a time that has passed.</translation>
+    </message>
+    <message>
+        <source>%1 %2 is pas om %3 ingeklokt. Kies een later uur.</source>
+        <translation>%1 %2 was only clocked in at %3. Choose a later time.</translation>
+    </message>
+    <message>
+        <source>1 kind uitklokken om %1?</source>
+        <translation>Clock 1 child out at %1?</translation>
+    </message>
+    <message>
+        <source>%1 kinderen uitklokken om %2?</source>
+        <translation>Clock %1 children out at %2?</translation>
+    </message>
+    <message>
+        <source>Annuleer</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Klok uit</source>
+        <translation>Clock out</translation>
+    </message>
+</context>
+<context>
     <name>CreateBoodschapView</name>
     <message>
         <source>Onderwerp</source>
@@ -723,6 +848,10 @@ This may take a few minutes.</translation>
         <source>Welkom: %1</source>
         <translation>Welcome: %1</translation>
     </message>
+    <message>
+        <source>Dag afsluiten</source>
+        <translation>End of day</translation>
+    </message>
 </context>
 <context>
     <name>OptionsPopoverView</name>
@@ -852,6 +981,26 @@ This may take a few minutes.</translation>
         <source>OK</source>
         <translation>OK</translation>
     </message>
+    <message>
+        <source>Annuleer</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Afmelden</source>
+        <translation>Log out</translation>
+    </message>
+    <message>
+        <source>Dag afsluiten</source>
+        <translation>End of day</translation>
+    </message>
+    <message>
+        <source>Dag afsluiten?</source>
+        <translation>Close the day?</translation>
+    </message>
+    <message>
+        <source>Er is nog iets open voor vandaag:</source>
+        <translation>Some things are still open today:</translation>
+    </message>
 </context>
 <context>
     <name>SchoolChangerViewController</name>
@@ -919,6 +1068,30 @@ This may take a few minutes.</translation>
     <message>
         <source>Afw. (%1)</source>
         <translation>Abs. (%1)</translation>
+    </message>
+    <message>
+        <source>Alle wijzigingen zijn bij de centrale server aangekomen.</source>
+        <translation>All changes have reached the central server.</translation>
+    </message>
+    <message>
+        <source>1 wijziging wacht nog op de centrale server. Ze wordt vanzelf verstuurd zodra er verbinding is; de tablet bewaart ze tot dan.</source>
+        <translation>1 change is still waiting for the central server. It is sent automatically once there is a connection; the tablet keeps it until then.</translation>
+    </message>
+    <message>
+        <source>%1 wijzigingen wachten nog op de centrale server. Ze worden vanzelf verstuurd zodra er verbinding is; de tablet bewaart ze tot dan.</source>
+        <translation>%1 changes are still waiting for the central server. They are sent automatically once there is a connection; the tablet keeps them until then.</translation>
+    </message>
+    <message>
+        <source>Synchronisatie</source>
+        <translation>Synchronisation</translation>
+    </message>
+    <message>
+        <source>Elke registratie wordt eerst op deze tablet bewaard en dan naar de centrale server verstuurd. Een klokje naast een naam: nog niet verstuurd. Een uitroepteken: het versturen mislukte, het wordt opnieuw geprobeerd.</source>
+        <translation>Every registration is first kept on this tablet and then sent to the central server. A small clock next to a name: not sent yet. An exclamation mark: sending failed, it will be tried again.</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
     </message>
 </context>
 <context>
@@ -1058,6 +1231,25 @@ This may take a few minutes.</translation>
     <message>
         <source>De gegevens zelf blijven bewaard: er wordt niets gewist.</source>
         <translation>The data itself is kept: nothing is deleted.</translation>
+    </message>
+</context>
+<context>
+    <name>SyncState</name>
+    <message>
+        <source>Nog niet bijgewerkt · %1 wachtend</source>
+        <translation>Not updated yet · %1 waiting</translation>
+    </message>
+    <message>
+        <source>Nog niet bijgewerkt · alles verstuurd</source>
+        <translation>Not updated yet · all sent</translation>
+    </message>
+    <message>
+        <source>Bijgewerkt %1 · %2 wachtend</source>
+        <translation>Updated %1 · %2 waiting</translation>
+    </message>
+    <message>
+        <source>Bijgewerkt %1 · alles verstuurd</source>
+        <translation>Updated %1 · all sent</translation>
     </message>
 </context>
 <context>
