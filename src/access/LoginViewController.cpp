@@ -128,6 +128,10 @@ LoginViewController::LoginViewController(MainSynchroObject* engine, DataAccessOb
         if (fromOwnEngine(n.object))
             entitiesLoaded();
     });
+    center.addObserver(this, QStringLiteral("usersLoaded"), [this](const Notification& n) {
+        if (fromOwnEngine(n.object))
+            engineGetsChanged();
+    });
     center.addObserver(this, QStringLiteral("showUserLoginForCoupling"), [this](const Notification& n) {
         if (fromOwnEngine(n.object))
             showUserLoginForCoupling();

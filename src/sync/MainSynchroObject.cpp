@@ -447,6 +447,9 @@ void MainSynchroObject::objectLoaderDidLoadObjects(const RequestInfo& request, c
              {QStringLiteral("Users"), response.followUpIds.value(QStringLiteral("users"))}},
             QStringLiteral("forceSearch"));
     }
+    // The staff grid fills when the last answer has arrived, which can be before that answer is stored.
+    if (response.contains(QStringLiteral("users")))
+        NotificationCenter::defaultCenter().post(QStringLiteral("usersLoaded"), this);
     if (response.contains(QStringLiteral("devices")))
         NotificationCenter::defaultCenter().post(QStringLiteral("showDevices"), this);
     if (response.contains(QStringLiteral("organisations")))
