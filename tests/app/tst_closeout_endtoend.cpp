@@ -116,6 +116,11 @@ private slots:
         QTRY_VERIFY(item("adminPageView"));
         QTRY_VERIFY(m_session->text("Succes"));
 
+        // The administrator's last entry stands fully in sight, above the roll button.
+        const QRect lastEntry = WindowDriver::sceneRect(item("menuEntry7"));
+        QVERIFY(WindowDriver::sceneRect(item("menuEntries")).contains(lastEntry));
+        QVERIFY(lastEntry.bottom() < WindowDriver::sceneRect(item("emergencyRollButton")).top());
+
         // 6. Logging out at 18:3x with the child In: the reminder, and from it the close-out screen.
         QVERIFY(tapItem("menuEntry5"));
         QTRY_VERIFY(item("logoutButton"));

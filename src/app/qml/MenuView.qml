@@ -76,7 +76,10 @@ Rectangle {
             readonly property bool chosen: menu.controller !== null && menu.controller.selectedOption === index
             objectName: "menuEntry" + index
             width: ListView.view.width
-            height: Theme.touchTarget
+            // Every entry in sight on a short screen (the administrator's eight above the roll button),
+            // never smaller than a finger.
+            height: Math.max(44, Math.min(Theme.touchTarget,
+                                          Math.floor(ListView.view.height / Math.max(1, ListView.view.count))))
             padding: 0
             onClicked: if (menu.controller) menu.controller.tableViewDidSelectRowAtIndexPath(index)
 
