@@ -148,11 +148,7 @@ CloseOutViewController::CloseOutViewController(DataAccessObject* dao, MainSynchr
     , m_timePicker(new TimeChangerViewController(this, -1, this))
     , m_closingTime(defaultClosingTime(Clock::now())) {
     m_timePicker->setBeginTime(m_closingTime);
-    if (m_engine)
-        connect(m_engine, &MainSynchroObject::queueChanged, this, &CloseOutViewController::reloadSoon);
-    NotificationCenter& center = NotificationCenter::defaultCenter();
-    for (const char* name : {"reloadKindjesData", "forceSearch"})
-        center.addObserver(this, QString::fromLatin1(name), [this](const Notification&) { reloadSoon(); });
+    reloadAfterQueueChanges(this, m_engine, [this] { reload(); });
     reload();
 }
 
@@ -212,16 +208,6 @@ void CloseOutViewController::setClosingTime(const QString& hhmm) {
 
 void CloseOutViewController::userDidEnterBeginTime(const QString& begin, const QString&, int) {
     setClosingTime(begin);
-}
-
-void CloseOutViewController::reloadSoon() {
-    if (m_reloadPending)
-        return;
-    m_reloadPending = true;
-    QTimer::singleShot(0, this, [this] {
-        m_reloadPending = false;
-        reload();
-    });
 }
 
 void CloseOutViewController::reload() {

@@ -104,7 +104,6 @@ private:
     // The moment the chosen time names today; invalid when it cannot be read.
     QDateTime chosenMoment() const;
     void clockOut();
-    void reloadSoon();
 
     DataAccessObject* m_dao;
     QPointer<MainSynchroObject> m_engine;
@@ -112,5 +111,4 @@ private:
     CloseOutModel* m_items;
     TimeChangerViewController* m_timePicker;
     QString m_closingTime;
-    bool m_reloadPending = false;
 };

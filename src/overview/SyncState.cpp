@@ -33,14 +33,9 @@ SyncState::SyncState(DataAccessObject* dao, MainSynchroObject* engine, QObject* 
     : QObject(parent)
     , m_dao(dao)
     , m_engine(engine) {
-    if (m_engine) {
-        connect(m_engine, &MainSynchroObject::queueChanged, this, &SyncState::reloadSoon);
+    if (m_engine)
         connect(m_engine, &MainSynchroObject::lastRefreshDateChanged, this, &SyncState::updateHeader);
-    }
-    // Changes to registrations made elsewhere (a deletion, an undo) end in one of these.
-    NotificationCenter& center = NotificationCenter::defaultCenter();
-    for (const char* name : {"reloadKindjesData", "forceSearch"})
-        center.addObserver(this, QString::fromLatin1(name), [this](const Notification&) { reloadSoon(); });
+    reloadAfterQueueChanges(this, m_engine, [this] { reload(); });
     reload();
 }
 
@@ -62,16 +57,6 @@ QString SyncState::headerText(const QDateTime& lastRefresh, int waiting, const Q
                              : local.toString(QStringLiteral("dd/MM HH:mm"));
     return waiting > 0 ? tr("Bijgewerkt %1 · %2 wachtend").arg(when).arg(waiting)
                        : tr("Bijgewerkt %1 · alles verstuurd").arg(when);
-}
-
-void SyncState::reloadSoon() {
-    if (m_reloadPending)
-        return;
-    m_reloadPending = true;
-    QTimer::singleShot(0, this, [this] {
-        m_reloadPending = false;
-        reload();
-    });
 }
 
 void SyncState::reload() {

@@ -40,8 +40,6 @@ public:
 
     // Reads the queue now (one query) and announces what changed.
     void reload();
-    // Reads the queue on the next turn of the event loop; more calls before then add nothing.
-    void reloadSoon();
 
 signals:
     // The marks of these people changed.
@@ -58,5 +56,4 @@ private:
     int m_waiting = 0;
     bool m_anyFailed = false;
     QString m_headerText;
-    bool m_reloadPending = false;
 };

@@ -221,3 +221,7 @@ private:
     QHash<QString, int> m_inFlight;      // sends under way per object
     QHash<QString, qint64> m_quietUntil; // per object, after a send that timed out
 };
+
+// Calls reload once per turn of the event loop after the queue changed or a registration was changed
+// elsewhere (a deletion or an undo, announced to the lists); stops when owner is destroyed.
+void reloadAfterQueueChanges(QObject* owner, MainSynchroObject* engine, const std::function<void()>& reload);

@@ -375,3 +375,15 @@ bool MainSynchroObject::doCleanUp() {
     const bool purged = purgeOldHandledSynchroObjects();
     return deletePastUnlockedRecords() && purged;
 }
+
+void reloadAfterQueueChanges(QObject* owner, MainSynchroObject* engine, const std::function<void()>& reload) {
+    auto* timer = new QTimer(owner); // a burst of changes is one reload
+    timer->setSingleShot(true);
+    timer->setInterval(0);
+    QObject::connect(timer, &QTimer::timeout, owner, reload);
+    if (engine)
+        QObject::connect(engine, &MainSynchroObject::queueChanged, timer, qOverload<>(&QTimer::start));
+    for (const char* name : {"reloadKindjesData", "forceSearch"})
+        NotificationCenter::defaultCenter().addObserver(timer, QString::fromLatin1(name),
+                                                        [timer](const Notification&) { timer->start(); });
+}
