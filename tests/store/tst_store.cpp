@@ -76,6 +76,49 @@ private slots:
         QCOMPARE(a->firstName(), QString("Nieuw"));
     }
 
+    // Few keys are looked up through the index, keys for much of the table by one pass over it: both
+    // find the same records, unsaved ones included and deleted ones left out.
+    void bulkLookupFindsTheSameRecordsEitherWay_data() {
+        QTest::addColumn<int>("asked");
+        QTest::newRow("a few keys") << 50;
+        QTest::newRow("most of the table") << 2500;
+    }
+    void bulkLookupFindsTheSameRecordsEitherWay() {
+        QFETCH(int, asked);
+        auto store = Store::open(path(QString("bulk%1.sqlite").arg(asked)));
+        Context* c = store->context();
+        auto add = [&](const QString& id) {
+            auto* child = c->insertNew<Child>();
+            child->setChildId(id);
+            child->setExists(1);
+            return child;
+        };
+        for (int i = 0; i < 3000; ++i)
+            add(QString("K%1").arg(i));
+        add("Zoë-ß");
+        add("gone");
+        QVERIFY(c->save());
+        c->reset();
+        const QString unsavedId = "nieuw";
+        Child* unsaved = add(unsavedId);
+        c->deleteObject(c->find<Child>("gone"));
+
+        QStringList keys{"Zoë-ß", "gone", unsavedId, "ontbreekt"};
+        for (int i = 0; i < asked; ++i)
+            keys << QString("K%1").arg(i * 3000 / asked);
+        const auto found = c->objectsWithPrimaryKeys(Child::staticEntity(), keys);
+        QCOMPARE(found.size(), asked + 2);
+        QCOMPARE(found.value(unsavedId), unsaved);
+        QVERIFY(found.contains("Zoë-ß"));
+        QVERIFY(!found.contains("gone") && !found.contains("ontbreekt"));
+        for (int i = 0; i < asked; ++i) {
+            const QString key = QString("K%1").arg(i * 3000 / asked);
+            QVERIFY2(found.value(key) && found.value(key)->primaryKey() == key, qPrintable(key));
+        }
+        // One object per record: the lookup hands out what the context already holds.
+        QCOMPARE(found.value("K0"), c->find<Child>("K0"));
+    }
+
     void saveIsAllOrNothingAndDeletionsAreDurable() {
         auto store = Store::open(path("atomic.sqlite"));
         Context* c = store->context();
