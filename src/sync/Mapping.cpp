@@ -125,10 +125,18 @@ public:
     QList<ManagedObject*> mapArray(const EntityMapping& mapping, const QJsonArray& array,
                                    const QString& where, bool nested = false) {
         const QString pkKey = mapping.primaryJsonKey();
+        // The key's own mapping is read once, here: the record gets the key below.
+        const int pkIndex = mapping.entity->primaryKeyIndex();
+        const KeyMapping* pkMapping = nullptr;
+        for (const KeyMapping& km : mapping.keys)
+            if (km.indices == QList<int>{pkIndex})
+                pkMapping = &km;
         QStringList keys;
         keys.reserve(array.size());
         for (const QJsonValue& v : array)
-            keys << (v.isObject() ? keyText(v.toObject().value(pkKey)) : QString());
+            keys << (!v.isObject() ? QString()
+                     : pkMapping   ? keyText(v.toObject().value(QLatin1StringView(pkMapping->latin1Key)))
+                                   : keyText(v.toObject().value(pkKey)));
         if (!nested) {
             prefetch(*mapping.entity, keys);
             // Nested records of the whole array in one go, not one query per parent.
@@ -166,6 +174,8 @@ public:
                 ++m_response.skippedValues;
             };
             for (const KeyMapping& km : mapping.keys) {
+                if (&km == pkMapping)
+                    continue;
                 const auto it = object.constFind(QLatin1StringView(km.latin1Key));
                 if (it == object.constEnd())
                     continue;
@@ -204,7 +214,7 @@ public:
                 record = m_context->insertNewObject(*mapping.entity);
                 known.insert(key, record);
             }
-            record->setValue(mapping.entity->primaryKeyIndex(), QVariant(key));
+            record->setValue(pkIndex, QVariant(key));
             for (auto& [index, v] : values)
                 record->setValue(index, std::move(v));
             for (const auto& [n, elements] : nested) {
