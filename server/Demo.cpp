@@ -105,10 +105,10 @@ QByteArray drawInitials(const QString& initials, const QColor& colour) {
     return png;
 }
 
-bool loadDemo(Store& store, QString* error) {
-    const QDate today = QDate::currentDate();
+bool loadDemo(Store& store, QString* error, qint64 nowMs) {
+    const qint64 now = nowMs >= 0 ? nowMs : QDateTime::currentMSecsSinceEpoch();
+    const QDate today = QDateTime::fromMSecsSinceEpoch(now).date();
     const qint64 midnight = QDateTime(today, QTime(0, 0)).toMSecsSinceEpoch();
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
     Random rnd(20240901);
     bool ok = true;
     const auto put = [&](Record r) {

@@ -38,17 +38,32 @@ int main(int argc, char** argv) {
                                         QStringLiteral("FILE"), QStringLiteral("server.sqlite"));
     const QCommandLineOption demoOption(QStringLiteral("demo"),
                                         QStringLiteral("Load the demo organisation into an empty store."));
+    const QCommandLineOption demoTimeOption(
+        QStringLiteral("demo-time"),
+        QStringLiteral("Load the demo as its day stands at this moment (ms since the epoch), not now."),
+        QStringLiteral("MS"));
     const QCommandLineOption certOption(
         QStringLiteral("cert"), QStringLiteral("Serve HTTPS with this certificate (PEM; with --key)."),
         QStringLiteral("FILE"));
     const QCommandLineOption keyOption(QStringLiteral("key"),
                                        QStringLiteral("Private key (PEM) of the --cert certificate."),
                                        QStringLiteral("FILE"));
-    parser.addOptions({portOption, hostOption, dataOption, demoOption, certOption, keyOption});
+    parser.addOptions(
+        {portOption, hostOption, dataOption, demoOption, demoTimeOption, certOption, keyOption});
     parser.process(app);
     if (parser.isSet(certOption) != parser.isSet(keyOption)) {
         std::cerr << "--cert and --key go together\n";
         return 2;
+    }
+
+    qint64 demoTime = -1;
+    if (parser.isSet(demoTimeOption)) {
+        bool ok = false;
+        demoTime = parser.value(demoTimeOption).toLongLong(&ok);
+        if (!ok || demoTime < 0) {
+            std::cerr << "invalid --demo-time\n";
+            return 2;
+        }
     }
 
     bool portOk = false;
@@ -79,7 +94,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (parser.isSet(demoOption) && store.isEmpty()) {
-        if (!server::loadDemo(store, &error)) {
+        if (!server::loadDemo(store, &error, demoTime)) {
             std::cerr << error.toStdString() << '\n';
             return 1;
         }

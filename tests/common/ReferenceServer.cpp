@@ -1,5 +1,7 @@
 #include "ReferenceServer.h"
 
+#include "Clock.h"
+
 #ifdef Q_OS_LINUX
 #include <csignal>
 #include <sys/prctl.h>
@@ -30,8 +32,10 @@ ReferenceServer::ReferenceServer(const Options& options)
                                             : options.dataFile)
     , m_trust(options.trust) {
     QStringList args{QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--data"), m_dataFile};
+    // The demo's day as the app's clock has it (a test may have set it to a time of day), so what the
+    // demo shows does not depend on when the test runs.
     if (options.demo)
-        args << QStringLiteral("--demo");
+        args << QStringLiteral("--demo") << QStringLiteral("--demo-time") << QString::number(Clock::nowMs());
     if (m_tls)
         args << QStringLiteral("--cert") << options.certificate << QStringLiteral("--key") << options.key;
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);

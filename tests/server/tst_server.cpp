@@ -1,5 +1,8 @@
 // The reference server, driven over HTTP as a tablet would: change tokens, windows, idempotent writes,
 // refused bodies, coupling and staff hashes, the demo organisation, pictures and fault injection.
+#include "Clock.h"
+#include "ReferenceServer.h"
+
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QDateTime>
@@ -262,6 +265,28 @@ private slots:
         const Answer picture = get(pictureUrl.mid(m_base.size()));
         QCOMPARE(picture.status, 200);
         QVERIFY(!QImage::fromData(picture.body).isNull());
+    }
+
+    // The demo's day as it stands at --demo-time: nobody yet before the first arrivals, nothing later than
+    // that moment; a moment that is no number stops the start.
+    void demoStandsAsItsMomentHasIt() {
+        const QDate today = QDate::currentDate();
+        for (const QTime at : {QTime(6, 0), QTime(12, 0)}) {
+            const qint64 moment = QDateTime(today, at).toMSecsSinceEpoch();
+            Clock::advanceMs(moment - Clock::nowMs());
+            ReferenceServer demo; // started at the clock's moment
+            Clock::reset();
+            QVERIFY(demo.isRunning());
+            const QJsonArray entries =
+                demo.get("/timeEntry?entityId=ent-1&lastSyncTime=00000").value("timeEntries").toArray();
+            QCOMPARE(entries.isEmpty(), at == QTime(6, 0));
+            for (const QJsonValue& e : entries)
+                QVERIFY(e.toObject().value("time").toString().toLongLong() <= moment);
+        }
+        QCOMPARE(QProcess::execute(ReferenceServer::binary(),
+                                   {"--port", "0", "--data", m_dir.filePath("never.sqlite"), "--demo",
+                                    "--demo-time", "soon"}),
+                 2);
     }
 
     void changeTokenGrowsAndSelectsChanges() {
