@@ -411,7 +411,9 @@ void LoginViewController::doCoupling() {
 void LoginViewController::organisationLoaded() {
     if (m_state == Connecting)
         dialogs()->hideOverlay();
-    setPasswordText(QString());
+    // The organisation's password is done with; an administrator's being typed meanwhile is not.
+    if (m_state == OrganisationLogin || m_state == Connecting)
+        setPasswordText(QString());
     if (tabletHasName())
         return;
     Organisation* organisation = m_dao ? m_dao->loadOrganisation() : nullptr;

@@ -67,6 +67,7 @@ private slots:
     void ordinaryStaffTapLogsInAtOnce();
     void administratorNeedsTheRightPassword();
     void refusedPasswordIsEmptiedForTheNextTry();
+    void anAnswerLeavesThePasswordBeingTyped();
     void administratorNickPasswordIsAccepted();
     void cancelReturnsToTheGrid();
     void absentIsAdminNeedsThePassword();
@@ -194,6 +195,27 @@ void TestLogin::refusedPasswordIsEmptiedForTheNextTry() {
     // The next keys land in the field as it is now, without entering it again.
     login->setPasswordText(login->passwordText() + QStringLiteral("geheim"));
     login->doLogin();
+    QCOMPARE(loggedIn.count(), 1);
+}
+
+// A new login screen (at the start, after an idle lock) asks for the organisation again; its answer may
+// come while an administrator types the password: what was typed stays.
+void TestLogin::anAnswerLeavesThePasswordBeingTyped() {
+    m_tablet = std::make_unique<Tablet>(m_server->url());
+    QVERIFY(coupleDemoTablet(*m_tablet, QStringLiteral("De Speelvogel"), &m_entityId));
+    QVERIFY(m_tablet->engine->waitForIdle(30000));
+    LoginViewController login(m_tablet->engine.get(), m_tablet->dao.get());
+    QSignalSpy loggedIn(&login, &LoginViewController::userLoggedIn);
+    login.gridViewDidSelectItemAtIndex(rowOf(login.leerkrachten(), QStringLiteral("Els Janssens")));
+    login.textFieldDidBeginEditing(2);
+    login.setPasswordText(QStringLiteral("gehe"));
+
+    QVERIFY(m_tablet->engine->waitForIdle(30000)); // the new screen's questions answered
+    QCOMPARE(login.state(), State::StaffPassword);
+    QCOMPARE(login.passwordText(), QStringLiteral("gehe"));
+    QCOMPARE(login.focusField(), 2);
+    login.setPasswordText(login.passwordText() + QStringLiteral("im"));
+    login.doLogin();
     QCOMPARE(loggedIn.count(), 1);
 }
 
