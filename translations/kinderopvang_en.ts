@@ -119,6 +119,14 @@
         <source>%1 kinderen uitgeklokt</source>
         <translation>%1 children clocked out</translation>
     </message>
+    <message>
+        <source>Je wilt %1 %2 om %3 uitklokken, maar het kind is pas om %4 ingeklokt. Kies een later tijdstip.</source>
+        <translation>You want to clock %1 %2 out at %3, but the child was only clocked in at %4. Choose a later time.</translation>
+    </message>
+    <message>
+        <source>Je wilt %1 %2 om %3 inklokken, maar het kind is om %4 al uitgeklokt. Kies een later tijdstip.</source>
+        <translation>You want to clock %1 %2 in at %3, but the child was already clocked out at %4. Choose a later time.</translation>
+    </message>
 </context>
 <context>
     <name>ClockChoiceButtons</name>
@@ -395,12 +403,20 @@
 <context>
     <name>DoubleClocking</name>
     <message>
-        <source>Ook ingeklokt op %1 om %2</source>
-        <translation>Also clocked in on %1 at %2</translation>
+        <source>deze tablet</source>
+        <translation>this tablet</translation>
     </message>
     <message>
-        <source>Ook uitgeklokt op %1 om %2</source>
-        <translation>Also clocked out on %1 at %2</translation>
+        <source>Twee keer ingeklokt: om %1 op %2 en om %3 op %4</source>
+        <translation>Clocked in twice: at %1 on %2 and at %3 on %4</translation>
+    </message>
+    <message>
+        <source>Twee keer uitgeklokt: om %1 op %2 en om %3 op %4</source>
+        <translation>Clocked out twice: at %1 on %2 and at %3 on %4</translation>
+    </message>
+    <message>
+        <source>Verwijder de latere (%1, %2)</source>
+        <translation>Delete the later one (%1, %2)</translation>
     </message>
 </context>
 <context>
@@ -597,10 +613,6 @@
         <source>Actieve Selectie</source>
         <translation>Active selection</translation>
     </message>
-    <message>
-        <source>Verwijder die van deze tablet</source>
-        <translation>Delete the one from this tablet</translation>
-    </message>
 </context>
 <context>
     <name>LeerlingenDetailViewController</name>
@@ -659,6 +671,18 @@
     <message>
         <source>Out</source>
         <translation>Out</translation>
+    </message>
+    <message>
+        <source>Sla over en klok de anderen</source>
+        <translation>Skip and clock the others</translation>
+    </message>
+    <message>
+        <source>Niet ingeklokt: %1</source>
+        <translation>Not clocked in: %1</translation>
+    </message>
+    <message>
+        <source>Niet uitgeklokt: %1</source>
+        <translation>Not clocked out: %1</translation>
     </message>
 </context>
 <context>
@@ -1154,6 +1178,14 @@ This may take a few minutes.</translation>
     <message>
         <source>%1 medewerkers uitgeklokt</source>
         <translation>%1 staff members clocked out</translation>
+    </message>
+    <message>
+        <source>Je wilt %1 %2 om %3 uitklokken, maar de gebruiker is pas om %4 ingeklokt. Kies een later tijdstip.</source>
+        <translation>You want to clock %1 %2 out at %3, but the user was only clocked in at %4. Choose a later time.</translation>
+    </message>
+    <message>
+        <source>Je wilt %1 %2 om %3 inklokken, maar de gebruiker is om %4 al uitgeklokt. Kies een later tijdstip.</source>
+        <translation>You want to clock %1 %2 in at %3, but the user was already clocked out at %4. Choose a later time.</translation>
     </message>
 </context>
 <context>

@@ -19,6 +19,10 @@ QString text(const ManagedObject* o, const char* key) {
     return o->valueForKey(QLatin1String(key)).toString();
 }
 
+QString clockTime(qint64 ms) {
+    return QDateTime::fromMSecsSinceEpoch(ms).toLocalTime().toString(QStringLiteral("HH:mm"));
+}
+
 } // namespace
 
 std::optional<DoubleClocking> DoubleClocking::find(const QList<ManagedObject*>& registrations,
@@ -38,21 +42,27 @@ std::optional<DoubleClocking> DoubleClocking::find(const QList<ManagedObject*>& 
         const Entry& b = live.at(i);
         if (a.type != b.type || a.tablet.isEmpty() || b.tablet.isEmpty())
             continue;
-        const bool aHere = a.tablet == ownIpadMacId;
-        const bool bHere = b.tablet == ownIpadMacId;
-        if (aHere == bHere)
+        if ((a.tablet == ownIpadMacId) == (b.tablet == ownIpadMacId))
             continue;
-        const Entry& here = aHere ? a : b;
-        const Entry& other = aHere ? b : a;
-        latest = DoubleClocking{here.record, other.tablet, other.ms, here.type == QLatin1String("In")};
+        latest = DoubleClocking{Side{a.record, a.tablet, a.ms}, Side{b.record, b.tablet, b.ms}, ownIpadMacId,
+                                a.type == QLatin1String("In")};
     }
     return latest;
 }
 
+QString DoubleClocking::tabletName(const Side& side) const {
+    if (side.tablet == ownTablet)
+        return tr("deze tablet");
+    const QString name = TabletNames::nameFor(side.tablet);
+    return name.isEmpty() ? side.tablet : name;
+}
+
 QString DoubleClocking::notice() const {
-    const QString name = TabletNames::nameFor(otherTablet);
-    const QString tablet = name.isEmpty() ? otherTablet : name;
-    const QString time =
-        QDateTime::fromMSecsSinceEpoch(otherMs).toLocalTime().toString(QStringLiteral("HH:mm"));
-    return (in ? tr("Ook ingeklokt op %1 om %2") : tr("Ook uitgeklokt op %1 om %2")).arg(tablet, time);
+    return (in ? tr("Twee keer ingeklokt: om %1 op %2 en om %3 op %4")
+               : tr("Twee keer uitgeklokt: om %1 op %2 en om %3 op %4"))
+        .arg(clockTime(first.ms), tabletName(first), clockTime(later.ms), tabletName(later));
+}
+
+QString DoubleClocking::removeTitle() const {
+    return tr("Verwijder de latere (%1, %2)").arg(clockTime(later.ms), tabletName(later));
 }

@@ -41,6 +41,14 @@ QString ClockingSubject::guardMessage(Type type, const ManagedObject* person) co
     return (type == Type::In ? t.guardIn : t.guardOut).arg(firstName(person), lastName(person));
 }
 
+QString ClockingSubject::beforeMessage(Type type, const ManagedObject* person, qint64 momentMs,
+                                       qint64 laterMs) const {
+    const ClockingTexts t = texts();
+    const auto hhmm = [](qint64 ms) { return QDateTime::fromMSecsSinceEpoch(ms).toString(kTimeFormat); };
+    return (type == Type::Out ? t.beforeIn : t.beforeOut)
+        .arg(firstName(person), lastName(person), hhmm(momentMs), hhmm(laterMs));
+}
+
 // ------------------------------------------------------------------ children
 
 ClockingTexts ChildClockingSubject::texts() const {
@@ -61,6 +69,10 @@ ClockingTexts ChildClockingSubject::texts() const {
                    "inklokt.");
     t.guardOut = tr("Je wilt %1 %2 een tweede keer uitklokken. Klok het kind eerst in voor dat je opnieuw "
                     "uitklokt.");
+    t.beforeIn = tr("Je wilt %1 %2 om %3 uitklokken, maar het kind is pas om %4 ingeklokt. Kies een later "
+                    "tijdstip.");
+    t.beforeOut = tr("Je wilt %1 %2 om %3 inklokken, maar het kind is om %4 al uitgeklokt. Kies een later "
+                     "tijdstip.");
     t.pluralWord = tr("kinderen");
     t.doneInMany = tr("%1 kinderen ingeklokt");
     t.doneOutMany = tr("%1 kinderen uitgeklokt");
@@ -92,6 +104,10 @@ ManagedObject* ChildClockingSubject::insertRegistration(Context* context, const 
     r->setExists(1);
     r->setLocked(1);
     return r;
+}
+
+ManagedObject* ChildClockingSubject::person(DataAccessObject* dao, const QString& personId) const {
+    return dao->loadChild(personId);
 }
 
 ManagedObject* ChildClockingSubject::ownerOf(DataAccessObject* dao, const ManagedObject* registration) const {
@@ -193,21 +209,52 @@ QString Inklokken::momentFor(Type type, const QString& day, const QString& time,
     return computeNonStandardTimeStampFromDayPart(day, time);
 }
 
-Inklokken::Run Inklokken::clock(Type type, const QList<ManagedObject*>& selection, const QString& day,
-                                const QString& time) {
-    const qint64 now = Clock::nowMs();
-    Run run;
-    if (time == nu()) {
-        const int already = type == Type::In ? 1 : 2;
-        for (ManagedObject* person : selection)
-            if (m_subject.isIngeschreven(person) == already) {
-                run.refusedFor = person;
-                return run;
-            }
+QString Inklokken::refusal(Type type, const ManagedObject* person, const QString& time, qint64 momentMs) const {
+    if (time == nu() && m_subject.isIngeschreven(person) == (type == Type::In ? 1 : 2))
+        return m_subject.guardMessage(type, person);
+    // Newest first: the first of the other kind that day is the latest.
+    const QDate day = QDateTime::fromMSecsSinceEpoch(momentMs).date();
+    const QString other = typeText(type == Type::In ? Type::Out : Type::In);
+    for (const ManagedObject* r : m_subject.registrations(person)) {
+        if (r->valueForKey(QStringLiteral("exists")).toLongLong() == 0 ||
+            r->valueForKey(QStringLiteral("type")).toString() != other)
+            continue;
+        const qint64 ms = r->valueForKey(QStringLiteral("time")).toString().toLongLong();
+        if (QDateTime::fromMSecsSinceEpoch(ms).date() != day)
+            continue;
+        if (ms > momentMs)
+            return m_subject.beforeMessage(type, person, momentMs, ms);
+        break;
     }
-    if (selection.isEmpty())
-        return run;
+    return {};
+}
+
+Inklokken::Run Inklokken::clock(Type type, const QList<ManagedObject*>& selection, const QString& day,
+                                const QString& time, bool skipRefused) {
+    const qint64 now = Clock::nowMs();
     const QString moment = momentFor(type, day, time, now);
+    Run run;
+    QList<ManagedObject*> toClock;
+    for (ManagedObject* person : selection) {
+        const QString why = refusal(type, person, time, moment.toLongLong());
+        if (why.isEmpty()) {
+            toClock << person;
+            continue;
+        }
+        if (!run.refusedFor) {
+            run.refusedFor = person;
+            run.refusal = why;
+        }
+        run.skipped << person;
+    }
+    run.othersClockable = !toClock.isEmpty();
+    if (run.refusedFor && !skipRefused) {
+        run.skipped.clear();
+        return run;
+    }
+    run.refusedFor = nullptr;
+    if (toClock.isEmpty())
+        return run;
     const Organisation* organisation = m_dao->loadOrganisation();
     const QString organisationId = organisation ? organisation->organisationId() : QString();
     Context* context = m_dao->context();
@@ -215,7 +262,7 @@ Inklokken::Run Inklokken::clock(Type type, const QList<ManagedObject*>& selectio
     // queue records and the statuses become durable together, once. Nothing is sent before the commit:
     // the requests leave on the next pass of the event loop.
     run.stored = write("clock", [&] {
-        for (ManagedObject* person : selection) {
+        for (ManagedObject* person : std::as_const(toClock)) {
             ManagedObject* registration =
                 m_subject.insertRegistration(context, person, type, moment, organisationId);
             if (m_engine)
@@ -224,7 +271,9 @@ Inklokken::Run Inklokken::clock(Type type, const QList<ManagedObject*>& selectio
             run.registrations << registration;
         }
     });
-    if (!run.stored)
+    if (run.stored)
+        run.clocked = toClock;
+    else
         run.registrations.clear(); // rolled back: these objects are gone
     return run;
 }

@@ -26,6 +26,10 @@ struct ClockingTexts {
     QString outOneFuture;  // ten or fewer, ahead
     QString guardIn;       // a second clock-in refused
     QString guardOut;      // a second clock-out refused
+    // A clocking at a chosen moment refused because the person's later registration of the other kind
+    // would keep the status as it is: %3 the chosen time, %4 that registration's time.
+    QString beforeIn;      // a clock-out before the clock-in
+    QString beforeOut;     // a clock-in before the clock-out
     QString pluralWord;    // after the count when several are selected ("kinderen")
     QString doneInMany;    // %1 people were just clocked in (the undo bar)
     QString doneOutMany;   // %1 people were just clocked out
@@ -43,6 +47,9 @@ public:
     QString confirmation(Type type, int count, int warning) const;
     // The message naming the person a second clocking of the same kind was refused for.
     QString guardMessage(Type type, const ManagedObject* person) const;
+    // The message naming the person a clocking at momentMs was refused for, as it would lie before
+    // their registration of the other kind at laterMs.
+    QString beforeMessage(Type type, const ManagedObject* person, qint64 momentMs, qint64 laterMs) const;
     // The word after the count when several are selected.
     QString pluralWord() const { return texts().pluralWord; }
 
@@ -51,6 +58,8 @@ public:
     // A new registration for person with every attribute filled; not queued yet.
     virtual ManagedObject* insertRegistration(Context* context, const ManagedObject* person, Type type,
                                               const QString& time, const QString& organisationId) const = 0;
+    // The person of that personId, or nullptr when it is not in the store.
+    virtual ManagedObject* person(DataAccessObject* dao, const QString& personId) const = 0;
     // The person a registration belongs to, or nullptr when it is not in the store.
     virtual ManagedObject* ownerOf(DataAccessObject* dao, const ManagedObject* registration) const = 0;
     // The person's registrations, newest first.
@@ -74,6 +83,7 @@ public:
     void updateIngeschrevenStatus(ManagedObject* person) const override;
     ManagedObject* insertRegistration(Context* context, const ManagedObject* person, Type type,
                                       const QString& time, const QString& organisationId) const override;
+    ManagedObject* person(DataAccessObject* dao, const QString& personId) const override;
     ManagedObject* ownerOf(DataAccessObject* dao, const ManagedObject* registration) const override;
     QList<ManagedObject*> registrations(const ManagedObject* person) const override;
     QString personId(const ManagedObject* person) const override;
@@ -121,13 +131,23 @@ public:
     static QString momentFor(Type type, const QString& day, const QString& time, qint64 nowMs);
 
     struct Run {
-        ManagedObject* refusedFor = nullptr; // the guard stopped the run at this person
+        ManagedObject* refusedFor = nullptr; // the guard stopped the run at this person (the first refused)
+        QString refusal;                     // and says why
+        bool othersClockable = false;        // the run would go for the others when they are skipped
+        QList<ManagedObject*> skipped;       // skipping: the people left out, in selection order
+        QList<ManagedObject*> clocked;       // the people registrations were made for
         QList<ManagedObject*> registrations;
         bool stored = true; // false: the disk refused it, nothing of the run is kept (retry it)
     };
-    // The whole clocking in one pass: the double clocking guard (time "Nu" only), one registration per
-    // person at one moment, each queued, the statuses recomputed, one save.
-    Run clock(Type type, const QList<ManagedObject*>& selection, const QString& day, const QString& time);
+    // Why a clocking of person at momentMs is refused; empty when it may go. At time "Nu" a second
+    // clocking of the same kind is; at any time a moment before the person's later registration of the
+    // other kind that day (it would store a clocking and leave the status as it is).
+    QString refusal(Type type, const ManagedObject* person, const QString& time, qint64 momentMs) const;
+    // The whole clocking in one pass: the guards above, one registration per person at one moment, each
+    // queued, the statuses recomputed, one save. A refusal stops the whole run, unless skipRefused: then
+    // the others are clocked and the refused ones listed in skipped.
+    Run clock(Type type, const QList<ManagedObject*>& selection, const QString& day, const QString& time,
+              bool skipRefused = false);
 
     // Moves a registration to the given "HH:mm" of its own day ("00:00" is midnight), queues the change,
     // recomputes its owner's status and saves. False when the text is no time or it could not be stored.

@@ -119,12 +119,12 @@ void LeerlingenDetailViewController::schrijfKindUitMetAnimation() {
     startAnimation(Type::Out);
 }
 
-void LeerlingenDetailViewController::startAnimation(Type type) {
+void LeerlingenDetailViewController::startAnimation(Type type, bool skipRefused) {
     if (m_activity != Activity::None)
         return;
     setActivity(type == Type::In ? Activity::In : Activity::Out, false);
     // The indicator is drawn before the run blocks the event loop.
-    QTimer::singleShot(0, this, [this, type] { clock(type); });
+    QTimer::singleShot(0, this, [this, type, skipRefused] { clock(type, skipRefused); });
 }
 
 void LeerlingenDetailViewController::schrijfKindIn() {
@@ -135,14 +135,21 @@ void LeerlingenDetailViewController::schrijfKindUit() {
     clock(Type::Out);
 }
 
-void LeerlingenDetailViewController::clock(Type type) {
+void LeerlingenDetailViewController::clock(Type type, bool skipRefused) {
     setState(kRegistraties);
     const QList<ManagedObject*> selection =
         m_selectielijst ? m_selectielijst->geselecteerden() : QList<ManagedObject*>();
-    const Inklokken::Run run = m_inklokken.clock(type, selection, dayTitle(), timeTitle());
+    const Inklokken::Run run = m_inklokken.clock(type, selection, dayTitle(), timeTitle(), skipRefused);
     if (run.refusedFor) {
         setActivity(Activity::None, false);
-        dialogs()->alert(tr("Opgepast"), m_subject.guardMessage(type, run.refusedFor), {tr("OK")});
+        // At a group's door one child already in must not hold up the others.
+        if (run.othersClockable) {
+            m_confirming = true;
+            dialogs()->alert(tr("Opgepast"), run.refusal, {tr("OK"), tr("Sla over en klok de anderen")},
+                             type == Type::In ? kSkipInTag : kSkipOutTag);
+        } else {
+            dialogs()->alert(tr("Opgepast"), run.refusal, {tr("OK")});
+        }
         return;
     }
     if (!run.stored) {
@@ -153,7 +160,7 @@ void LeerlingenDetailViewController::clock(Type type) {
         return;
     }
     if (ClockingUndo* undo = ClockingUndo::shared())
-        undo->offer(m_subject, type, selection, run.registrations);
+        undo->offer(m_subject, type, run.clocked, run.registrations);
     if (m_selectielijst)
         m_selectielijst->removeAllObjects();
     // The table keeps showing its child: with the registrations just made.
@@ -163,6 +170,16 @@ void LeerlingenDetailViewController::clock(Type type) {
     else
         setActivity(m_activity, true);
     m_animation.start();
+    if (!run.skipped.isEmpty()) {
+        QStringList names;
+        for (const ManagedObject* person : run.skipped)
+            names << m_subject.firstName(person) + QLatin1Char(' ') + m_subject.lastName(person);
+        m_namingSkipped = true;
+        dialogs()->alert(tr("Opgepast"),
+                         (type == Type::In ? tr("Niet ingeklokt: %1") : tr("Niet uitgeklokt: %1"))
+                             .arg(names.join(QStringLiteral(", "))),
+                         {tr("OK")}, kSkippedTag);
+    }
 }
 
 void LeerlingenDetailViewController::alertNotStored() {
@@ -173,7 +190,9 @@ void LeerlingenDetailViewController::finishAnimation() {
     setActivity(Activity::None, false);
     NotificationCenter& center = NotificationCenter::defaultCenter();
     center.post(QStringLiteral("reloadKindjesData"), this);
-    center.post(QStringLiteral("removeSelectieNotification"), this);
+    // The emptied selection closes this panel in some lists, and its alert with it.
+    if (!m_namingSkipped)
+        center.post(QStringLiteral("removeSelectieNotification"), this);
 }
 
 void LeerlingenDetailViewController::setActivity(Activity activity, bool fading) {
@@ -424,14 +443,22 @@ void LeerlingenDetailViewController::alertViewClickedButtonAtIndex(int tag, int 
     ManagedObject* registration = tag >= 0 ? m_pendingDeletions.take(tag) : nullptr;
     if (tag == kBoodschapTag)
         m_askingToKeepText = false;
-    if (tag == kInklokTag || tag == kUitklokTag)
+    if (tag == kInklokTag || tag == kUitklokTag || tag == kSkipInTag || tag == kSkipOutTag)
         m_confirming = false;
+    if (tag == kSkippedTag) {
+        m_namingSkipped = false;
+        if (m_activity == Activity::None) // else the animation's end tells
+            NotificationCenter::defaultCenter().post(QStringLiteral("removeSelectieNotification"), this);
+        return;
+    }
     if (index != 1)
         return;
     if (tag == kInklokTag) {
         schrijfKindInMetAnimation();
     } else if (tag == kUitklokTag) {
         schrijfKindUitMetAnimation();
+    } else if (tag == kSkipInTag || tag == kSkipOutTag) {
+        startAnimation(tag == kSkipInTag ? Type::In : Type::Out, true);
     } else if (tag == kBoodschapTag) {
         if (m_creator)
             m_creator->discard();
@@ -585,8 +612,9 @@ QUrl LeerlingenDetailViewController::photoUrl(const QString& image) const {
 }
 
 void LeerlingenDetailViewController::changeAvatar() {
-    if (m_mediaPicker || m_shown != Shown::One)
+    if (m_mediaPicker || m_shown != Shown::One || !m_shownPerson)
         return;
+    m_photoFor = m_subject.personId(m_shownPerson);
     m_mediaPicker = new MediaPickerViewController(this, this);
     m_mediaPicker->setSources(true, false, true);
     connect(m_mediaPicker, &MediaPickerViewController::finished, this,
@@ -604,15 +632,19 @@ void LeerlingenDetailViewController::closeMediaPopOver() {
 }
 
 void LeerlingenDetailViewController::userDidEnterInfo(const QByteArray& data) {
-    if (data.isEmpty())
+    // The picture is made off the main thread: by now the selection or the panel may have moved on.
+    // It is the child's the picker was opened for, and nobody else's.
+    const QString id = std::exchange(m_photoFor, QString());
+    if (data.isEmpty() || id.isEmpty() || !m_engine)
         return;
-    // Only the one selected child gets the photo; with several nothing is stored.
-    if (selectionCount() != 1 || !m_engine)
+    ManagedObject* person = m_subject.person(m_dao, id);
+    if (!person)
         return;
-    ManagedObject* person = m_selectielijst->objectAtIndex(0);
     m_engine->uploadNewPhoto(data, person);
-    m_photo = photoUrl(m_subject.image(person));
-    emit shownDataChanged();
+    if (person == m_shownPerson) {
+        m_photo = photoUrl(m_subject.image(person));
+        emit shownDataChanged();
+    }
     NotificationCenter::defaultCenter().post(QStringLiteral("reloadKindjesData"), this);
 }
 
@@ -620,6 +652,10 @@ void LeerlingenDetailViewController::userDidEnterInfo(const QByteArray& data) {
 
 QString LeerlingenDetailViewController::otherTabletNotice() const {
     return m_double ? m_double->notice() : QString();
+}
+
+QString LeerlingenDetailViewController::otherTabletRemoveTitle() const {
+    return m_double ? m_double->removeTitle() : QString();
 }
 
 void LeerlingenDetailViewController::updateOtherTablet(const QList<ManagedObject*>& registrations) {
@@ -630,8 +666,8 @@ void LeerlingenDetailViewController::updateOtherTablet(const QList<ManagedObject
                                      Util::uniqueGlobalDeviceIdentifier());
     const bool same =
         found.has_value() == m_double.has_value() &&
-        (!found || (found->local == m_double->local && found->otherTablet == m_double->otherTablet &&
-                    found->otherMs == m_double->otherMs));
+        (!found || (found->first.record == m_double->first.record && found->first.ms == m_double->first.ms &&
+                    found->later.record == m_double->later.record && found->later.ms == m_double->later.ms));
     m_double = found;
     if (!same)
         emit otherTabletChanged();
@@ -648,10 +684,10 @@ void LeerlingenDetailViewController::registrationsChangedElsewhere() {
         updateOtherTablet(fresh);
 }
 
-void LeerlingenDetailViewController::deleteLocalDuplicate() {
+void LeerlingenDetailViewController::deleteLaterDuplicate() {
     if (!m_double)
         return;
-    const qsizetype row = m_mijnRegistraties.indexOf(m_double->local);
+    const qsizetype row = m_mijnRegistraties.indexOf(m_double->later.record);
     if (row >= 0)
         optionSelected(1, int(row), kMainTable);
 }

@@ -66,9 +66,10 @@ class LeerlingenDetailViewController : public ScreenController,
     Q_PROPERTY(int productRemoverRow READ productRemoverRow NOTIFY popoversChanged)
     Q_PROPERTY(CreateBoodschapViewController* creator READ creator NOTIFY popoversChanged)
     Q_PROPERTY(MediaPickerViewController* mediaPicker READ mediaPicker NOTIFY popoversChanged)
-    // The shown child was clocked the same way on another tablet too ("Ook ingeklokt op ... om ..."):
-    // empty when not.
+    // The shown child was clocked the same way here and on another tablet ("Twee keer ingeklokt: ..."):
+    // empty when not; and the title of the button that removes the later of the two.
     Q_PROPERTY(QString otherTabletNotice READ otherTabletNotice NOTIFY otherTabletChanged)
+    Q_PROPERTY(QString otherTabletRemoveTitle READ otherTabletRemoveTitle NOTIFY otherTabletChanged)
 
 public:
     // Tabs of the main table, tables and dialogs.
@@ -82,6 +83,11 @@ public:
     static constexpr int kInklokTag = -2;
     static constexpr int kUitklokTag = -3;
     static constexpr int kBoodschapTag = -1;
+    // A refusal of a clocking of several, offering "Sla over en klok de anderen".
+    static constexpr int kSkipInTag = -4;
+    static constexpr int kSkipOutTag = -5;
+    // The people a clocking skipped, named after it.
+    static constexpr int kSkippedTag = -6;
     static constexpr int kAnimationMs = 700;
 
     // Opens on leerling (added to the selection when that is empty) and follows selectie.
@@ -169,16 +175,19 @@ public:
     Q_INVOKABLE void closeProductAdder();
     Q_INVOKABLE void closeProductRemover();
 
-    // A new photo: the photo picker (photo library and camera) opens on a tap on the photo; the picture
-    // it delivers is shown at once and, with exactly one child selected, cached and uploaded for it.
+    // A new photo: the photo picker (photo library and camera) opens on a tap on the photo of the one
+    // child shown; the picture it delivers is that child's, whoever is selected or shown by then: it is
+    // cached and uploaded for that child, and shown when the panel still shows it.
     Q_INVOKABLE void changeAvatar();
     Q_INVOKABLE void closeMediaPopOver();
     Q_INVOKABLE void userDidEnterInfo(const QByteArray& data);
     MediaPickerViewController* mediaPicker() const { return m_mediaPicker; }
 
     QString otherTabletNotice() const;
-    // The notice's button: this tablet's registration of the pair goes, through the usual question.
-    Q_INVOKABLE void deleteLocalDuplicate();
+    QString otherTabletRemoveTitle() const;
+    // The notice's button: the later registration of the pair goes (this tablet's or the other's),
+    // through the usual question and the usual deletion.
+    Q_INVOKABLE void deleteLaterDuplicate();
 
     void alertViewClickedButtonAtIndex(int tag, int index) override;
     // A clocking asked to be confirmed, running or showing its result: the idle lock waits for it.
@@ -203,8 +212,8 @@ private:
     using Type = ClockingSubject::Type;
 
     void checkAndClock(Type type);
-    void startAnimation(Type type);
-    void clock(Type type);
+    void startAnimation(Type type, bool skipRefused = false);
+    void clock(Type type, bool skipRefused = false);
     void finishAnimation();
     // A change the disk refused: the user is told to try again.
     void alertNotStored();
@@ -245,6 +254,7 @@ private:
     QTimer m_animation;
     bool m_messageIsEditable = false;
     bool m_confirming = false; // a clock-in or clock-out confirmation awaits its answer
+    bool m_namingSkipped = false; // the skipped are named: the panel stays until that is read
 
     QList<ManagedObject*> m_mijnRegistraties;
     QList<Product> m_mijnProducten;
@@ -256,6 +266,7 @@ private:
     PersonenModel* m_suggestiesModel;
     QPointer<OptionsPopoverController> m_options;
     QPointer<MediaPickerViewController> m_mediaPicker;
+    QString m_photoFor; // personId of the child the photo picker was opened for
     QPointer<TimeChangerViewController> m_timeChanger;
     QPointer<ProductadderViewController> m_productAdder;
     QPointer<ProductRemoverViewController> m_productRemover;

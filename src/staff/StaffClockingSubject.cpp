@@ -33,6 +33,10 @@ ClockingTexts StaffClockingSubject::texts() const {
                    "opnieuw inklokt.");
     t.guardOut = tr("Je wilt %1 %2 een tweede keer uitklokken. Klok de gebruiker eerst in voor dat je "
                     "opnieuw uitklokt.");
+    t.beforeIn = tr("Je wilt %1 %2 om %3 uitklokken, maar de gebruiker is pas om %4 ingeklokt. Kies een "
+                    "later tijdstip.");
+    t.beforeOut = tr("Je wilt %1 %2 om %3 inklokken, maar de gebruiker is om %4 al uitgeklokt. Kies een "
+                     "later tijdstip.");
     t.pluralWord = tr("gebruikers");
     t.doneInMany = tr("%1 medewerkers ingeklokt");
     t.doneOutMany = tr("%1 medewerkers uitgeklokt");
@@ -70,12 +74,15 @@ ManagedObject* StaffClockingSubject::insertRegistration(Context* context, const 
     return r;
 }
 
-ManagedObject* StaffClockingSubject::ownerOf(DataAccessObject* dao, const ManagedObject* registration) const {
-    const QString userId = static_cast<const UserRegistration*>(registration)->userId();
+ManagedObject* StaffClockingSubject::person(DataAccessObject* dao, const QString& userId) const {
     // A member the list shows first; any record of that userId otherwise.
     const QList<Users*> listed =
         dao->getUsersForPredicate(Predicate::format(QStringLiteral("userId == %@"), {userId}), false);
     return listed.isEmpty() ? dao->loadUser(userId) : listed.first();
+}
+
+ManagedObject* StaffClockingSubject::ownerOf(DataAccessObject* dao, const ManagedObject* registration) const {
+    return person(dao, static_cast<const UserRegistration*>(registration)->userId());
 }
 
 QList<ManagedObject*> StaffClockingSubject::registrations(const ManagedObject* person) const {

@@ -13,6 +13,7 @@ public:
     void updateIngeschrevenStatus(ManagedObject* person) const override;
     ManagedObject* insertRegistration(Context* context, const ManagedObject* person, Type type,
                                       const QString& time, const QString& organisationId) const override;
+    ManagedObject* person(DataAccessObject* dao, const QString& userId) const override;
     ManagedObject* ownerOf(DataAccessObject* dao, const ManagedObject* registration) const override;
     QList<ManagedObject*> registrations(const ManagedObject* person) const override;
     QString personId(const ManagedObject* person) const override;

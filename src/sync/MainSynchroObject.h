@@ -214,6 +214,7 @@ private:
     bool m_answersUnsaved = false; // answered changes and bookkeeping wait for saveAnswersSoon's save
     int m_slicesWaiting = 0;       // slices of due changes not yet sent
     int m_sendsAfterCommit = 0;    // changes queued inside a write, sent on the next pass
+    bool m_recountScheduled = false; // a write that queued changes may yet roll back: count again after it
     QList<QPair<QString, QStringList>> m_recomputeAgain; // statuses whose recomputation was not stored
     std::vector<std::unique_ptr<SerialQueue>> m_queues;
     QSet<quint64> m_alerted; // requests whose failure already offered the coupling retry

@@ -71,6 +71,15 @@ bool MainSynchroObject::initiateApiCallForObject(ManagedObject* object, const QS
         }
     }
     setAantalPosts(m_aantalPosts + 1 - dropped);
+    if (context->isWriting() && !m_recountScheduled) {
+        // The caller's write may still roll back (a full disk): then this change was never queued, and
+        // only the store can say what is.
+        m_recountScheduled = true;
+        QTimer::singleShot(0, this, [this] {
+            m_recountScheduled = false;
+            updateNrOfPostField();
+        });
+    }
     saveMain("queue"); // only the attempt's bookkeeping: lost, it means one more send
     return true;
 }

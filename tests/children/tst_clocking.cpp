@@ -295,13 +295,13 @@ private slots:
         QTRY_COMPARE(alerts.count(), 1);
         QCOMPARE(alerts.at(0).at(0).toString(), "Opgepast");
         QCOMPARE(alerts.at(0).at(1).toString(), message);
-        QCOMPARE(alerts.at(0).at(2).toStringList(), QStringList({"OK"}));
+        QCOMPARE(alerts.at(0).at(2).toStringList(), QStringList({"OK", "Sla over en klok de anderen"}));
         QCOMPARE(f.registrations().size(), 1);
         QVERIFY(f.queue().isEmpty());
         QCOMPARE(f.selectie.count(), 3);
         QCOMPARE(panel->activityButton(), 0);
         QVERIFY(panel->enterEnabled() && panel->exitEnabled());
-        panel->dialogs()->answer(0, 0); // closing it does nothing more
+        panel->dialogs()->answer(alerts.at(0).at(3).toInt(), 0); // "OK" does nothing more
         QCOMPARE(f.registrations().size(), 1);
 
         // At a chosen time the guard does not apply: every child gets its registration.
@@ -310,6 +310,111 @@ private slots:
         QTRY_COMPARE(f.registrations().size(), 4);
         QCOMPARE(alerts.count(), 1);
         QCOMPARE(f.selectie.count(), 0);
+    }
+
+    // A chosen moment before the child's later registration of the other kind that day would store a
+    // clocking and leave the status as it is: refused, naming the child, nothing stored, selection kept.
+    void chosenMomentBeforeTheOtherKind_data() {
+        QTest::addColumn<bool>("in");
+        QTest::addColumn<QStringList>("earlier"); // "HH:mm Type" today, or "-1 HH:mm Type" yesterday
+        QTest::addColumn<QString>("day");
+        QTest::addColumn<QString>("time");
+        QTest::addColumn<QString>("refusal"); // empty: stored
+        const QString outBeforeIn = "Je wilt Kind0 Achternaam0 om 07:55 uitklokken, maar het kind is pas om "
+                                    "08:49 ingeklokt. Kies een later tijdstip.";
+        QTest::newRow("out before in") << false << QStringList{"08:49 In"} << "Vandaag" << "07:55" << outBeforeIn;
+        QTest::newRow("in before out")
+            << true << QStringList{"08:00 In", "09:30 Out"} << "Vandaag" << "09:00"
+            << "Je wilt Kind0 Achternaam0 om 09:00 inklokken, maar het kind is om 09:30 al uitgeklokt. Kies "
+               "een later tijdstip.";
+        QTest::newRow("out after in") << false << QStringList{"08:49 In"} << "Vandaag" << "09:00" << "";
+        QTest::newRow("in after out") << true << QStringList{"08:00 In", "09:30 Out"} << "Vandaag" << "09:45"
+                                      << "";
+        QTest::newRow("a deleted in does not count")
+            << false << QStringList{"08:49 In deleted"} << "Vandaag" << "07:55" << "";
+        QTest::newRow("another day: a forgotten clock-out")
+            << false << QStringList{"-1 08:00 In", "08:49 In"} << "11/03/2024" << "17:00" << "";
+        QTest::newRow("at Nu before a clock-in ahead")
+            << false << QStringList{"16:00 In"} << "Vandaag" << "Nu"
+            << "Je wilt Kind0 Achternaam0 om 10:00 uitklokken, maar het kind is pas om 16:00 ingeklokt. Kies "
+               "een later tijdstip.";
+    }
+    void chosenMomentBeforeTheOtherKind() {
+        QFETCH(bool, in);
+        QFETCH(QStringList, earlier);
+        QFETCH(QString, day);
+        QFETCH(QString, time);
+        QFETCH(QString, refusal);
+        Fixture f(1, true);
+        for (const QString& e : earlier) {
+            QStringList p = e.split(' ');
+            const int daysBack = p.first().startsWith('-') ? -p.takeFirst().toInt() : 0;
+            const QDateTime at(now().date().addDays(-daysBack), QTime::fromString(p[0], "HH:mm"));
+            f.store.registration(e, "C0", QString::number(at.toMSecsSinceEpoch()), p[1],
+                                 p.value(2) == "deleted" ? 0 : 1);
+        }
+        f.children.first()->updateIngeschrevenStatus();
+        f.store.save();
+        const QString statusBefore = f.children.first()->ingeschrevenStatus();
+        UserDefaults::standard().setString("cc_lastChoiceDay", day);
+        auto panel = f.panel();
+        if (time != "Nu")
+            panel->userDidEnterBeginTime(time, ":", -1);
+        QSignalSpy alerts(panel->dialogs(), &DialogRequests::showAlert);
+        in ? panel->schrijfKindInMetAnimation() : panel->schrijfKindUitMetAnimation();
+        if (refusal.isEmpty()) {
+            QTRY_COMPARE(f.registrations().size(), earlier.size() + 1);
+            QCOMPARE(alerts.count(), 0);
+            return;
+        }
+        QTRY_COMPARE(alerts.count(), 1);
+        QCOMPARE(alerts.at(0).at(1).toString(), refusal);
+        QCOMPARE(alerts.at(0).at(2).toStringList(), QStringList({"OK"})); // nobody else to clock
+        QCOMPARE(f.registrations().size(), earlier.size());
+        QVERIFY(f.queue().isEmpty());
+        QCOMPARE(f.selectie.count(), 1);
+        QCOMPARE(f.children.first()->ingeschrevenStatus(), statusBefore);
+        QVERIFY(panel->enterEnabled() && panel->exitEnabled());
+    }
+
+    // A group at the door with some already there: the refusal offers to skip them; the others are
+    // clocked and every one skipped is named. "OK" keeps the old way: nothing stored.
+    void skipTheRefusedAndClockTheOthers_data() {
+        QTest::addColumn<bool>("in");
+        QTest::newRow("in") << true;
+        QTest::newRow("out") << false;
+    }
+    void skipTheRefusedAndClockTheOthers() {
+        QFETCH(bool, in);
+        Fixture f(12, true);
+        for (int i : {3, 7}) {
+            f.store.registration(QString("already%1").arg(i), QString("C%1").arg(i),
+                                 QString::number(local(2024, 3, 12, 8, 0).toMSecsSinceEpoch()), in ? "In" : "Out");
+            f.children.at(i)->updateIngeschrevenStatus();
+        }
+        f.store.save();
+        auto panel = f.panel();
+        QSignalSpy alerts(panel->dialogs(), &DialogRequests::showAlert);
+        in ? panel->schrijfKindInMetCheck() : panel->schrijfKindUitMetCheck();
+        QCOMPARE(alerts.count(), 1); // twelve: confirmed first
+        QVERIFY(panel->holdsIdleLock());
+        panel->dialogs()->answer(alerts.at(0).at(3).toInt(), 1);
+        QTRY_COMPARE(alerts.count(), 2);
+        QVERIFY(alerts.at(1).at(1).toString().startsWith("Je wilt Kind3 Achternaam3 een tweede keer"));
+        QCOMPARE(alerts.at(1).at(2).toStringList(), QStringList({"OK", "Sla over en klok de anderen"}));
+        QVERIFY(panel->holdsIdleLock()); // the question waits for its answer
+        QCOMPARE(f.registrations().size(), 2);
+        panel->dialogs()->answer(alerts.at(1).at(3).toInt(), 1);
+        QTRY_COMPARE(f.registrations().size(), 12);
+        QTRY_COMPARE(alerts.count(), 3);
+        QCOMPARE(alerts.at(2).at(1).toString(),
+                 QString(in ? "Niet ingeklokt: %1" : "Niet uitgeklokt: %1")
+                     .arg("Kind3 Achternaam3, Kind7 Achternaam7"));
+        QCOMPARE(f.queue().size(), 10);
+        for (Child* c : f.children)
+            QCOMPARE(c->ingeschrevenStatus(), in ? "In" : "Out");
+        QCOMPARE(f.selectie.count(), 0);
+        QCOMPARE(f.store.dao().loadRegistrationsForChild("C3").size(), 1); // skipped: nothing new
     }
 
     // An empty selection: nothing is made, the tab and the notifications still follow.

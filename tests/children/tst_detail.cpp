@@ -1,6 +1,7 @@
 // The child detail panel: what it shows for none, one and several selected children, its tabs, the
 // registration rows, the options of a row, suggested relatives, and the real view tapped in a window.
 #include "Clock.h"
+#include "ImageCache.h"
 #include "LeerlingenDetailViewController.h"
 #include "NotificationCenter.h"
 #include "ProductStore.h"
@@ -199,6 +200,39 @@ private slots:
         QCOMPARE(f.selectie.count(), 2);
         QVERIFY(other->several());
         QCOMPARE(other->naam(), "2 kinderen");
+    }
+
+    // A photo is the child's the picker was opened for: not whoever is selected when the picture is
+    // ready, and not lost when a clocking emptied the selection while the panel shows the child.
+    void photoStaysWithItsChild() {
+        Fixture f(2);
+        QTemporaryDir dir;
+        ImageCache cache(dir.path());
+        f.engine.setImageCache(&cache);
+        const QByteArray picture = QByteArray::fromHex("ffd8ffe000104a464946") + QByteArray(64, 'x');
+        Child* zoe = f.children.at(0);
+        Child* finn = f.children.at(1);
+        auto panel = f.open(zoe);
+        panel->changeAvatar();
+        QVERIFY(panel->mediaPicker());
+        f.selectie.removeObject(zoe); // the selection moves on while the picture is being made
+        f.selectie.addObject(finn);
+        QCOMPARE(panel->naam(), "Finn");
+        panel->userDidEnterInfo(picture);
+        panel->closeMediaPopOver();
+        QVERIFY(zoe->image().startsWith("image"));
+        QVERIFY(finn->image().isEmpty());
+        QCOMPARE(panel->photo(), QUrl()); // Finn's own, still none
+
+        panel->schrijfKindIn();
+        QCOMPARE(f.selectie.count(), 0);
+        QCOMPARE(panel->naam(), "Finn");
+        panel->changeAvatar();
+        QVERIFY(panel->mediaPicker());
+        panel->userDidEnterInfo(picture);
+        QVERIFY(finn->image().startsWith("image"));
+        QCOMPARE(panel->photo(), QUrl::fromLocalFile(cache.fileFor(finn->image())));
+        QCOMPARE(f.store.context()->fetch<ObjectImageUpload>().size(), 2);
     }
 
     void tabIsRemembered_data() {

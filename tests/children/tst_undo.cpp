@@ -217,11 +217,13 @@ private slots:
 
     void doubleClockings_data() {
         QTest::addColumn<QStringList>("rows"); // "minutes type tablet [deleted]"; tablet "here", "" or other
-        QTest::addColumn<QString>("found");    // "<local's minute> <other tablet> <other's minute> <In|Out>"
-        QTest::newRow("here then there") << QStringList{"60 In here", "62 In refter"} << "60 refter 62 In";
-        QTest::newRow("there then here") << QStringList{"60 In refter", "65 In here"} << "65 refter 60 In";
-        QTest::newRow("out twice") << QStringList{"60 In here", "90 Out here", "95 Out refter"}
-                                   << "90 refter 95 Out";
+        QTest::addColumn<QString>("found"); // "<first's minute> <tablet> <later's minute> <tablet> <In|Out>"
+        QTest::newRow("in: here then there") << QStringList{"60 In here", "62 In refter"} << "60 here 62 refter In";
+        QTest::newRow("in: there then here") << QStringList{"60 In refter", "65 In here"} << "60 refter 65 here In";
+        QTest::newRow("out: here then there") << QStringList{"60 In here", "90 Out here", "95 Out refter"}
+                                              << "90 here 95 refter Out";
+        QTest::newRow("out: there then here") << QStringList{"60 In here", "90 Out refter", "95 Out here"}
+                                              << "90 refter 95 here Out";
         QTest::newRow("an out between") << QStringList{"60 In here", "70 Out refter", "80 In refter"} << "";
         QTest::newRow("both here") << QStringList{"60 In here", "62 In here"} << "";
         QTest::newRow("both elsewhere") << QStringList{"60 In refter", "62 In speel"} << "";
@@ -230,7 +232,7 @@ private slots:
         QTest::newRow("no tablet") << QStringList{"60 In here", "62 In "} << "";
         QTest::newRow("the latest pair")
             << QStringList{"60 In here", "61 In refter", "70 Out here", "80 In here", "81 In speel"}
-            << "80 speel 81 In";
+            << "80 here 81 speel In";
     }
     void doubleClockings() {
         QFETCH(QStringList, rows);
@@ -247,35 +249,40 @@ private slots:
         }
         const auto pair =
             DoubleClocking::find(registrations, testing::moment(begin), Util::uniqueGlobalDeviceIdentifier());
+        // The minute read from the record itself: the side must carry the registration it names.
+        const auto side = [&](const DoubleClocking::Side& s) {
+            const qint64 ms = s.record->valueForKey("time").toString().toLongLong();
+            return QStringLiteral("%1 %2")
+                .arg(begin.secsTo(QDateTime::fromMSecsSinceEpoch(ms)) / 60)
+                .arg(s.tablet == Util::uniqueGlobalDeviceIdentifier() ? QStringLiteral("here") : s.tablet);
+        };
         QString got;
         if (pair)
-            got = QStringLiteral("%1 %2 %3 %4")
-                      .arg(begin.secsTo(QDateTime::fromMSecsSinceEpoch(
-                               pair->local->valueForKey("time").toString().toLongLong())) /
-                           60)
-                      .arg(pair->otherTablet)
-                      .arg(begin.secsTo(QDateTime::fromMSecsSinceEpoch(pair->otherMs)) / 60)
-                      .arg(pair->in ? "In" : "Out");
+            got = QStringLiteral("%1 %2 %3").arg(side(pair->first), side(pair->later), pair->in ? "In" : "Out");
         QCOMPARE(got, found);
     }
 
-    // Names come from the registrations the server gives; an unknown tablet is shown by its identifier.
-    void noticeNamesTheTablet() {
+    // Both moments and both tablets: the other one by the name the server gave, else its identifier.
+    void noticeNamesBothTablets() {
         DoubleClocking pair;
-        pair.otherTablet = "abc123";
-        pair.otherMs = testing::local(2024, 3, 12, 14, 2).toMSecsSinceEpoch();
-        QCOMPARE(pair.notice(), QString("Ook ingeklokt op abc123 om 14:02"));
+        pair.ownTablet = "here";
+        pair.first = {nullptr, "here", testing::local(2024, 3, 12, 14, 0).toMSecsSinceEpoch()};
+        pair.later = {nullptr, "abc123", testing::local(2024, 3, 12, 14, 2).toMSecsSinceEpoch()};
+        QCOMPARE(pair.notice(), QString("Twee keer ingeklokt: om 14:00 op deze tablet en om 14:02 op abc123"));
         TabletNames::learn(QJsonArray{QJsonObject{{"ipadMacId", "abc123"}, {"ipadName", "Tablet Refter"}},
                                       QJsonObject{{"ipadMacId", "def"}, {"ipadName", ""}}});
-        QCOMPARE(pair.notice(), QString("Ook ingeklokt op Tablet Refter om 14:02"));
+        QCOMPARE(pair.removeTitle(), QString("Verwijder de latere (14:02, Tablet Refter)"));
+        std::swap(pair.first.tablet, pair.later.tablet);
         pair.in = false;
-        QCOMPARE(pair.notice(), QString("Ook uitgeklokt op Tablet Refter om 14:02"));
+        QCOMPARE(pair.notice(), QString("Twee keer uitgeklokt: om 14:00 op Tablet Refter en om 14:02 op deze tablet"));
+        QCOMPARE(pair.removeTitle(), QString("Verwijder de latere (14:02, deze tablet)"));
         QVERIFY(TabletNames::nameFor("def").isNull());
     }
 
     // Two tablets against one server: this one clocks a child in, then a refresh brings the other
-    // tablet's clock-in of the same child. The panel says so, and its button deletes this tablet's own.
-    void anotherTabletWasFirst() {
+    // tablet's later clock-in of the same child. The panel names both, and its button deletes the later
+    // one, the other tablet's, through the usual deletion: the arrival stays this tablet's.
+    void theLaterOfTwoClockingsGoes() {
         runFromTenToday();
         ReferenceServer server;
         QVERIFY(server.isRunning());
@@ -318,10 +325,13 @@ private slots:
         QVERIFY(here.check());
         QTRY_VERIFY(noticed.count() > 0);
         const QString at = QDateTime::fromMSecsSinceEpoch(theirs->time().toLongLong()).toString("HH:mm");
-        QCOMPARE(panel.otherTabletNotice(), "Ook ingeklokt op Tablet Refter om " + at);
+        const QString mineAt = QDateTime::fromMSecsSinceEpoch(mine->valueForKey("time").toString().toLongLong())
+                                   .toString("HH:mm");
+        QCOMPARE(panel.otherTabletNotice(),
+                 "Twee keer ingeklokt: om " + mineAt + " op deze tablet en om " + at + " op Tablet Refter");
 
         QSignalSpy asked(panel.dialogs(), &DialogRequests::showAlert);
-        panel.deleteLocalDuplicate();
+        panel.deleteLaterDuplicate();
         QCOMPARE(asked.count(), 1);
         QCOMPARE(asked.first().at(1).toString(),
                  QString("Ben je zeker dat je deze registratie wilt verwijderen?"));
@@ -329,9 +339,9 @@ private slots:
         QVERIFY(panel.otherTabletNotice().isEmpty());
         QVERIFY(here.engine->waitForIdle(20000));
         const QHash<QString, QString> records = onServer(server, false);
-        QCOMPARE(records.value(mine->primaryKey()), QString("0"));
-        QCOMPARE(records.value(theirs->primaryKey()), QString("1"));
-        QCOMPARE(child->isIngeschreven(), 1); // still In: by the other tablet's registration
+        QCOMPARE(records.value(mine->primaryKey()), QString("1"));
+        QCOMPARE(records.value(theirs->primaryKey()), QString("0"));
+        QCOMPARE(child->isIngeschreven(), 1); // still In: by this tablet's registration
     }
 };
 

@@ -1,9 +1,11 @@
 // The group lists of the real app, offscreen, against the reference server with its demo data, driven
 // only by taps in the window: a staff member opens "Lijsten", picks a group type and a group, selects
-// every child (the clock-in then asks for confirmation), takes one out and deselects the rest. What
-// the lists and the panel show is checked after each step. Screenshots go to
+// every child (the clock-in then asks for confirmation), takes one out and deselects the rest; then,
+// with two of the group already in, clocks the whole group in by skipping those two. What the lists
+// and the panel show is checked after each step. Screenshots go to
 // <build>/screenshots/lists-<n>-<state>.png; no QML warning may appear on the way.
 #include "AppSession.h"
+#include "Entities.h"
 #include "KlassenDataViewController.h"
 #include "MainSynchroObject.h"
 #include "ReferenceServer.h"
@@ -32,6 +34,10 @@ class TestListsEndToEnd : public QObject {
     int countOf(const QString& list) const { return item(list) ? item(list)->property("count").toInt() : -1; }
 
     void shoot(const QString& name) { QVERIFY(m_session->shoot(name)); }
+    bool inWindow(const QString& name) const {
+        const QQuickItem* it = item(name);
+        return it && QRect(QPoint(), m_window->size()).contains(sceneRect(it));
+    }
 
     // The children rows in view whose mark is set.
     int selectedRowsInView() const {
@@ -42,7 +48,8 @@ class TestListsEndToEnd : public QObject {
     }
 
 private slots:
-    void initTestCase() { m_session = std::make_unique<AppSession>(); }
+    // Before the demo's first arrivals: nobody of the group is in yet.
+    void initTestCase() { m_session = std::make_unique<AppSession>(QTime(6, 30)); }
 
     void cleanupTestCase() {
         // An open fault outside the lists: the overview, taken down while its list still builds rows,
@@ -104,6 +111,44 @@ private slots:
         QCOMPARE(stack->count(), 2);
         QTRY_COMPARE(selectedRowsInView(), 0);
         shoot("lists-5-deselected");
+
+        // 6. Two of the group arrive first; then the whole group is clocked in: the refusal naming the
+        // first of the two offers to skip them, and the other 28 are clocked.
+        QVERIFY(tap(m_window, findItem(item("row0"), "selectionButton")));
+        QVERIFY(tap(m_window, findItem(item("row1"), "selectionButton")));
+        QTRY_COMPARE(selection->count(), 2);
+        const QList<ManagedObject*> early = selection->geselecteerden();
+        QTRY_COMPARE(item("naamLabel")->property("text").toString(), QString("2 kinderen"));
+        QTRY_VERIFY(inWindow("enterButton")); // the panel has slid in
+        QVERIFY(tapItem("enterButton"));
+        QTRY_COMPARE(selection->count(), 0);
+        QTRY_VERIFY(!item("enterButton"));
+        QVERIFY(tapItem("selectAllButton"));
+        QTRY_COMPARE(selection->count(), 30);
+        const QList<ManagedObject*> group = selection->geselecteerden();
+        QStringList skipped;
+        for (ManagedObject* o : group)
+            if (early.contains(o))
+                skipped << static_cast<Child*>(o)->firstName() + " " + static_cast<Child*>(o)->lastName();
+        QTRY_VERIFY(inWindow("enterButton"));
+        QVERIFY(tapItem("enterButton"));
+        QTRY_VERIFY(text("Je gaat 30 kinderen in klokken. Ben je zeker dat je hiermee wil doorgaan?"));
+        QVERIFY(tapItem("alertButton1")); // "Bevestig"
+        QTRY_VERIFY(text("Sla over en klok de anderen"));
+        QVERIFY(text("Je wilt " + skipped.first() + " een tweede keer inklokken. Klok het kind eerst uit voor "
+                     "dat je opnieuw inklokt."));
+        shoot("lists-6-skip-choice");
+        QVERIFY(tapItem("alertButton1"));
+        QTRY_VERIFY(text("Niet ingeklokt: " + skipped.join(", ")));
+        shoot("lists-7-skipped");
+        QVERIFY(tapItem("alertButton0"));
+        QTRY_VERIFY(!item("alertButton0"));
+        for (ManagedObject* o : group) {
+            auto* child = static_cast<Child*>(o);
+            QCOMPARE(child->isIngeschreven(), 1);
+            QCOMPARE(child->registrations().size(), 1); // the two early ones were not clocked again
+        }
+        QCOMPARE(selection->count(), 0);
     }
 };
 

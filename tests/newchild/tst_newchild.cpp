@@ -330,6 +330,7 @@ private slots:
 
         LeerlingenDetailViewController detail(child, &selectie, tablet.dao.get(), tablet.engine.get());
         const QByteArray second = jpeg(Qt::yellow, 30, 30);
+        detail.changeAvatar();
         detail.userDidEnterInfo(second);
         QVERIFY(tablet.engine->waitForIdle(20000));
         QCOMPARE(tablet.countWithStatus(3), 2);

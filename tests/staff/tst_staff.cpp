@@ -340,6 +340,30 @@ private slots:
         QTRY_COMPARE(s.registrations().size(), 3);
     }
 
+    // Staff the same as children: a chosen time before a member's clock-in is refused by name, and the
+    // others can be clocked without them.
+    void chosenMomentRefusedAndSkipped() {
+        Staff s;
+        s.store.userRegistration("a1", "U1", ms(local(2024, 3, 12, 8, 49)), "In");
+        s.members.at(0)->updateIngeschrevenStatus();
+        QVERIFY(s.store.save().isEmpty());
+        auto panel = s.panel({0, 1, 2});
+        panel->userDidEnterBeginTime("07:55", ":", -1);
+        QSignalSpy alerts(panel->dialogs(), &DialogRequests::showAlert);
+        panel->schrijfKindUitMetCheck();
+        QTRY_COMPARE(alerts.count(), 1);
+        QCOMPARE(alerts.at(0).at(1).toString(), "Je wilt Anna Aerts om 07:55 uitklokken, maar de gebruiker is "
+                                                "pas om 08:49 ingeklokt. Kies een later tijdstip.");
+        QCOMPARE(s.registrations().size(), 1);
+        panel->dialogs()->answer(alerts.at(0).at(3).toInt(), 1); // "Sla over en klok de anderen"
+        QTRY_COMPARE(s.registrations().size(), 3);
+        QTRY_COMPARE(alerts.count(), 2);
+        QCOMPARE(alerts.at(1).at(1).toString(), "Niet uitgeklokt: Anna Aerts");
+        QCOMPARE(s.store.dao().loadRegistrationsForUser("U2").first()->time(),
+                 ms(QDateTime(now().date(), QTime(7, 55))));
+        QCOMPARE(s.members.at(0)->ingeschrevenStatus(), "In");
+    }
+
     // Several: the count and "gebruikers", both shown in "Actieve Selectie" without "Deselecteer";
     // a single member's registrations have no options either.
     void severalAndOptions() {
@@ -373,6 +397,8 @@ private slots:
         s.engine.setImageCache(&cache);
         auto panel = s.panel({1});
         const QByteArray picture = QByteArray::fromHex("ffd8ffe000104a464946") + QByteArray(64, 'x');
+        panel->changeAvatar();
+        QVERIFY(panel->mediaPicker());
         panel->userDidEnterInfo(picture);
         Users* bert = s.members.at(1);
         QVERIFY(bert->image().startsWith("image"));

@@ -224,6 +224,8 @@ class TestFailedDisk : public QObject {
                 // Nothing of the run shows, the selection waits for the retry.
                 QVERIFY2(fresh().isEmpty(), qPrintable(m_where));
                 QVERIFY2(t.queue().isEmpty(), qPrintable(m_where));
+                // The waiting-changes count follows the store, not the rolled-back write.
+                QVERIFY2(t.engine->aantalPosts() == QLatin1String("0"), qPrintable(m_where));
                 for (Child* child : r.children)
                     QVERIFY2(child->isIngeschreven() != 1, qPrintable(m_where));
                 QCOMPARE(r.selectie.count(), 5);
@@ -412,16 +414,24 @@ private slots:
     }
     void cleanupTestCase() { Users::setSharedUsers(nullptr); }
 
-    // Moving a registration's time on a failing disk: told, unchanged, nothing queued; then it works.
-    void movedTimeNotStored() {
+    // Offline on a failing disk: a clocking and a moved time are told, not stored, not queued, and the
+    // waiting-changes count stays what the store holds; then both work.
+    void refusedOfflineNotCounted() {
         Run r;
         prepare(Clocking, r, m_base);
         if (QTest::currentTestFailed())
             return;
         Tablet& t = *r.tablet;
         t.reachability->setReachable(false);
+        FailingVfs::arm(Kind::Write, 1, SQLITE_FULL);
+        r.panel->schrijfKindIn();
+        FailingVfs::disarm();
+        QCOMPARE(alertsSaying(*r.alerts, kNotStored), 1);
+        QVERIFY(t.queue().isEmpty());
+        QTRY_COMPARE(t.engine->aantalPosts(), QString("0")); // not 5: the refused run was never queued
         r.panel->schrijfKindIn();
         QCOMPARE(t.queue().size(), 5);
+        QTRY_COMPARE(t.engine->aantalPosts(), QString("5"));
         r.selectie.addObject(r.children.first()); // the panel shows this child's registrations
         r.panel->refreshShownData();
         auto* registration =
@@ -430,11 +440,12 @@ private slots:
         FailingVfs::arm(Kind::Write, 1, SQLITE_FULL);
         r.panel->userDidEnterBeginTime(QStringLiteral("07:15"), QString(), 0);
         FailingVfs::disarm();
-        QCOMPARE(alertsSaying(*r.alerts, kNotStored), 1);
+        QCOMPARE(alertsSaying(*r.alerts, kNotStored), 2);
         QCOMPARE(registration->time(), time);
         QCOMPARE(t.queue().size(), 5);
+        QTRY_COMPARE(t.engine->aantalPosts(), QString("5"));
         r.panel->userDidEnterBeginTime(QStringLiteral("07:15"), QString(), 0);
-        QCOMPARE(alertsSaying(*r.alerts, kNotStored), 1);
+        QCOMPARE(alertsSaying(*r.alerts, kNotStored), 2);
         QVERIFY(registration->time() != time);
         QCOMPARE(t.queue().size(), 6);
     }

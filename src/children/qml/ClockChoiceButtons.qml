@@ -30,7 +30,11 @@ Item {
         width: buttons.dayButtonShown ? (buttons.width - Theme.spacing) / 2 : buttons.width
         height: buttons.height
         icon.source: Theme.asset("11-clock.png")
-        text: !buttons.choice || buttons.choice.timeTitle === "Nu" ? qsTr("Nu") : buttons.choice.timeTitle
+        readonly property bool chosen: buttons.choice !== null && buttons.choice.timeTitle !== "Nu"
+        text: chosen ? buttons.choice.timeTitle : qsTr("Nu")
+        // A chosen time stays after a clocking: filled in its own colour so nobody clocks at it unawares.
+        primary: chosen
+        tone: chosen ? Theme.chosenMoment : Theme.accent
 
         // The single tap waits out the double tap, so that a double tap opens nothing.
         Timer {
@@ -61,8 +65,10 @@ Item {
         x: timeButton.width + Theme.spacing
         width: (buttons.width - Theme.spacing) / 2
         height: buttons.height
-        text: !buttons.choice || buttons.choice.dayTitle === "Vandaag" ? qsTr("Vandaag")
-                                                                       : buttons.choice.dayTitle
+        readonly property bool chosen: buttons.choice !== null && buttons.choice.dayTitle !== "Vandaag"
+        text: chosen ? buttons.choice.dayTitle : qsTr("Vandaag")
+        primary: chosen
+        tone: chosen ? Theme.chosenMoment : Theme.accent
         TapHandler {
             longPressThreshold: 1.0
             onTapped: buttons.openDayPicker()

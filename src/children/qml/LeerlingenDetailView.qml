@@ -233,11 +233,11 @@ Rectangle {
                 wrapMode: Text.Wrap
             }
             TouchButton {
-                objectName: "deleteLocalDuplicate"
+                objectName: "deleteLaterDuplicate"
                 width: parent.width
                 destructive: true
-                text: qsTr("Verwijder die van deze tablet")
-                onClicked: if (view.controller) view.controller.deleteLocalDuplicate()
+                text: view.controller ? view.controller.otherTabletRemoveTitle : ""
+                onClicked: if (view.controller) view.controller.deleteLaterDuplicate()
             }
         }
         Rectangle {

@@ -95,7 +95,16 @@ Popup {
             color: Theme.separator
         }
         Row {
+            id: buttonRow
             width: parent.width
+            // Every button as tall as the one that needs most.
+            height: {
+                let h = Theme.touchTarget
+                for (let i = 0; i < children.length; ++i)
+                    if (children[i].need !== undefined)
+                        h = Math.max(h, children[i].need)
+                return h
+            }
             Repeater {
                 model: alert.buttons
                 delegate: AbstractButton {
@@ -103,14 +112,18 @@ Popup {
                     required property string modelData
                     objectName: "alertButton" + index
                     width: alert.width / Math.max(1, alert.buttons.length)
-                    height: Theme.touchTarget
+                    // A long choice ("Sla over en klok de anderen") wraps rather than being cut off.
+                    readonly property real need: contentItem.implicitHeight + 16
+                    height: buttonRow.height
+                    leftPadding: 8
+                    rightPadding: 8
                     focusPolicy: Qt.NoFocus
                     onClicked: alert._answer(index)
                     contentItem: Text {
                         text: modelData
                         horizontalAlignment: Text.AlignHCenter
                         verticalAlignment: Text.AlignVCenter
-                        elide: Text.ElideRight
+                        wrapMode: Text.WordWrap
                         color: Theme.accent
                         font.pixelSize: Theme.fontNormal
                         font.bold: index > 0 || alert.buttons.length === 1

@@ -14,6 +14,8 @@ QtObject {
     // A field that cannot be edited: greyed ground, secondary ink.
     readonly property color disabledFill: "#eceeef"
     readonly property color danger: "#c0392b"
+    // A clocking moment other than the present one: nobody should clock at it by accident.
+    readonly property color chosenMoment: "#a14f00"
     readonly property color shadow: "#40000000"
 
     // Smallest comfortable finger target.

@@ -15,7 +15,8 @@ Button {
     // A tap never takes the keyboard away from the field being typed in.
     focusPolicy: Qt.NoFocus
 
-    readonly property color _tone: destructive ? Theme.danger : Theme.accent
+    property color tone: destructive ? Theme.danger : Theme.accent
+    readonly property color _tone: tone
 
     // Icon and label as one group in the middle of the button; a label too long for it is elided.
     contentItem: Item {
