@@ -144,8 +144,9 @@ void MenuViewController::openEmergencyRoll() {
         return;
     const Users* user = Users::sharedUsers();
     m_emergencyRoll =
-        new EmergencyRollViewController(user ? user->entityId() : QString(), m_dao, ImageCache::shared(),
-                                        EmergencyRollViewController::defaultPdfFolder(), this);
+        new EmergencyRollViewController(user ? user->entityId() : QString(), m_dao, m_engine,
+                                        ImageCache::shared(), EmergencyRollViewController::defaultPdfFolder(),
+                                        this);
     connect(m_emergencyRoll, &EmergencyRollViewController::closed, this, [this] {
         EmergencyRollViewController* roll = m_emergencyRoll;
         m_emergencyRoll = nullptr;
