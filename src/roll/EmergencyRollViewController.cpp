@@ -74,8 +74,8 @@ EmergencyRollViewController::EmergencyRollViewController(const QString& entityId
     m_reloadSoon->setInterval(0);
     connect(m_reloadSoon, &QTimer::timeout, this, &EmergencyRollViewController::reload);
     for (const char* name : {"reloadKindjesData", "forceSearch"})
-        NotificationCenter::defaultCenter().addObserver(this, QString::fromLatin1(name),
-                                                        [this](const Notification&) { m_reloadSoon->start(); });
+        NotificationCenter::defaultCenter().addObserver(
+            this, QString::fromLatin1(name), [this](const Notification&) { m_reloadSoon->start(); });
     if (m_engine) {
         connect(m_engine, &MainSynchroObject::lastRefreshDateChanged, this,
                 &EmergencyRollViewController::updateFreshness);
@@ -102,7 +102,7 @@ QString EmergencyRollViewController::countText() const {
 }
 
 QString EmergencyRollViewController::freshnessText(const QDateTime& lastRefresh, bool offline,
-                                                  const QDateTime& now) {
+                                                   const QDateTime& now) {
     if (!lastRefresh.isValid() || lastRefresh.toMSecsSinceEpoch() <= 0)
         return offline ? tr("Offline · nog niet bijgewerkt") : tr("Nog niet bijgewerkt");
     const QDateTime local = lastRefresh.toLocalTime();

@@ -32,16 +32,15 @@ QHash<QString, Reg*> latestAfter(Context* context, const QString& ownerKey, cons
                                  const QString& after, const QString& notAfter = QString()) {
     const bool one = owners.size() == 1;
     const bool bounded = !notAfter.isNull();
-    const QString bound = bounded ? QStringLiteral(" && time <= %@") : QString();
-    QVariantList params{one ? QVariant(owners.first()) : QVariant(QVariantList(owners.cbegin(), owners.cend())),
-                        after};
-    if (bounded)
+    QString where = QStringLiteral("%1 %2 %@ && exists == 1 && time > %@")
+                        .arg(ownerKey, one ? QStringLiteral("==") : QStringLiteral("IN"));
+    QVariantList params{
+        one ? QVariant(owners.first()) : QVariant(QVariantList(owners.cbegin(), owners.cend())), after};
+    if (bounded) {
+        where += QStringLiteral(" && time <= %@");
         params << notAfter;
-    const Predicate live = Predicate::format(
-        QStringLiteral("%1 %2 %@ && exists == 1 && time > %@")
-                .arg(ownerKey, one ? QStringLiteral("==") : QStringLiteral("IN")) +
-            bound,
-        params);
+    }
+    const Predicate live = Predicate::format(where, params);
     QHash<QString, Reg*> latest;
     const QList<ManagedObject*> pending = context->pendingObjects(Reg::staticEntity());
     if (pending.isEmpty()) {

@@ -45,8 +45,8 @@ class TestEmergencyRoll : public QObject {
     QTemporaryDir m_pdfDir;
 
     std::unique_ptr<EmergencyRollViewController> roll(MainSynchroObject* engine = nullptr) {
-        return std::make_unique<EmergencyRollViewController>(QStringLiteral("E1"), &m_store->dao(), engine,
-                                                             nullptr, m_pdfDir.filePath(QStringLiteral("out")));
+        return std::make_unique<EmergencyRollViewController>(
+            QStringLiteral("E1"), &m_store->dao(), engine, nullptr, m_pdfDir.filePath(QStringLiteral("out")));
     }
 
 private slots:
@@ -210,14 +210,14 @@ private slots:
         m_store->registration("r20", "c20", moment(today(9, 45)), "In");
         m_store->staff("ue20", "u20", "Tom", "Pauwels");
         m_store->userRegistration("s20", "u20", moment(today(9, 50)), "In");
-        m_store->registration("r21", "c6", moment(today(9, 55)), "Out");         // Fien leaves
-        m_store->registration("r22", "c3", moment(today(11, 0)), "In");          // ahead: not yet here
-        m_store->userRegistration("s21", "u4", moment(today(9, 56)), "Out");     // Lies leaves
+        m_store->registration("r21", "c6", moment(today(9, 55)), "Out");     // Fien leaves
+        m_store->registration("r22", "c3", moment(today(11, 0)), "In");      // ahead: not yet here
+        m_store->userRegistration("s21", "u4", moment(today(9, 56)), "Out"); // Lies leaves
         QVERIFY(m_store->save().isEmpty());
         NotificationCenter::defaultCenter().post(notification);
 
-        const QStringList expected{"Ilse Aerts", "Anna Claes", "Hanne Bosmans", "Roos Smets",
-                                   "Els Janssens", "Tom Pauwels"};
+        const QStringList expected{"Ilse Aerts", "Anna Claes",   "Hanne Bosmans",
+                                   "Roos Smets", "Els Janssens", "Tom Pauwels"};
         QTRY_COMPARE(names(c->people()), expected);
         for (const auto& p : c->people()->people())
             QVERIFY2(p.checked == (p.name == "Anna Claes" || p.name == "Els Janssens"), qPrintable(p.name));

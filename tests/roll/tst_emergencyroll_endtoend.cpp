@@ -143,8 +143,9 @@ private slots:
         for (const QJsonValue& v :
              m_session->server()->get("/_test/records?kind=child").value("records").toArray()) {
             const QString lastFirst = v["lastName"].toString() + " " + v["firstName"].toString();
-            if (aheadId.isEmpty() && v["entityId"].toString() == entityId && v["exists"].toVariant().toInt() == 1 &&
-                !registered.contains(v["childId"].toString()) && !kids.contains(lastFirst)) {
+            if (aheadId.isEmpty() && v["entityId"].toString() == entityId &&
+                v["exists"].toVariant().toInt() == 1 && !registered.contains(v["childId"].toString()) &&
+                !kids.contains(lastFirst)) {
                 aheadId = v["childId"].toString();
                 ahead = v["firstName"].toString() + " " + v["lastName"].toString();
             }
