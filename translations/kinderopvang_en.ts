@@ -465,6 +465,22 @@
         <translation>present at %1</translation>
     </message>
     <message>
+        <source>Nog niet bijgewerkt</source>
+        <translation>Not updated yet</translation>
+    </message>
+    <message>
+        <source>Offline · nog niet bijgewerkt</source>
+        <translation>Offline · not updated yet</translation>
+    </message>
+    <message>
+        <source>Bijgewerkt %1</source>
+        <translation>Updated %1</translation>
+    </message>
+    <message>
+        <source>Offline · laatst bijgewerkt %1</source>
+        <translation>Offline · last updated %1</translation>
+    </message>
+    <message>
         <source>Opgepast</source>
         <translation>Warning</translation>
     </message>

@@ -143,9 +143,9 @@ void MenuViewController::openEmergencyRoll() {
     if (m_emergencyRoll)
         return;
     const Users* user = Users::sharedUsers();
-    m_emergencyRoll =
-        new EmergencyRollViewController(user ? user->entityId() : QString(), m_dao, ImageCache::shared(),
-                                        EmergencyRollViewController::defaultPdfFolder(), this);
+    m_emergencyRoll = new EmergencyRollViewController(user ? user->entityId() : QString(), m_dao, m_engine,
+                                                      ImageCache::shared(),
+                                                      EmergencyRollViewController::defaultPdfFolder(), this);
     connect(m_emergencyRoll, &EmergencyRollViewController::closed, this, [this] {
         EmergencyRollViewController* roll = m_emergencyRoll;
         m_emergencyRoll = nullptr;

@@ -5,6 +5,8 @@
 #include "Entities.h"
 #include "ImageCache.h"
 #include "Log.h"
+#include "MainSynchroObject.h"
+#include "NotificationCenter.h"
 #include "PrivateFiles.h"
 #include "Resources.h"
 #include "SearchOverzichtModel.h"
@@ -18,6 +20,7 @@
 #include <QPdfWriter>
 #include <QSet>
 #include <QStandardPaths>
+#include <QTimer>
 #include <algorithm>
 #include <numeric>
 
@@ -51,18 +54,34 @@ bool rollOrder(const Person& a, const Person& b, const QStringList& aSort, const
 } // namespace
 
 EmergencyRollViewController::EmergencyRollViewController(const QString& entityId, DataAccessObject* dao,
-                                                         ImageCache* images, const QString& pdfFolder,
-                                                         QObject* parent)
+                                                         MainSynchroObject* engine, ImageCache* images,
+                                                         const QString& pdfFolder, QObject* parent)
     : ScreenController(Resources::qmlUrl(QStringLiteral("roll/qml/EmergencyRollView.qml")), tr("Noodlijst"),
                        parent)
     , m_entityId(entityId)
     , m_dao(dao)
+    , m_engine(engine)
+    , m_reloadSoon(new QTimer(this))
     , m_images(images)
     , m_pdfFolder(pdfFolder)
     , m_people(new EmergencyRollModel(this)) {
     connect(m_people, &EmergencyRollModel::uncheckedCountChanged, this,
             &EmergencyRollViewController::countsChanged);
     connect(m_people, &EmergencyRollModel::countChanged, this, &EmergencyRollViewController::countsChanged);
+
+    // A refresh or a clocking changed who is here; a burst of them is one reload.
+    m_reloadSoon->setSingleShot(true);
+    m_reloadSoon->setInterval(0);
+    connect(m_reloadSoon, &QTimer::timeout, this, &EmergencyRollViewController::reload);
+    for (const char* name : {"reloadKindjesData", "forceSearch"})
+        NotificationCenter::defaultCenter().addObserver(
+            this, QString::fromLatin1(name), [this](const Notification&) { m_reloadSoon->start(); });
+    if (m_engine) {
+        connect(m_engine, &MainSynchroObject::lastRefreshDateChanged, this,
+                &EmergencyRollViewController::updateFreshness);
+        connect(m_engine, &MainSynchroObject::reachabilityChanged, this,
+                &EmergencyRollViewController::updateFreshness);
+    }
     reload();
 }
 
@@ -82,18 +101,43 @@ QString EmergencyRollViewController::countText() const {
                      : tr("Nog %1 van %2 niet afgevinkt").arg(open).arg(all);
 }
 
+QString EmergencyRollViewController::freshnessText(const QDateTime& lastRefresh, bool offline,
+                                                   const QDateTime& now) {
+    if (!lastRefresh.isValid() || lastRefresh.toMSecsSinceEpoch() <= 0)
+        return offline ? tr("Offline · nog niet bijgewerkt") : tr("Nog niet bijgewerkt");
+    const QDateTime local = lastRefresh.toLocalTime();
+    const QString when = local.date() == now.toLocalTime().date()
+                             ? local.toString(QStringLiteral("HH:mm"))
+                             : local.toString(QStringLiteral("dd/MM HH:mm"));
+    return offline ? tr("Offline · laatst bijgewerkt %1").arg(when) : tr("Bijgewerkt %1").arg(when);
+}
+
+void EmergencyRollViewController::updateFreshness() {
+    const bool offline = m_engine && !m_engine->isReachable();
+    const QString text =
+        freshnessText(m_engine ? m_engine->lastRefreshDate() : QDateTime(), offline, Clock::now());
+    if (text == m_freshness && offline == m_offline)
+        return;
+    m_freshness = text;
+    m_offline = offline;
+    emit freshnessChanged();
+}
+
 void EmergencyRollViewController::reload() {
+    m_reloadSoon->stop();
     QList<Person> people;
     QList<QStringList> keys;
     if (m_dao) {
         const QString begin = Util::getBeginRegistrationTime();
+        // Clockings entered ahead (for later today, or tomorrow) do not say who is here now.
+        const QString now = Util::millisText(Clock::nowMs());
 
         // Children of the location whose latest live registration of the period is a clock-in.
         const QList<Child*> children = m_dao->loadChildrenforEntity(m_entityId);
         QStringList childIds;
         for (const Child* c : children)
             childIds << c->childId();
-        const auto latestChild = m_dao->loadLatestRegistrationsForChildren(childIds, begin);
+        const auto latestChild = m_dao->loadLatestRegistrationsForChildren(childIds, begin, now);
         for (const Child* c : children) {
             const Registration* r = latestChild.value(c->childId());
             if (!r || r->type() != QLatin1String("In"))
@@ -117,7 +161,7 @@ void EmergencyRollViewController::reload() {
                 staff << u;
             }
         const auto latestStaff =
-            m_dao->loadLatestRegistrationsForUsers(QStringList(seen.cbegin(), seen.cend()), begin);
+            m_dao->loadLatestRegistrationsForUsers(QStringList(seen.cbegin(), seen.cend()), begin, now);
         for (const Users* u : std::as_const(staff)) {
             const UserRegistration* r = latestStaff.value(u->userId());
             if (!r || r->type() != QLatin1String("In") ||
@@ -152,6 +196,7 @@ void EmergencyRollViewController::reload() {
         m_subtitle = subtitle;
         emit subtitleChanged();
     }
+    updateFreshness();
     emit countsChanged();
 }
 
@@ -211,7 +256,12 @@ bool EmergencyRollViewController::writePdf() {
             const int titleHeight = QFontMetrics(titleFont, &writer).height();
             painter.drawText(QRect(0, y, page.width(), titleHeight), Qt::AlignLeft | Qt::AlignVCenter,
                              tr("Noodlijst") + QStringLiteral(" · ") + m_subtitle);
-            y += titleHeight * 2;
+            y += titleHeight * 3 / 2;
+            painter.setFont(rowFont);
+            const int freshHeight = QFontMetrics(rowFont, &writer).height();
+            painter.drawText(QRect(0, y, page.width(), freshHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                             m_freshness);
+            y += freshHeight * 2;
             painter.setFont(headFont);
             const int headHeight = QFontMetrics(headFont, &writer).height();
             painter.drawText(QRect(nameX, y, nameWidth, headHeight), Qt::AlignLeft, tr("Naam"));

@@ -8,6 +8,8 @@
 #include <QCoreApplication>
 #include <QMutex>
 
+#include <limits>
+
 namespace {
 
 QMutex sharedMutex;
@@ -22,17 +24,23 @@ QList<SortDescriptor> newestFirst() {
     return {SortDescriptor::desc(QStringLiteral("time")), SortDescriptor::desc(QStringLiteral("type"))};
 }
 
-// The latest live registration of each owner (childId or userId) after a moment, this context's unsaved
-// changes included: a status recomputed right after a clocking must count it, saved or not.
+// The latest live registration of each owner (childId or userId) after a moment, and not after notAfter
+// when given, this context's unsaved changes included: a status recomputed right after a clocking must
+// count it, saved or not.
 template <class Reg>
 QHash<QString, Reg*> latestAfter(Context* context, const QString& ownerKey, const QStringList& owners,
-                                 const QString& after) {
+                                 const QString& after, const QString& notAfter = QString()) {
     const bool one = owners.size() == 1;
-    const Predicate live =
-        one ? Predicate::format(QStringLiteral("%1 == %@ && exists == 1 && time > %@").arg(ownerKey),
-                                {owners.first(), after})
-            : Predicate::format(QStringLiteral("%1 IN %@ && exists == 1 && time > %@").arg(ownerKey),
-                                {QVariant(QVariantList(owners.cbegin(), owners.cend())), after});
+    const bool bounded = !notAfter.isNull();
+    QString where = QStringLiteral("%1 %2 %@ && exists == 1 && time > %@")
+                        .arg(ownerKey, one ? QStringLiteral("==") : QStringLiteral("IN"));
+    QVariantList params{
+        one ? QVariant(owners.first()) : QVariant(QVariantList(owners.cbegin(), owners.cend())), after};
+    if (bounded) {
+        where += QStringLiteral(" && time <= %@");
+        params << notAfter;
+    }
+    const Predicate live = Predicate::format(where, params);
     QHash<QString, Reg*> latest;
     const QList<ManagedObject*> pending = context->pendingObjects(Reg::staticEntity());
     if (pending.isEmpty()) {
@@ -51,10 +59,11 @@ QHash<QString, Reg*> latestAfter(Context* context, const QString& ownerKey, cons
             candidates.append(static_cast<Reg*>(o));
     const QSet<QString> wanted(owners.cbegin(), owners.cend());
     const qint64 from = after.toLongLong();
+    const qint64 until = bounded ? notAfter.toLongLong() : std::numeric_limits<qint64>::max();
     for (Reg* r : std::as_const(candidates)) {
         const QString owner = r->valueForKey(ownerKey).toString();
         const qint64 t = r->time().toLongLong();
-        if (r->isDeleted() || !wanted.contains(owner) || r->exists() != 1 || t <= from)
+        if (r->isDeleted() || !wanted.contains(owner) || r->exists() != 1 || t <= from || t > until)
             continue;
         Reg*& best = latest[owner];
         if (!best || t > best->time().toLongLong() || (t == best->time().toLongLong() && r->type() > best->type()))
@@ -405,6 +414,12 @@ DataAccessObject::loadLatestRegistrationsForChildren(const QStringList& childIds
     return latestAfter<Registration>(context(), QStringLiteral("childId"), childIds, afterTime);
 }
 
+QHash<QString, Registration*>
+DataAccessObject::loadLatestRegistrationsForChildren(const QStringList& childIds, const QString& afterTime,
+                                                     const QString& notAfterTime) const {
+    return latestAfter<Registration>(context(), QStringLiteral("childId"), childIds, afterTime, notAfterTime);
+}
+
 QList<Registration*> DataAccessObject::loadRegistrationsForChild(const QString& childId) const {
     const SharedUserInfo user = Users::sharedUserInfo();
     const Predicate p = user.present && !user.isAdmin
@@ -435,6 +450,13 @@ QHash<QString, UserRegistration*>
 DataAccessObject::loadLatestRegistrationsForUsers(const QStringList& userIds,
                                                   const QString& afterTime) const {
     return latestAfter<UserRegistration>(context(), QStringLiteral("userId"), userIds, afterTime);
+}
+
+QHash<QString, UserRegistration*>
+DataAccessObject::loadLatestRegistrationsForUsers(const QStringList& userIds, const QString& afterTime,
+                                                  const QString& notAfterTime) const {
+    return latestAfter<UserRegistration>(context(), QStringLiteral("userId"), userIds, afterTime,
+                                         notAfterTime);
 }
 
 QList<UserRegistration*> DataAccessObject::loadRegistrationsForUser(const QString& userId) const {

@@ -108,6 +108,10 @@ public:
     // Per child id: what loadRegistrationForChild would give first, for many children in one query.
     QHash<QString, Registration*> loadLatestRegistrationsForChildren(const QStringList& childIds,
                                                                      const QString& afterTime) const;
+    // The same, counting only registrations at or before notAfterTime: what stood at that moment.
+    QHash<QString, Registration*> loadLatestRegistrationsForChildren(const QStringList& childIds,
+                                                                     const QString& afterTime,
+                                                                     const QString& notAfterTime) const;
     QList<Registration*> loadRegistrationsForChild(const QString& childId) const;
     Registration* loadRegistration(const QString& registrationId) const;
     QList<Registration*> loadRegistrationsBeforeToday() const;
@@ -117,6 +121,10 @@ public:
     // Per user id: what loadRegistrationForUser would give first, for many staff members in one query.
     QHash<QString, UserRegistration*> loadLatestRegistrationsForUsers(const QStringList& userIds,
                                                                       const QString& afterTime) const;
+    // The same, counting only registrations at or before notAfterTime.
+    QHash<QString, UserRegistration*> loadLatestRegistrationsForUsers(const QStringList& userIds,
+                                                                      const QString& afterTime,
+                                                                      const QString& notAfterTime) const;
     QList<UserRegistration*> loadRegistrationsForUser(const QString& userId) const;
     UserRegistration* loadUserRegistration(const QString& userRegistrationId) const;
     QList<UserRegistration*> loadUserRegistrationsBeforeToday() const;

@@ -1,16 +1,20 @@
 // The emergency roll on a store of its own, no network anywhere: exactly who is present (children and
-// staff, this location only), in group then name order, ticks and the count, the PDF (one text line per
-// person over as many pages as needed, read back with pdftotext), and closing without losing ticks.
-// Then, on a coupled tablet, the roll the menu opens holding the idle lock.
+// staff, this location only, registrations up to now only), in group then name order, ticks and the
+// count, following the store when a refresh or clocking is announced, how fresh the data is (header and
+// PDF), the PDF (one text line per person over as many pages as needed, read back with pdftotext), and
+// closing without losing ticks. Then, on a coupled tablet, the roll the menu opens holding the idle lock.
 #include "Clock.h"
 #include "IdleLock.h"
 #include "MenuViewController.h"
+#include "NotificationCenter.h"
+#include "ObjectManager.h"
 #include "PdfText.h"
 #include "ReferenceServer.h"
 #include "RootViewController.h"
 #include "StackScrollViewAppDelegate.h"
 #include "Tablet.h"
 #include "TestStore.h"
+#include "UserDefaults.h"
 #include "roll/EmergencyRollViewController.h"
 
 #include <QAbstractItemModelTester>
@@ -40,9 +44,9 @@ class TestEmergencyRoll : public QObject {
     std::unique_ptr<TemporaryStore> m_store;
     QTemporaryDir m_pdfDir;
 
-    std::unique_ptr<EmergencyRollViewController> roll() {
-        return std::make_unique<EmergencyRollViewController>(QStringLiteral("E1"), &m_store->dao(), nullptr,
-                                                             m_pdfDir.filePath(QStringLiteral("out")));
+    std::unique_ptr<EmergencyRollViewController> roll(MainSynchroObject* engine = nullptr) {
+        return std::make_unique<EmergencyRollViewController>(
+            QStringLiteral("E1"), &m_store->dao(), engine, nullptr, m_pdfDir.filePath(QStringLiteral("out")));
     }
 
 private slots:
@@ -118,6 +122,146 @@ private slots:
         QVERIFY(names(c->people()).contains("Cis Dams"));
         QVERIFY(!names(c->people()).contains("Anna Claes"));
         QCOMPARE(c->people()->count(), 6);
+    }
+
+    // Only what was registered at or before the moment the roll is drawn (10:00) counts: a clocking
+    // entered ahead says nothing about who is in the room now. Same rule for children and staff, and for
+    // clockings not saved yet.
+    void onlyRegistrationsUpToNowCount_data() {
+        QTest::addColumn<bool>("staff");
+        QTest::addColumn<bool>("saved");
+        QTest::addColumn<QStringList>("registrations"); // "type minutes-from-now", optionally " deleted"
+        QTest::addColumn<QString>("since");             // empty: not listed
+        const struct {
+            const char* name;
+            QStringList registrations;
+            const char* since;
+        } rows[] = {
+            {"in an hour ago", {"In -60"}, "09:00"},
+            {"in at now", {"In 0"}, "10:00"},
+            {"in half an hour ahead", {"In 30"}, ""},
+            {"in tomorrow 07:00", {"In 1260"}, ""},
+            {"out ahead after in", {"In -120", "Out 60"}, "08:00"},
+            {"out at now", {"In -120", "Out 0"}, ""},
+            {"in again ahead after out", {"In -120", "Out -60", "In 30"}, ""},
+            {"deleted out", {"In -120", "Out -30 deleted"}, "08:00"},
+        };
+        for (bool staff : {false, true})
+            for (bool saved : {true, false})
+                for (const auto& row : rows)
+                    QTest::addRow("%s %s%s", staff ? "staff" : "child", row.name, saved ? "" : ", unsaved")
+                        << staff << saved << row.registrations << QString::fromLatin1(row.since);
+    }
+    void onlyRegistrationsUpToNowCount() {
+        QFETCH(bool, staff);
+        QFETCH(bool, saved);
+        QFETCH(QStringList, registrations);
+        QFETCH(QString, since);
+        TemporaryStore& s = *m_store;
+        const QString name = staff ? QStringLiteral("Nele Vos") : QStringLiteral("Noor Vos");
+        if (staff)
+            s.staff("ue9", "u9", "Nele", "Vos");
+        else
+            s.child("c99", "Noor", "Vos");
+        QVERIFY(s.save().isEmpty());
+        for (int i = 0; i < registrations.size(); ++i) {
+            const QStringList parts = registrations[i].split(' ');
+            const QString at = moment(today(10, 0).addSecs(parts[1].toInt() * 60));
+            const qint64 exists = parts.size() > 2 ? 0 : 1;
+            const QString id = QStringLiteral("new%1").arg(i);
+            if (staff)
+                s.userRegistration(id, "u9", at, parts[0], exists);
+            else
+                s.registration(id, "c99", at, parts[0], exists);
+        }
+        if (saved)
+            QVERIFY(s.save().isEmpty());
+        auto c = roll();
+        const auto& people = c->people()->people();
+        const auto found = std::find_if(people.cbegin(), people.cend(),
+                                        [&](const EmergencyRollModel::Person& p) { return p.name == name; });
+        if (since.isEmpty()) {
+            QVERIFY2(found == people.cend(), qPrintable(names(c->people()).join(", ")));
+            QCOMPARE(c->people()->count(), 6);
+        } else {
+            QVERIFY2(found != people.cend(), qPrintable(names(c->people()).join(", ")));
+            QCOMPARE(found->since, since);
+            QCOMPARE(found->staff, staff);
+            QCOMPARE(c->people()->count(), 7);
+        }
+    }
+
+    // While open, the roll follows what a refresh or a clocking stored: newcomers appear, leavers go,
+    // the ticks of those who stay are kept.
+    void followsTheStoreWhileOpen_data() {
+        QTest::addColumn<QString>("notification");
+        QTest::newRow("registrations arrived") << QStringLiteral("reloadKindjesData");
+        QTest::newRow("people arrived") << QStringLiteral("forceSearch");
+    }
+    void followsTheStoreWhileOpen() {
+        QFETCH(QString, notification);
+        auto c = roll();
+        QAbstractItemModelTester tester(c->people(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        c->toggle(names(c->people()).indexOf("Anna Claes"));
+        c->toggle(names(c->people()).indexOf("Els Janssens"));
+        QCOMPARE(c->uncheckedCount(), 4);
+
+        m_store->child("c20", "Roos", "Smets");
+        m_store->registration("r20", "c20", moment(today(9, 45)), "In");
+        m_store->staff("ue20", "u20", "Tom", "Pauwels");
+        m_store->userRegistration("s20", "u20", moment(today(9, 50)), "In");
+        m_store->registration("r21", "c6", moment(today(9, 55)), "Out");     // Fien leaves
+        m_store->registration("r22", "c3", moment(today(11, 0)), "In");      // ahead: not yet here
+        m_store->userRegistration("s21", "u4", moment(today(9, 56)), "Out"); // Lies leaves
+        QVERIFY(m_store->save().isEmpty());
+        NotificationCenter::defaultCenter().post(notification);
+
+        const QStringList expected{"Ilse Aerts", "Anna Claes",   "Hanne Bosmans",
+                                   "Roos Smets", "Els Janssens", "Tom Pauwels"};
+        QTRY_COMPARE(names(c->people()), expected);
+        for (const auto& p : c->people()->people())
+            QVERIFY2(p.checked == (p.name == "Anna Claes" || p.name == "Els Janssens"), qPrintable(p.name));
+        QCOMPARE(c->countText(), QString("Nog 4 van 6 niet afgevinkt"));
+    }
+
+    // The header and every PDF page say how fresh the tablet's data is, and the header follows the
+    // network going and the next refresh.
+    void saysHowFreshItsDataIs_data() {
+        QTest::addColumn<QDateTime>("lastRefresh"); // invalid: never
+        QTest::addColumn<bool>("reachable");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("never") << QDateTime() << true << "Nog niet bijgewerkt";
+        QTest::newRow("never, offline") << QDateTime() << false << "Offline · nog niet bijgewerkt";
+        QTest::newRow("today") << today(9, 58) << true << "Bijgewerkt 09:58";
+        QTest::newRow("today, offline") << today(9, 2) << false << "Offline · laatst bijgewerkt 09:02";
+        QTest::newRow("yesterday, offline")
+            << local(2026, 3, 9, 18, 30) << false << "Offline · laatst bijgewerkt 09/03 18:30";
+    }
+    void saysHowFreshItsDataIs() {
+        QFETCH(QDateTime, lastRefresh);
+        QFETCH(bool, reachable);
+        QFETCH(QString, expected);
+        if (lastRefresh.isValid())
+            UserDefaults::standard().setObject(QStringLiteral("cc_lastRefreshDate"),
+                                               lastRefresh.toMSecsSinceEpoch());
+        ObjectManager manager(m_store->store(), QUrl(QStringLiteral("http://127.0.0.1:9")));
+        ManualReachability reachability(reachable);
+        MainSynchroObject engine(&m_store->dao(), &manager, &reachability);
+        auto c = roll(&engine);
+        QCOMPARE(c->freshness(), expected);
+        QCOMPARE(c->isOffline(), !reachable);
+        QVERIFY(c->writePdf());
+        // The PDF's font draws "ffl" as one glyph, which reads back as a ligature.
+        const QStringList lines =
+            PdfText::lines(c->pdfPath()).join('\n').normalized(QString::NormalizationForm_KC).split('\n');
+        QVERIFY2(lines.filter(expected).size() == 1, qPrintable(lines.join('\n')));
+
+        QSignalSpy changed(c.get(), &EmergencyRollViewController::freshnessChanged);
+        reachability.setReachable(!reachable);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(c->isOffline(), reachable);
+        QVERIFY(c->freshness() != expected);
+        QCOMPARE(c->freshness().startsWith("Offline · "), reachable);
     }
 
     void tickingUpdatesTheCountAndSurvivesAReload() {
@@ -218,7 +362,7 @@ private slots:
         QFile blocker(m_pdfDir.filePath("blocked"));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        EmergencyRollViewController c(QStringLiteral("E1"), &m_store->dao(), nullptr,
+        EmergencyRollViewController c(QStringLiteral("E1"), &m_store->dao(), nullptr, nullptr,
                                       blocker.fileName() + "/sub");
         QSignalSpy alerts(c.dialogs(), &DialogRequests::showAlert);
         QVERIFY(!c.writePdf());

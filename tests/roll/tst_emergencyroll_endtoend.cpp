@@ -1,10 +1,13 @@
 // The emergency roll in the real window, against the reference server's demo day: the administrator
-// clocks a child in and another one in and out, then the server is stopped, a detail panel is open, and
-// one tap on the menu's red button shows the roll over everything. It lists exactly who the server knows
-// as present here (children and staff), ticks update the pinned count, the PDF has one line per person,
-// and closing after a confirmation leaves the panel as it was. Screenshot: <build>/screenshots/roll-nl.png.
+// clocks a child in and another one in and out, another child is registered in for later today by
+// someone else, then the server is stopped, a detail panel is open, and one tap on the menu's red button
+// shows the roll over everything. It lists exactly who the server knows as present here now (children and
+// staff; the child expected later is not), says when its data was last refreshed, ticks update the
+// pinned count, the PDF has one line per person and the freshness line, and closing after a confirmation
+// leaves the panel as it was. Screenshot: <build>/screenshots/roll-nl.png.
 #include "AppSession.h"
 #include "Clock.h"
+#include "DataAccessObject.h"
 #include "Entities.h"
 #include "MainSynchroObject.h"
 #include "MenuViewController.h"
@@ -23,9 +26,11 @@ using namespace WindowDriver;
 
 namespace {
 // Who the server's records say is present at the location now: children of the location and staff
-// clocked in there, whose latest live registration since midnight is a clock-in. "first last".
+// clocked in there, whose latest live registration since midnight and up to now is a clock-in.
+// "first last".
 QStringList presentOnServer(const ReferenceServer& server, const QString& entityId) {
     const qint64 midnight = QDateTime(Clock::now().toLocalTime().date(), QTime(0, 0)).toMSecsSinceEpoch();
+    const qint64 now = Clock::nowMs();
     struct Latest {
         qint64 time = 0;
         QString type;
@@ -36,7 +41,7 @@ QStringList presentOnServer(const ReferenceServer& server, const QString& entity
         for (const QJsonValue& v :
              server.get(QStringLiteral("/_test/records?kind=") + kind).value("records").toArray()) {
             const qint64 t = v["time"].toVariant().toLongLong();
-            if (v["exists"].toVariant().toInt() != 1 || t <= midnight)
+            if (v["exists"].toVariant().toInt() != 1 || t <= midnight || t > now)
                 continue;
             Latest& l = latest[v[owner].toString()];
             if (t > l.time)
@@ -126,7 +131,48 @@ private slots:
         QTRY_COMPARE(iconOf(kids[1]), QString("Out"));
         QVERIFY(m_session->app()->engine()->waitForIdle(60000));
 
+        // Another child of the location, with no registration at all, is registered in for an hour and a
+        // half from now by another tablet; the refresh brings it here.
         const QString entityId = Users::sharedUsers()->entityId();
+        QSet<QString> registered;
+        for (const QJsonValue& v :
+             m_session->server()->get("/_test/records?kind=timeEntry").value("records").toArray())
+            registered.insert(v["childId"].toString());
+        QString aheadId;
+        QString ahead; // "first last"
+        for (const QJsonValue& v :
+             m_session->server()->get("/_test/records?kind=child").value("records").toArray()) {
+            const QString lastFirst = v["lastName"].toString() + " " + v["firstName"].toString();
+            if (aheadId.isEmpty() && v["entityId"].toString() == entityId &&
+                v["exists"].toVariant().toInt() == 1 && !registered.contains(v["childId"].toString()) &&
+                !kids.contains(lastFirst)) {
+                aheadId = v["childId"].toString();
+                ahead = v["firstName"].toString() + " " + v["lastName"].toString();
+            }
+        }
+        QVERIFY(!aheadId.isEmpty());
+        const QString aheadAt = QString::number(Clock::nowMs() + 90 * 60 * 1000);
+        int status = 0;
+        m_session->server()->send("POST", "/timeEntry",
+                                  QJsonObject{{"registrationId", "ahead-1"},
+                                              {"childId", aheadId},
+                                              {"entityId", entityId},
+                                              {"orgId", "org-demo"},
+                                              {"userId", "usr-els"},
+                                              {"time", aheadAt},
+                                              {"type", "In"},
+                                              {"exists", 1},
+                                              {"ipadMacId", "elders"},
+                                              {"ipadVersion", "3.2.0"},
+                                              {"timeZone", "Europe/Brussels"},
+                                              {"posts", "0"}},
+                                  &status);
+        QCOMPARE(status, 200);
+        m_session->app()->engine()->checkForUpdates();
+        QTRY_VERIFY_WITH_TIMEOUT(m_session->app()->dataAccessObject()->loadRegistration("ahead-1"), 20000);
+        QVERIFY(m_session->app()->engine()->waitForIdle(60000));
+        QCOMPARE(m_session->app()->dataAccessObject()->loadRegistration("ahead-1")->time(), aheadAt);
+
         QStringList expected = presentOnServer(*m_session->server(), entityId);
         const auto firstLast = [](const QString& lastFirst) {
             const int space = lastFirst.lastIndexOf(' ');
@@ -134,7 +180,8 @@ private slots:
         };
         QVERIFY(expected.contains("Els Janssens"));
         QVERIFY(expected.contains(firstLast(kids[0])));
-        QVERIFY(!expected.contains(firstLast(kids[1])) && !expected.contains(firstLast(kids[6])));
+        QVERIFY(!expected.contains(firstLast(kids[1])) && !expected.contains(firstLast(kids[6])) &&
+                !expected.contains(ahead));
 
         // No network from here on; a child's panel is open.
         m_session->stopServer();
@@ -151,8 +198,14 @@ private slots:
         sortedListed.sort();
         expected.sort();
         QCOMPARE(sortedListed, expected);
+        QVERIFY(!listed.contains(ahead));
         const int n = int(listed.size());
         QTRY_COMPARE(countShown(), QString("Nog %1 van %1 niet afgevinkt").arg(n));
+        // The header says how old the list's data is: the last refresh the server answered.
+        const QDateTime refreshed = m_session->app()->engine()->lastRefreshDate();
+        QVERIFY(refreshed.isValid());
+        const QString freshness = "Bijgewerkt " + refreshed.toLocalTime().toString("HH:mm");
+        QTRY_COMPARE(item("rollFreshness")->property("text").toString(), freshness);
         // What the rows show, top to bottom, is the roll's order.
         QList<QQuickItem*> names = findAll(item("rollList"), "rollName");
         std::sort(names.begin(), names.end(),
@@ -198,6 +251,7 @@ private slots:
         QVERIFY2(!lines.isEmpty(), "no text read from the PDF");
         for (const QString& name : listed)
             QVERIFY2(PdfText::linesWith(lines, name).size() == 1, qPrintable(name));
+        QCOMPARE(int(lines.filter(freshness).size()), 1);
 
         // Closing asks first (two are ticked); the panel underneath is as it was.
         QVERIFY(tapItem("rollCloseButton"));

@@ -2,9 +2,10 @@ import QtQuick
 import QtQuick.Controls
 import "../../support/qml"
 
-// The emergency roll, full-screen: a red bar with "PDF" and "Sluit", the count of people not yet
-// ticked off pinned below it, and one large row per person present (photo, name, group, since when)
-// with a box; a tap anywhere on a row ticks it. Everything is the controller's.
+// The emergency roll, full-screen: a red bar with the location, when the list was drawn, how fresh the
+// tablet's data is, and "PDF" and "Sluit"; the count of people not yet ticked off pinned below it, and
+// one large row per person present (photo, name, group, since when) with a box; a tap anywhere on a row
+// ticks it. Everything is the controller's.
 Rectangle {
     id: view
     required property var controller
@@ -19,7 +20,7 @@ Rectangle {
     Rectangle {
         id: bar
         width: parent.width
-        height: 84
+        height: 108
         color: Theme.danger
         Column {
             x: Theme.spacing * 2
@@ -40,6 +41,16 @@ Rectangle {
                 text: view.controller ? view.controller.subtitle : ""
                 color: "white"
                 font.pixelSize: Theme.fontNormal
+                elide: Text.ElideRight
+            }
+            // Offline, the list is only as good as the last refresh: that must stand out.
+            Text {
+                objectName: "rollFreshness"
+                width: parent.width
+                text: view.controller ? view.controller.freshness : ""
+                color: "white"
+                font.pixelSize: Theme.fontNormal
+                font.bold: view.controller !== null && view.controller.offline
                 elide: Text.ElideRight
             }
         }
