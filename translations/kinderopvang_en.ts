@@ -173,6 +173,10 @@
         <translation>Staff still clocked in (%1)</translation>
     </message>
     <message>
+        <source>Vooruit ingeklokt (%1)</source>
+        <translation>Clocked in ahead (%1)</translation>
+    </message>
+    <message>
         <source>Niet verstuurde wijzigingen (%1)</source>
         <translation>Changes not sent (%1)</translation>
     </message>
@@ -227,6 +231,18 @@
         <translation>In since %1</translation>
     </message>
     <message>
+        <source>Ingeklokt voor %1</source>
+        <translation>Clocked in for %1</translation>
+    </message>
+    <message>
+        <source>vandaag %1</source>
+        <translation>today %1</translation>
+    </message>
+    <message>
+        <source>morgen %1</source>
+        <translation>tomorrow %1</translation>
+    </message>
+    <message>
         <source>Registratie verwijderd</source>
         <translation>Registration deleted</translation>
     </message>
@@ -271,12 +287,28 @@
         <translation>%1 %2 was only clocked in at %3. Choose a later time.</translation>
     </message>
     <message>
-        <source>1 kind uitklokken om %1?</source>
-        <translation>Clock 1 child out at %1?</translation>
+        <source>1 kind</source>
+        <translation>1 child</translation>
     </message>
     <message>
-        <source>%1 kinderen uitklokken om %2?</source>
-        <translation>Clock %1 children out at %2?</translation>
+        <source>%1 kinderen</source>
+        <translation>%1 children</translation>
+    </message>
+    <message>
+        <source>1 medewerker</source>
+        <translation>1 staff member</translation>
+    </message>
+    <message>
+        <source>%1 medewerkers</source>
+        <translation>%1 staff members</translation>
+    </message>
+    <message>
+        <source>%1 en %2 uitklokken om %3?</source>
+        <translation>Clock %1 and %2 out at %3?</translation>
+    </message>
+    <message>
+        <source>%1 uitklokken om %2?</source>
+        <translation>Clock %1 out at %2?</translation>
     </message>
     <message>
         <source>Annuleer</source>

@@ -9,6 +9,7 @@
 #include "MainSynchroObject.h"
 #include "NotificationCenter.h"
 #include "Resources.h"
+#include "StaffClockingSubject.h"
 #include "Util.h"
 
 #include <QTimer>
@@ -21,12 +22,16 @@ QString hourMinute(const QString& moment) {
     return QDateTime::fromMSecsSinceEpoch(moment.toLongLong()).toString(QStringLiteral("HH:mm"));
 }
 
+QString fullName(const QString& first, const QString& last) {
+    return QStringLiteral("%1 %2").arg(last, first);
+}
+
 QString childName(const Child* child) {
-    return QStringLiteral("%1 %2").arg(child->lastName(), child->firstName());
+    return fullName(child->firstName(), child->lastName());
 }
 
 QString staffName(const Users* user) {
-    return QStringLiteral("%1 %2").arg(user->last_name(), user->first_name());
+    return fullName(user->first_name(), user->last_name());
 }
 
 QList<Child*> loadChildrenIn(const DataAccessObject& dao, const QString& entityId) {
@@ -37,6 +42,35 @@ QList<Child*> loadChildrenIn(const DataAccessObject& dao, const QString& entityI
 QList<Users*> loadStaffIn(const DataAccessObject& dao) {
     return dao.getUsersForPredicate(Predicate::format(QStringLiteral("ingeschrevenStatus == %@"), {kIn}),
                                     true);
+}
+
+// The latest of registrations (newest first) after the begin time and not later than now.
+template <class Reg> Reg* latestUpTo(const QList<Reg*>& newestFirst, qint64 begin, qint64 now) {
+    for (Reg* r : newestFirst) {
+        const qint64 t = r->time().toLongLong();
+        if (t <= begin)
+            break;
+        if (t <= now)
+            return r;
+    }
+    return nullptr;
+}
+
+// "vandaag 20:00", "morgen 07:00" or the date and time of a moment registered ahead.
+QString aheadMoment(const QString& moment) {
+    const QDateTime at = QDateTime::fromMSecsSinceEpoch(moment.toLongLong());
+    const QString time = at.toString(QStringLiteral("HH:mm"));
+    const qint64 days = Clock::now().toLocalTime().date().daysTo(at.date());
+    if (days == 0)
+        return CloseOutViewController::tr("vandaag %1").arg(time);
+    if (days == 1)
+        return CloseOutViewController::tr("morgen %1").arg(time);
+    return at.toString(QStringLiteral("dd/MM/yyyy HH:mm"));
+}
+
+QString currentUserId() {
+    const SharedUserInfo user = Users::sharedUserInfo();
+    return user.present ? user.userId : QString();
 }
 
 QString currentLocation() {
@@ -97,6 +131,8 @@ QString CloseOutModel::sectionTitle(int section, int count) {
         return tr("Kinderen nog binnen (%1)").arg(count);
     case StaffIn:
         return tr("Medewerkers nog ingeklokt (%1)").arg(count);
+    case Ahead:
+        return tr("Vooruit ingeklokt (%1)").arg(count);
     default:
         return tr("Niet verstuurde wijzigingen (%1)").arg(count);
     }
@@ -158,14 +194,77 @@ QString CloseOutViewController::defaultClosingTime(const QDateTime& now) {
     return (present < closingHour() ? present : closingHour()).toString(QStringLiteral("HH:mm"));
 }
 
+CloseOutViewController::Standing CloseOutViewController::standing(const DataAccessObject& dao,
+                                                                  const QString& entityId,
+                                                                  const QString& exceptUserId) {
+    // The stored status counts a registration ahead as In: the registrations decide. Only someone whose
+    // latest lies ahead needs a second look, for a clock-in up to now that is still open.
+    Standing s;
+    const QString begin = Util::getBeginRegistrationTime();
+    const qint64 from = begin.toLongLong();
+    const qint64 now = Clock::nowMs();
+
+    const QList<Child*> children = loadChildrenIn(dao, entityId);
+    QStringList childIds;
+    for (const Child* c : children)
+        childIds << c->childId();
+    const auto latestOfChildren = dao.loadLatestRegistrationsForChildren(childIds, begin);
+    for (Child* c : children) {
+        Person p{c, c->childId(), c->firstName(), c->lastName(), {}};
+        const Registration* r = latestOfChildren.value(c->childId());
+        if (r && r->time().toLongLong() > now) {
+            if (r->type() == kIn)
+                s.ahead.append({c, c->childId(), c->firstName(), c->lastName(), r->time()});
+            r = latestUpTo(dao.loadRegistrationsForChild(c->childId()), from, now);
+            if (!r)
+                continue;
+        }
+        if (r && r->type() != kIn)
+            continue;
+        p.since = r ? r->time() : QString();
+        s.children << p;
+    }
+
+    // Staff of this location: clocked in here, or, when the clock-in names no location, on its staff.
+    QSet<QString> ownStaff;
+    for (const Users* u : dao.getUsersForEntity(entityId))
+        ownStaff << u->userId();
+    QList<Users*> staff;
+    QStringList userIds;
+    for (Users* u : loadStaffIn(dao))
+        if (u->userId() != exceptUserId) {
+            staff << u;
+            userIds << u->userId();
+        }
+    const auto here = [&](const UserRegistration* r, const Users* u) {
+        return r && !r->entityId().isEmpty() ? r->entityId() == entityId : ownStaff.contains(u->userId());
+    };
+    const auto latestOfStaff = dao.loadLatestRegistrationsForUsers(userIds, begin);
+    for (Users* u : staff) {
+        Person p{u, u->userId(), u->first_name(), u->last_name(), {}};
+        const UserRegistration* r = latestOfStaff.value(u->userId());
+        if (r && r->time().toLongLong() > now) {
+            if (r->type() == kIn && here(r, u))
+                s.ahead.append({u, u->userId(), u->first_name(), u->last_name(), r->time()});
+            r = latestUpTo(dao.loadRegistrationsForUser(u->userId()), from, now);
+            if (!r)
+                continue;
+        }
+        if ((r && r->type() != kIn) || !here(r, u))
+            continue;
+        p.since = r ? r->time() : QString();
+        s.staff << p;
+    }
+    return s;
+}
+
 CloseOutViewController::OpenItems CloseOutViewController::openItems(const DataAccessObject& dao,
                                                                     const QString& entityId,
                                                                     const QString& exceptUserId) {
+    const Standing in = standing(dao, entityId, exceptUserId);
     OpenItems open;
-    open.children = int(loadChildrenIn(dao, entityId).size());
-    for (const Users* user : loadStaffIn(dao))
-        if (user->userId() != exceptUserId)
-            ++open.staff;
+    open.children = int(in.children.size());
+    open.staff = int(in.staff.size());
     open.changes = int(dao.loadUnansweredQueueEntries().size());
     return open;
 }
@@ -213,12 +312,19 @@ void CloseOutViewController::userDidEnterBeginTime(const QString& begin, const Q
 void CloseOutViewController::reload() {
     QList<CloseOutModel::Row> rows;
     if (m_dao) {
-        for (const Child* child : loadChildrenIn(*m_dao, m_entityId))
-            rows.append({CloseOutModel::ChildrenIn, child->childId(), childName(child),
-                         tr("In sinds %1").arg(child->ingeschrevenTime()), 0});
-        for (const Users* user : loadStaffIn(*m_dao))
-            rows.append({CloseOutModel::StaffIn, user->userId(), staffName(user),
-                         tr("In sinds %1").arg(user->ingeschrevenTime()), 0});
+        const Standing in = standing(*m_dao, m_entityId, currentUserId());
+        const auto since = [](const Person& p) {
+            return tr("In sinds %1")
+                .arg(p.since.isNull() ? p.record->valueForKey(QStringLiteral("ingeschrevenTime")).toString()
+                                      : hourMinute(p.since));
+        };
+        for (const Person& p : in.children)
+            rows.append({CloseOutModel::ChildrenIn, p.key, fullName(p.firstName, p.lastName), since(p), 0});
+        for (const Person& p : in.staff)
+            rows.append({CloseOutModel::StaffIn, p.key, fullName(p.firstName, p.lastName), since(p), 0});
+        for (const Person& p : in.ahead)
+            rows.append({CloseOutModel::Ahead, p.key, fullName(p.firstName, p.lastName),
+                         tr("Ingeklokt voor %1").arg(aheadMoment(p.since)), 0});
         for (const UnansweredQueueEntry& e : m_dao->loadUnansweredQueueEntries()) {
             QString who;
             QString what;
@@ -260,43 +366,58 @@ QDateTime CloseOutViewController::chosenMoment() const {
     return Inklokken::computeNonStandardDateFromDayPart(Inklokken::vandaag(), m_closingTime);
 }
 
-void CloseOutViewController::clockEveryoneOut() {
-    if (!m_dao)
-        return;
-    const QList<Child*> children = loadChildrenIn(*m_dao, m_entityId);
-    if (children.isEmpty())
-        return;
+bool CloseOutViewController::mayCloseOut(const Standing& in) {
     // The chosen time only counts for administrators: anyone else would be clocked out at the present
     // moment, not at the time this screen names.
     if (!Inklokken::honoursChoice(Inklokken::Type::Out)) {
         dialogs()->alert(tr("Opgepast"), tr("Enkel een beheerder kan de dag afsluiten."), {tr("OK")});
-        return;
+        return false;
     }
     const QDateTime moment = chosenMoment();
     if (!moment.isValid())
-        return;
+        return false;
     if (moment.toMSecsSinceEpoch() > Clock::nowMs()) {
         dialogs()->alert(tr("Opgepast"),
                          tr("%1 ligt nog in de toekomst. Kies een uur dat al voorbij is.").arg(m_closingTime),
                          {tr("OK")});
-        return;
+        return false;
     }
-    // A clock-out before the clock-in would leave the child In.
-    const QString begin = Util::getBeginRegistrationTime();
-    for (const Child* child : children) {
-        const Registration* in = child->latestRegistrationAfterDay(begin);
-        if (in && in->time().toLongLong() > moment.toMSecsSinceEpoch()) {
-            dialogs()->alert(tr("Opgepast"),
-                             tr("%1 %2 is pas om %3 ingeklokt. Kies een later uur.")
-                                 .arg(child->firstName(), child->lastName(), hourMinute(in->time())),
-                             {tr("OK")});
-            return;
-        }
-    }
+    // A clock-out before the clock-in would leave them In.
+    for (const QList<Person>* people : {&in.children, &in.staff})
+        for (const Person& p : *people)
+            if (!p.since.isNull() && p.since.toLongLong() > moment.toMSecsSinceEpoch()) {
+                dialogs()->alert(tr("Opgepast"),
+                                 tr("%1 %2 is pas om %3 ingeklokt. Kies een later uur.")
+                                     .arg(p.firstName, p.lastName, hourMinute(p.since)),
+                                 {tr("OK")});
+                return false;
+            }
+    return true;
+}
+
+void CloseOutViewController::ask(const Standing& in) {
+    m_asked.clear();
+    for (const QList<Person>* people : {&in.children, &in.staff})
+        for (const Person& p : *people)
+            m_asked << p.key;
+    const qsizetype children = in.children.size();
+    const qsizetype staff = in.staff.size();
+    const QString childrenText = children == 1 ? tr("1 kind") : tr("%1 kinderen").arg(children);
+    const QString staffText = staff == 1 ? tr("1 medewerker") : tr("%1 medewerkers").arg(staff);
     const QString question =
-        children.size() == 1 ? tr("1 kind uitklokken om %1?").arg(m_closingTime)
-                             : tr("%1 kinderen uitklokken om %2?").arg(children.size()).arg(m_closingTime);
+        children > 0 && staff > 0
+            ? tr("%1 en %2 uitklokken om %3?").arg(childrenText, staffText, m_closingTime)
+            : tr("%1 uitklokken om %2?").arg(children > 0 ? childrenText : staffText, m_closingTime);
     dialogs()->alert(tr("Dag afsluiten"), question, {tr("Annuleer"), tr("Klok uit")}, kConfirmTag);
+}
+
+void CloseOutViewController::clockEveryoneOut() {
+    if (!m_dao)
+        return;
+    const Standing in = standing(*m_dao, m_entityId, currentUserId());
+    if ((in.children.isEmpty() && in.staff.isEmpty()) || !mayCloseOut(in))
+        return;
+    ask(in);
 }
 
 void CloseOutViewController::alertViewClickedButtonAtIndex(int tag, int index) {
@@ -305,25 +426,54 @@ void CloseOutViewController::alertViewClickedButtonAtIndex(int tag, int index) {
 }
 
 void CloseOutViewController::clockOut() {
-    // Read again: a child may have been clocked out on another panel while the question was open.
-    QList<ManagedObject*> selection;
-    for (Child* child : loadChildrenIn(*m_dao, m_entityId))
-        selection << child;
-    if (selection.isEmpty())
+    if (!m_dao)
         return;
-    Inklokken clocking(ChildClockingSubject::instance(), m_dao, m_engine);
-    const Inklokken::Run run =
-        clocking.clock(Inklokken::Type::Out, selection, Inklokken::vandaag(), m_closingTime);
-    if (!run.stored) {
+    // Read and check again: while the question was open a refresh may have brought a clock-in later than
+    // the chosen time, or someone the question did not name (asked again), or clocked someone out.
+    const Standing in = standing(*m_dao, m_entityId, currentUserId());
+    if ((in.children.isEmpty() && in.staff.isEmpty()) || !mayCloseOut(in))
+        return;
+    for (const QList<Person>* people : {&in.children, &in.staff})
+        for (const Person& p : *people)
+            if (!m_asked.contains(p.key)) {
+                ask(in);
+                return;
+            }
+    m_asked.clear();
+
+    int count = 0;
+    const auto clockOutAll = [&](const ClockingSubject& subject, const QList<Person>& people, bool children) {
+        QList<ManagedObject*> selection;
+        for (const Person& p : people)
+            selection << p.record;
+        if (selection.isEmpty())
+            return true;
+        Inklokken clocking(subject, m_dao, m_engine);
+        const Inklokken::Run run =
+            clocking.clock(Inklokken::Type::Out, selection, Inklokken::vandaag(), m_closingTime);
+        if (!run.stored)
+            return false;
+        for (const ManagedObject* registration : run.registrations) {
+            if (children) {
+                const auto* r = static_cast<const Registration*>(registration);
+                CC_LOG(QStringLiteral("dagafsluiting: registratie %1 (kind %2) uitgeklokt om %3")
+                           .arg(r->registrationId(), r->childId(), r->time()));
+            } else {
+                const auto* r = static_cast<const UserRegistration*>(registration);
+                CC_LOG(QStringLiteral("dagafsluiting: registratie %1 (medewerker %2) uitgeklokt om %3")
+                           .arg(r->userRegistrationId(), r->userId(), r->time()));
+            }
+        }
+        count += int(run.registrations.size());
+        return true;
+    };
+    const bool stored = clockOutAll(ChildClockingSubject::instance(), in.children, true) &&
+                        clockOutAll(StaffClockingSubject::instance(), in.staff, false);
+    if (!stored)
         dialogs()->alert(tr("Opgepast"), Inklokken::notStoredMessage(), {tr("OK")});
-        return;
-    }
-    for (const ManagedObject* registration : run.registrations) {
-        const auto* r = static_cast<const Registration*>(registration);
-        CC_LOG(QStringLiteral("dagafsluiting: registratie %1 (kind %2) uitgeklokt om %3")
-                   .arg(r->registrationId(), r->childId(), r->time()));
-    }
-    NotificationCenter::defaultCenter().post(QStringLiteral("reloadKindjesData"), this);
+    if (count > 0)
+        NotificationCenter::defaultCenter().post(QStringLiteral("reloadKindjesData"), this);
     reload();
-    emit clockedOut(int(run.registrations.size()));
+    if (stored)
+        emit clockedOut(count);
 }

@@ -1,10 +1,11 @@
 // The queue marks and the end of the day in the real window, against the reference server, with the
 // app's clock running from 18:33: a clock-in on its way shows the clock mark, one the server refuses shows
 // the attention mark and the header counts it, until a later check gets it through; the header opens the
-// queue for the administrator. Logging out then reminds of the child still In and leads to the close-out
-// screen, whose time is turned on the wheels; the children go out at that time, on the server too.
+// queue for the administrator. A stand-in clocks in; logging out then reminds of the child and the
+// stand-in still In and leads to the close-out screen, whose time is turned on the wheels; the children
+// and the stand-in go out at that time, in the lists and on the server too.
 // Screenshots: <build>/screenshots/sync-marks-waiting.png, sync-marks.png, logout-reminder.png,
-// closeout.png, closeout-done.png.
+// closeout.png, closeout-confirm.png, closeout-done.png.
 #include "AppSession.h"
 #include "Clock.h"
 #include "CloseOutViewController.h"
@@ -17,6 +18,7 @@
 #include "WindowDriver.h"
 
 #include <QJsonArray>
+#include <QRegularExpression>
 #include <QtTest>
 
 using namespace WindowDriver;
@@ -41,6 +43,26 @@ class TestCloseOutEndToEnd : public QObject {
         if (QQuickItem* view = item("closeOutView"))
             collectTexts(view, texts);
         return texts;
+    }
+
+    // A finger drags the close-out list up until the text stands in view.
+    bool scrollTo(const QString& shown) const {
+        QQuickItem* list = item("closeOutList");
+        const auto inView = [&] {
+            QQuickItem* text = findText(list, shown);
+            return text && sceneRect(list).contains(sceneRect(text));
+        };
+        for (int drag = 0; list && drag < 40 && !inView(); ++drag) {
+            const QPoint from = list->mapToScene(QPointF(list->width() / 2, list->height() - 20)).toPoint();
+            const QPoint to = list->mapToScene(QPointF(list->width() / 2, list->height() / 2)).toPoint();
+            QTest::mousePress(m_session->window(), Qt::LeftButton, {}, from);
+            for (int i = 1; i <= 10; ++i)
+                QTest::mouseMove(m_session->window(), from + (to - from) * i / 10, 20);
+            QTest::mouseMove(m_session->window(), to, 300);
+            QTest::mouseRelease(m_session->window(), Qt::LeftButton, {}, to, 300);
+            QTest::qWaitFor([list] { return !list->property("moving").toBool(); }, 5000);
+        }
+        return list && inView();
     }
 
 private slots:
@@ -121,18 +143,37 @@ private slots:
         QVERIFY(WindowDriver::sceneRect(item("menuEntries")).contains(lastEntry));
         QVERIFY(lastEntry.bottom() < WindowDriver::sceneRect(item("emergencyRollButton")).top());
 
-        // 6. Logging out at 18:3x with the child In: the reminder, and from it the close-out screen.
+        // 6. A stand-in of this location clocks in through "Zoek medewerker".
+        const QString ann = "Lambrechts Ann";
+        QVERIFY(tapItem("menuEntry4"));
+        QTRY_VERIFY(item("searchField"));
+        QVERIFY(m_session->typeInto("searchField", "lambr"));
+        QTRY_VERIFY(rowOf(ann));
+        QVERIFY(tap(window, rowOf(ann)));
+        QTRY_VERIFY(item("enterButton"));
+        QVERIFY(tapItem("enterButton"));
+        QTRY_VERIFY_WITH_TIMEOUT(!item("enterButton"), 10000);
+        QTRY_COMPARE(PanelReader::iconOf(*m_session, ann), QString("In"));
+        const QTime annIn = QTime::fromString(PanelReader::timeOf(*m_session, ann), "HH:mm");
+        QVERIFY(annIn.isValid());
+
+        // 7. Logging out at 18:3x with the child and the stand-in In: the reminder names both, and leads
+        // to the close-out screen.
         QVERIFY(tapItem("menuEntry5"));
         QTRY_VERIFY(item("logoutButton"));
         QVERIFY(tapItem("logoutButton"));
         QTRY_VERIFY(m_session->text("Dag afsluiten?"));
-        QVERIFY(m_session->visibleTexts().join('\n').contains("nog ingeklokt"));
+        const QString reminder = m_session->visibleTexts().join('\n');
+        QVERIFY2(reminder.contains(
+                     QRegularExpression("(1 kind|\\d+ kinderen) nog ingeklokt\n1 medewerker nog ingeklokt")),
+                 qPrintable(reminder));
         QVERIFY(m_session->app()->rootViewController()->isLoggedIn());
         QVERIFY(m_session->shoot("logout-reminder"));
         QVERIFY(tapItem("alertButton2")); // "Dag afsluiten"
         QTRY_VERIFY(item("closeOutView"));
 
-        // 7. The screen names the time and lists the children still In, the child among them.
+        // 8. The screen names the time and lists the children and staff still In, the child and the stand-in
+        // among them.
         auto* screen = qobject_cast<CloseOutViewController*>(
             m_session->app()->rootViewController()->stackScrollViewController()->screenAt(0));
         QVERIFY(screen);
@@ -141,30 +182,46 @@ private slots:
         QTRY_VERIFY(m_session->text("Klok iedereen uit om 18:30"));
         QVERIFY(closeOutTexts().contains(QString("Kinderen nog binnen (%1)").arg(in)));
         QVERIFY(closeOutTexts().contains(kid));
+        QCOMPARE(screen->staffIn(), 1);
+        QVERIFY(scrollTo("Medewerkers nog ingeklokt (1)"));
+        QVERIFY(closeOutTexts().contains(ann));
         QVERIFY(m_session->shoot("closeout"));
 
-        // 8. 18:30 lies before the child's clock-in: refused, with the reason.
+        // 9. 18:30 lies before the clock-ins: refused, with the reason.
         QVERIFY(tapItem("clockEveryoneOutButton"));
         QTRY_VERIFY(m_session->visibleTexts().join('\n').contains("ingeklokt. Kies een later uur."));
         QVERIFY(tapItem("alertButton0"));
         QTRY_VERIFY(!item("alertButton0"));
 
-        // 9. A few minutes on, the minute after the clock-in on the wheel, confirmed: every child goes out
-        // at that time.
+        // 10. A few minutes on, the minute after the later clock-in on the wheel, one question for both,
+        // confirmed: every child and the stand-in go out at that time.
         Clock::advance(180);
-        const QTime out = inAt.addSecs(60);
+        const QTime out = std::max(inAt, annIn).addSecs(60);
         PanelReader::turnWheel(*m_session, item("minuteWheel"), out.minute());
         const QString chosen = out.toString("HH:mm");
         QTRY_VERIFY(m_session->text("Klok iedereen uit om " + chosen));
         QVERIFY(tapItem("clockEveryoneOutButton"));
-        const QString question = in == 1 ? QString("1 kind uitklokken om %1?").arg(chosen)
-                                         : QString("%1 kinderen uitklokken om %2?").arg(in).arg(chosen);
-        QTRY_VERIFY(m_session->text(question));
+        const QString children = in == 1 ? QString("1 kind") : QString("%1 kinderen").arg(in);
+        QTRY_VERIFY(m_session->text(children + " en 1 medewerker uitklokken om " + chosen + "?"));
+        QVERIFY(m_session->shoot("closeout-confirm"));
         QVERIFY(tapItem("alertButton1")); // "Klok uit"
-        QTRY_VERIFY(closeOutTexts().contains("Kinderen nog binnen (0)") || screen->childrenIn() == 0);
+        QTRY_VERIFY(screen->childrenIn() == 0 && screen->staffIn() == 0);
         QTRY_VERIFY(!item("clockEveryoneOutButton")->isEnabled());
+        QVERIFY(!closeOutTexts().join('\n').contains("nog binnen ("));
+        QVERIFY(!closeOutTexts().join('\n').contains("nog ingeklokt ("));
         QVERIFY(engine->waitForIdle(30000));
         QVERIFY(m_session->shoot("closeout-done"));
+
+        // 11. The lists show them out: the stand-in in "Zoek medewerker", the child in the overview.
+        QVERIFY(tapItem("menuEntry4"));
+        QTRY_VERIFY(item("searchField"));
+        QVERIFY(m_session->typeInto("searchField", "lambr"));
+        QTRY_COMPARE(PanelReader::iconOf(*m_session, ann), QString("Out"));
+        QCOMPARE(PanelReader::timeOf(*m_session, ann), chosen);
+        QVERIFY(tapItem("menuEntry0"));
+        QTRY_VERIFY(item("overviewList"));
+        QTRY_COMPARE(PanelReader::iconOf(*m_session, kid), QString("Out"));
+        QCOMPARE(PanelReader::timeOf(*m_session, kid), chosen);
 
         const QString at = Util::millisText(QDateTime(QDate::currentDate(), out).toMSecsSinceEpoch());
         int outs = 0;
@@ -173,6 +230,11 @@ private slots:
             outs +=
                 v.toObject().value("type").toString() == "Out" && v.toObject().value("time").toString() == at;
         QCOMPARE(outs, in);
+        int staffOuts = 0;
+        for (const QJsonValue& v :
+             m_session->server()->get("/_test/records?kind=userTimeEntry").value("records").toArray())
+            staffOuts += v["userId"] == "usr-invaller-3" && v["type"] == "Out" && v["time"].toString() == at;
+        QCOMPARE(staffOuts, 1);
     }
 };
 

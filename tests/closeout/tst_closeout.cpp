@@ -1,6 +1,7 @@
-// The end of the day against the reference server: what the close-out screen lists, the children
-// still In clocked out at the chosen time (on the server too, each logged as made at close-out), the
-// times it refuses, and the reminder at logout after 17:00.
+// The end of the day against the reference server: what the close-out screen lists, the children and
+// staff still In clocked out at the chosen time (on the server too, each logged as made at close-out),
+// the times it refuses (also when a refresh brings a later clock-in while it asks), those registered
+// ahead left alone, and the reminder at logout after 17:00.
 #include "Clock.h"
 #include "CloseOutViewController.h"
 #include "Inklokken.h"
@@ -45,6 +46,52 @@ QStringList keysIn(const CloseOutModel* model, CloseOutModel::Section section) {
         if (r.section == section)
             keys << r.key;
     return keys;
+}
+
+QStringList staffIn(Tablet& t) {
+    QStringList ids;
+    for (Users* u : t.dao->getUsersForPredicate(Predicate::format("ingeschrevenStatus == %@", {"In"}), true))
+        ids << u->userId();
+    return ids;
+}
+
+QString dayTitle(const QDateTime& moment) {
+    return moment.date() == QDate::currentDate() ? Inklokken::vandaag() : moment.toString("dd/MM/yyyy");
+}
+
+bool clockStaff(Tablet& t, const QList<Users*>& members, const QString& type, const QDateTime& at) {
+    QList<ManagedObject*> selection(members.cbegin(), members.cend());
+    Inklokken staff(StaffClockingSubject::instance(), t.dao.get(), t.engine.get());
+    return staff
+        .clock(type == "In" ? Inklokken::Type::In : Inklokken::Type::Out, selection, dayTitle(at),
+               at.toString("HH:mm"))
+        .stored;
+}
+
+// Offline, with every child and staff member clocked out at 21:00: the test decides who is In. Gives children
+// and staff members of the location that are free to clock (not the one logged in).
+bool emptyDay(Tablet& t, int children, int staff, QList<Child*>* kids, QList<Users*>* members) {
+    t.reachability->setReachable(false);
+    QList<ManagedObject*> in;
+    for (Child* c : t.dao->loadChildrenforEntity(t.entityId))
+        if (c->ingeschrevenStatus() == "In")
+            in << c;
+    Inklokken clocking(ChildClockingSubject::instance(), t.dao.get(), t.engine.get());
+    if (!clocking.clock(Inklokken::Type::Out, in, Inklokken::vandaag(), "21:00").stored)
+        return false;
+    QList<Users*> staffIn;
+    for (Users* u : t.dao->getUsersForPredicate(Predicate::format("ingeschrevenStatus == %@", {"In"}), true))
+        staffIn << u;
+    if (!staffIn.isEmpty() && !clockStaff(t, staffIn, "Out", today(21, 0)))
+        return false;
+    for (Child* c : t.dao->loadChildrenforEntity(t.entityId))
+        if (kids->size() < children)
+            *kids << c;
+    for (Users* u : t.dao->getUsersForEntity(t.entityId))
+        if (members->size() < staff && u->timeEntryNeeded() == 1 &&
+            u->userId() != Users::sharedUserInfo().userId)
+            *members << u;
+    return kids->size() == children && members->size() == staff;
 }
 
 RootViewController::LoginFactory plainLogin() {
@@ -128,7 +175,13 @@ private slots:
         QSignalSpy alerts(screen.dialogs(), &DialogRequests::showAlert);
         screen.clockEveryoneOut();
         QCOMPARE(alerts.count(), 1);
-        QCOMPARE(alerts.first().at(1).toString(), QString("%1 kinderen uitklokken om 18:45?").arg(in.size()));
+        const int staffCount = screen.staffIn();
+        QVERIFY(staffCount > 0);
+        QCOMPARE(
+            alerts.first().at(1).toString(),
+            QString("%1 kinderen en %2 uitklokken om 18:45?")
+                .arg(in.size())
+                .arg(staffCount == 1 ? QString("1 medewerker") : QString("%1 medewerkers").arg(staffCount)));
         QCOMPARE(alerts.first().at(3).toInt(), CloseOutViewController::kConfirmTag);
         QVERIFY(childrenIn(t) == in); // nothing before the answer
 
@@ -138,6 +191,7 @@ private slots:
         qInstallMessageHandler(previous);
         QVERIFY(childrenIn(t).isEmpty());
         QVERIFY(keysIn(screen.items(), CloseOutModel::ChildrenIn).isEmpty());
+        QVERIFY(!staffIn(t).contains(member->userId()));
 
         QVERIFY(m_server->clearFaults());
         QVERIFY(t.check());
@@ -197,6 +251,182 @@ private slots:
                  qPrintable(alerts.first().at(1).toString()));
         QVERIFY(alerts.first().at(3).toInt() != CloseOutViewController::kConfirmTag);
         QCOMPARE(childrenIn(t), in);
+    }
+
+    // Children and staff In together: one question names both counts, the reminder counts both, and the
+    // answer clocks them all out; the administrator closing out stays In (their logout clocks them out).
+    void closesOutStaffWithTheChildren_data() {
+        QTest::addColumn<int>("children");
+        QTest::addColumn<int>("staff");
+        QTest::addColumn<QString>("question");
+        QTest::newRow("one of each") << 1 << 1 << "1 kind en 1 medewerker uitklokken om 21:45?";
+        QTest::newRow("several of each") << 3 << 2 << "3 kinderen en 2 medewerkers uitklokken om 21:45?";
+        QTest::newRow("staff only") << 0 << 2 << "2 medewerkers uitklokken om 21:45?";
+    }
+    void closesOutStaffWithTheChildren() {
+        QFETCH(int, children);
+        QFETCH(int, staff);
+        QFETCH(QString, question);
+        Clock::set(today(22, 0)); // later than what earlier tests left on the server
+        Tablet t(m_server->url());
+        QVERIFY(t.couple(true));
+        QList<Child*> kids;
+        QList<Users*> members;
+        QVERIFY(emptyDay(t, children, staff, &kids, &members));
+        for (Child* c : kids)
+            t.clock(c, "In", today(21, 15).toMSecsSinceEpoch());
+        Users* admin = Users::sharedUsers(); // one who clocks their working time too
+        admin->setTimeEntryNeeded(1);
+        QVERIFY(clockStaff(t, members + QList<Users*>{admin}, "In", today(21, 15)));
+        const auto open = CloseOutViewController::openItems(*t.dao, t.entityId, admin->userId());
+        QCOMPARE(open.children, children);
+        QCOMPARE(open.staff, staff);
+
+        CloseOutViewController screen(t.dao.get(), t.engine.get());
+        QCOMPARE(screen.staffIn(), staff);
+        screen.setClosingTime("21:45");
+        QSignalSpy alerts(screen.dialogs(), &DialogRequests::showAlert);
+        screen.clockEveryoneOut();
+        QCOMPARE(alerts.count(), 1);
+        QCOMPARE(alerts.first().at(1).toString(), question);
+        QCOMPARE(alerts.first().at(3).toInt(), CloseOutViewController::kConfirmTag);
+        screen.dialogs()->answer(CloseOutViewController::kConfirmTag, 1);
+        QCOMPARE(alerts.count(), 1);
+        QVERIFY(childrenIn(t).isEmpty());
+        QCOMPARE(staffIn(t), QStringList{admin->userId()});
+        const QString at = Util::millisText(today(21, 45).toMSecsSinceEpoch());
+        for (const Users* m : members) {
+            const UserRegistration* out = m->latestRegistrationAfterDay({});
+            QVERIFY(out && out->type() == "Out" && out->time() == at);
+        }
+        QCOMPARE(screen.childrenIn() + screen.staffIn(), 0);
+    }
+
+    // A refresh while the question is open brings a clock-in: one later than the chosen time is refused
+    // at "Klok uit" with nothing stored; one before it is asked about again, with the new count.
+    void checksAgainWhenConfirmed_data() {
+        QTest::addColumn<bool>("staffMember");
+        QTest::addColumn<QTime>("arrival");
+        QTest::addColumn<QString>("reply");
+        QTest::newRow("child after the time")
+            << false << QTime(21, 50) << "%1 %2 is pas om 21:50 ingeklokt. Kies een later uur.";
+        QTest::newRow("staff after the time")
+            << true << QTime(21, 52) << "%1 %2 is pas om 21:52 ingeklokt. Kies een later uur.";
+        QTest::newRow("child before the time") << false << QTime(21, 40) << "2 kinderen uitklokken om 21:45?";
+    }
+    void checksAgainWhenConfirmed() {
+        QFETCH(bool, staffMember);
+        QFETCH(QTime, arrival);
+        QFETCH(QString, reply);
+        Clock::set(today(22, 0)); // later than what earlier tests left on the server
+        Tablet t(m_server->url());
+        QVERIFY(t.couple(true));
+        QList<Child*> kids;
+        QList<Users*> members;
+        QVERIFY(emptyDay(t, 2, 1, &kids, &members));
+        t.clock(kids[0], "In", today(21, 15).toMSecsSinceEpoch());
+        CloseOutViewController screen(t.dao.get(), t.engine.get());
+        screen.setClosingTime("21:45");
+        QSignalSpy alerts(screen.dialogs(), &DialogRequests::showAlert);
+        screen.clockEveryoneOut();
+        QCOMPARE(alerts.count(), 1);
+        QCOMPARE(alerts.last().at(1).toString(), QString("1 kind uitklokken om 21:45?"));
+
+        const QDateTime at(QDate::currentDate(), arrival);
+        if (staffMember) {
+            QVERIFY(clockStaff(t, members, "In", at));
+            reply = reply.arg(members[0]->first_name(), members[0]->last_name());
+        } else {
+            t.clock(kids[1], "In", at.toMSecsSinceEpoch());
+            if (reply.contains("%1"))
+                reply = reply.arg(kids[1]->firstName(), kids[1]->lastName());
+        }
+        const qsizetype queued = t.queue().size();
+        screen.dialogs()->answer(CloseOutViewController::kConfirmTag, 1);
+        QCOMPARE(alerts.count(), 2);
+        QCOMPARE(alerts.last().at(1).toString(), reply);
+        QCOMPARE(t.queue().size(), queued);
+        QCOMPARE(childrenIn(t).size() + staffIn(t).size(), 2);
+    }
+
+    // Someone registered ahead is not still In: listed apart with the moment, not counted, not in the
+    // way of the others' close-out and not clocked out; a clock-in of today before it is closed as usual.
+    void leavesThoseRegisteredAhead_data() {
+        QTest::addColumn<bool>("staffMember");
+        QTest::addColumn<bool>("inToday");
+        QTest::addColumn<QDateTime>("ahead");
+        QTest::addColumn<QString>("shown");
+        const QDate day = QDate::currentDate();
+        QTest::newRow("child tomorrow")
+            << false << false << QDateTime(day.addDays(1), QTime(7, 0)) << "Ingeklokt voor morgen 07:00";
+        QTest::newRow("child tonight")
+            << false << false << QDateTime(day, QTime(22, 30)) << "Ingeklokt voor vandaag 22:30";
+        QTest::newRow("child in today and tomorrow")
+            << false << true << QDateTime(day.addDays(1), QTime(7, 0)) << "Ingeklokt voor morgen 07:00";
+        QTest::newRow("staff next week")
+            << true << false << QDateTime(day.addDays(7), QTime(7, 0))
+            << "Ingeklokt voor " + day.addDays(7).toString("dd/MM/yyyy") + " 07:00";
+    }
+    void leavesThoseRegisteredAhead() {
+        QFETCH(bool, staffMember);
+        QFETCH(bool, inToday);
+        QFETCH(QDateTime, ahead);
+        QFETCH(QString, shown);
+        Clock::set(today(22, 0)); // later than what earlier tests left on the server
+        Tablet t(m_server->url());
+        QVERIFY(t.couple(true));
+        QList<Child*> kids;
+        QList<Users*> members;
+        QVERIFY(emptyDay(t, 2, 1, &kids, &members));
+        t.clock(kids[1], "In", today(21, 15).toMSecsSinceEpoch()); // someone to close out
+        const ClockingSubject& subject =
+            staffMember ? static_cast<const ClockingSubject&>(StaffClockingSubject::instance())
+                        : ChildClockingSubject::instance();
+        ManagedObject* person = staffMember ? static_cast<ManagedObject*>(members[0]) : kids[0];
+        const QString key = subject.personId(person);
+        for (const QDateTime& at :
+             inToday ? QList<QDateTime>{today(21, 15), ahead} : QList<QDateTime>{ahead}) {
+            if (staffMember)
+                QVERIFY(clockStaff(t, members, "In", at));
+            else
+                t.clock(kids[0], "In", at.toMSecsSinceEpoch());
+        }
+        const auto open =
+            CloseOutViewController::openItems(*t.dao, t.entityId, Users::sharedUserInfo().userId);
+        QCOMPARE(open.children + open.staff, inToday ? 2 : 1);
+
+        CloseOutViewController screen(t.dao.get(), t.engine.get());
+        const QList<CloseOutModel::Row> rows = screen.items()->rows();
+        const auto row = std::find_if(rows.cbegin(), rows.cend(), [&](const CloseOutModel::Row& r) {
+            return r.section == CloseOutModel::Ahead && r.key == key;
+        });
+        QVERIFY(row != rows.cend());
+        QCOMPARE(row->detail, shown);
+        QCOMPARE(CloseOutModel::sectionTitle(CloseOutModel::Ahead, 1), QString("Vooruit ingeklokt (1)"));
+        const auto stillIn =
+            keysIn(screen.items(), staffMember ? CloseOutModel::StaffIn : CloseOutModel::ChildrenIn);
+        QCOMPARE(stillIn.contains(key), inToday);
+
+        screen.setClosingTime("21:45");
+        QSignalSpy alerts(screen.dialogs(), &DialogRequests::showAlert);
+        screen.clockEveryoneOut();
+        QCOMPARE(alerts.count(), 1);
+        QCOMPARE(alerts.first().at(3).toInt(), CloseOutViewController::kConfirmTag);
+        screen.dialogs()->answer(CloseOutViewController::kConfirmTag, 1);
+        QCOMPARE(alerts.count(), 1);
+        QCOMPARE(keysIn(screen.items(), CloseOutModel::Ahead), QStringList{key});
+        QCOMPARE(screen.childrenIn() + screen.staffIn(), 0);
+        // Newest first: the clock-in ahead stays the latest; today's clock-in got its clock-out.
+        QStringList made;
+        for (const ManagedObject* r : subject.registrations(person))
+            made << r->valueForKey("type").toString() + " " +
+                        QDateTime::fromMSecsSinceEpoch(r->valueForKey("time").toLongLong())
+                            .toString("dd HH:mm");
+        QStringList expected{"In " + ahead.toString("dd HH:mm")};
+        if (inToday)
+            expected << "Out " + today(21, 45).toString("dd HH:mm")
+                     << "In " + today(21, 15).toString("dd HH:mm");
+        QCOMPARE(made.mid(0, expected.size()), expected);
     }
 
     // Logout after 17:00 with something open asks first; before 17:00, or with nothing open, it does not.
@@ -259,8 +489,7 @@ private slots:
         QCOMPARE(alerts.first().at(0).toString(), QString("Dag afsluiten?"));
         QVERIFY2(alerts.first().at(1).toString().contains("1 kind nog ingeklokt"),
                  qPrintable(alerts.first().at(1).toString()));
-        QCOMPARE(alerts.first().at(2).toStringList(),
-                 QStringList({"Annuleer", "Afmelden", "Dag afsluiten"}));
+        QCOMPARE(alerts.first().at(2).toStringList(), QStringList({"Annuleer", "Afmelden", "Dag afsluiten"}));
         QVERIFY(root.isLoggedIn());
 
         // "Dag afsluiten" opens the close-out screen; "Annuleer" stays; "Afmelden" logs out.

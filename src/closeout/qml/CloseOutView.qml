@@ -3,8 +3,9 @@ import QtQuick.Controls
 import "../../support/qml"
 import "../../children/qml"
 
-// The end of the day: the closing time on two wheels and the button that clocks the children still In
-// out at it, then what is still open: children In, staff clocked in, changes not answered yet.
+// The end of the day: the closing time on two wheels and the button that clocks the children and staff
+// still In out at it, then what is still open: children In, staff clocked in, those registered ahead,
+// changes not answered yet.
 Rectangle {
     id: view
     objectName: "closeOutView"
@@ -55,7 +56,7 @@ Rectangle {
                 objectName: "clockEveryoneOutButton"
                 width: parent.width
                 primary: true
-                enabled: view.controller ? view.controller.childrenIn > 0 : false
+                enabled: view.controller ? view.controller.childrenIn + view.controller.staffIn > 0 : false
                 text: view.controller ? view.controller.clockOutTitle : ""
                 onClicked: if (view.controller) view.controller.clockEveryoneOut()
             }
