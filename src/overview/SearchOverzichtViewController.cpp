@@ -463,8 +463,16 @@ void SearchOverzichtViewController::showDetail(const QString& key) {
     if (!record || !m_selection)
         return;
     // A selected child out of sight would be clocked along unseen: everyone is listed again, read anew
-    // for a record that is newer than the list.
+    // for a record that is newer than the list. Someone this list never shows is left alone.
     if (rowOfKey(key) < 0) {
+        const auto known = [&] {
+            return std::any_of(m_entries.cbegin(), m_entries.cend(),
+                               [&](const SearchListEntry& e) { return e.row.key == key; });
+        };
+        if (!known())
+            load();
+        if (!known())
+            return;
         if (!m_searchText.isEmpty()) {
             m_searchText.clear();
             emit searchTextChanged();
