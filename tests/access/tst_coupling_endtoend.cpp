@@ -68,7 +68,7 @@ private slots:
         QTRY_VERIFY(item("nameField")->hasActiveFocus());
         QCOMPARE(fieldText("nameField"), QString());
         QCOMPARE(fieldText("passwordField"), QString());
-        QVERIFY(m_session->shoot("coupling-1-refused"));
+        QVERIFY(m_session->shoot(QString("coupling-refused-%1").arg(QTest::currentDataTag()).replace(' ', '-')));
 
         // What is typed now (the field has the keyboard) is the name, not an addition to the old one.
         typeKeys(m_session->window(), "Demo Opvang");
