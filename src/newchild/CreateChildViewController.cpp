@@ -121,7 +121,8 @@ void CreateChildViewController::saveUser() {
     child->setChildId(moment + Util::getUUID());
     const QString key = QStringLiteral("image") + Util::getUUID() + moment;
     child->setExists(1);
-    child->setExtraInfo(m_extraInfo);
+    // The remarks are sent even when empty; a form nobody typed in holds a null text.
+    child->setExtraInfo(m_extraInfo.isNull() ? QStringLiteral("") : m_extraInfo);
     if (m_pictureLoaded) {
         QByteArray jpeg;
         QBuffer buffer(&jpeg);
@@ -186,4 +187,7 @@ void CreateChildViewController::alertViewClickedButtonAtIndex(int tag, int) {
     if (Child* child = m_selectie ? m_dao->loadChild(m_savedChildId) : nullptr;
         child && m_selectie->count() == 0)
         m_selectie->addObject(child);
+    // The overview shows the child with its panel open, ready to be clocked in.
+    NotificationCenter::defaultCenter().post(QStringLiteral("showDetailNotification"), this,
+                                             {{QStringLiteral("key"), m_savedChildId}});
 }

@@ -56,7 +56,7 @@ public:
     Q_INVOKABLE void groupSelected(const QVariantMap& group);
     // Validates and stores the child; "Foutje" without both names, "Succes" once queued.
     Q_INVOKABLE void saveUser();
-    // "Succes" answered: back to the children overview.
+    // "Succes" answered: back to the children overview, which opens the new child's panel.
     void alertViewClickedButtonAtIndex(int tag, int index) override;
 
 signals:

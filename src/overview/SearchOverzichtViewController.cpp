@@ -128,6 +128,9 @@ SearchOverzichtViewController::SearchOverzichtViewController(SearchListDefinitio
                        [this](const Notification&) { reloadTableData(); });
     center.addObserver(this, QStringLiteral("removeSelectieNotification"),
                        [this](const Notification&) { reloadTableData(); });
+    center.addObserver(this, QStringLiteral("showDetailNotification"), [this](const Notification& n) {
+        showDetail(n.userInfo.value(QStringLiteral("key")).toString());
+    });
     // New people arrived: the counts in the titles must cover them too, not wait for the next clocking.
     center.addObserver(this, QStringLiteral("forceSearch"), [this](const Notification&) {
         refresh();
@@ -264,6 +267,8 @@ void SearchOverzichtViewController::search(bool keepPlace) {
     m_model->setRows(std::move(rows), keepPlace);
     // Row numbers may now name other records.
     m_vorigeIndex = -1;
+    if (!keepPlace)
+        setRevealRow(-1);
     QMetaObject::invokeMethod(
         this,
         [this] {
@@ -443,6 +448,62 @@ void SearchOverzichtViewController::openDetail(ManagedObject* record, bool needs
     // However it was opened, the panel closes again when the selection empties.
     m_detailViewEnabled = true;
     m_stack->addViewInSlider(detail, this, false);
+}
+
+int SearchOverzichtViewController::rowOfKey(const QString& key) const {
+    const QList<SearchOverzichtModel::Row>& rows = m_model->rows();
+    for (int row = 0; row < rows.size(); ++row)
+        if (rows.at(row).key == key)
+            return row;
+    return -1;
+}
+
+void SearchOverzichtViewController::showDetail(const QString& key) {
+    ManagedObject* record = key.isEmpty() || !m_definition.record ? nullptr : m_definition.record(*m_dao, key);
+    if (!record || !m_selection)
+        return;
+    // A selected child out of sight would be clocked along unseen: everyone is listed again, read anew
+    // for a record that is newer than the list. Someone this list never shows is left alone.
+    if (rowOfKey(key) < 0) {
+        const auto known = [&] {
+            return std::any_of(m_entries.cbegin(), m_entries.cend(),
+                               [&](const SearchListEntry& e) { return e.row.key == key; });
+        };
+        if (!known())
+            load();
+        if (!known())
+            return;
+        if (!m_searchText.isEmpty()) {
+            m_searchText.clear();
+            emit searchTextChanged();
+        }
+        if (m_presenceSegment != Alle) {
+            m_presenceSegment = Alle;
+            emit presenceSegmentChanged();
+        }
+        if (!m_selectedGroup.isEmpty()) {
+            m_selectedGroup.clear();
+            emit selectedGroupChanged();
+        }
+        load();
+        search(false);
+        doCount();
+    }
+    if (!m_selection->containsObject(record))
+        m_selection->addObject(record);
+    if (!m_dataViewController || !m_detailViewEnabled)
+        openDetail(record, false);
+    // Said again even for the same row: the list may have been scrolled away since.
+    m_revealRow = rowOfKey(key);
+    emit revealRowChanged();
+    reloadTableData();
+}
+
+void SearchOverzichtViewController::setRevealRow(int row) {
+    if (row == m_revealRow)
+        return;
+    m_revealRow = row;
+    emit revealRowChanged();
 }
 
 int SearchOverzichtViewController::sectionForSectionIndexTitle(const QString& /*title*/, int index) {

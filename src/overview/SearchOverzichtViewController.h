@@ -80,6 +80,8 @@ class SearchOverzichtViewController : public ScreenController {
     Q_PROPERTY(QStringList sectionIndexTitles READ sectionIndexTitles CONSTANT)
     // The queue's state for the header line and the rows' marks; null: neither is shown.
     Q_PROPERTY(SyncState* syncState READ syncState NOTIFY syncStateChanged)
+    // A row the view must bring into sight (the record showDetail opened), -1 for none.
+    Q_PROPERTY(int revealRow READ revealRow NOTIFY revealRowChanged)
 public:
     enum Segment { Alle = 0, In = 1, Uit = 2, Afwezig = 3 };
     Q_ENUM(Segment)
@@ -121,6 +123,9 @@ public:
     // The detail panel opened from here, while it exists.
     ScreenController* dataViewController() const { return m_dataViewController; }
     bool detailViewEnabled() const { return m_detailViewEnabled; }
+    int revealRow() const { return m_revealRow; }
+    // The row of the record with that key in the list, or -1.
+    int rowOfKey(const QString& key) const;
 
     // The condition for a search text and a group (either may be empty); the same for list and count.
     static Predicate searchCondition(const SearchListDefinition& definition, const DataAccessObject& dao,
@@ -156,6 +161,10 @@ public:
     Q_INVOKABLE void handleLongPress(int row);
     // Selects the row's record (alone when needsrefresh) and opens its detail panel.
     Q_INVOKABLE void gaNaarPersoonlijkDetailVeld(int row, bool needsrefresh);
+    // Shows the record with that key selected, with its detail panel, and its row in sight: a search or
+    // filter that hides it is dropped first ("showDetailNotification" {"key": key}). Unknown keys do
+    // nothing.
+    void showDetail(const QString& key);
     // A tap on index letter `index`: answers -1 and, on the next pass of the event loop, asks the view
     // to scroll to the first row for that letter or the nearest earlier letter that has one.
     Q_INVOKABLE int sectionForSectionIndexTitle(const QString& title, int index);
@@ -178,6 +187,7 @@ signals:
     // A count finished and its titles were written (tests wait on it).
     void countsUpdated();
     void syncStateChanged();
+    void revealRowChanged();
 
 private:
     // keepPlace: a refresh of the same list (notifications), which leaves the view where it was.
@@ -189,6 +199,7 @@ private:
     void setSearching(bool searching);
     void countFinished(const QStringList& counts);
     void openDetail(ManagedObject* record, bool needsrefresh);
+    void setRevealRow(int row);
 
     SearchListDefinition m_definition;
     DataAccessObject* m_dao;
@@ -218,4 +229,5 @@ private:
     QPointer<ScreenController> m_dataViewController;
     bool m_detailViewEnabled = false;
     int m_vorigeIndex = -1; // no row before the first long press
+    int m_revealRow = -1;
 };

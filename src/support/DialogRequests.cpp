@@ -27,6 +27,26 @@ void DialogRequests::hideOverlay() {
     setOverlay(false, m_overlayLabel, m_overlayDetail, m_overlaySpinner);
 }
 
+bool DialogRequests::presentAlerts(QObject* view) {
+    if (!view)
+        return false;
+    if (m_alertPresenter)
+        return m_alertPresenter == view;
+    m_alertPresenter = view;
+    // A view destroyed without saying so frees the alerts for another.
+    connect(view, &QObject::destroyed, this, [this, view] { stopPresentingAlerts(view); });
+    emit alertPresenterChanged();
+    return true;
+}
+
+void DialogRequests::stopPresentingAlerts(QObject* view) {
+    if (!view || (m_alertPresenter && m_alertPresenter != view))
+        return;
+    disconnect(view, &QObject::destroyed, this, nullptr);
+    m_alertPresenter = nullptr;
+    emit alertPresenterChanged();
+}
+
 void DialogRequests::answer(int tag, int index) {
     emit answered(tag, index);
 }

@@ -11,8 +11,12 @@
 //         ProgressOverlay { requests: controller ? controller.dialogs : null }
 //
 // Buttons: buttons[0] is the cancel button (index 0), the others follow with indexes 1, 2, ...
+// One AlertDialog presents a controller's alerts: the panel stack draws one for every panel, so a view
+// drawn there must not add its own. Should two be bound anyway, the first keeps the alerts and the other
+// stays idle, so that no request is shown twice or answered twice.
 // Main thread only; owned by its controller.
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -23,6 +27,8 @@ class DialogRequests : public QObject {
     Q_PROPERTY(QString overlayLabel READ overlayLabel NOTIFY overlayChanged)
     Q_PROPERTY(QString overlayDetail READ overlayDetail NOTIFY overlayChanged)
     Q_PROPERTY(bool overlaySpinner READ overlaySpinner NOTIFY overlayChanged)
+    // The alert view that shows this object's alerts, or null.
+    Q_PROPERTY(QObject* alertPresenter READ alertPresenter NOTIFY alertPresenterChanged)
 public:
     explicit DialogRequests(QObject* parent = nullptr);
 
@@ -41,6 +47,13 @@ public:
     QString overlayDetail() const { return m_overlayDetail; }
     bool overlaySpinner() const { return m_overlaySpinner; }
 
+    QObject* alertPresenter() const { return m_alertPresenter; }
+    // An alert view offers to show the alerts: true when it is (or already was) the one that does,
+    // false while another one does.
+    Q_INVOKABLE bool presentAlerts(QObject* view);
+    // The view no longer shows them (it goes, or is bound elsewhere); another may take over.
+    Q_INVOKABLE void stopPresentingAlerts(QObject* view);
+
 public slots:
     // Called by the alert when a button is pressed.
     void answer(int tag, int index);
@@ -49,6 +62,7 @@ signals:
     void showAlert(const QString& title, const QString& message, const QStringList& buttons, int tag);
     void answered(int tag, int index);
     void overlayChanged();
+    void alertPresenterChanged();
 
 private:
     void setOverlay(bool visible, const QString& label, const QString& detail, bool spinner);
@@ -58,4 +72,5 @@ private:
     QString m_overlayDetail;
     bool m_overlaySpinner = false;
     QTimer m_messageTimer;
+    QPointer<QObject> m_alertPresenter;
 };

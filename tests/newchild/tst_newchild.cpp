@@ -7,15 +7,21 @@
 #include "Mapping.h"
 #include "NotificationCenter.h"
 #include "ReferenceServer.h"
+#include "Resources.h"
 #include "SelectieLijst.h"
+#include "StackScrollViewController.h"
 #include "Tablet.h"
 #include "TestStore.h"
+#include "WindowDriver.h"
 #include "newchild/CreateChildViewController.h"
 #include "overview/GroupSelectorViewController.h"
 
 #include <QBuffer>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickWindow>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -80,7 +86,10 @@ class TestNewChild : public QObject {
     QTemporaryDir m_settings;
 
 private slots:
-    void initTestCase() { Tablet::useFreshSettings(m_settings); }
+    void initTestCase() {
+        Tablet::useFreshSettings(m_settings);
+        Resources::initCoreResources();
+    }
     void cleanup() { Clock::reset(); }
 
     // Only the empty text is refused; one blank is a name.
@@ -162,6 +171,84 @@ private slots:
         QVERIFY(posted);
         QCOMPARE(userInfo.value("key"), QVariant(0));
         QCOMPARE(f.selectie.geselecteerden(), (QList<ManagedObject*>{child}));
+    }
+
+    // The remarks are always sent, "" when nothing was typed (the view leaves an untouched form's text
+    // null); only what a child really lacks stays out of the body.
+    void remarksInTheBody_data() {
+        QTest::addColumn<QString>("remarks");
+        QTest::newRow("form never touched") << QString();
+        QTest::newRow("emptied") << QString("");
+        QTest::newRow("typed") << QString("allergisch voor noten");
+    }
+    void remarksInTheBody() {
+        QFETCH(QString, remarks);
+        Fixture f;
+        auto screen = f.open();
+        screen->setForm("Lotte", "Peeters", remarks);
+        screen->saveUser();
+        Child* child = f.newChildren().value(0);
+        QVERIFY(child);
+        const QJsonObject body = Mapping::bodyFor(child);
+        QVERIFY(body.value("extraInfo").isString());
+        QCOMPARE(body.value("extraInfo").toString(), remarks.isNull() ? QString("") : remarks);
+        QVERIFY(!body.contains("image"));
+        // As stored: the queue sends what the store reads back.
+        const QString childId = child->childId();
+        f.store.context()->reset();
+        Child* stored = f.store.dao().loadChild(childId);
+        QVERIFY(stored);
+        QVERIFY(Mapping::bodyFor(stored).value("extraInfo").isString());
+    }
+
+    // The form's alerts in the real panel stack: each request is shown by one alert and answered once,
+    // also when another alert is bound to the same requests.
+    void oneAlertPerRequest() {
+        Fixture f;
+        QQmlEngine engine;
+        QQuickWindow window;
+        window.resize(824, 768);
+        StackScrollViewController stack;
+        CreateChildViewController* screen = f.open().release();
+        stack.addViewInSlider(screen, nullptr, true);
+        QQmlComponent component(&engine, Resources::qmlUrl(QStringLiteral("app/qml/StackScrollView.qml")));
+        std::unique_ptr<QObject> object(
+            component.createWithInitialProperties({{"controller", QVariant::fromValue<QObject*>(&stack)}}));
+        QVERIFY2(object, qPrintable(component.errorString()));
+        auto* root = qobject_cast<QQuickItem*>(object.get());
+        root->setParentItem(window.contentItem());
+        root->setSize(QSizeF(824, 768));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_VERIFY(WindowDriver::findItem(root, "saveButton"));
+
+        QQmlComponent extraComponent(&engine);
+        extraComponent.setData("import QtQuick\nimport \"qrc:/cc/support/qml\"\n"
+                               "Item { property alias requests: extra.requests; AlertDialog { id: extra } }",
+                               QUrl("qrc:/cc/test/ExtraAlert.qml"));
+        std::unique_ptr<QObject> extra;
+        QSignalSpy answers(screen->dialogs(), &DialogRequests::answered);
+        for (const bool withExtraAlert : {false, true}) {
+            if (withExtraAlert) {
+                extra.reset(extraComponent.createWithInitialProperties(
+                    {{"requests", QVariant::fromValue<QObject*>(screen->dialogs())}}));
+                QVERIFY2(extra, qPrintable(extraComponent.errorString()));
+                qobject_cast<QQuickItem*>(extra.get())->setParentItem(window.contentItem());
+            }
+            answers.clear();
+            screen->setForm("Lotte", QString());
+            screen->saveUser(); // "Foutje"
+            QTRY_VERIFY(WindowDriver::findItem(window.contentItem(), "alertButton0"));
+            QTest::qWait(100); // a second alert would be open by now
+            const QList<QQuickItem*> buttons = WindowDriver::findAll(window.contentItem(), "alertButton0");
+            QCOMPARE(buttons.size(), 1);
+            QVERIFY(WindowDriver::tap(&window, buttons.first()));
+            QTRY_VERIFY(!WindowDriver::findItem(window.contentItem(), "alertButton0"));
+            QCOMPARE(answers.size(), 1);
+            QCOMPARE(answers.first().at(0).toInt(), int(CreateChildViewController::kTagFoutje));
+        }
+        extra.reset();
+        object.reset();
     }
 
     // A save the disk refuses is not reported as "Succes": nothing is queued or selected, the form keeps
@@ -327,6 +414,12 @@ private slots:
         QCOMPARE(tablet.queue().first()->status(), 3);
         QCOMPARE(pictureOnServer(server, child->childId()),
                  QByteArray::fromBase64(child->imageData().toLatin1()));
+        // No remarks typed: the server got them as "".
+        QJsonValue remarks;
+        for (const QJsonValue& v : server.get("/_test/records?kind=child").value("records").toArray())
+            if (v.toObject().value("childId").toString() == child->childId())
+                remarks = v.toObject().value("extraInfo");
+        QCOMPARE(remarks, QJsonValue(""));
 
         LeerlingenDetailViewController detail(child, &selectie, tablet.dao.get(), tablet.engine.get());
         const QByteArray second = jpeg(Qt::yellow, 30, 30);

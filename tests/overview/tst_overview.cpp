@@ -166,6 +166,8 @@ private slots:
     void tapSelectsAndOpensTapAgainCloses();
     void longPress_data();
     void longPress();
+    void showDetailBringsTheChildIntoSight_data();
+    void showDetailBringsTheChildIntoSight();
     void countsAfterFastTypingEndOnTheCurrentText();
     void notificationsRedoListAndCounts();
     void realViewByClicksAndKeys();
@@ -289,6 +291,61 @@ void TestOverview::searchIgnoresCaseAndAccentsAndIsLiteral() {
     QVERIFY(o.settled());
     QCOMPARE(o.lastNames(), expected);
     QCOMPARE(o.screen->segmentTitles().first(), QString("Alle (%1)").arg(expected.size()));
+}
+
+// "showDetailNotification" (a child just added): the child selected alone, its panel open and its row
+// in sight, whatever search or filter would have hidden it.
+void TestOverview::showDetailBringsTheChildIntoSight_data() {
+    QTest::addColumn<QString>("hiddenBy");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<int>("row"); // -1: nothing happens
+    QTest::newRow("listed") << "" << "c9" << 9;
+    QTest::newRow("a search") << "search" << "c2" << 2;
+    QTest::newRow("the presence filter") << "presence" << "c0" << 0;
+    QTest::newRow("the group filter") << "group" << "c0" << 0;
+    QTest::newRow("added after the list was read") << "new" << "n1" << 6; // Maes, between Evers and O'Neill
+    QTest::newRow("unknown child") << "" << "nobody" << -1;
+    QTest::newRow("another location's child") << "" << "elders" << -1;
+}
+
+void TestOverview::showDetailBringsTheChildIntoSight() {
+    QFETCH(QString, hiddenBy);
+    QFETCH(QString, key);
+    QFETCH(int, row);
+    Kindjes k;
+    Overview o(k);
+    QVERIFY(o.settled());
+    if (hiddenBy == "search")
+        o.screen->searchBarTextDidChange("an");
+    else if (hiddenBy == "presence")
+        o.screen->didClickSegmentationFilterInOut(SearchOverzichtViewController::In);
+    else if (hiddenBy == "group")
+        o.screen->groupSelected({{"groupId", "g2"}, {"groupName", "Rupsen"}});
+    else if (hiddenBy == "new") {
+        k.store.child("n1", "Noor", "Maes");
+        k.store.save();
+    }
+    QVERIFY(o.settled());
+    QSignalSpy reveals(o.screen, &SearchOverzichtViewController::revealRowChanged);
+
+    NotificationCenter::defaultCenter().post("showDetailNotification", nullptr, {{"key", key}});
+    QVERIFY(o.settled());
+    if (row < 0) {
+        QCOMPARE(o.selection.count(), 0);
+        QVERIFY(o.details.made.isEmpty());
+        QCOMPARE(o.screen->revealRow(), -1);
+        return;
+    }
+    QCOMPARE(o.screen->rowOfKey(key), row);
+    QCOMPARE(o.screen->revealRow(), row);
+    QVERIFY(!reveals.isEmpty());
+    QCOMPARE(o.selectedRows(), Rows({row}));
+    QCOMPARE(o.details.made.size(), 1);
+    QCOMPARE(o.details.made.first().first, o.selection.objectAtIndex(0));
+    QCOMPARE(o.stack.count(), 2);
+    QVERIFY(o.screen->searchText().isEmpty());
+    QCOMPARE(o.screen->presenceSegment(), int(SearchOverzichtViewController::Alle));
+    QVERIFY(!o.screen->groupFilterSelected());
 }
 
 void TestOverview::cancelButtonListsEveryoneAgain() {

@@ -5,7 +5,8 @@ import "../../media/qml"
 import "../../overview/qml"
 
 // The new-child form: photo (a tap opens the photo picker), first and family name, remarks, group and
-// "Bewaar". Everything is the controller's; the view binds and forwards.
+// "Bewaar". Everything is the controller's; the view binds and forwards. Its alerts are drawn by the
+// panel stack.
 Rectangle {
     id: view
     required property var controller
@@ -179,6 +180,4 @@ Rectangle {
             sourceComponent: GroupSelectorView { controller: view.controller.groupSelector }
         }
     }
-
-    AlertDialog { requests: view.controller ? view.controller.dialogs : null }
 }

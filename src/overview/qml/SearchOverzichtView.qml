@@ -29,6 +29,14 @@ Rectangle {
         scrollAnimation.to = to
         scrollAnimation.start()
     }
+    // Brings the row the controller names into sight, moving the list no more than needed.
+    function reveal() {
+        const row = view.controller ? view.controller.revealRow : -1
+        if (row < 0 || row >= list.count)
+            return
+        scrollAnimation.stop()
+        list.positionViewAtIndex(row, ListView.Contain)
+    }
     function syncGroupPopover() {
         if (view.controller && view.controller.groupSelector)
             groupPopover.open()
@@ -52,7 +60,9 @@ Rectangle {
         function onScrollToRow(row) { view.scrollTo(row) }
         function onKeyboardDismissed() { view.forceActiveFocus() }
         function onGroupSelectorChanged() { view.syncGroupPopover() }
+        function onRevealRowChanged() { Qt.callLater(view.reveal) }
     }
+    Component.onCompleted: Qt.callLater(view.reveal)
 
     // ---------------------------------------------------------------- header band
     Rectangle {

@@ -4,7 +4,8 @@ import QtQuick.Controls
 // A modal alert: title, message and buttons side by side; button i answers index i (the first is the
 // cancel button, index 0). Bind `requests` to a controller's DialogRequests to show what it asks for
 // and send the answer back; or call show() and handle clicked(tag, index). Alerts asked for while
-// one is open wait their turn.
+// one is open wait their turn. Only one alert presents a controller's requests: a second one bound to
+// the same requests stays idle (see DialogRequests).
 Popup {
     id: alert
     property var requests: null
@@ -35,14 +36,31 @@ Popup {
         const answeredTag = alert.tag
         close()
         clicked(answeredTag, index)
-        if (requests)
-            requests.answer(answeredTag, index)
+        if (_presented)
+            _presented.answer(answeredTag, index)
     }
 
+    // The requests this alert presents (claimed), or null.
+    property var _presented: null
+    function _claim() {
+        if (_presented && _presented !== requests)
+            _presented.stopPresentingAlerts(alert)
+        _presented = requests && requests.presentAlerts(alert) ? requests : null
+    }
+    onRequestsChanged: _claim()
+    Component.onCompleted: _claim()
+    Component.onDestruction: if (_presented) _presented.stopPresentingAlerts(alert)
+
     Connections {
-        target: alert.requests
+        target: alert._presented
         ignoreUnknownSignals: true
         function onShowAlert(title, message, buttons, tag) { alert.show(title, message, buttons, tag) }
+    }
+    // Another alert that presented these requests went: this one takes over.
+    Connections {
+        target: alert._presented ? null : alert.requests
+        ignoreUnknownSignals: true
+        function onAlertPresenterChanged() { if (!alert.requests.alertPresenter) alert._claim() }
     }
 
     onClosed: Qt.callLater(_next)
