@@ -447,8 +447,8 @@
         <translation>Clocked out twice: at %1 on %2 and at %3 on %4</translation>
     </message>
     <message>
-        <source>Verwijder de latere (%1, %2)</source>
-        <translation>Delete the later one (%1, %2)</translation>
+        <source>Verwijder de latere (%1)</source>
+        <translation>Delete the later one (%1)</translation>
     </message>
 </context>
 <context>

@@ -64,5 +64,6 @@ QString DoubleClocking::notice() const {
 }
 
 QString DoubleClocking::removeTitle() const {
-    return tr("Verwijder de latere (%1, %2)").arg(clockTime(later.ms), tabletName(later));
+    // The notice above it names the tablet; the button stays short enough for a narrow panel.
+    return tr("Verwijder de latere (%1)").arg(clockTime(later.ms));
 }

@@ -31,7 +31,7 @@ public:
     // "Twee keer ingeklokt: om 10:00 op deze tablet en om 10:01 op Tablet Refter": the other tablet by
     // the name the server gave, its identifier otherwise.
     QString notice() const;
-    // The button that removes the later one: "Verwijder de latere (10:01, Tablet Refter)".
+    // The button that removes the later one: "Verwijder de latere (10:01)".
     QString removeTitle() const;
     // Whether the later one is this tablet's own.
     bool laterIsHere() const { return later.tablet == ownTablet; }

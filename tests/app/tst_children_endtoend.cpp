@@ -157,6 +157,9 @@ private slots:
         const QString outTime = item("timeSelectionButton")->property("text").toString();
         tapOutside();
         QTRY_VERIFY(!item("hourWheel"));
+        // A chosen time is filled in its own colour, unlike "Nu".
+        QVERIFY(item("timeSelectionButton")->property("primary").toBool());
+        shoot("children-4b-chosen-time");
         QVERIFY(tapItem("exitButton"));
         QTRY_VERIFY(
             text("Je gaat een kind uitklokken in de toekomst. Ben je zeker dat je hiermee wil doorgaan?"));
