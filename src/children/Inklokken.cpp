@@ -212,15 +212,17 @@ QString Inklokken::momentFor(Type type, const QString& day, const QString& time,
 QString Inklokken::refusal(Type type, const ManagedObject* person, const QString& time, qint64 momentMs) const {
     if (time == nu() && m_subject.isIngeschreven(person) == (type == Type::In ? 1 : 2))
         return m_subject.guardMessage(type, person);
-    // Newest first: the first of the other kind that day is the latest.
+    // Newest first: the first of the other kind that day is the latest. One registered ahead has not
+    // happened yet: the person may well leave before a planned arrival.
     const QDate day = QDateTime::fromMSecsSinceEpoch(momentMs).date();
     const QString other = typeText(type == Type::In ? Type::Out : Type::In);
+    const qint64 now = Clock::nowMs();
     for (const ManagedObject* r : m_subject.registrations(person)) {
         if (r->valueForKey(QStringLiteral("exists")).toLongLong() == 0 ||
             r->valueForKey(QStringLiteral("type")).toString() != other)
             continue;
         const qint64 ms = r->valueForKey(QStringLiteral("time")).toString().toLongLong();
-        if (QDateTime::fromMSecsSinceEpoch(ms).date() != day)
+        if (ms > now || QDateTime::fromMSecsSinceEpoch(ms).date() != day)
             continue;
         if (ms > momentMs)
             return m_subject.beforeMessage(type, person, momentMs, ms);

@@ -141,7 +141,7 @@ public:
     };
     // Why a clocking of person at momentMs is refused; empty when it may go. At time "Nu" a second
     // clocking of the same kind is; at any time a moment before the person's later registration of the
-    // other kind that day (it would store a clocking and leave the status as it is).
+    // other kind that day, up to now (it would store a clocking and leave the status as it is).
     QString refusal(Type type, const ManagedObject* person, const QString& time, qint64 momentMs) const;
     // The whole clocking in one pass: the guards above, one registration per person at one moment, each
     // queued, the statuses recomputed, one save. A refusal stops the whole run, unless skipRefused: then

@@ -442,6 +442,7 @@ void CloseOutViewController::clockOut() {
     m_asked.clear();
 
     int count = 0;
+    QString problem;
     const auto clockOutAll = [&](const ClockingSubject& subject, const QList<Person>& people, bool children) {
         QList<ManagedObject*> selection;
         for (const Person& p : people)
@@ -451,8 +452,11 @@ void CloseOutViewController::clockOut() {
         Inklokken clocking(subject, m_dao, m_engine);
         const Inklokken::Run run =
             clocking.clock(Inklokken::Type::Out, selection, Inklokken::vandaag(), m_closingTime);
-        if (!run.stored)
+        // The checks above make a refusal unlikely; should the clocking's own guard still refuse, say so.
+        if (run.refusedFor || !run.stored) {
+            problem = run.refusedFor ? run.refusal : Inklokken::notStoredMessage();
             return false;
+        }
         for (const ManagedObject* registration : run.registrations) {
             if (children) {
                 const auto* r = static_cast<const Registration*>(registration);
@@ -470,7 +474,7 @@ void CloseOutViewController::clockOut() {
     const bool stored = clockOutAll(ChildClockingSubject::instance(), in.children, true) &&
                         clockOutAll(StaffClockingSubject::instance(), in.staff, false);
     if (!stored)
-        dialogs()->alert(tr("Opgepast"), Inklokken::notStoredMessage(), {tr("OK")});
+        dialogs()->alert(tr("Opgepast"), problem, {tr("OK")});
     if (count > 0)
         NotificationCenter::defaultCenter().post(QStringLiteral("reloadKindjesData"), this);
     reload();
