@@ -60,14 +60,43 @@ Context::Context(Store* store)
 
 Context::~Context() = default;
 
+namespace {
+bool onMainThread() {
+    return QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread();
+}
+} // namespace
+
 void Context::ensureCurrent() {
     const int generation = m_store->generation();
     if (generation == m_generation && m_db.isOpen())
         return;
-    if (generation != m_generation)
+    if (generation != m_generation) {
+        // A task may still hold what this context handed out: it stays on the records it has (its
+        // writes are refused, see isStale) until the task ends or, on a worker, lets them go with reset().
+        if (m_tasks > 0 || (!m_objects.empty() && !onMainThread())) {
+            if (!m_db.isOpen())
+                openDatabase();
+            return;
+        }
         reset();
+    }
     m_generation = generation;
     openDatabase();
+}
+
+bool Context::isStale() const {
+    return m_generation != m_store->generation();
+}
+
+Context::Task::Task(Context* context)
+    : m_context(context) {
+    m_context->ensureCurrent();
+    ++m_context->m_tasks;
+}
+
+Context::Task::~Task() {
+    if (--m_context->m_tasks == 0 && m_context->isStale())
+        m_context->reset(); // nothing holds the records of before any more
 }
 
 bool Context::openDatabase() {
@@ -75,8 +104,7 @@ bool Context::openDatabase() {
     m_db.close();
     // The main thread makes the clockings: its commits reach the disk before save() returns. Other
     // threads leave the sync to the flusher.
-    const bool main =
-        QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread();
+    const bool main = onMainThread();
     if (!m_db.open(m_store->path(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX) ||
         !Store::configureConnection(m_db, main)) {
         m_synced = false;
@@ -479,6 +507,8 @@ bool Context::save(QString* error) {
     std::vector<Written> written;
     const WriteTurn turn(m_store);
     sql::WriteTransaction tx(m_db);
+    if (tx.isActive() && refuseStale(error))
+        return false;
     if (!tx.isActive() || !saveInTransaction(error, written) || !tx.commit()) {
         if (error && error->isEmpty())
             *error = m_db.lastError();
@@ -510,6 +540,8 @@ bool Context::performWrite(const std::function<void()>& work, QString* error) {
             *error = m_db.lastError();
         return false;
     }
+    if (refuseStale(error))
+        return false;
     m_inWrite = true;
     work();
     m_inWrite = false;
@@ -520,6 +552,15 @@ bool Context::performWrite(const std::function<void()>& work, QString* error) {
         return false;
     }
     finishSave(written);
+    return true;
+}
+
+bool Context::refuseStale(QString* error) const {
+    // Checked holding the write lock: a wipe moves the generation on inside its own transaction.
+    if (!isStale())
+        return false;
+    if (error)
+        *error = QStringLiteral("the store was emptied while these changes were made");
     return true;
 }
 
@@ -688,7 +729,13 @@ bool Context::wipe(const std::function<void()>& refill, QString* error) {
             refill();
             m_inWrite = false;
         }
-        ok = ok && saveInTransaction(error, written) && tx.commit();
+        ok = ok && saveInTransaction(error, written);
+        if (ok) {
+            // Moved on before the commit, under the write lock: a writer that takes the lock after the
+            // wipe sees that its records are from before it.
+            m_generation = ++m_store->m_generation;
+            ok = tx.commit();
+        }
         if (!ok && error && error->isEmpty())
             *error = m_db.lastError();
     }

@@ -63,6 +63,9 @@ public:
     // context (records to keep), so that a wipe the disk refuses leaves everything as it was. A store
     // too damaged for that is deleted and made anew. Main thread; the calling context is reset after a
     // wipe (refill's records are read again), other threads' contexts start afresh at their next use.
+    // A worker's context that still holds records keeps them until its task resets it, and its writes
+    // are refused meanwhile: a task never has its records freed under it nor writes them into the
+    // emptied store.
     bool deleteEverything(const std::function<void()>& refill = {});
     int generation() const { return m_generation.load(); }
 
@@ -126,6 +129,21 @@ public:
     // Forgets every object; pointers handed out before are invalid afterwards.
     void reset();
     bool hasChanges() const;
+    // The store was emptied after this context's records were read (a worker's task still under way).
+    bool isStale() const;
+    // One piece of work on this context (a mapping): while it runs the context stays on the store as it
+    // was when the work began, even if the store is emptied meanwhile (then its writes are refused);
+    // afterwards a stale context starts afresh.
+    class Task {
+    public:
+        explicit Task(Context* context);
+        ~Task();
+        Task(const Task&) = delete;
+        Task& operator=(const Task&) = delete;
+
+    private:
+        Context* m_context;
+    };
     // Inside performWrite's work: what is saved now only becomes durable when the write commits.
     bool isWriting() const { return m_inWrite; }
     QList<ManagedObject*> changedObjects() const;
@@ -179,6 +197,7 @@ private:
     void primaryKeyChanged(ManagedObject* object, const QString& oldKey);
     void ensureCurrent();
     bool openDatabase();
+    bool refuseStale(QString* error) const;
     struct Written {
         ManagedObject* object;
         qint64 rowId;
@@ -201,6 +220,7 @@ private:
     QHash<const EntityDescription*, QHash<qint64, ManagedObject*>> m_byRow;
     QHash<const EntityDescription*, QHash<QString, ManagedObject*>> m_insertedByKey;
     bool m_inWrite = false;
+    int m_tasks = 0;
     bool m_synced = false; // commits wait for the disk (the main thread's)
     QHash<QPair<const EntityDescription*, quint64>, sql::Statement*> m_statements; // owned by m_db's cache
 };
