@@ -291,7 +291,7 @@ QList<ManagedObject*> Context::executeFetch(const FetchRequest& request) {
     const Compiled c = compile(request, selectList(*request.entity), false);
     sql::Statement* st = m_db.cached(c.sql);
     if (!st) {
-        CC_LOG(QStringLiteral("error %1 in %2").arg(m_db.lastError(), c.sql));
+        readFailed(c.sql);
         return out;
     }
     for (int i = 0; i < c.params.size(); ++i)
@@ -303,7 +303,7 @@ QList<ManagedObject*> Context::executeFetch(const FetchRequest& request) {
             out.append(o);
     }
     if (rc != SQLITE_DONE)
-        CC_LOG(QStringLiteral("error %1").arg(m_db.lastError()));
+        readFailed(c.sql);
     st->reset();
     return out;
 }
@@ -312,11 +312,17 @@ int Context::count(const FetchRequest& request) {
     ensureCurrent();
     const Compiled c = compile(request, QStringLiteral("count(*)"), true);
     sql::Statement* st = m_db.cached(c.sql);
-    if (!st)
+    if (!st) {
+        readFailed(c.sql);
         return 0;
+    }
     for (int i = 0; i < c.params.size(); ++i)
         st->bind(i + 1, c.params.at(i));
-    const int n = st->step() == SQLITE_ROW ? int(st->integer(0)) : 0;
+    int n = 0;
+    if (st->step() == SQLITE_ROW)
+        n = int(st->integer(0));
+    else
+        readFailed(c.sql);
     st->reset();
     return n;
 }
@@ -333,18 +339,21 @@ QList<QVariantMap> Context::fetchRows(const FetchRequest& request) {
     const Compiled c = compile(request, cols.join(QStringLiteral(", ")), true);
     sql::Statement* st = m_db.cached(c.sql);
     if (!st) {
-        CC_LOG(QStringLiteral("error %1 in %2").arg(m_db.lastError(), c.sql));
+        readFailed(c.sql);
         return out;
     }
     for (int i = 0; i < c.params.size(); ++i)
         st->bind(i + 1, c.params.at(i));
-    while (st->step() == SQLITE_ROW) {
+    int rc;
+    while ((rc = st->step()) == SQLITE_ROW) {
         QVariantMap row;
         for (int i = 0; i < request.propertiesToFetch.size(); ++i)
             if (!st->isNull(i))
                 row.insert(request.propertiesToFetch.at(i), st->value(i));
         out.append(row);
     }
+    if (rc != SQLITE_DONE)
+        readFailed(c.sql);
     st->reset();
     return out;
 }
@@ -356,7 +365,7 @@ QVariantList Context::aggregate(const FetchRequest& request, const QString& expr
     sql::Statement* st = m_db.cached(c.sql);
     QVariantList out;
     if (!st) {
-        CC_LOG(QStringLiteral("error %1 in %2").arg(m_db.lastError(), c.sql));
+        readFailed(c.sql);
         return out;
     }
     const QVariantList params = joinParameters + c.params;
@@ -365,6 +374,8 @@ QVariantList Context::aggregate(const FetchRequest& request, const QString& expr
     if (st->step() == SQLITE_ROW)
         for (int i = 0; i < st->columnCount(); ++i)
             out << st->value(i);
+    else
+        readFailed(c.sql);
     st->reset();
     return out;
 }
@@ -384,8 +395,17 @@ ManagedObject* Context::objectWithPrimaryKey(const EntityDescription& entity, co
 }
 
 QHash<QString, ManagedObject*> Context::objectsWithPrimaryKeys(const EntityDescription& entity,
-                                                               const QStringList& keys) {
+                                                               const QStringList& keys, bool* ok) {
     ensureCurrent();
+    if (ok)
+        *ok = true;
+    // A key missed for a failed read would make its record look new: all or nothing.
+    auto failed = [&](const QString& what) {
+        readFailed(what);
+        if (ok)
+            *ok = false;
+        return QHash<QString, ManagedObject*>();
+    };
     QHash<QString, ManagedObject*> out;
     out.reserve(keys.size());
     const auto& pending = m_insertedByKey.value(&entity);
@@ -402,10 +422,8 @@ QHash<QString, ManagedObject*> Context::objectsWithPrimaryKeys(const EntityDescr
     const int pk = entity.primaryKeyIndex();
     // Materialises the rows st reads; given only, just those whose key is in it.
     auto collect = [&](sql::Statement* st, const QSet<QString>* only) {
-        if (!st) {
-            CC_LOG(QStringLiteral("error %1").arg(m_db.lastError()));
+        if (!st)
             return false;
-        }
         int rc;
         while ((rc = st->step()) == SQLITE_ROW) {
             if (only) {
@@ -418,21 +436,25 @@ QHash<QString, ManagedObject*> Context::objectsWithPrimaryKeys(const EntityDescr
             if (!o->m_deleted)
                 out.insert(o->text(pk), o);
         }
-        if (rc != SQLITE_DONE)
-            CC_LOG(QStringLiteral("error %1").arg(m_db.lastError()));
         st->reset();
         return rc == SQLITE_DONE;
     };
     // Keys for much of the table (a full download met again): one pass over the table costs less than
     // two index seeks per key.
-    if (wanted.size() >= 2000 &&
-        m_db.scalar(QStringLiteral("SELECT max(rowid) FROM %1").arg(quoted(entity.name))).toLongLong() <=
-            2 * wanted.size()) {
-        const QSet<QString> only(wanted.cbegin(), wanted.cend());
-        collect(
-            m_db.cached(QStringLiteral("SELECT %1 FROM %2 t").arg(selectList(entity), quoted(entity.name))),
-            &only);
-        return out;
+    if (wanted.size() >= 2000) {
+        sql::Statement* last = m_db.cached(QStringLiteral("SELECT max(rowid) FROM %1").arg(quoted(entity.name)));
+        if (!last || last->step() != SQLITE_ROW)
+            return failed(entity.name);
+        const qint64 rows = last->integer(0);
+        last->reset();
+        if (rows <= 2 * wanted.size()) {
+            const QSet<QString> only(wanted.cbegin(), wanted.cend());
+            if (!collect(m_db.cached(QStringLiteral("SELECT %1 FROM %2 t")
+                                         .arg(selectList(entity), quoted(entity.name))),
+                         &only))
+                return failed(entity.name);
+            return out;
+        }
     }
     constexpr int chunk = 500;
     // Built by hand rather than through a predicate: this runs for every key of every answer.
@@ -451,7 +473,7 @@ QHash<QString, ManagedObject*> Context::objectsWithPrimaryKeys(const EntityDescr
             for (int i = 0; i < n; ++i)
                 st->bindText(i + 1, wanted.at(from + i));
         if (!collect(st, nullptr))
-            return out;
+            return failed(entity.name);
     }
     return out;
 }
@@ -542,9 +564,16 @@ bool Context::performWrite(const std::function<void()>& work, QString* error) {
     }
     if (refuseStale(error))
         return false;
+    const int readErrorsBefore = m_readErrors;
     m_inWrite = true;
     work();
     m_inWrite = false;
+    if (m_readErrors != readErrorsBefore) {
+        // work decided on what it read: with a read missing, its changes may undo what is stored.
+        if (error)
+            *error = QStringLiteral("the store could not be read: %1").arg(m_db.lastError());
+        return false;
+    }
     std::vector<Written> written;
     if (!saveInTransaction(error, written) || !tx.commit()) {
         if (error && error->isEmpty())
@@ -553,6 +582,11 @@ bool Context::performWrite(const std::function<void()>& work, QString* error) {
     }
     finishSave(written);
     return true;
+}
+
+void Context::readFailed(const QString& what) {
+    ++m_readErrors;
+    CC_LOG(QStringLiteral("error %1 reading %2").arg(m_db.lastError(), what));
 }
 
 bool Context::refuseStale(QString* error) const {
@@ -785,11 +819,16 @@ void Context::discardChanges(ManagedObject* object) {
     const EntityDescription& e = object->entity();
     sql::Statement* st = m_db.cached(
         QStringLiteral("SELECT %1 FROM %2 t WHERE t.rowid = ?").arg(selectList(e), quoted(e.name)));
-    if (!st)
+    if (!st) {
+        readFailed(e.name);
         return;
+    }
     st->bindInt(1, object->m_rowId);
-    if (st->step() == SQLITE_ROW)
+    const int rc = st->step();
+    if (rc == SQLITE_ROW)
         materialise(e, *st);
+    else if (rc != SQLITE_DONE)
+        readFailed(e.name);
     st->reset();
 }
 

@@ -120,7 +120,8 @@ public:
     // moments later. A save of any other entity's changes among them waits as save() does.
     bool saveUnsynced(const QList<const EntityDescription*>& entities, QString* error = nullptr);
     // Runs work inside one write transaction and saves its changes in it: what work reads is the
-    // committed state, and no other writer can slip in between the read and the write.
+    // committed state, and no other writer can slip in between the read and the write. When one of
+    // work's reads fails nothing is written (work decided on less than is stored).
     bool performWrite(const std::function<void()>& work, QString* error = nullptr);
     // Forgets pending changes (objects get their stored values back; new objects are dropped).
     void rollback();
@@ -177,9 +178,12 @@ public:
     template <class T> T* find(const QString& key) {
         return static_cast<T*>(objectWithPrimaryKey(T::staticEntity(), key));
     }
-    // Bulk form for mapping: one query per chunk of keys.
+    // Bulk form for mapping: one query per chunk of keys. When a read fails, nothing (ok false).
     QHash<QString, ManagedObject*> objectsWithPrimaryKeys(const EntityDescription& entity,
-                                                          const QStringList& keys);
+                                                          const QStringList& keys, bool* ok = nullptr);
+    // Reads of this context that failed so far (fetches, counts and lookups then return less than is
+    // stored); a caller compares it before and after its work.
+    int readErrors() const { return m_readErrors; }
 
     ManagedObject* referenced(const ManagedObject* from, const QString& reference);
     void setReferenced(ManagedObject* from, const QString& reference, const ManagedObject* to);
@@ -198,6 +202,7 @@ private:
     void ensureCurrent();
     bool openDatabase();
     bool refuseStale(QString* error) const;
+    void readFailed(const QString& what);
     struct Written {
         ManagedObject* object;
         qint64 rowId;
@@ -221,6 +226,7 @@ private:
     QHash<const EntityDescription*, QHash<QString, ManagedObject*>> m_insertedByKey;
     bool m_inWrite = false;
     int m_tasks = 0;
+    int m_readErrors = 0;
     bool m_synced = false; // commits wait for the disk (the main thread's)
     QHash<QPair<const EntityDescription*, quint64>, sql::Statement*> m_statements; // owned by m_db's cache
 };

@@ -409,7 +409,10 @@ Response mapAnswer(Context* context, const QJsonObject& answer) {
     r.needsupdate = nu.isBool() ? nu.toBool() : nu.toDouble() != 0;
 
     Mapper mapper(context, r);
+    const int readErrors = context->readErrors();
     for (const auto& [key, mapping] : envelopeArrays()) {
+        if (context->readErrors() != readErrors)
+            break; // failed anyway: the rest need not be mapped
         const auto it = answer.constFind(key);
         if (it == answer.constEnd())
             continue;
@@ -433,7 +436,13 @@ Response mapAnswer(Context* context, const QJsonObject& answer) {
             }
         }
     }
-    mapper.linkNested();
+    if (context->readErrors() == readErrors)
+        mapper.linkNested();
+    if (context->readErrors() != readErrors) {
+        // A record missed by a failed lookup would be inserted as new over the stored one.
+        r.failure = QStringLiteral("the store could not be read while the answer was mapped");
+        return r;
+    }
     if (mapper.keptLocal() > 0)
         CC_LOG(QStringLiteral("%1 records with changes not yet sent kept their local values")
                    .arg(mapper.keptLocal()));

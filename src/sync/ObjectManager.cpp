@@ -348,7 +348,11 @@ void ObjectManager::finished(quint64 id) {
             QString saveError;
             // The check against local changes and the write happen under one lock: a clocking queued
             // on the main thread meanwhile is never overwritten.
-            if (!context->performWrite([context] { Mapping::keepUnsentLocalChanges(context); }, &saveError)) {
+            if (!response.failure.isEmpty()) {
+                context->rollback();
+                failure = response.failure;
+            } else if (!context->performWrite([context] { Mapping::keepUnsentLocalChanges(context); },
+                                              &saveError)) {
                 context->rollback();
                 CC_LOG(QStringLiteral("error %1").arg(saveError));
                 failure = saveError;
