@@ -449,6 +449,46 @@ Response mapAnswer(Context* context, const QJsonObject& answer) {
     return r;
 }
 
+namespace {
+// A new photo changes its person's image before the upload is answered; the server still names the old
+// picture until then (staff lists come in full), so the stored image stays while an upload is unanswered.
+int keepNewPhotos(Context* context, const QList<ManagedObject*>& changed, const QStringList& uploads) {
+    FetchRequest u = FetchRequest::of<ObjectImageUpload>(
+        Predicate::format(QStringLiteral("objectImageUploadId IN %@"), {QVariant(uploads)}));
+    u.propertiesToFetch = QStringList{QStringLiteral("type"), QStringLiteral("typeId")};
+    QSet<QString> photographed; // "Child/<childId>", "User/<userId>"
+    for (const QVariantMap& row : context->fetchRows(u))
+        photographed.insert(row.value(QStringLiteral("type")).toString() + QLatin1Char('/') +
+                            row.value(QStringLiteral("typeId")).toString());
+    if (photographed.isEmpty())
+        return 0;
+    int kept = 0;
+    for (ManagedObject* o : changed) {
+        int image = -1;
+        QString person;
+        if (auto* child = dynamic_cast<Child*>(o)) {
+            image = Child::index_image();
+            person = QStringLiteral("Child/") + child->childId();
+        } else if (auto* user = dynamic_cast<Users*>(o)) {
+            image = Users::index_image();
+            person = QStringLiteral("User/") + user->userId();
+        }
+        if (image < 0 || o->isInserted() || o->isDeleted() || !o->isDirty(image) ||
+            !photographed.contains(person))
+            continue;
+        FetchRequest stored;
+        stored.entity = &o->entity();
+        stored.predicate = Predicate::format(
+            o->entity().attribute(o->entity().primaryKeyIndex()).name + QStringLiteral(" == %@"), {o->primaryKey()});
+        stored.propertiesToFetch = QStringList{QStringLiteral("image")};
+        const QList<QVariantMap> rows = context->fetchRows(stored);
+        o->setValue(image, rows.isEmpty() ? QVariant() : rows.first().value(QStringLiteral("image")));
+        ++kept;
+    }
+    return kept;
+}
+} // namespace
+
 int keepUnsentLocalChanges(Context* context) {
     const QList<ManagedObject*> changed = context->changedObjects();
     if (changed.isEmpty())
@@ -457,15 +497,22 @@ int keepUnsentLocalChanges(Context* context) {
         Predicate::format(QStringLiteral("status == 0 || status == 1 || status == 2")));
     r.propertiesToFetch = QStringList{QStringLiteral("objectType"), QStringLiteral("objectId")};
     QSet<QString> pending;
-    for (const QVariantMap& row : context->fetchRows(r))
-        pending.insert(row.value(QStringLiteral("objectType")).toString() + QLatin1Char('/') +
-                       row.value(QStringLiteral("objectId")).toString());
+    QStringList uploads;
+    for (const QVariantMap& row : context->fetchRows(r)) {
+        const QString type = row.value(QStringLiteral("objectType")).toString();
+        const QString id = row.value(QStringLiteral("objectId")).toString();
+        pending.insert(type + QLatin1Char('/') + id);
+        if (type == QLatin1String("ObjectImageUpload"))
+            uploads << id;
+    }
     int kept = 0;
     for (ManagedObject* o : changed)
         if (!o->isInserted() && pending.contains(o->entity().name + QLatin1Char('/') + o->primaryKey())) {
             context->discardChanges(o);
             ++kept;
         }
+    if (!uploads.isEmpty())
+        kept += keepNewPhotos(context, changed, uploads);
     return kept;
 }
 
