@@ -442,16 +442,18 @@ QHash<QString, ManagedObject*> Context::objectsWithPrimaryKeys(const EntityDescr
     // Keys for much of the table (a full download met again): one pass over the table costs less than
     // two index seeks per key.
     if (wanted.size() >= 2000) {
-        sql::Statement* last = m_db.cached(QStringLiteral("SELECT max(rowid) FROM %1").arg(quoted(entity.name)));
+        sql::Statement* last =
+            m_db.cached(QStringLiteral("SELECT max(rowid) FROM %1").arg(quoted(entity.name)));
         if (!last || last->step() != SQLITE_ROW)
             return failed(entity.name);
         const qint64 rows = last->integer(0);
         last->reset();
         if (rows <= 2 * wanted.size()) {
             const QSet<QString> only(wanted.cbegin(), wanted.cend());
-            if (!collect(m_db.cached(QStringLiteral("SELECT %1 FROM %2 t")
-                                         .arg(selectList(entity), quoted(entity.name))),
-                         &only))
+            if (!collect(
+                    m_db.cached(
+                        QStringLiteral("SELECT %1 FROM %2 t").arg(selectList(entity), quoted(entity.name))),
+                    &only))
                 return failed(entity.name);
             return out;
         }

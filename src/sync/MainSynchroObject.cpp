@@ -237,8 +237,9 @@ void MainSynchroObject::sendDue(QList<QStringList> objects, std::function<void()
             if (!record || record->isInserted())
                 continue;
             const qint64 status = record->status();
-            const bool due = status == 0 || status == 2 ||
-                             (status == 1 && !record->lastTryDate().isEmpty() && record->lastTryDate() <= staleTry);
+            const bool due =
+                status == 0 || status == 2 ||
+                (status == 1 && !record->lastTryDate().isEmpty() && record->lastTryDate() <= staleTry);
             if (!due)
                 continue;
             if (!held)
@@ -246,7 +247,8 @@ void MainSynchroObject::sendDue(QList<QStringList> objects, std::function<void()
             if (!waitsForEarlier(record, *held))
                 records << record;
         }
-        if (records.isEmpty() || isBusy(objectKey(records.first()->objectType(), records.first()->objectId())))
+        if (records.isEmpty() ||
+            isBusy(objectKey(records.first()->objectType(), records.first()->objectId())))
             continue;
         for (SynchroObject* record : records)
             sent += doRetryForSyncObject(record, false) ? 1 : 0;

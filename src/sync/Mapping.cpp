@@ -478,8 +478,9 @@ int keepNewPhotos(Context* context, const QList<ManagedObject*>& changed, const 
             continue;
         FetchRequest stored;
         stored.entity = &o->entity();
-        stored.predicate = Predicate::format(
-            o->entity().attribute(o->entity().primaryKeyIndex()).name + QStringLiteral(" == %@"), {o->primaryKey()});
+        stored.predicate = Predicate::format(o->entity().attribute(o->entity().primaryKeyIndex()).name +
+                                                 QStringLiteral(" == %@"),
+                                             {o->primaryKey()});
         stored.propertiesToFetch = QStringList{QStringLiteral("image")};
         const QList<QVariantMap> rows = context->fetchRows(stored);
         o->setValue(image, rows.isEmpty() ? QVariant() : rows.first().value(QStringLiteral("image")));

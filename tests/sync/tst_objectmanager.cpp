@@ -388,16 +388,16 @@ private slots:
     void aWipeWhileMappingLeavesNothingOfTheAnswer() {
         QJsonArray children;
         for (int i = 0; i < 4000; ++i)
-            children.append(QJsonObject{
-                {"childId", QString("K%1").arg(i)},
-                {"firstName", QString("Kind %1").arg(i)},
-                {"lastName", "Peeters"},
-                {"exists", 1},
-                {"groups", QJsonArray{QJsonObject{{"groupChildId", QString("G1K%1").arg(i)},
-                                                  {"groupId", "G1"},
-                                                  {"groupName", "Vlinders"}}}},
-                {"sessions", QJsonArray{QJsonObject{{"sessionId", QString("S%1").arg(i)},
-                                                    {"sessionDay", "1733526000000"}}}}});
+            children.append(
+                QJsonObject{{"childId", QString("K%1").arg(i)},
+                            {"firstName", QString("Kind %1").arg(i)},
+                            {"lastName", "Peeters"},
+                            {"exists", 1},
+                            {"groups", QJsonArray{QJsonObject{{"groupChildId", QString("G1K%1").arg(i)},
+                                                              {"groupId", "G1"},
+                                                              {"groupName", "Vlinders"}}}},
+                            {"sessions", QJsonArray{QJsonObject{{"sessionId", QString("S%1").arg(i)},
+                                                                {"sessionDay", "1733526000000"}}}}});
         const QByteArray body =
             QJsonDocument(QJsonObject{{"success", true}, {"time", "9"}, {"children", children}})
                 .toJson(QJsonDocument::Compact);
