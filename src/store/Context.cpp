@@ -60,14 +60,43 @@ Context::Context(Store* store)
 
 Context::~Context() = default;
 
+namespace {
+bool onMainThread() {
+    return QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread();
+}
+} // namespace
+
 void Context::ensureCurrent() {
     const int generation = m_store->generation();
     if (generation == m_generation && m_db.isOpen())
         return;
-    if (generation != m_generation)
+    if (generation != m_generation) {
+        // A task may still hold what this context handed out: it stays on the records it has (its
+        // writes are refused, see isStale) until the task ends or, on a worker, lets them go with reset().
+        if (m_tasks > 0 || (!m_objects.empty() && !onMainThread())) {
+            if (!m_db.isOpen())
+                openDatabase();
+            return;
+        }
         reset();
+    }
     m_generation = generation;
     openDatabase();
+}
+
+bool Context::isStale() const {
+    return m_generation != m_store->generation();
+}
+
+Context::Task::Task(Context* context)
+    : m_context(context) {
+    m_context->ensureCurrent();
+    ++m_context->m_tasks;
+}
+
+Context::Task::~Task() {
+    if (--m_context->m_tasks == 0 && m_context->isStale())
+        m_context->reset(); // nothing holds the records of before any more
 }
 
 bool Context::openDatabase() {
@@ -75,8 +104,7 @@ bool Context::openDatabase() {
     m_db.close();
     // The main thread makes the clockings: its commits reach the disk before save() returns. Other
     // threads leave the sync to the flusher.
-    const bool main =
-        QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread();
+    const bool main = onMainThread();
     if (!m_db.open(m_store->path(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX) ||
         !Store::configureConnection(m_db, main)) {
         m_synced = false;
@@ -263,7 +291,7 @@ QList<ManagedObject*> Context::executeFetch(const FetchRequest& request) {
     const Compiled c = compile(request, selectList(*request.entity), false);
     sql::Statement* st = m_db.cached(c.sql);
     if (!st) {
-        CC_LOG(QStringLiteral("error %1 in %2").arg(m_db.lastError(), c.sql));
+        readFailed(c.sql);
         return out;
     }
     for (int i = 0; i < c.params.size(); ++i)
@@ -275,7 +303,7 @@ QList<ManagedObject*> Context::executeFetch(const FetchRequest& request) {
             out.append(o);
     }
     if (rc != SQLITE_DONE)
-        CC_LOG(QStringLiteral("error %1").arg(m_db.lastError()));
+        readFailed(c.sql);
     st->reset();
     return out;
 }
@@ -284,11 +312,17 @@ int Context::count(const FetchRequest& request) {
     ensureCurrent();
     const Compiled c = compile(request, QStringLiteral("count(*)"), true);
     sql::Statement* st = m_db.cached(c.sql);
-    if (!st)
+    if (!st) {
+        readFailed(c.sql);
         return 0;
+    }
     for (int i = 0; i < c.params.size(); ++i)
         st->bind(i + 1, c.params.at(i));
-    const int n = st->step() == SQLITE_ROW ? int(st->integer(0)) : 0;
+    int n = 0;
+    if (st->step() == SQLITE_ROW)
+        n = int(st->integer(0));
+    else
+        readFailed(c.sql);
     st->reset();
     return n;
 }
@@ -305,18 +339,21 @@ QList<QVariantMap> Context::fetchRows(const FetchRequest& request) {
     const Compiled c = compile(request, cols.join(QStringLiteral(", ")), true);
     sql::Statement* st = m_db.cached(c.sql);
     if (!st) {
-        CC_LOG(QStringLiteral("error %1 in %2").arg(m_db.lastError(), c.sql));
+        readFailed(c.sql);
         return out;
     }
     for (int i = 0; i < c.params.size(); ++i)
         st->bind(i + 1, c.params.at(i));
-    while (st->step() == SQLITE_ROW) {
+    int rc;
+    while ((rc = st->step()) == SQLITE_ROW) {
         QVariantMap row;
         for (int i = 0; i < request.propertiesToFetch.size(); ++i)
             if (!st->isNull(i))
                 row.insert(request.propertiesToFetch.at(i), st->value(i));
         out.append(row);
     }
+    if (rc != SQLITE_DONE)
+        readFailed(c.sql);
     st->reset();
     return out;
 }
@@ -328,7 +365,7 @@ QVariantList Context::aggregate(const FetchRequest& request, const QString& expr
     sql::Statement* st = m_db.cached(c.sql);
     QVariantList out;
     if (!st) {
-        CC_LOG(QStringLiteral("error %1 in %2").arg(m_db.lastError(), c.sql));
+        readFailed(c.sql);
         return out;
     }
     const QVariantList params = joinParameters + c.params;
@@ -337,6 +374,8 @@ QVariantList Context::aggregate(const FetchRequest& request, const QString& expr
     if (st->step() == SQLITE_ROW)
         for (int i = 0; i < st->columnCount(); ++i)
             out << st->value(i);
+    else
+        readFailed(c.sql);
     st->reset();
     return out;
 }
@@ -356,8 +395,17 @@ ManagedObject* Context::objectWithPrimaryKey(const EntityDescription& entity, co
 }
 
 QHash<QString, ManagedObject*> Context::objectsWithPrimaryKeys(const EntityDescription& entity,
-                                                               const QStringList& keys) {
+                                                               const QStringList& keys, bool* ok) {
     ensureCurrent();
+    if (ok)
+        *ok = true;
+    // A key missed for a failed read would make its record look new: all or nothing.
+    auto failed = [&](const QString& what) {
+        readFailed(what);
+        if (ok)
+            *ok = false;
+        return QHash<QString, ManagedObject*>();
+    };
     QHash<QString, ManagedObject*> out;
     out.reserve(keys.size());
     const auto& pending = m_insertedByKey.value(&entity);
@@ -374,10 +422,8 @@ QHash<QString, ManagedObject*> Context::objectsWithPrimaryKeys(const EntityDescr
     const int pk = entity.primaryKeyIndex();
     // Materialises the rows st reads; given only, just those whose key is in it.
     auto collect = [&](sql::Statement* st, const QSet<QString>* only) {
-        if (!st) {
-            CC_LOG(QStringLiteral("error %1").arg(m_db.lastError()));
+        if (!st)
             return false;
-        }
         int rc;
         while ((rc = st->step()) == SQLITE_ROW) {
             if (only) {
@@ -390,21 +436,27 @@ QHash<QString, ManagedObject*> Context::objectsWithPrimaryKeys(const EntityDescr
             if (!o->m_deleted)
                 out.insert(o->text(pk), o);
         }
-        if (rc != SQLITE_DONE)
-            CC_LOG(QStringLiteral("error %1").arg(m_db.lastError()));
         st->reset();
         return rc == SQLITE_DONE;
     };
     // Keys for much of the table (a full download met again): one pass over the table costs less than
     // two index seeks per key.
-    if (wanted.size() >= 2000 &&
-        m_db.scalar(QStringLiteral("SELECT max(rowid) FROM %1").arg(quoted(entity.name))).toLongLong() <=
-            2 * wanted.size()) {
-        const QSet<QString> only(wanted.cbegin(), wanted.cend());
-        collect(
-            m_db.cached(QStringLiteral("SELECT %1 FROM %2 t").arg(selectList(entity), quoted(entity.name))),
-            &only);
-        return out;
+    if (wanted.size() >= 2000) {
+        sql::Statement* last =
+            m_db.cached(QStringLiteral("SELECT max(rowid) FROM %1").arg(quoted(entity.name)));
+        if (!last || last->step() != SQLITE_ROW)
+            return failed(entity.name);
+        const qint64 rows = last->integer(0);
+        last->reset();
+        if (rows <= 2 * wanted.size()) {
+            const QSet<QString> only(wanted.cbegin(), wanted.cend());
+            if (!collect(
+                    m_db.cached(
+                        QStringLiteral("SELECT %1 FROM %2 t").arg(selectList(entity), quoted(entity.name))),
+                    &only))
+                return failed(entity.name);
+            return out;
+        }
     }
     constexpr int chunk = 500;
     // Built by hand rather than through a predicate: this runs for every key of every answer.
@@ -423,7 +475,7 @@ QHash<QString, ManagedObject*> Context::objectsWithPrimaryKeys(const EntityDescr
             for (int i = 0; i < n; ++i)
                 st->bindText(i + 1, wanted.at(from + i));
         if (!collect(st, nullptr))
-            return out;
+            return failed(entity.name);
     }
     return out;
 }
@@ -479,6 +531,8 @@ bool Context::save(QString* error) {
     std::vector<Written> written;
     const WriteTurn turn(m_store);
     sql::WriteTransaction tx(m_db);
+    if (tx.isActive() && refuseStale(error))
+        return false;
     if (!tx.isActive() || !saveInTransaction(error, written) || !tx.commit()) {
         if (error && error->isEmpty())
             *error = m_db.lastError();
@@ -510,9 +564,18 @@ bool Context::performWrite(const std::function<void()>& work, QString* error) {
             *error = m_db.lastError();
         return false;
     }
+    if (refuseStale(error))
+        return false;
+    const int readErrorsBefore = m_readErrors;
     m_inWrite = true;
     work();
     m_inWrite = false;
+    if (m_readErrors != readErrorsBefore) {
+        // work decided on what it read: with a read missing, its changes may undo what is stored.
+        if (error)
+            *error = QStringLiteral("the store could not be read: %1").arg(m_db.lastError());
+        return false;
+    }
     std::vector<Written> written;
     if (!saveInTransaction(error, written) || !tx.commit()) {
         if (error && error->isEmpty())
@@ -520,6 +583,20 @@ bool Context::performWrite(const std::function<void()>& work, QString* error) {
         return false;
     }
     finishSave(written);
+    return true;
+}
+
+void Context::readFailed(const QString& what) {
+    ++m_readErrors;
+    CC_LOG(QStringLiteral("error %1 reading %2").arg(m_db.lastError(), what));
+}
+
+bool Context::refuseStale(QString* error) const {
+    // Checked holding the write lock: a wipe moves the generation on inside its own transaction.
+    if (!isStale())
+        return false;
+    if (error)
+        *error = QStringLiteral("the store was emptied while these changes were made");
     return true;
 }
 
@@ -688,7 +765,13 @@ bool Context::wipe(const std::function<void()>& refill, QString* error) {
             refill();
             m_inWrite = false;
         }
-        ok = ok && saveInTransaction(error, written) && tx.commit();
+        ok = ok && saveInTransaction(error, written);
+        if (ok) {
+            // Moved on before the commit, under the write lock: a writer that takes the lock after the
+            // wipe sees that its records are from before it.
+            m_generation = ++m_store->m_generation;
+            ok = tx.commit();
+        }
         if (!ok && error && error->isEmpty())
             *error = m_db.lastError();
     }
@@ -738,11 +821,16 @@ void Context::discardChanges(ManagedObject* object) {
     const EntityDescription& e = object->entity();
     sql::Statement* st = m_db.cached(
         QStringLiteral("SELECT %1 FROM %2 t WHERE t.rowid = ?").arg(selectList(e), quoted(e.name)));
-    if (!st)
+    if (!st) {
+        readFailed(e.name);
         return;
+    }
     st->bindInt(1, object->m_rowId);
-    if (st->step() == SQLITE_ROW)
+    const int rc = st->step();
+    if (rc == SQLITE_ROW)
         materialise(e, *st);
+    else if (rc != SQLITE_DONE)
+        readFailed(e.name);
     st->reset();
 }
 

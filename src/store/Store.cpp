@@ -504,11 +504,8 @@ std::unique_ptr<Context> Store::newContext() {
 bool Store::deleteEverything(const std::function<void()>& refill) {
     Context* c = context();
     QString error;
-    if (c->wipe(refill, &error)) {
-        ++m_generation; // other threads' contexts start afresh at their next use
-        c->m_generation = m_generation;
-        return true;
-    }
+    if (c->wipe(refill, &error))
+        return true; // other threads' contexts start afresh once they hold nothing of before
     CC_LOG(QStringLiteral("the store could not be emptied: %1").arg(error));
     if (!isDamage(c->m_db.lastErrorCode()))
         return false; // the store is as it was: the wipe can be tried again
@@ -527,6 +524,7 @@ bool Store::deleteEverything(const std::function<void()>& refill) {
 }
 
 bool Store::recreateFile() {
+    ++m_generation; // writers still on the old file are refused from here on
     {
         QMutexLocker lock(&m_mutex);
         if (Context* c = m_contexts.value(QThread::currentThread())) {

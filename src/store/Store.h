@@ -63,6 +63,9 @@ public:
     // context (records to keep), so that a wipe the disk refuses leaves everything as it was. A store
     // too damaged for that is deleted and made anew. Main thread; the calling context is reset after a
     // wipe (refill's records are read again), other threads' contexts start afresh at their next use.
+    // A worker's context that still holds records keeps them until its task resets it, and its writes
+    // are refused meanwhile: a task never has its records freed under it nor writes them into the
+    // emptied store.
     bool deleteEverything(const std::function<void()>& refill = {});
     int generation() const { return m_generation.load(); }
 
@@ -117,7 +120,8 @@ public:
     // moments later. A save of any other entity's changes among them waits as save() does.
     bool saveUnsynced(const QList<const EntityDescription*>& entities, QString* error = nullptr);
     // Runs work inside one write transaction and saves its changes in it: what work reads is the
-    // committed state, and no other writer can slip in between the read and the write.
+    // committed state, and no other writer can slip in between the read and the write. When one of
+    // work's reads fails nothing is written (work decided on less than is stored).
     bool performWrite(const std::function<void()>& work, QString* error = nullptr);
     // Forgets pending changes (objects get their stored values back; new objects are dropped).
     void rollback();
@@ -126,6 +130,21 @@ public:
     // Forgets every object; pointers handed out before are invalid afterwards.
     void reset();
     bool hasChanges() const;
+    // The store was emptied after this context's records were read (a worker's task still under way).
+    bool isStale() const;
+    // One piece of work on this context (a mapping): while it runs the context stays on the store as it
+    // was when the work began, even if the store is emptied meanwhile (then its writes are refused);
+    // afterwards a stale context starts afresh.
+    class Task {
+    public:
+        explicit Task(Context* context);
+        ~Task();
+        Task(const Task&) = delete;
+        Task& operator=(const Task&) = delete;
+
+    private:
+        Context* m_context;
+    };
     // Inside performWrite's work: what is saved now only becomes durable when the write commits.
     bool isWriting() const { return m_inWrite; }
     QList<ManagedObject*> changedObjects() const;
@@ -159,9 +178,12 @@ public:
     template <class T> T* find(const QString& key) {
         return static_cast<T*>(objectWithPrimaryKey(T::staticEntity(), key));
     }
-    // Bulk form for mapping: one query per chunk of keys.
+    // Bulk form for mapping: one query per chunk of keys. When a read fails, nothing (ok false).
     QHash<QString, ManagedObject*> objectsWithPrimaryKeys(const EntityDescription& entity,
-                                                          const QStringList& keys);
+                                                          const QStringList& keys, bool* ok = nullptr);
+    // Reads of this context that failed so far (fetches, counts and lookups then return less than is
+    // stored); a caller compares it before and after its work.
+    int readErrors() const { return m_readErrors; }
 
     ManagedObject* referenced(const ManagedObject* from, const QString& reference);
     void setReferenced(ManagedObject* from, const QString& reference, const ManagedObject* to);
@@ -179,6 +201,8 @@ private:
     void primaryKeyChanged(ManagedObject* object, const QString& oldKey);
     void ensureCurrent();
     bool openDatabase();
+    bool refuseStale(QString* error) const;
+    void readFailed(const QString& what);
     struct Written {
         ManagedObject* object;
         qint64 rowId;
@@ -201,6 +225,8 @@ private:
     QHash<const EntityDescription*, QHash<qint64, ManagedObject*>> m_byRow;
     QHash<const EntityDescription*, QHash<QString, ManagedObject*>> m_insertedByKey;
     bool m_inWrite = false;
+    int m_tasks = 0;
+    int m_readErrors = 0;
     bool m_synced = false; // commits wait for the disk (the main thread's)
     QHash<QPair<const EntityDescription*, quint64>, sql::Statement*> m_statements; // owned by m_db's cache
 };

@@ -17,6 +17,7 @@
 #include <QDeadlineTimer>
 #include <QJsonArray>
 #include <QSet>
+#include <optional>
 
 using namespace SyncKeys;
 
@@ -157,8 +158,10 @@ void MainSynchroObject::checkForUpdates() {
         recomputeInBackground(std::exchange(m_recomputeAgain, {}), QStringLiteral("reloadKindjesData"));
     if (isReachable()) {
         // Due changes first: up to 50, newest first; a record whose object is gone takes no place.
-        QStringList toSend;
-        QSet<QString> sentNow; // records of one object sent in one check carry the same state
+        // Records of one object go in one slice, so that they carry the same state.
+        QList<QStringList> toSend;
+        QHash<QString, qsizetype> slotOf;
+        qsizetype places = 0;
         const auto due = m_dao->context()->fetch<SynchroObject>(
             Predicate::format(
                 QStringLiteral("(status == 2 || status == 0 || (status == 1 && lastTryDate <= %@))"),
@@ -166,17 +169,22 @@ void MainSynchroObject::checkForUpdates() {
             {SortDescriptor::desc(QStringLiteral("entryDate"))});
         const HeldBack held = heldBack();
         for (SynchroObject* record : due) {
-            if (toSend.size() >= kDuePlaces)
+            if (places >= kDuePlaces)
                 break;
             const QString key = objectKey(record->objectType(), record->objectId());
-            if (isBusy(key) && !sentNow.contains(key))
+            if (isBusy(key))
                 continue;
             if (waitsForEarlier(record, held))
                 continue; // keeps its place in the queue; released by the earlier change's answer
             if (!queuedObject(record->objectType(), record->objectId()))
                 continue;
-            toSend << record->idSynchroObject();
-            sentNow.insert(key);
+            if (const auto slot = slotOf.constFind(key); slot != slotOf.cend()) {
+                toSend[*slot] << record->idSynchroObject();
+            } else {
+                slotOf.insert(key, toSend.size());
+                toSend.append(QStringList{record->idSynchroObject()});
+            }
+            ++places;
         }
         m_lastSynchroDate = Clock::now();
         UserDefaults::standard().setObject(QStringLiteral("cc_lastsynchroDate"),
@@ -184,7 +192,7 @@ void MainSynchroObject::checkForUpdates() {
         emit lastSynchroDateChanged();
 
         // The refresh calls follow the changes, as before, once the last slice is out.
-        const qsizetype sent = toSend.size();
+        const qsizetype sent = places;
         const int iteration = m_iterations;
         sendDue(toSend, [this, user, sent, iteration] {
             const auto locations = m_dao->loadSchoolsFromDataStore();
@@ -215,24 +223,46 @@ void MainSynchroObject::checkForUpdates() {
 }
 
 // Ten requests per pass of the event loop: fifty built in one go would hold the main thread for longer
-// than a frame. Records are named by id, since a slice may run after the context changed.
-void MainSynchroObject::sendDue(QStringList ids, std::function<void()> then) {
+// than a frame. Records are named by id, since a slice may run after the context changed, and looked at
+// again: meanwhile another check, an answer or a new change may have sent them or their object.
+void MainSynchroObject::sendDue(QList<QStringList> objects, std::function<void()> then) {
     Context* context = m_dao->context();
+    const QString staleTry = Util::millisText(Clock::nowMs() - 180000);
+    std::optional<HeldBack> held;
     int sent = 0;
-    while (!ids.isEmpty() && sent < kSliceOfDue)
-        if (auto* record = context->find<SynchroObject>(ids.takeFirst());
-            record && doRetryForSyncObject(record, false))
-            ++sent;
+    while (!objects.isEmpty() && sent < kSliceOfDue) {
+        QList<SynchroObject*> records;
+        for (const QString& id : objects.takeFirst()) {
+            auto* record = context->find<SynchroObject>(id);
+            if (!record || record->isInserted())
+                continue;
+            const qint64 status = record->status();
+            const bool due =
+                status == 0 || status == 2 ||
+                (status == 1 && !record->lastTryDate().isEmpty() && record->lastTryDate() <= staleTry);
+            if (!due)
+                continue;
+            if (!held)
+                held = heldBack();
+            if (!waitsForEarlier(record, *held))
+                records << record;
+        }
+        if (records.isEmpty() ||
+            isBusy(objectKey(records.first()->objectType(), records.first()->objectId())))
+            continue;
+        for (SynchroObject* record : records)
+            sent += doRetryForSyncObject(record, false) ? 1 : 0;
+    }
     if (sent > 0)
         saveQueueState("retry"); // one transaction per slice
-    if (ids.isEmpty()) {
+    if (objects.isEmpty()) {
         then();
         return;
     }
     ++m_slicesWaiting;
-    QTimer::singleShot(0, this, [this, ids = std::move(ids), then = std::move(then)]() mutable {
+    QTimer::singleShot(0, this, [this, objects = std::move(objects), then = std::move(then)]() mutable {
         --m_slicesWaiting;
-        sendDue(std::move(ids), std::move(then));
+        sendDue(std::move(objects), std::move(then));
     });
 }
 

@@ -175,8 +175,9 @@ private:
     void sendAfterCommit(const QString& queueId, const QString& key, const QString& httpType);
     // POST, PUT or DELETE of the object with the engine as its delegate.
     void sendWith(const QString& httpType, ManagedObject* object, const QVariantMap& userData);
-    // Sends the queue records of ids a slice at a time, then runs then.
-    void sendDue(QStringList ids, std::function<void()> then);
+    // Sends the queue records chosen by a check a slice at a time (the records of one object together,
+    // each still due and its object not on its way), then runs then.
+    void sendDue(QList<QStringList> objects, std::function<void()> then);
     ManagedObject* queuedObject(const QString& type, const QString& id) const;
     void runResend(QList<QString> ids);
     // What holds a change back: its object's creation (POST of a child or registration) still

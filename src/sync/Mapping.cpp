@@ -409,7 +409,10 @@ Response mapAnswer(Context* context, const QJsonObject& answer) {
     r.needsupdate = nu.isBool() ? nu.toBool() : nu.toDouble() != 0;
 
     Mapper mapper(context, r);
+    const int readErrors = context->readErrors();
     for (const auto& [key, mapping] : envelopeArrays()) {
+        if (context->readErrors() != readErrors)
+            break; // failed anyway: the rest need not be mapped
         const auto it = answer.constFind(key);
         if (it == answer.constEnd())
             continue;
@@ -433,12 +436,59 @@ Response mapAnswer(Context* context, const QJsonObject& answer) {
             }
         }
     }
-    mapper.linkNested();
+    if (context->readErrors() == readErrors)
+        mapper.linkNested();
+    if (context->readErrors() != readErrors) {
+        // A record missed by a failed lookup would be inserted as new over the stored one.
+        r.failure = QStringLiteral("the store could not be read while the answer was mapped");
+        return r;
+    }
     if (mapper.keptLocal() > 0)
         CC_LOG(QStringLiteral("%1 records with changes not yet sent kept their local values")
                    .arg(mapper.keptLocal()));
     return r;
 }
+
+namespace {
+// A new photo changes its person's image before the upload is answered; the server still names the old
+// picture until then (staff lists come in full), so the stored image stays while an upload is unanswered.
+int keepNewPhotos(Context* context, const QList<ManagedObject*>& changed, const QStringList& uploads) {
+    FetchRequest u = FetchRequest::of<ObjectImageUpload>(
+        Predicate::format(QStringLiteral("objectImageUploadId IN %@"), {QVariant(uploads)}));
+    u.propertiesToFetch = QStringList{QStringLiteral("type"), QStringLiteral("typeId")};
+    QSet<QString> photographed; // "Child/<childId>", "User/<userId>"
+    for (const QVariantMap& row : context->fetchRows(u))
+        photographed.insert(row.value(QStringLiteral("type")).toString() + QLatin1Char('/') +
+                            row.value(QStringLiteral("typeId")).toString());
+    if (photographed.isEmpty())
+        return 0;
+    int kept = 0;
+    for (ManagedObject* o : changed) {
+        int image = -1;
+        QString person;
+        if (auto* child = dynamic_cast<Child*>(o)) {
+            image = Child::index_image();
+            person = QStringLiteral("Child/") + child->childId();
+        } else if (auto* user = dynamic_cast<Users*>(o)) {
+            image = Users::index_image();
+            person = QStringLiteral("User/") + user->userId();
+        }
+        if (image < 0 || o->isInserted() || o->isDeleted() || !o->isDirty(image) ||
+            !photographed.contains(person))
+            continue;
+        FetchRequest stored;
+        stored.entity = &o->entity();
+        stored.predicate = Predicate::format(o->entity().attribute(o->entity().primaryKeyIndex()).name +
+                                                 QStringLiteral(" == %@"),
+                                             {o->primaryKey()});
+        stored.propertiesToFetch = QStringList{QStringLiteral("image")};
+        const QList<QVariantMap> rows = context->fetchRows(stored);
+        o->setValue(image, rows.isEmpty() ? QVariant() : rows.first().value(QStringLiteral("image")));
+        ++kept;
+    }
+    return kept;
+}
+} // namespace
 
 int keepUnsentLocalChanges(Context* context) {
     const QList<ManagedObject*> changed = context->changedObjects();
@@ -448,15 +498,22 @@ int keepUnsentLocalChanges(Context* context) {
         Predicate::format(QStringLiteral("status == 0 || status == 1 || status == 2")));
     r.propertiesToFetch = QStringList{QStringLiteral("objectType"), QStringLiteral("objectId")};
     QSet<QString> pending;
-    for (const QVariantMap& row : context->fetchRows(r))
-        pending.insert(row.value(QStringLiteral("objectType")).toString() + QLatin1Char('/') +
-                       row.value(QStringLiteral("objectId")).toString());
+    QStringList uploads;
+    for (const QVariantMap& row : context->fetchRows(r)) {
+        const QString type = row.value(QStringLiteral("objectType")).toString();
+        const QString id = row.value(QStringLiteral("objectId")).toString();
+        pending.insert(type + QLatin1Char('/') + id);
+        if (type == QLatin1String("ObjectImageUpload"))
+            uploads << id;
+    }
     int kept = 0;
     for (ManagedObject* o : changed)
         if (!o->isInserted() && pending.contains(o->entity().name + QLatin1Char('/') + o->primaryKey())) {
             context->discardChanges(o);
             ++kept;
         }
+    if (!uploads.isEmpty())
+        kept += keepNewPhotos(context, changed, uploads);
     return kept;
 }
 

@@ -47,6 +47,8 @@ struct Response {
     int mappedCount = 0;
     int skippedCount = 0;  // elements without a primary key
     int skippedValues = 0; // attributes left out for a value of the wrong kind
+    // Not empty: the store could not be read while mapping; nothing of the answer may be stored.
+    QString failure;
 
     bool contains(const QString& arrayKey) const { return counts.contains(arrayKey); }
 };
@@ -62,11 +64,13 @@ QVariant attributeValue(const QJsonValue& value, AttributeType type, bool* ok);
 // Full decimal text of a JSON number (never exponent form).
 QString numberText(double value);
 
-// Maps a parsed answer into the context (nothing saved); fills the envelope.
+// Maps a parsed answer into the context (nothing saved); fills the envelope. A failed read of the store
+// fails the whole answer (see Response::failure).
 Response mapAnswer(Context* context, const QJsonObject& answer);
 
 // Inside the write transaction that saves an answer: drops the answer's changes to records that have a
 // local change still on its way to the server (one may have been queued while the answer was mapped).
+// A failed read here shows in the context's readErrors, and the write is refused.
 int keepUnsentLocalChanges(Context* context);
 
 // The request body of a record: the inverse of its mapping plus the extras.

@@ -190,6 +190,7 @@ quint64 ObjectManager::send(const QString& method, const QString& pathAndQuery, 
     p.info.userData = userData;
     p.delegate = delegate;
     p.willMap = willMap;
+    p.storeGeneration = m_store->generation();
 
     QNetworkRequest request(p.info.url);
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
@@ -321,9 +322,12 @@ void ObjectManager::finished(quint64 id) {
 
     it->state = Pending::Mapping;
     const WillMapData willMap = it->willMap;
+    const int generation = it->storeGeneration;
     std::shared_ptr<Store> store = m_store;
     QPointer<ObjectManager> self(this);
-    m_mappingQueue->async([self, store, id, info, body, willMap] {
+    m_mappingQueue->async([self, store, id, info, body, willMap, generation] {
+        // An answer to a request made before the store was emptied belongs to what was wiped.
+        const QString emptied = QStringLiteral("the store was emptied while the answer was on its way");
         QJsonParseError parseError;
         const QJsonDocument doc = QJsonDocument::fromJson(body, &parseError);
         QString failure;
@@ -332,16 +336,23 @@ void ObjectManager::finished(quint64 id) {
             failure = QStringLiteral("answer is not JSON: %1").arg(parseError.errorString());
         else if (!doc.isObject())
             failure = QStringLiteral("answer is not a JSON object");
+        Context* context = store->context();
+        const Context::Task task(context); // a wipe from here on makes the write below fail
+        if (failure.isEmpty() && store->generation() != generation)
+            failure = emptied;
         if (failure.isEmpty()) {
             QJsonObject answer = doc.object();
             if (willMap)
                 willMap(info, answer);
-            Context* context = store->context();
             response = Mapping::mapAnswer(context, answer);
             QString saveError;
             // The check against local changes and the write happen under one lock: a clocking queued
             // on the main thread meanwhile is never overwritten.
-            if (!context->performWrite([context] { Mapping::keepUnsentLocalChanges(context); }, &saveError)) {
+            if (!response.failure.isEmpty()) {
+                context->rollback();
+                failure = response.failure;
+            } else if (!context->performWrite([context] { Mapping::keepUnsentLocalChanges(context); },
+                                              &saveError)) {
                 context->rollback();
                 CC_LOG(QStringLiteral("error %1").arg(saveError));
                 failure = saveError;
@@ -358,7 +369,7 @@ void ObjectManager::finished(quint64 id) {
     });
 }
 
-void ObjectManager::mapped(quint64 id, bool ok, const QString& error, const Response& response) {
+void ObjectManager::mapped(quint64 id, bool ok, QString error, const Response& response) {
     auto it = m_pending.find(id);
     if (it == m_pending.end())
         return;
@@ -366,6 +377,10 @@ void ObjectManager::mapped(quint64 id, bool ok, const QString& error, const Resp
     m_pending.erase(it);
     if (!p.delegate || p.state == Pending::Silent)
         return;
+    if (ok && m_store->generation() != p.storeGeneration) {
+        ok = false; // stored, then wiped before this: the delegate must not build on it
+        error = QStringLiteral("the store was emptied while the answer was on its way");
+    }
     if (ok) {
         p.delegate->objectLoaderDidLoadObjects(p.info, response);
     } else {

@@ -97,6 +97,7 @@ private:
         WillMapData willMap;
         QByteArray body; // read as it arrives, so the end of a large answer costs no big copy
         QString tlsError;
+        int storeGeneration = 0; // the store's when the request went out
         enum { Running, TimedOut, Expired, Cancelled, Silent, Mapping } state = Running;
     };
 
@@ -105,7 +106,7 @@ private:
     quint64 sendRecord(const QString& method, const ManagedObject* record, ObjectLoaderDelegate* delegate,
                        const QVariant& userData);
     void finished(quint64 id);
-    void mapped(quint64 id, bool ok, const QString& error, const Response& response);
+    void mapped(quint64 id, bool ok, QString error, const Response& response);
     void failLater(quint64 id, const QString& error);
     QUrl urlFor(const QString& pathAndQuery) const;
 

@@ -10,16 +10,17 @@ sqlite3_vfs* g_real = nullptr;
 sqlite3_vfs g_shim;
 std::once_flag g_once;
 
-std::atomic<int> g_counts[4];
+std::atomic<int> g_counts[5];
 std::atomic<int> g_armedKind{-1}; // -1: disarmed
 std::atomic<int> g_armedAt{0};
+std::atomic<bool> g_single{false}; // only the operation at g_armedAt fails
 std::atomic<int> g_code{SQLITE_IOERR};
 std::atomic<int> g_failures{0};
 
 // Counts one operation of kind; true when it must fail.
 bool fails(Kind kind) {
     const int n = ++g_counts[int(kind)];
-    if (g_armedKind.load() != int(kind) || n < g_armedAt.load())
+    if (g_armedKind.load() != int(kind) || n < g_armedAt.load() || (g_single.load() && n != g_armedAt.load()))
         return false;
     ++g_failures;
     return true;
@@ -40,6 +41,8 @@ int xClose(sqlite3_file* f) {
     return rc;
 }
 int xRead(sqlite3_file* f, void* p, int n, sqlite3_int64 off) {
+    if (fails(Kind::Read))
+        return g_code.load();
     return real(f)->pMethods->xRead(real(f), p, n, off);
 }
 int xWrite(sqlite3_file* f, const void* p, int n, sqlite3_int64 off) {
@@ -191,6 +194,8 @@ int Counts::of(Kind kind) const {
         return syncs;
     case Kind::Truncate:
         return truncates;
+    case Kind::Read:
+        return reads;
     }
     return 0;
 }
@@ -234,17 +239,29 @@ Counts counts() {
     c.writes = g_counts[int(Kind::Write)].load();
     c.syncs = g_counts[int(Kind::Sync)].load();
     c.truncates = g_counts[int(Kind::Truncate)].load();
+    c.reads = g_counts[int(Kind::Read)].load();
     return c;
 }
 
-void arm(Kind kind, int n, int code) {
+namespace {
+void armFor(Kind kind, int n, int code, bool single) {
     disarm();
     for (auto& c : g_counts)
         c = 0;
     g_failures = 0;
     g_code = code;
     g_armedAt = n;
+    g_single = single;
     g_armedKind = int(kind);
+}
+} // namespace
+
+void arm(Kind kind, int n, int code) {
+    armFor(kind, n, code, false);
+}
+
+void armOnce(Kind kind, int n, int code) {
+    armFor(kind, n, code, true);
 }
 
 void disarm() {
@@ -265,6 +282,8 @@ const char* name(Kind kind) {
         return "sync";
     case Kind::Truncate:
         return "truncate";
+    case Kind::Read:
+        return "read";
     }
     return "?";
 }

@@ -340,6 +340,45 @@ class TestFailedDisk : public QObject {
     QString m_staffId;
     QString m_cleanUpBase;
 
+    // What one refresh of today's registrations left, read afresh from the file.
+    struct ReadRun {
+        int reads = 0;
+        QString movedTime;  // of the registration whose moved time is still unsent
+        int newsStored = 0; // of m_news
+        QString token;
+    };
+    void refreshWithAFailingRead(const QString& base, const QString& movedId, int n, ReadRun& out) {
+        const QString path = m_dir.filePath(QStringLiteral("readrun.sqlite"));
+        copyStore(base, path);
+        Tablet t(m_server->url(), path);
+        QVERIFY(t.resume());
+        t.reachability->setReachable(false); // the moved time stays unsent throughout
+        // The check of the file that opening starts beside the app reads too: done before the count.
+        FailingVfs::reset();
+        for (int quiet = 0, last = -1; quiet < 3; QTest::qWait(20)) {
+            const int reads = FailingVfs::counts().reads;
+            quiet = reads == last ? quiet + 1 : 0;
+            last = reads;
+        }
+        if (n > 0)
+            FailingVfs::armOnce(Kind::Read, n, SQLITE_IOERR_READ);
+        else
+            FailingVfs::reset();
+        t.engine->getTimeRegistrationsForEntity(t.entityId);
+        QVERIFY(t.engine->waitForIdle(30000));
+        out.reads = FailingVfs::counts().reads;
+        FailingVfs::disarm();
+        const auto reader = t.store->newContext();
+        const Registration* moved = reader->find<Registration>(movedId);
+        QVERIFY(moved);
+        out.movedTime = moved->time();
+        for (const QString& id : std::as_const(m_news))
+            out.newsStored += reader->find<Registration>(id) ? 1 : 0;
+        const auto* token =
+            reader->find<GetSynchroObject>(QStringLiteral("timeregistrationFor") + t.entityId);
+        out.token = token ? token->lastSyncTime() : QString();
+    }
+
 public:
     static int codeFor(Kind kind, int n) {
         if (kind == Kind::Write)
@@ -448,6 +487,67 @@ private slots:
         QCOMPARE(alertsSaying(*r.alerts, kNotStored), 2);
         QVERIFY(registration->time() != time);
         QCOMPARE(t.queue().size(), 6);
+    }
+
+    // Each read of a refresh fails once in turn. A lookup that misses a stored registration would insert
+    // it as new, over the tablet's unsent change: the whole answer must fail instead, keep its token
+    // (so it comes again) and store nothing of itself, and the unsent change survives either way.
+    void aFailedReadNeverUndoesAnUnsentChange() {
+        const QString base = m_dir.filePath(QStringLiteral("moved.sqlite"));
+        copyStore(m_base, base);
+        QString movedId, movedTime;
+        {
+            Tablet t(m_server->url(), base);
+            QVERIFY(t.resume());
+            Child* child = nullptr;
+            for (Child* c : t.dao->loadChildrenforEntity(t.entityId))
+                if (!child && c->isIngeschreven() != 1 && !m_newsChildren.contains(c->childId()))
+                    child = c;
+            QVERIFY(child);
+            Registration* r = t.clock(child, QStringLiteral("In"));
+            QVERIFY(t.engine->waitForIdle(30000));
+            QCOMPARE(t.countWithStatus(3), 1); // the server holds the first time
+            t.reachability->setReachable(false);
+            movedId = r->registrationId();
+            movedTime = Util::millisText(r->time().toLongLong() - 3600000);
+            r->setTime(movedTime);
+            QVERIFY(t.engine->putObject(r));
+            t.dao->loadGetSynchroObjectById(QStringLiteral("timeregistrationFor") + t.entityId)
+                ->setLastSyncTime(QStringLiteral("0000"));
+            QVERIFY(t.store->context()->save());
+        }
+        QLoggingCategory::setFilterRules(QStringLiteral("default.info=false"));
+        const auto logAgain = qScopeGuard([] { QLoggingCategory::setFilterRules(QString()); });
+        ReadRun sound;
+        refreshWithAFailingRead(base, movedId, 0, sound);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(sound.movedTime, movedTime);
+        QCOMPARE(sound.newsStored, int(m_news.size()));
+        QVERIFY(sound.reads > 0);
+        int answersFailed = 0;
+        for (int n = 1; n <= sound.reads; ++n) {
+            ReadRun run;
+            refreshWithAFailingRead(base, movedId, n, run);
+            const QString where = QStringLiteral("read #%1").arg(n);
+            if (QTest::currentTestFailed()) {
+                qWarning("failed with read #%d failing", n);
+                return;
+            }
+            QVERIFY2(run.movedTime == movedTime,
+                     qPrintable(where + QStringLiteral(": unsent change undone")));
+            if (run.newsStored == 0) {
+                ++answersFailed;
+                QVERIFY2(run.token == QLatin1String("0000"),
+                         qPrintable(where + QStringLiteral(": token moved")));
+            } else {
+                QVERIFY2(run.newsStored == m_news.size(),
+                         qPrintable(where + QStringLiteral(": half an answer")));
+            }
+        }
+        QLoggingCategory::setFilterRules(QString());
+        qInfo("%d reads, %d runs whose answer failed", sound.reads, answersFailed);
+        QVERIFY(answersFailed > 0);
     }
 
     void everyWritePointFails_data() {

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtConcurrent>
@@ -501,6 +502,60 @@ private slots:
         c->insertNew<Child>()->setChildId("y");
         QVERIFY(c->save());
         QCOMPARE(c->count(FetchRequest::of<Child>()), 1);
+    }
+
+    // A worker's task (a mapping) holds records when the main thread empties the store: they stay valid
+    // until the task lets them go, the task cannot write them into the emptied store, and afterwards the
+    // worker starts afresh.
+    void aWipeLeavesAWorkersRecordsAloneAndRefusesItsWrite_data() {
+        QTest::addColumn<bool>("underLock");
+        QTest::newRow("save") << false;
+        QTest::newRow("performWrite") << true;
+    }
+    void aWipeLeavesAWorkersRecordsAloneAndRefusesItsWrite() {
+        QFETCH(bool, underLock);
+        auto store = Store::open(path(QString("worker%1.sqlite").arg(underLock)));
+        Context* c = store->context();
+        for (int i = 0; i < 200; ++i)
+            c->insertNew<Child>()->setChildId(QString("K%1").arg(i));
+        QVERIFY(c->save());
+
+        QSemaphore read, wiped;
+        bool stored = true, storedAfter = false;
+        QString error;
+        int namedStale = 0, countAfter = -1;
+        std::unique_ptr<QThread> worker(QThread::create([&] {
+            Context* w = store->context();
+            const QList<Child*> held = w->fetch<Child>();
+            read.release();
+            wiped.acquire();
+            // Store calls after the wipe, then the held records used again.
+            auto* added = w->insertNew<Child>();
+            added->setChildId("new");
+            w->fetch<Child>();
+            for (Child* k : held)
+                k->setFirstName("Nog van voor");
+            for (Child* k : held)
+                namedStale += k->firstName() == QLatin1String("Nog van voor");
+            stored = underLock ? w->performWrite([] {}, &error) : w->save(&error);
+            w->reset(); // the task ends
+            countAfter = w->count(FetchRequest::of<Child>());
+            w->insertNew<Child>()->setChildId("after");
+            storedAfter = w->save();
+        }));
+        worker->start();
+        QVERIFY(read.tryAcquire(1, 20000));
+        QVERIFY(store->deleteEverything());
+        wiped.release();
+        QVERIFY(worker->wait(20000));
+        QCOMPARE(namedStale, 200);
+        QVERIFY(!stored);
+        QVERIFY2(error.contains("emptied"), qPrintable(error));
+        QCOMPARE(countAfter, 0);
+        QVERIFY(storedAfter);
+        const QList<Child*> left = c->fetch<Child>();
+        QCOMPARE(left.size(), 1);
+        QCOMPARE(left.first()->childId(), QString("after"));
     }
 
     void relationsFollowTheChild() {

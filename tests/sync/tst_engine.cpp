@@ -11,9 +11,28 @@
 #include "Util.h"
 
 #include <QJsonArray>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+
+namespace {
+// The tablet's own network access: counts the changes it sends, per registration.
+class SendCounter : public QNetworkAccessManager {
+public:
+    QHash<QString, int> posts;
+
+protected:
+    QNetworkReply* createRequest(Operation op, const QNetworkRequest& request, QIODevice* data) override {
+        if (op == PostOperation && data && request.url().path() == QLatin1String("/timeEntry")) {
+            const QJsonObject body = QJsonDocument::fromJson(data->peek(data->size())).object();
+            ++posts[body.value("registrationId").toString()];
+        }
+        return QNetworkAccessManager::createRequest(op, request, data);
+    }
+};
+} // namespace
 
 class TestEngine : public QObject {
     Q_OBJECT
@@ -233,6 +252,43 @@ private slots:
         for (Registration* r : regs)
             QCOMPARE(onServer(r->registrationId()), 1);
         QCOMPARE(t.engine->aantalPosts(), QString("10")); // the ghosts stay queued
+    }
+
+    // A second check while the first one's slices are still going out must not send what the first
+    // one chose again: that would put two states of one object on the way at once.
+    void checksWhileSlicesGoOutSendEachChangeOnce_data() {
+        QTest::addColumn<int>("turnsApart");
+        QTest::newRow("back to back") << 0;
+        QTest::newRow("one turn apart") << 1;
+        QTest::newRow("two turns apart") << 2;
+    }
+    void checksWhileSlicesGoOutSendEachChangeOnce() {
+        QFETCH(int, turnsApart);
+        Tablet t(m_server->url());
+        QVERIFY(t.couple());
+        SendCounter counter;
+        t.manager->setNetworkAccessManager(&counter);
+        t.reachability->setReachable(false);
+        QStringList ids;
+        for (int i = 0; i < 25; ++i) {
+            ids << t.clock(someChild(t, i % 10), i / 10 % 2 ? "Out" : "In")->registrationId();
+            Clock::advanceMs(1);
+        }
+        t.reachability->setReachable(true);
+        t.engine->checkForUpdates();
+        std::function<void(int)> later = [&](int turns) {
+            if (turns == 0)
+                t.engine->checkForUpdates();
+            else
+                QTimer::singleShot(0, t.engine.get(), [&later, turns] { later(turns - 1); });
+        };
+        later(turnsApart);
+        QVERIFY(t.engine->waitForIdle(60000));
+        QVERIFY(t.engine->waitForIdle(60000)); // the second check, when it came after the first was idle
+        for (const QString& id : ids)
+            QVERIFY2(counter.posts.value(id) == 1,
+                     qPrintable(QString("%1 sent %2 times").arg(id).arg(counter.posts.value(id))));
+        QCOMPARE(t.countWithStatus(3), 25);
     }
 
     void offlineForThreeDaysThenEverythingOnce() {
@@ -601,6 +657,62 @@ private slots:
         QVERIFY(t.engine->waitForIdle(20000));
         QCOMPARE(t.countWithStatus(3), 6);
         QCOMPARE(pictureOnServer(child->childId()), blue);
+    }
+
+    // A new photo's person keeps the new picture while the upload is unanswered, though a refresh still
+    // names the old one; once the upload is answered, a refresh may change the picture again.
+    void aRefreshKeepsANewPhotoUntilItsUploadIsAnswered_data() {
+        QTest::addColumn<bool>("staff");
+        QTest::newRow("child") << false;
+        QTest::newRow("staff member") << true; // staff lists come in full, every refresh
+    }
+    void aRefreshKeepsANewPhotoUntilItsUploadIsAnswered() {
+        QFETCH(bool, staff);
+        Tablet t(m_server->url());
+        QVERIFY(t.couple());
+        ImageCache cache(m_dir.filePath(staff ? "images-staff" : "images-child"));
+        t.engine->setImageCache(&cache);
+        ManagedObject* person = nullptr;
+        if (staff) {
+            for (Users* u : t.dao->getUsersForEntity(t.entityId))
+                if (!person && !u->image().isEmpty())
+                    person = u;
+        } else {
+            for (Child* c : t.dao->loadChildrenforEntity(t.entityId))
+                if (!person && !c->image().isEmpty())
+                    person = c;
+        }
+        QVERIFY(person);
+        const QString entity = person->entity().name;
+        const QString key = person->primaryKey();
+        const QString oldImage = person->valueForKey("image").toString();
+        const auto stored = [&] {
+            const auto reader = t.store->newContext();
+            ManagedObject* o = reader->objectWithPrimaryKey(*Model::entity(entity), key);
+            return o ? o->valueForKey("image").toString() : QString("gone");
+        };
+        const auto refresh = [&] {
+            t.dao->loadGetSynchroObjectById("childrenFor" + t.entityId)->setLastSyncTime("0000");
+            QVERIFY(t.store->context()->save());
+            if (staff)
+                t.engine->getUsersForEntity(t.entityId);
+            else
+                t.engine->getChildrenForEntity(t.entityId);
+            QVERIFY(t.engine->waitForIdle(20000));
+        };
+
+        t.reachability->setReachable(false);
+        t.engine->uploadNewPhoto(jpeg(Qt::darkCyan), person);
+        const QString newImage = person->valueForKey("image").toString();
+        QVERIFY(newImage != oldImage);
+        refresh(); // the old address comes back with the person
+        QCOMPARE(stored(), newImage);
+
+        t.reachability->setReachable(true);
+        QVERIFY(t.check());
+        QCOMPARE(t.countWithStatus(3), t.queue().size()); // the upload is answered
+        refresh();
+        QVERIFY2(stored() != newImage, qPrintable(stored())); // the server's address again
     }
 
     void photoUploadRecord() {

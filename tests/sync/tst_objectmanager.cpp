@@ -382,6 +382,55 @@ private slots:
                  QString("Kind 19999 met een langere voornaam"));
     }
 
+    // The store emptied at a random moment while a large answer is mapped: the mapping never works on
+    // freed records, the wipe goes through, nothing of the answer is left afterwards, and a delegate
+    // that had not heard yet hears a failure (what it asked for is gone).
+    void aWipeWhileMappingLeavesNothingOfTheAnswer() {
+        QJsonArray children;
+        for (int i = 0; i < 4000; ++i)
+            children.append(
+                QJsonObject{{"childId", QString("K%1").arg(i)},
+                            {"firstName", QString("Kind %1").arg(i)},
+                            {"lastName", "Peeters"},
+                            {"exists", 1},
+                            {"groups", QJsonArray{QJsonObject{{"groupChildId", QString("G1K%1").arg(i)},
+                                                              {"groupId", "G1"},
+                                                              {"groupName", "Vlinders"}}}},
+                            {"sessions", QJsonArray{QJsonObject{{"sessionId", QString("S%1").arg(i)},
+                                                                {"sessionDay", "1733526000000"}}}}});
+        const QByteArray body =
+            QJsonDocument(QJsonObject{{"success", true}, {"time", "9"}, {"children", children}})
+                .toJson(QJsonDocument::Compact);
+        RawPeer peer("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nConnection: close\r\n"
+                     "Content-Length: " +
+                     QByteArray::number(body.size()) + "\r\n\r\n" + body);
+        ObjectManager manager(m_store, peer.url());
+        QRandomGenerator random(20261208);
+        int wipedMidway = 0;
+        for (int run = 0; run < 8; ++run) {
+            Recorder r;
+            std::atomic<bool> mapping{false};
+            manager.getObjectsAtPath("/child", {}, &r, {},
+                                     [&](const RequestInfo&, QJsonObject&) { mapping = true; });
+            QVERIFY(QTest::qWaitFor([&] { return mapping.load() || r.done; }, 20000));
+            QTest::qWait(int(random.bounded(61)));
+            const bool answeredBefore = r.done;
+            QVERIFY(m_store->deleteEverything());
+            QVERIFY(wait(r));
+            QVERIFY(manager.waitForIdle(20000));
+            if (!answeredBefore) {
+                ++wipedMidway;
+                QCOMPARE(r.events.last(), QString("failed"));
+                QVERIFY2(r.error.contains("emptied"), qPrintable(r.error));
+            }
+            Context* c = m_store->context();
+            for (const FetchRequest& q :
+                 {FetchRequest::of<Child>(), FetchRequest::of<Group>(), FetchRequest::of<Sessions>()})
+                QCOMPARE(c->count(q), 0);
+        }
+        QVERIFY(wipedMidway > 0);
+    }
+
     void closedMidBodyWithoutLengthIsAFailure() {
         RawPeer peer("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nConnection: close\r\n\r\n"
                      "{\"success\": true, \"children\": [{\"childId\": \"K1\"}, {\"childId\": \"K");
