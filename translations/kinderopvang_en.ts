@@ -771,6 +771,10 @@
         <translation>Please enter the correct password.</translation>
     </message>
     <message>
+        <source>De naam van deze tablet kon niet bewaard worden. Tik opnieuw op Bewaar om het nog eens te proberen.</source>
+        <translation>This tablet&apos;s name could not be saved. Tap Save again to try once more.</translation>
+    </message>
+    <message>
         <source>Ok</source>
         <translation>OK</translation>
     </message>
