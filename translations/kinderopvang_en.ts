@@ -1289,6 +1289,14 @@ This may take a few minutes.</translation>
         <translation>This tablet&apos;s storage is full.</translation>
     </message>
     <message>
+        <source>De app draait al op deze tablet.</source>
+        <translation>The app is already running on this tablet.</translation>
+    </message>
+    <message>
+        <source>Gebruik de app die al open is, of sluit die en probeer opnieuw.</source>
+        <translation>Use the app that is already open, or close it and try again.</translation>
+    </message>
+    <message>
         <source>De gegevens werden gemaakt door een nieuwere versie van de app.</source>
         <translation>The data was made by a newer version of the app.</translation>
     </message>

@@ -7,6 +7,7 @@
 #include "Log.h"
 #include "MainSynchroObject.h"
 #include "ObjectManager.h"
+#include "PrivateFiles.h"
 #include "Reachability.h"
 #include "Resources.h"
 #include "RootViewController.h"
@@ -17,6 +18,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
 #include <QStandardPaths>
@@ -101,8 +103,6 @@ bool StackScrollViewAppDelegate::applicationDidFinishLaunchingWithOptions(const 
 }
 
 bool StackScrollViewAppDelegate::applicationDidFinishLaunching(const Options& options) {
-    if (!options.settingsPath.isEmpty())
-        UserDefaults::setStandard(std::make_shared<UserDefaults>(options.settingsPath));
     m_options = options;
 
     // The data folder goes to the log first (the HTTP layer logs through the same lines).
@@ -115,17 +115,47 @@ bool StackScrollViewAppDelegate::applicationDidFinishLaunching(const Options& op
     if (options.showWindow)
         loadWindow();
 
-    // First-run flag.
-    applyEersteKeer();
+    // First-run flag, by the app that holds the store only.
+    if (m_instanceLock)
+        applyEersteKeer();
     return opened || options.showWindow;
+}
+
+// A second app on the same store would keep settings of its own in memory and send the same queue.
+Store::OpenProblem StackScrollViewAppDelegate::takeInstanceLock(QString* error) {
+    if (m_instanceLock)
+        return Store::OpenProblem::None;
+    PrivateFiles::makeFolder(QFileInfo(m_storePath).absolutePath());
+    auto lock = std::make_unique<QLockFile>(m_storePath + QStringLiteral(".lock"));
+    // Never stale by age: only when the process that took it is gone (a crash, a power cut).
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0)) {
+        if (lock->error() != QLockFile::LockFailedError) {
+            *error = QStringLiteral("the lock file %1 cannot be made").arg(lock->fileName());
+            return Store::OpenProblem::NoAccess;
+        }
+        qint64 pid = 0;
+        QString host, app;
+        lock->getLockInfo(&pid, &host, &app);
+        *error = QStringLiteral("it is in use by process %1 of this tablet").arg(pid);
+        return Store::OpenProblem::InUse;
+    }
+    PrivateFiles::tighten(lock->fileName());
+    m_instanceLock = std::move(lock);
+    // The settings are read once the store is ours: the other app may still have been writing them.
+    if (!m_options.settingsPath.isEmpty())
+        UserDefaults::setStandard(std::make_shared<UserDefaults>(m_options.settingsPath));
+    return Store::OpenProblem::None;
 }
 
 bool StackScrollViewAppDelegate::openStore() {
     QString error;
-    Store::OpenProblem problem = Store::OpenProblem::None;
-    m_store = Store::open(m_storePath, &error, &problem);
-    if (m_store)
-        return true;
+    Store::OpenProblem problem = takeInstanceLock(&error);
+    if (problem == Store::OpenProblem::None) {
+        m_store = Store::open(m_storePath, &error, &problem);
+        if (m_store)
+            return true;
+    }
     CC_LOG(QStringLiteral("the local store cannot be used: %1").arg(error));
     // Said on a screen of its own rather than by vanishing; the file stays as it is.
     if (m_storeFailure) {
@@ -141,6 +171,7 @@ bool StackScrollViewAppDelegate::openStore() {
 void StackScrollViewAppDelegate::retryOpeningStore() {
     if (m_store || !openStore())
         return;
+    applyEersteKeer(); // not done yet when another app held the store at the start
     finishLaunching();
     if (m_qml && !m_qml->rootObjects().isEmpty()) {
         QObject* window = m_qml->rootObjects().first();

@@ -43,7 +43,8 @@ struct FetchRequest {
 class Store : public std::enable_shared_from_this<Store> {
 public:
     // Why a store could not be opened, for the screen that says so.
-    enum class OpenProblem { None, NoAccess, DiskFull, NewerVersion, Damaged, Other };
+    // InUse: another app on this tablet has the store (said by the start-up, not by open()).
+    enum class OpenProblem { None, NoAccess, DiskFull, NewerVersion, Damaged, Other, InUse };
     // Opens (creating, migrating, or moving a damaged file aside) the store at path. Returns nullptr
     // with the reason in error and problem when it cannot be used: no rights on the file or its folder,
     // a full disk, a file written by a newer version of the app. A file that is there is never deleted
