@@ -1293,6 +1293,10 @@ This may take a few minutes.</translation>
         <translation>The app is already running on this tablet.</translation>
     </message>
     <message>
+        <source>De gegevens kunnen op deze opslag niet veilig bewaard worden: een stroomonderbreking zou wijzigingen kunnen doen verloren gaan.</source>
+        <translation>The data cannot be kept safely on this storage: a power cut could lose changes.</translation>
+    </message>
+    <message>
         <source>Gebruik de app die al open is, of sluit die en probeer opnieuw.</source>
         <translation>Use the app that is already open, or close it and try again.</translation>
     </message>

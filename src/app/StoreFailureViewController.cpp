@@ -34,6 +34,9 @@ QString StoreFailureViewController::cause() const {
         return tr("Het bestand met de gegevens is beschadigd.");
     case Store::OpenProblem::InUse:
         return tr("De app draait al op deze tablet.");
+    case Store::OpenProblem::NoWriteAheadLog:
+        return tr("De gegevens kunnen op deze opslag niet veilig bewaard worden: een stroomonderbreking "
+                  "zou wijzigingen kunnen doen verloren gaan.");
     case Store::OpenProblem::None:
     case Store::OpenProblem::Other:
         break;

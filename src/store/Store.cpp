@@ -76,7 +76,9 @@ int busyWait(void*, int attempt) {
 
 // Every connection: WAL, durable commits, a busy time-out and our text functions.
 // synced: each commit waits for the disk (the opening connection); contexts leave that to the flusher.
-bool configure(sql::Database& db, bool synced = true) {
+// A file that stays in another journal mode is refused, with that mode in otherJournal: the commits
+// that leave their sync to the flusher are only safe in a write-ahead log.
+bool configure(sql::Database& db, bool synced = true, QString* otherJournal = nullptr) {
     sqlite3_busy_handler(db.handle(), busyWait, nullptr);
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     sqlite3_create_function_v2(db.handle(), "cc_fold", 1, flags, nullptr, sqlFold, nullptr, nullptr, nullptr);
@@ -87,6 +89,13 @@ bool configure(sql::Database& db, bool synced = true) {
     const QVariant mode = db.scalar(QStringLiteral("PRAGMA journal_mode=WAL"));
     if (!mode.isValid())
         return false;
+    if (mode.toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0) {
+        CC_LOG(QStringLiteral("the store stays in journal mode %1 instead of a write-ahead log")
+                   .arg(mode.toString()));
+        if (otherJournal)
+            *otherJournal = mode.toString();
+        return false;
+    }
     return db.exec(synced ? QStringLiteral("PRAGMA synchronous=FULL; PRAGMA foreign_keys=OFF;")
                           : QStringLiteral("PRAGMA synchronous=NORMAL; PRAGMA foreign_keys=OFF;"));
 }
@@ -359,11 +368,17 @@ bool Store::initialiseFile(QString* error, OpenProblem* openProblem) {
     for (int attempt = 0; attempt < 2; ++attempt) {
         sql::Database db;
         QString problem;
+        QString otherJournal;
         int code = SQLITE_OK;
         if (!db.open(m_path)) {
             problem = db.lastError();
             code = db.lastErrorCode();
-        } else if (!configure(db)) {
+        } else if (!configure(db, true, &otherJournal)) {
+            if (!otherJournal.isEmpty())
+                return refuse(OpenProblem::NoWriteAheadLog,
+                              QStringLiteral("store %1 cannot keep a write-ahead log on this disk (journal "
+                                             "mode %2); it is not used")
+                                  .arg(m_path, otherJournal));
             problem = db.lastError();
             code = db.lastErrorCode();
         } else if (QFile::exists(damageMarker(m_path))) {

@@ -43,12 +43,15 @@ struct FetchRequest {
 class Store : public std::enable_shared_from_this<Store> {
 public:
     // Why a store could not be opened, for the screen that says so.
-    // InUse: another app on this tablet has the store (said by the start-up, not by open()).
-    enum class OpenProblem { None, NoAccess, DiskFull, NewerVersion, Damaged, Other, InUse };
+    // NoWriteAheadLog: the disk or file cannot keep SQLite's write-ahead log, without which commits are
+    // not safe at a power cut. InUse: another app on this tablet has the store (said by the start-up,
+    // not by open()).
+    enum class OpenProblem { None, NoAccess, DiskFull, NewerVersion, Damaged, Other, InUse, NoWriteAheadLog };
     // Opens (creating, migrating, or moving a damaged file aside) the store at path. Returns nullptr
     // with the reason in error and problem when it cannot be used: no rights on the file or its folder,
-    // a full disk, a file written by a newer version of the app. A file that is there is never deleted
-    // or written over on the way; the file, its folder and its journal are the app user's only.
+    // a full disk, a file written by a newer version of the app, a disk without a write-ahead log. A file
+    // that is there is never deleted or written over on the way; the file, its folder and its journal are the
+    // app user's only.
     static std::shared_ptr<Store> open(const QString& path, QString* error = nullptr,
                                        OpenProblem* problem = nullptr);
     // "RKCoreDataExample.sqlite" in the application's data folder.

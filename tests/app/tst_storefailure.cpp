@@ -1,7 +1,8 @@
 // A store that cannot be opened at start: the app says why on a screen of its own instead of exiting,
 // leaves the file as it is, and "Probeer opnieuw" goes on to the login screen once the cause is gone.
 // Each cause is made for real: a folder the app cannot use, a disk that answers "full" (the failing
-// SQLite VFS of the tests in front of the real one), a file of a newer version of the app.
+// SQLite VFS of the tests in front of the real one), a disk without shared memory for SQLite's
+// write-ahead log (the same VFS), a file of a newer version of the app.
 #include "Entities.h"
 #include "FailingVfs.h"
 #include "Model.h"
@@ -88,6 +89,10 @@ private slots:
                                           << "De app heeft geen rechten op de map waarin de gegevens "
                                              "bewaard worden.";
         QTest::newRow("disk full") << int(Problem::DiskFull) << "De opslagruimte van deze tablet is vol.";
+        QTest::newRow("disk without shared memory")
+            << int(Problem::NoWriteAheadLog)
+            << "De gegevens kunnen op deze opslag niet veilig bewaard worden: een stroomonderbreking zou "
+               "wijzigingen kunnen doen verloren gaan.";
         QTest::newRow("newer version") << int(Problem::NewerVersion)
                                        << "De gegevens werden gemaakt door een nieuwere versie van de app.";
     }
@@ -117,13 +122,22 @@ private slots:
             FailingVfs::install();
             FailingVfs::arm(FailingVfs::Kind::Write, 1, SQLITE_FULL);
             removeCause = [] { FailingVfs::disarm(); };
+        } else if (tag == "disk-without-shared-memory") {
+            // SQLite keeps no write-ahead log there; a rollback journal with the flusher's late syncs
+            // could lose commits at a power cut.
+            FailingVfs::install();
+            FailingVfs::setSharedMemory(false);
+            removeCause = [] { FailingVfs::setSharedMemory(true); };
         } else {
             QVERIFY(writeNewerStore(o.storePath));
             before = storeBytes(o.storePath);
             QVERIFY(!before.isEmpty());
             removeCause = [path = o.storePath] { setLayoutVersion(path, Model::schemaVersion()); };
         }
-        const auto vfsBack = qScopeGuard([] { FailingVfs::disarm(); });
+        const auto vfsBack = qScopeGuard([] {
+            FailingVfs::disarm();
+            FailingVfs::setSharedMemory(true);
+        });
 
         // Without a window there is nothing to say it on: start-up fails, the screen's controller waits.
         StackScrollViewAppDelegate app;

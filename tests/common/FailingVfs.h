@@ -27,6 +27,9 @@ Counts counts();
 // fail with code (SQLITE_IOERR_WRITE, SQLITE_IOERR_FSYNC, SQLITE_FULL, ...).
 void arm(Kind kind, int n, int code);
 void disarm();
+// Files opened from now on offer no shared memory (as some network and FUSE disks), so that SQLite
+// cannot keep a write-ahead log in them. True again by default and by reset().
+void setSharedMemory(bool available);
 // Operations failed since the last arm().
 int failures();
 const char* name(Kind kind);
