@@ -11,6 +11,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <mutex>
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <unistd.h>
@@ -75,7 +76,28 @@ UserDefaults::~UserDefaults() {
         CC_LOG(QStringLiteral("settings %1 could not be written; the last changes are lost").arg(m_path));
 }
 
+namespace {
+// The shared instance's last changes are written while Qt is still there: QSettings cannot be used once
+// its own globals have gone at the end of the process, where the shared instance itself goes.
+void flushSharedBeforeQtGoes() {
+    std::shared_ptr<UserDefaults> defaults;
+    {
+        QMutexLocker lock(&sharedMutex);
+        defaults = shared;
+    }
+    if (defaults && !defaults->synchronize())
+        CC_LOG(QStringLiteral("settings %1 could not be written at the end; the last changes are lost")
+                   .arg(defaults->fileName()));
+}
+
+void flushAtTheEnd() {
+    static std::once_flag once;
+    std::call_once(once, [] { qAddPostRoutine(flushSharedBeforeQtGoes); });
+}
+} // namespace
+
 UserDefaults& UserDefaults::standard() {
+    flushAtTheEnd();
     QMutexLocker lock(&sharedMutex);
     if (!shared)
         shared = std::make_shared<UserDefaults>();
@@ -83,6 +105,7 @@ UserDefaults& UserDefaults::standard() {
 }
 
 void UserDefaults::setStandard(std::shared_ptr<UserDefaults> defaults) {
+    flushAtTheEnd();
     QMutexLocker lock(&sharedMutex);
     shared = std::move(defaults);
 }
