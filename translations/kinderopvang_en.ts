@@ -1275,6 +1275,33 @@ This may take a few minutes.</translation>
     </message>
 </context>
 <context>
+    <name>StackScrollViewAppDelegate</name>
+    <message>
+        <source>Beschadigde gegevens</source>
+        <translation>Damaged data</translation>
+    </message>
+    <message>
+        <source>Ok</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Het bestand met de gegevens van deze tablet was beschadigd en werd opzijgezet als %1.</source>
+        <translation>The file with this tablet&apos;s data was damaged and has been set aside as %1.</translation>
+    </message>
+    <message>
+        <source>Er wachtten geen wijzigingen meer op verzending.</source>
+        <translation>No changes were waiting to be sent.</translation>
+    </message>
+    <message>
+        <source>%1 wijzigingen waren nog niet naar de server verzonden; %2 daarvan worden opnieuw verzonden.</source>
+        <translation>%1 changes had not been sent to the server yet; %2 of them will be sent again.</translation>
+    </message>
+    <message>
+        <source>De andere konden niet meer gelezen worden: contacteer de technische hulp van je organisatie en bewaar dat bestand.</source>
+        <translation>The others could no longer be read: contact your organisation&apos;s technical help and keep that file.</translation>
+    </message>
+</context>
+<context>
     <name>StoreFailureViewController</name>
     <message>
         <source>De gegevens op deze tablet kunnen niet geopend worden</source>

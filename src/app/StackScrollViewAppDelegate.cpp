@@ -1,6 +1,7 @@
 #include "StackScrollViewAppDelegate.h"
 
 #include "DataAccessObject.h"
+#include "DialogRequests.h"
 #include "IdleLock.h"
 #include "ImageCache.h"
 #include "Incubator.h"
@@ -22,6 +23,7 @@
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -210,6 +212,30 @@ void StackScrollViewAppDelegate::finishLaunching() {
     m_rootViewController = new RootViewController(m_engine.get(), m_dataAccessObject.get(), this);
     if (options.showWindow)
         m_idleLock = new IdleLock(m_rootViewController, m_rootViewController);
+
+    // A damaged store was replaced by a fresh one: the staff must know what did not reach the server.
+    const QString notice = salvageNotice(m_store->salvage());
+    if (!notice.isEmpty())
+        QTimer::singleShot(0, m_rootViewController, [root = m_rootViewController, notice] {
+            root->dialogs()->alert(tr("Beschadigde gegevens"), notice, {tr("Ok")}, kSalvageTag);
+        });
+}
+
+QString StackScrollViewAppDelegate::salvageNotice(const Store::Salvage& salvage) {
+    if (salvage.movedAsideTo.isEmpty())
+        return QString();
+    QString text = tr("Het bestand met de gegevens van deze tablet was beschadigd en werd opzijgezet als %1.")
+                       .arg(QDir::toNativeSeparators(salvage.movedAsideTo));
+    if (salvage.unsent == 0)
+        return text + QLatin1Char(' ') + tr("Er wachtten geen wijzigingen meer op verzending.");
+    text += QLatin1Char(' ') + tr("%1 wijzigingen waren nog niet naar de server verzonden; %2 daarvan "
+                                  "worden opnieuw verzonden.")
+                                   .arg(salvage.unsent)
+                                   .arg(salvage.requeued);
+    if (salvage.requeued < salvage.unsent)
+        text += QLatin1Char(' ') + tr("De andere konden niet meer gelezen worden: contacteer de technische "
+                                      "hulp van je organisatie en bewaar dat bestand.");
+    return text;
 }
 
 void StackScrollViewAppDelegate::loadWindow() {

@@ -74,6 +74,12 @@ public:
     // Sets "eersteKeer" to "neen" when absent or empty; any other value stays.
     static void applyEersteKeer();
 
+    // The alert's tag in the root screen's dialogs when the store was found damaged and replaced.
+    static constexpr int kSalvageTag = 62;
+    // What that alert says (in Dutch): where the damaged file is, how many changes had not been sent
+    // and how many of them go again. Empty when no damaged file was moved aside.
+    static QString salvageNotice(const Store::Salvage& salvage);
+
 signals:
     // The store opened after "Probeer opnieuw" and the app went on to its login screen.
     void storeOpened();

@@ -59,6 +59,14 @@ public:
     ~Store();
 
     QString path() const { return m_path; }
+    // What opening did with a damaged file: where it was moved aside (empty when nothing was), how many
+    // queued changes it held for the server, and how many of those could be read and were queued again.
+    struct Salvage {
+        QString movedAsideTo;
+        int unsent = 0;
+        int requeued = 0;
+    };
+    const Salvage& salvage() const { return m_salvage; }
     // The calling thread's working context (created on first use, gone when the thread ends).
     Context* context();
     // An extra context on the calling thread (a second tablet in tests, a private task).
@@ -89,6 +97,7 @@ private:
     void endWriting();
 
     QString m_path;
+    Salvage m_salvage;
     QMutex m_mutex;
     QHash<QThread*, Context*> m_contexts;
     std::atomic<int> m_generation{0};
