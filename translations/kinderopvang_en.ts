@@ -771,6 +771,10 @@
         <translation>Please enter the correct password.</translation>
     </message>
     <message>
+        <source>De naam van deze tablet kon niet bewaard worden. Tik opnieuw op Bewaar om het nog eens te proberen.</source>
+        <translation>This tablet&apos;s name could not be saved. Tap Save again to try once more.</translation>
+    </message>
+    <message>
         <source>Ok</source>
         <translation>OK</translation>
     </message>
@@ -1271,6 +1275,33 @@ This may take a few minutes.</translation>
     </message>
 </context>
 <context>
+    <name>StackScrollViewAppDelegate</name>
+    <message>
+        <source>Beschadigde gegevens</source>
+        <translation>Damaged data</translation>
+    </message>
+    <message>
+        <source>Ok</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Het bestand met de gegevens van deze tablet was beschadigd en werd opzijgezet als %1.</source>
+        <translation>The file with this tablet&apos;s data was damaged and has been set aside as %1.</translation>
+    </message>
+    <message>
+        <source>Er wachtten geen wijzigingen meer op verzending.</source>
+        <translation>No changes were waiting to be sent.</translation>
+    </message>
+    <message>
+        <source>%1 wijzigingen waren nog niet naar de server verzonden; %2 daarvan worden opnieuw verzonden.</source>
+        <translation>%1 changes had not been sent to the server yet; %2 of them will be sent again.</translation>
+    </message>
+    <message>
+        <source>De andere konden niet meer gelezen worden: contacteer de technische hulp van je organisatie en bewaar dat bestand.</source>
+        <translation>The others could no longer be read: contact your organisation&apos;s technical help and keep that file.</translation>
+    </message>
+</context>
+<context>
     <name>StoreFailureViewController</name>
     <message>
         <source>De gegevens op deze tablet kunnen niet geopend worden</source>
@@ -1283,6 +1314,18 @@ This may take a few minutes.</translation>
     <message>
         <source>De opslagruimte van deze tablet is vol.</source>
         <translation>This tablet&apos;s storage is full.</translation>
+    </message>
+    <message>
+        <source>De app draait al op deze tablet.</source>
+        <translation>The app is already running on this tablet.</translation>
+    </message>
+    <message>
+        <source>De gegevens kunnen op deze opslag niet veilig bewaard worden: een stroomonderbreking zou wijzigingen kunnen doen verloren gaan.</source>
+        <translation>The data cannot be kept safely on this storage: a power cut could lose changes.</translation>
+    </message>
+    <message>
+        <source>Gebruik de app die al open is, of sluit die en probeer opnieuw.</source>
+        <translation>Use the app that is already open, or close it and try again.</translation>
     </message>
     <message>
         <source>De gegevens werden gemaakt door een nieuwere versie van de app.</source>

@@ -461,9 +461,24 @@ void LoginViewController::closeDeviceSelection() {
 }
 
 void LoginViewController::deviceSelected(const QString& name) {
+    UserDefaults& defaults = UserDefaults::standard();
+    const QVariant before = defaults.objectForKey(kIpadNaam);
+    defaults.setString(kIpadNaam, name);
+    if (!defaults.synchronize()) {
+        // Named only once the name is on the disk: otherwise a restart finds the tablet unnamed while
+        // the server already knows it by the new name. The sheet stays for another "Bewaar".
+        if (before.isValid())
+            defaults.setObject(kIpadNaam, before);
+        else
+            defaults.removeObjectForKey(kIpadNaam);
+        DialogRequests* shown = m_deviceSelection ? m_deviceSelection->dialogs() : dialogs();
+        shown->alert(tr("Connecteer"),
+                     tr("De naam van deze tablet kon niet bewaard worden. Tik opnieuw op Bewaar om het "
+                        "nog eens te proberen."),
+                     {tr("Ok")}, kNameNotSavedTag);
+        return;
+    }
     closeDeviceSelection();
-    UserDefaults::standard().setString(kIpadNaam, name);
-    UserDefaults::standard().synchronize();
     readChosenLocation();
     setState(m_geselecteerdeSchoolId.isEmpty() ? Downloading : StaffGrid);
     startInitieleSynchro();

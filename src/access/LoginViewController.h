@@ -99,6 +99,7 @@ public:
 
     static constexpr int kConnecteerTag = 1;
     static constexpr int kNotFoundTag = 2;
+    static constexpr int kNameNotSavedTag = 3;
     static constexpr int kPasswordMessageMs = 3000;
 
     // Reads the stored organisation and location and starts in the matching state; a coupled tablet

@@ -1,12 +1,14 @@
 #include "StackScrollViewAppDelegate.h"
 
 #include "DataAccessObject.h"
+#include "DialogRequests.h"
 #include "IdleLock.h"
 #include "ImageCache.h"
 #include "Incubator.h"
 #include "Log.h"
 #include "MainSynchroObject.h"
 #include "ObjectManager.h"
+#include "PrivateFiles.h"
 #include "Reachability.h"
 #include "Resources.h"
 #include "RootViewController.h"
@@ -17,9 +19,11 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -101,8 +105,6 @@ bool StackScrollViewAppDelegate::applicationDidFinishLaunchingWithOptions(const 
 }
 
 bool StackScrollViewAppDelegate::applicationDidFinishLaunching(const Options& options) {
-    if (!options.settingsPath.isEmpty())
-        UserDefaults::setStandard(std::make_shared<UserDefaults>(options.settingsPath));
     m_options = options;
 
     // The data folder goes to the log first (the HTTP layer logs through the same lines).
@@ -115,17 +117,47 @@ bool StackScrollViewAppDelegate::applicationDidFinishLaunching(const Options& op
     if (options.showWindow)
         loadWindow();
 
-    // First-run flag.
-    applyEersteKeer();
+    // First-run flag, by the app that holds the store only.
+    if (m_instanceLock)
+        applyEersteKeer();
     return opened || options.showWindow;
+}
+
+// A second app on the same store would keep settings of its own in memory and send the same queue.
+Store::OpenProblem StackScrollViewAppDelegate::takeInstanceLock(QString* error) {
+    if (m_instanceLock)
+        return Store::OpenProblem::None;
+    PrivateFiles::makeFolder(QFileInfo(m_storePath).absolutePath());
+    auto lock = std::make_unique<QLockFile>(m_storePath + QStringLiteral(".lock"));
+    // Never stale by age: only when the process that took it is gone (a crash, a power cut).
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0)) {
+        if (lock->error() != QLockFile::LockFailedError) {
+            *error = QStringLiteral("the lock file %1 cannot be made").arg(lock->fileName());
+            return Store::OpenProblem::NoAccess;
+        }
+        qint64 pid = 0;
+        QString host, app;
+        lock->getLockInfo(&pid, &host, &app);
+        *error = QStringLiteral("it is in use by process %1 of this tablet").arg(pid);
+        return Store::OpenProblem::InUse;
+    }
+    PrivateFiles::tighten(lock->fileName());
+    m_instanceLock = std::move(lock);
+    // The settings are read once the store is ours: the other app may still have been writing them.
+    if (!m_options.settingsPath.isEmpty())
+        UserDefaults::setStandard(std::make_shared<UserDefaults>(m_options.settingsPath));
+    return Store::OpenProblem::None;
 }
 
 bool StackScrollViewAppDelegate::openStore() {
     QString error;
-    Store::OpenProblem problem = Store::OpenProblem::None;
-    m_store = Store::open(m_storePath, &error, &problem);
-    if (m_store)
-        return true;
+    Store::OpenProblem problem = takeInstanceLock(&error);
+    if (problem == Store::OpenProblem::None) {
+        m_store = Store::open(m_storePath, &error, &problem);
+        if (m_store)
+            return true;
+    }
     CC_LOG(QStringLiteral("the local store cannot be used: %1").arg(error));
     // Said on a screen of its own rather than by vanishing; the file stays as it is.
     if (m_storeFailure) {
@@ -141,6 +173,7 @@ bool StackScrollViewAppDelegate::openStore() {
 void StackScrollViewAppDelegate::retryOpeningStore() {
     if (m_store || !openStore())
         return;
+    applyEersteKeer(); // not done yet when another app held the store at the start
     finishLaunching();
     if (m_qml && !m_qml->rootObjects().isEmpty()) {
         QObject* window = m_qml->rootObjects().first();
@@ -179,6 +212,30 @@ void StackScrollViewAppDelegate::finishLaunching() {
     m_rootViewController = new RootViewController(m_engine.get(), m_dataAccessObject.get(), this);
     if (options.showWindow)
         m_idleLock = new IdleLock(m_rootViewController, m_rootViewController);
+
+    // A damaged store was replaced by a fresh one: the staff must know what did not reach the server.
+    const QString notice = salvageNotice(m_store->salvage());
+    if (!notice.isEmpty())
+        QTimer::singleShot(0, m_rootViewController, [root = m_rootViewController, notice] {
+            root->dialogs()->alert(tr("Beschadigde gegevens"), notice, {tr("Ok")}, kSalvageTag);
+        });
+}
+
+QString StackScrollViewAppDelegate::salvageNotice(const Store::Salvage& salvage) {
+    if (salvage.movedAsideTo.isEmpty())
+        return QString();
+    QString text = tr("Het bestand met de gegevens van deze tablet was beschadigd en werd opzijgezet als %1.")
+                       .arg(QDir::toNativeSeparators(salvage.movedAsideTo));
+    if (salvage.unsent == 0)
+        return text + QLatin1Char(' ') + tr("Er wachtten geen wijzigingen meer op verzending.");
+    text += QLatin1Char(' ') + tr("%1 wijzigingen waren nog niet naar de server verzonden; %2 daarvan "
+                                  "worden opnieuw verzonden.")
+                                   .arg(salvage.unsent)
+                                   .arg(salvage.requeued);
+    if (salvage.requeued < salvage.unsent)
+        text += QLatin1Char(' ') + tr("De andere konden niet meer gelezen worden: contacteer de technische "
+                                      "hulp van je organisatie en bewaar dat bestand.");
+    return text;
 }
 
 void StackScrollViewAppDelegate::loadWindow() {

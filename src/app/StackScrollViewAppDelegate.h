@@ -1,6 +1,8 @@
 #pragma once
 // The composition root: runs the start-up sequence, owns the store, the shared query object, the
 // window and the two selection lists for the life of the process. Main thread.
+#include "Store.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -13,10 +15,10 @@ class Incubator;
 class MainSynchroObject;
 class Reachability;
 class ObjectManager;
+class QLockFile;
 class QQmlApplicationEngine;
 class RootViewController;
 class SelectieLijst;
-class Store;
 class StoreFailureViewController;
 
 class StackScrollViewAppDelegate : public QObject {
@@ -44,7 +46,8 @@ public:
     static Options optionsFromArguments(const QStringList& arguments);
     // The start-up sequence. When the store cannot be opened, a screen says why (storeFailure()) and its
     // "Probeer opnieuw" continues the sequence once the store opens; false then without a window to
-    // show it in.
+    // show it in. One app per store: while another holds the store, nothing of it or of the settings
+    // is touched and the screen says that the app is already running.
     bool applicationDidFinishLaunchingWithOptions(const QStringList& arguments);
     bool applicationDidFinishLaunching(const Options& options);
     void applicationWillResignActive() {}
@@ -71,16 +74,25 @@ public:
     // Sets "eersteKeer" to "neen" when absent or empty; any other value stays.
     static void applyEersteKeer();
 
+    // The alert's tag in the root screen's dialogs when the store was found damaged and replaced.
+    static constexpr int kSalvageTag = 62;
+    // What that alert says (in Dutch): where the damaged file is, how many changes had not been sent
+    // and how many of them go again. Empty when no damaged file was moved aside.
+    static QString salvageNotice(const Store::Salvage& salvage);
+
 signals:
     // The store opened after "Probeer opnieuw" and the app went on to its login screen.
     void storeOpened();
 
 private:
+    Store::OpenProblem takeInstanceLock(QString* error);
     bool openStore();
     void finishLaunching();
     void loadWindow();
     void retryOpeningStore();
 
+    // Declared first: held until everything else using the store is gone.
+    std::unique_ptr<QLockFile> m_instanceLock;
     Options m_options;
     QString m_storePath;
     StoreFailureViewController* m_storeFailure = nullptr;

@@ -32,6 +32,11 @@ QString StoreFailureViewController::cause() const {
         return tr("De gegevens werden gemaakt door een nieuwere versie van de app.");
     case Store::OpenProblem::Damaged:
         return tr("Het bestand met de gegevens is beschadigd.");
+    case Store::OpenProblem::InUse:
+        return tr("De app draait al op deze tablet.");
+    case Store::OpenProblem::NoWriteAheadLog:
+        return tr("De gegevens kunnen op deze opslag niet veilig bewaard worden: een stroomonderbreking "
+                  "zou wijzigingen kunnen doen verloren gaan.");
     case Store::OpenProblem::None:
     case Store::OpenProblem::Other:
         break;
@@ -40,6 +45,9 @@ QString StoreFailureViewController::cause() const {
 }
 
 QString StoreFailureViewController::advice() const {
+    if (m_problem == Store::OpenProblem::InUse)
+        return tr("Gebruik de app die al open is, of sluit die en probeer opnieuw.") + QLatin1Char(' ') +
+               tr("De gegevens zelf blijven bewaard: er wordt niets gewist.");
     QString first;
     switch (m_problem) {
     case Store::OpenProblem::DiskFull:

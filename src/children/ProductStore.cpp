@@ -58,6 +58,13 @@ template <class Record> int remove(UserDefaults& defaults, const QString& key, c
     return removed;
 }
 
+// The lists are kept nowhere else: each change goes to the disk before the screen moves on. A write the
+// disk refuses stays pending in the defaults and is tried again.
+void persist(UserDefaults& defaults) {
+    if (!defaults.synchronize())
+        CC_LOG(QStringLiteral("products and messages are not on the disk yet; tried again later"));
+}
+
 QStringList distinctIds(const QStringList& ids) {
     QStringList out;
     for (const QString& id : ids)
@@ -91,19 +98,31 @@ QList<Boodschap> ProductStore::boodschappen(const QString& id) const {
 }
 
 bool ProductStore::saveProduct(const Product& product) {
-    return append(m_defaults, product.kind_id, productenKey(product.kind_id), product);
+    if (!append(m_defaults, product.kind_id, productenKey(product.kind_id), product))
+        return false;
+    persist(m_defaults);
+    return true;
 }
 
 bool ProductStore::saveBoodschap(const Boodschap& boodschap) {
-    return append(m_defaults, boodschap.about_id, boodschappenKey(boodschap.about_id), boodschap);
+    if (!append(m_defaults, boodschap.about_id, boodschappenKey(boodschap.about_id), boodschap))
+        return false;
+    persist(m_defaults);
+    return true;
 }
 
 int ProductStore::removeProduct(const Product& product) {
-    return remove(m_defaults, productenKey(product.kind_id), product);
+    const int removed = remove(m_defaults, productenKey(product.kind_id), product);
+    if (removed > 0)
+        persist(m_defaults);
+    return removed;
 }
 
 int ProductStore::removeBoodschap(const Boodschap& boodschap) {
-    return remove(m_defaults, boodschappenKey(boodschap.about_id), boodschap);
+    const int removed = remove(m_defaults, boodschappenKey(boodschap.about_id), boodschap);
+    if (removed > 0)
+        persist(m_defaults);
+    return removed;
 }
 
 QList<Product> ProductStore::saveProductForIds(const Product& product, const QStringList& ids) {
@@ -111,9 +130,11 @@ QList<Product> ProductStore::saveProductForIds(const Product& product, const QSt
     for (const QString& id : distinctIds(ids)) {
         Product copy = product;
         copy.kind_id = id;
-        if (saveProduct(copy))
+        if (append(m_defaults, id, productenKey(id), copy))
             copies << copy;
     }
+    if (!copies.isEmpty())
+        persist(m_defaults); // once for the whole group
     return copies;
 }
 
@@ -122,8 +143,10 @@ QList<Boodschap> ProductStore::saveBoodschapForIds(const Boodschap& boodschap, c
     for (const QString& id : distinctIds(ids)) {
         Boodschap copy = boodschap;
         copy.about_id = id;
-        if (saveBoodschap(copy))
+        if (append(m_defaults, id, boodschappenKey(id), copy))
             copies << copy;
     }
+    if (!copies.isEmpty())
+        persist(m_defaults); // once for the whole group
     return copies;
 }

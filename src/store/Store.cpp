@@ -1,5 +1,6 @@
 #include "Store.h"
 
+#include "Entities.h"
 #include "Log.h"
 #include "PrivateFiles.h"
 #include "SqlCompiler.h"
@@ -11,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QThread>
 #include <algorithm>
@@ -76,7 +78,9 @@ int busyWait(void*, int attempt) {
 
 // Every connection: WAL, durable commits, a busy time-out and our text functions.
 // synced: each commit waits for the disk (the opening connection); contexts leave that to the flusher.
-bool configure(sql::Database& db, bool synced = true) {
+// A file that stays in another journal mode is refused, with that mode in otherJournal: the commits
+// that leave their sync to the flusher are only safe in a write-ahead log.
+bool configure(sql::Database& db, bool synced = true, QString* otherJournal = nullptr) {
     sqlite3_busy_handler(db.handle(), busyWait, nullptr);
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     sqlite3_create_function_v2(db.handle(), "cc_fold", 1, flags, nullptr, sqlFold, nullptr, nullptr, nullptr);
@@ -87,6 +91,13 @@ bool configure(sql::Database& db, bool synced = true) {
     const QVariant mode = db.scalar(QStringLiteral("PRAGMA journal_mode=WAL"));
     if (!mode.isValid())
         return false;
+    if (mode.toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0) {
+        CC_LOG(QStringLiteral("the store stays in journal mode %1 instead of a write-ahead log")
+                   .arg(mode.toString()));
+        if (otherJournal)
+            *otherJournal = mode.toString();
+        return false;
+    }
     return db.exec(synced ? QStringLiteral("PRAGMA synchronous=FULL; PRAGMA foreign_keys=OFF;")
                           : QStringLiteral("PRAGMA synchronous=NORMAL; PRAGMA foreign_keys=OFF;"));
 }
@@ -204,6 +215,108 @@ QString moveAside(const QString& path) {
         if (QFile::exists(path + QLatin1String(suffix)))
             QFile::rename(path + QLatin1String(suffix), target + QLatin1String(suffix));
     return target;
+}
+
+// Every stored column of an entity, quoted and comma-separated.
+QString columnList(const EntityDescription& e) {
+    QStringList columns;
+    for (const auto& a : e.attributes) {
+        columns << quoted(a.column());
+        if (a.flags & Folded)
+            columns << quoted(a.foldedColumn());
+        if (a.flags & Sorted)
+            columns << quoted(a.sortKeyColumn());
+    }
+    return columns.join(QStringLiteral(", "));
+}
+
+// One row of e from the damaged file by its primary key; empty when it cannot be read.
+QVariantList readRow(sql::Database& from, const EntityDescription& e, const QString& key) {
+    sql::Statement st = from.prepare(
+        QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+            .arg(columnList(e), quoted(e.name), quoted(e.attribute(e.primaryKeyIndex()).column())));
+    if (!st.isValid())
+        return {};
+    st.bindText(1, key);
+    if (st.step() != SQLITE_ROW)
+        return {};
+    QVariantList row;
+    for (int c = 0; c < st.columnCount(); ++c)
+        row << st.value(c);
+    return row;
+}
+
+bool insertRow(sql::Database& into, const EntityDescription& e, const QVariantList& row) {
+    QStringList marks;
+    for (int i = 0; i < row.size(); ++i)
+        marks << QStringLiteral("?");
+    sql::Statement st = into.prepare(QStringLiteral("INSERT OR IGNORE INTO %1 (%2) VALUES (%3)")
+                                         .arg(quoted(e.name), columnList(e), marks.join(QLatin1Char(','))));
+    if (!st.isValid())
+        return false;
+    for (int i = 0; i < row.size(); ++i)
+        st.bind(i + 1, row.at(i));
+    return st.step() == SQLITE_DONE;
+}
+
+// What a damaged file still holds for the server: its unanswered queue entries, each with the record it
+// names, are copied into the fresh file wherever both can be read. The damaged file is only read.
+Store::Salvage salvageQueue(const QString& aside, sql::Database& fresh) {
+    Store::Salvage salvage;
+    salvage.movedAsideTo = aside;
+    // Reading makes SQLite's side files beside the kept file; those it did not have go again.
+    QStringList made;
+    for (const char* suffix : {"-wal", "-shm"})
+        if (!QFile::exists(aside + QLatin1String(suffix)))
+            made << aside + QLatin1String(suffix);
+    sql::Database from;
+    const auto tidy = qScopeGuard([&] {
+        from.close();
+        for (const QString& side : std::as_const(made))
+            QFile::remove(side);
+    });
+    if (!from.open(aside, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX))
+        return salvage;
+    const EntityDescription& queue = SynchroObject::staticEntity();
+    const QString answered = QStringLiteral("%1 IS NOT 3").arg(quoted(QStringLiteral("status")));
+    // The count may still be read where some entries cannot.
+    salvage.unsent =
+        from.scalar(QStringLiteral("SELECT count(*) FROM %1 WHERE %2").arg(quoted(queue.name), answered))
+            .toInt();
+    QList<QVariantList> entries;
+    {
+        sql::Statement st = from.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3")
+                                             .arg(columnList(queue), quoted(queue.name), answered));
+        while (st.isValid() && st.step() == SQLITE_ROW) {
+            QVariantList row;
+            for (int c = 0; c < st.columnCount(); ++c)
+                row << st.value(c);
+            entries << row;
+        }
+    }
+    salvage.unsent = std::max(salvage.unsent, int(entries.size()));
+    const int typeColumn = queue.indexOf(QStringLiteral("objectType"));
+    const int idColumn = queue.indexOf(QStringLiteral("objectId"));
+    const int statusColumn = queue.indexOf(QStringLiteral("status"));
+    sql::WriteTransaction tx(fresh);
+    if (!tx.isActive())
+        return salvage;
+    int requeued = 0;
+    for (QVariantList entry : std::as_const(entries)) {
+        const EntityDescription* named = Model::entity(entry.at(typeColumn).toString());
+        if (!named)
+            continue;
+        const QVariantList record = readRow(from, *named, entry.at(idColumn).toString());
+        if (record.isEmpty())
+            continue;            // nothing to send without the record itself
+        entry[statusColumn] = 0; // what was on its way when the file broke goes again
+        if (!insertRow(fresh, *named, record) || !insertRow(fresh, queue, entry))
+            return salvage;
+        ++requeued;
+    }
+    if (tx.commit())
+        salvage.requeued = requeued;
+    return salvage;
 }
 
 } // namespace
@@ -356,14 +469,21 @@ bool Store::initialiseFile(QString* error, OpenProblem* openProblem) {
     for (const char* suffix : {"-wal", "-shm"})
         PrivateFiles::tighten(m_path + QLatin1String(suffix));
 
+    QString movedAside;
     for (int attempt = 0; attempt < 2; ++attempt) {
         sql::Database db;
         QString problem;
+        QString otherJournal;
         int code = SQLITE_OK;
         if (!db.open(m_path)) {
             problem = db.lastError();
             code = db.lastErrorCode();
-        } else if (!configure(db)) {
+        } else if (!configure(db, true, &otherJournal)) {
+            if (!otherJournal.isEmpty())
+                return refuse(OpenProblem::NoWriteAheadLog,
+                              QStringLiteral("store %1 cannot keep a write-ahead log on this disk (journal "
+                                             "mode %2); it is not used")
+                                  .arg(m_path, otherJournal));
             problem = db.lastError();
             code = db.lastErrorCode();
         } else if (QFile::exists(damageMarker(m_path))) {
@@ -388,6 +508,7 @@ bool Store::initialiseFile(QString* error, OpenProblem* openProblem) {
                            "store %1 is damaged (%2); moved aside to %3, starting with an empty store")
                            .arg(m_path, problem, target));
                 PrivateFiles::prepareFile(m_path);
+                movedAside = target;
                 continue;
             }
             CC_LOG(QStringLiteral("store %1 could not be opened: %2").arg(m_path, problem));
@@ -416,6 +537,13 @@ bool Store::initialiseFile(QString* error, OpenProblem* openProblem) {
                     QStringLiteral("store migration to layout %1 failed: %2").arg(v + 1).arg(db.lastError()));
                 return refuse(problemOf(db.lastErrorCode()), db.lastError());
             }
+        }
+
+        if (!movedAside.isEmpty()) {
+            m_salvage = salvageQueue(movedAside, db);
+            CC_LOG(QStringLiteral("%1 unsent changes in the damaged store, %2 of them queued again")
+                       .arg(m_salvage.unsent)
+                       .arg(m_salvage.requeued));
         }
 
         // Collation keys depend on the language: rebuild them when it changed since they were written.

@@ -43,11 +43,15 @@ struct FetchRequest {
 class Store : public std::enable_shared_from_this<Store> {
 public:
     // Why a store could not be opened, for the screen that says so.
-    enum class OpenProblem { None, NoAccess, DiskFull, NewerVersion, Damaged, Other };
+    // NoWriteAheadLog: the disk or file cannot keep SQLite's write-ahead log, without which commits are
+    // not safe at a power cut. InUse: another app on this tablet has the store (said by the start-up,
+    // not by open()).
+    enum class OpenProblem { None, NoAccess, DiskFull, NewerVersion, Damaged, Other, InUse, NoWriteAheadLog };
     // Opens (creating, migrating, or moving a damaged file aside) the store at path. Returns nullptr
     // with the reason in error and problem when it cannot be used: no rights on the file or its folder,
-    // a full disk, a file written by a newer version of the app. A file that is there is never deleted
-    // or written over on the way; the file, its folder and its journal are the app user's only.
+    // a full disk, a file written by a newer version of the app, a disk without a write-ahead log. A file
+    // that is there is never deleted or written over on the way; the file, its folder and its journal are the
+    // app user's only.
     static std::shared_ptr<Store> open(const QString& path, QString* error = nullptr,
                                        OpenProblem* problem = nullptr);
     // "RKCoreDataExample.sqlite" in the application's data folder.
@@ -55,6 +59,14 @@ public:
     ~Store();
 
     QString path() const { return m_path; }
+    // What opening did with a damaged file: where it was moved aside (empty when nothing was), how many
+    // queued changes it held for the server, and how many of those could be read and were queued again.
+    struct Salvage {
+        QString movedAsideTo;
+        int unsent = 0;
+        int requeued = 0;
+    };
+    const Salvage& salvage() const { return m_salvage; }
     // The calling thread's working context (created on first use, gone when the thread ends).
     Context* context();
     // An extra context on the calling thread (a second tablet in tests, a private task).
@@ -88,6 +100,7 @@ private:
     void endWriting();
 
     QString m_path;
+    Salvage m_salvage;
     QMutex m_mutex;
     QHash<QThread*, Context*> m_contexts;
     std::atomic<int> m_generation{0};

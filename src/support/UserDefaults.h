@@ -2,7 +2,9 @@
 // Per-application key-value settings kept in an ini file. An absent key stays distinguishable from the
 // empty text. Reads and writes go to memory; the file is written on a background thread soon after a
 // change (synchronize() and the destructor write at once), so the main thread never waits for the disk.
-// One shared instance (standard()); tests point it at their own file. Thread-safe.
+// A write the disk refuses keeps its changes pending: they go again at the next write, synchronize(),
+// and every few seconds meanwhile. One shared instance (standard()); tests point it at their own file.
+// Thread-safe.
 #include <QByteArray>
 #include <QHash>
 #include <QMutex>
@@ -38,13 +40,17 @@ public:
     QVariant objectForKey(const QString& key) const;
     void setObject(const QString& key, const QVariant& value);
     void removeObjectForKey(const QString& key);
-    // Writes every change to the file before it returns.
-    void synchronize();
+    // Writes every change to the file (and the file's folder entry) to the disk before it returns.
+    // False when the disk refused: the changes stay pending and are tried again.
+    bool synchronize();
+    // Changes made in memory and not yet known to be on the disk.
+    bool hasUnwrittenChanges() const;
     QString fileName() const { return m_path; }
 
 private:
     void writeSoon();
-    void write();
+    bool write();
+    bool writeFile(const QHash<QString, QVariant>& values, const QSet<QString>& removals);
     void runWriter();
 
     QString m_path;
@@ -52,7 +58,8 @@ private:
     QHash<QString, QVariant> m_values;
     QHash<QString, QVariant> m_unwritten;
     QSet<QString> m_unwrittenRemovals;
-    QMutex m_fileMutex; // one writer of the file at a time
+    bool m_writing = false; // changes taken by a write that has not finished
+    QMutex m_fileMutex;     // one writer of the file at a time
     // The writer thread, started at the first change; a plain thread, so the shared instance can still
     // write its last changes when it goes at the end of the process.
     std::mutex m_writerMutex;

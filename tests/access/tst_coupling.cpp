@@ -1,6 +1,7 @@
 // Coupling a tablet on the login screen against the reference server: organisation login, device
 // profile, initial download and location, with the refusals and failures on the way, and later starts.
 #include "AccessFixture.h"
+#include "BlockableFolder.h"
 #include "DeviceSelectionViewController.h"
 #include "LoginViewController.h"
 #include "ReferenceServer.h"
@@ -62,6 +63,7 @@ private slots:
     void cancelExplainsAndKeepsThePanel();
     void unreachableServerOffersRetryOfTheOrganisationLogin();
     void failedDeviceListIsAskedForAgain();
+    void nameTheDiskRefusesKeepsTheSheetForAnotherTry();
     void coupledTabletStartsAtTheStaffGrid();
     void namedTabletWithoutLocationOpensTheLocationList();
     void locationButtonChangesTheLocationAcrossRestarts();
@@ -278,6 +280,40 @@ void TestCoupling::failedDeviceListIsAskedForAgain() {
     tablet.engine->alertViewClickedButtonAtIndex(1, 0);
     QTRY_COMPARE_WITH_TIMEOUT(login.state(), State::DeviceSelection, 20000);
     QCOMPARE(login.deviceSelection()->deviceArray()->rowCount(), 3);
+}
+
+void TestCoupling::nameTheDiskRefusesKeepsTheSheetForAnotherTry() {
+    BlockableFolder folder(m_dir, QStringLiteral("refused"));
+    UserDefaults::setStandard(std::make_shared<UserDefaults>(folder.filePath(QStringLiteral("app.ini"))));
+    Tablet tablet(m_server->url());
+    LoginViewController login(tablet.engine.get(), tablet.dao.get());
+    typeOrganisationLogin(login, kOrganisation, kOrganisationPassword);
+    login.doLogin();
+    QTRY_COMPARE_WITH_TIMEOUT(login.state(), State::DeviceSelection, 20000);
+    DeviceSelectionViewController* devices = login.deviceSelection();
+    QSignalSpy alerts(devices->dialogs(), &DialogRequests::showAlert);
+    devices->tableViewDidSelectRow(1);
+
+    QVERIFY(folder.block());
+    devices->selectProfile();
+    QCOMPARE(alerts.count(), 1);
+    QCOMPARE(
+        alerts.at(0).at(1).toString(),
+        QStringLiteral("De naam van deze tablet kon niet bewaard worden. Tik opnieuw op Bewaar om het nog "
+                       "eens te proberen."));
+    // Not named in memory either, and no download under a name a restart would not know.
+    QVERIFY(!UserDefaults::standard().contains("cc_ipadNaam"));
+    QCOMPARE(login.state(), State::DeviceSelection);
+    QCOMPARE(login.deviceSelection(), devices);
+    QCOMPARE(devices->selected(), 1);
+
+    QVERIFY(folder.unblock());
+    devices->selectProfile();
+    QCOMPARE(alerts.count(), 1);
+    QCOMPARE(login.state(), State::Downloading);
+    QCOMPARE(folder.iniOnDisk(QStringLiteral("app.ini")).value("cc_ipadNaam").toString(),
+             QStringLiteral("Tablet Refter"));
+    QVERIFY(tablet.engine->waitForIdle(30000));
 }
 
 void TestCoupling::coupledTabletStartsAtTheStaffGrid() {

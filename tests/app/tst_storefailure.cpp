@@ -1,7 +1,9 @@
 // A store that cannot be opened at start: the app says why on a screen of its own instead of exiting,
 // leaves the file as it is, and "Probeer opnieuw" goes on to the login screen once the cause is gone.
 // Each cause is made for real: a folder the app cannot use, a disk that answers "full" (the failing
-// SQLite VFS of the tests in front of the real one), a file of a newer version of the app.
+// SQLite VFS of the tests in front of the real one), a disk without shared memory for SQLite's
+// write-ahead log (the same VFS), a file of a newer version of the app.
+#include "DialogRequests.h"
 #include "Entities.h"
 #include "FailingVfs.h"
 #include "Model.h"
@@ -88,6 +90,10 @@ private slots:
                                           << "De app heeft geen rechten op de map waarin de gegevens "
                                              "bewaard worden.";
         QTest::newRow("disk full") << int(Problem::DiskFull) << "De opslagruimte van deze tablet is vol.";
+        QTest::newRow("disk without shared memory")
+            << int(Problem::NoWriteAheadLog)
+            << "De gegevens kunnen op deze opslag niet veilig bewaard worden: een stroomonderbreking zou "
+               "wijzigingen kunnen doen verloren gaan.";
         QTest::newRow("newer version") << int(Problem::NewerVersion)
                                        << "De gegevens werden gemaakt door een nieuwere versie van de app.";
     }
@@ -117,13 +123,22 @@ private slots:
             FailingVfs::install();
             FailingVfs::arm(FailingVfs::Kind::Write, 1, SQLITE_FULL);
             removeCause = [] { FailingVfs::disarm(); };
+        } else if (tag == "disk-without-shared-memory") {
+            // SQLite keeps no write-ahead log there; a rollback journal with the flusher's late syncs
+            // could lose commits at a power cut.
+            FailingVfs::install();
+            FailingVfs::setSharedMemory(false);
+            removeCause = [] { FailingVfs::setSharedMemory(true); };
         } else {
             QVERIFY(writeNewerStore(o.storePath));
             before = storeBytes(o.storePath);
             QVERIFY(!before.isEmpty());
             removeCause = [path = o.storePath] { setLayoutVersion(path, Model::schemaVersion()); };
         }
-        const auto vfsBack = qScopeGuard([] { FailingVfs::disarm(); });
+        const auto vfsBack = qScopeGuard([] {
+            FailingVfs::disarm();
+            FailingVfs::setSharedMemory(true);
+        });
 
         // Without a window there is nothing to say it on: start-up fails, the screen's controller waits.
         StackScrollViewAppDelegate app;
@@ -159,6 +174,88 @@ private slots:
         QVERIFY(!app.storeFailure());
         if (tag == "newer-version")
             QVERIFY(app.store()->context()->find<Child>(QStringLiteral("K1")));
+    }
+
+    // A page of the children's table broken on the disk, found by the check that runs beside the app:
+    // the next start keeps the file aside, says so on screen and queues again what can still be read.
+    void damagedStoreSendsWhatCanStillBeRead() {
+        WindowDriver::WarningCollector warnings;
+        const StackScrollViewAppDelegate::Options o = options("salvage", true);
+        {
+            auto store = Store::open(o.storePath);
+            QVERIFY(store);
+            Context* c = store->context();
+            auto* child = c->insertNew<Child>();
+            child->setChildId("K1");
+            child->setFirstName("Mila");
+            for (const QString id : {"R1", "R2"}) {
+                auto* r = c->insertNew<Registration>();
+                r->setRegistrationId(id);
+                r->setChildId("K1");
+            }
+            // Unanswered: R1 (readable) and K1 (its page breaks); R2 was answered.
+            const QList<std::tuple<QString, QString, QString, int>> queue = {
+                {"Q1", "Registration", "R1", 1}, {"Q2", "Registration", "R2", 3}, {"Q3", "Child", "K1", 2}};
+            for (const auto& [id, type, object, status] : queue) {
+                auto* q = c->insertNew<SynchroObject>();
+                q->setIdSynchroObject(id);
+                q->setHttpType("POST");
+                q->setObjectType(type);
+                q->setObjectId(object);
+                q->setStatus(status);
+                q->setNrOfTries(1);
+            }
+            QVERIFY(c->save());
+        }
+        qint64 offset = 0, pageSize = 0;
+        {
+            sql::Database db;
+            QVERIFY(db.open(o.storePath));
+            QVERIFY(db.scalar("PRAGMA wal_checkpoint(TRUNCATE)").isValid());
+            pageSize = db.scalar("PRAGMA page_size").toLongLong();
+            offset = (db.scalar("SELECT rootpage FROM sqlite_master WHERE name = 'Child'").toLongLong() - 1) *
+                     pageSize;
+            QVERIFY(offset > 0);
+        }
+        {
+            QFile file(o.storePath);
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(offset));
+            QCOMPARE(file.write(QByteArray(pageSize, '\xff')), pageSize);
+        }
+        {
+            auto store = Store::open(o.storePath); // its check finds the broken page
+            QVERIFY(store);
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(o.storePath + ".damaged"), 20000);
+        }
+        const QByteArray damaged = bytesOf(o.storePath);
+
+        StackScrollViewAppDelegate app;
+        QVERIFY(app.applicationDidFinishLaunching(o));
+        QSignalSpy alerts(app.rootViewController()->dialogs(), &DialogRequests::showAlert);
+        const Store::Salvage& salvage = app.store()->salvage();
+        QCOMPARE(salvage.unsent, 2);
+        QCOMPARE(salvage.requeued, 1);
+        QCOMPARE(bytesOf(salvage.movedAsideTo), damaged); // kept as it was
+
+        Context* c = app.store()->context();
+        SynchroObject* again = c->find<SynchroObject>("Q1");
+        QVERIFY(again && c->find<Registration>("R1"));
+        QCOMPARE(again->status(), 0);
+        QCOMPARE(again->objectId(), QString("R1"));
+        QVERIFY(!c->find<SynchroObject>("Q2") && !c->find<SynchroObject>("Q3"));
+
+        QTRY_COMPARE(alerts.count(), 1);
+        QCOMPARE(alerts.at(0).at(0).toString(), QString("Beschadigde gegevens"));
+        const QString message = alerts.at(0).at(1).toString();
+        QVERIFY2(message.contains("opzijgezet als " + salvage.movedAsideTo) &&
+                     message.contains("2 wijzigingen waren nog niet naar de server verzonden; 1 daarvan") &&
+                     message.contains("De andere konden niet meer gelezen worden"),
+                 qPrintable(message));
+        // On the screen, not only in the log.
+        auto* window = qobject_cast<QQuickWindow*>(app.qmlEngine()->rootObjects().first());
+        QVERIFY(window && QTest::qWaitForWindowExposed(window));
+        QTRY_VERIFY(WindowDriver::findText(window->contentItem(), message));
+        QVERIFY2(warnings.warnings().isEmpty(), qPrintable(warnings.warnings().join("\n")));
     }
 
     void damagedFileThatCannotBeKeptAsideIsNeverDeleted() {

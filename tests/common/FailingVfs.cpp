@@ -16,6 +16,7 @@ std::atomic<int> g_armedAt{0};
 std::atomic<bool> g_single{false}; // only the operation at g_armedAt fails
 std::atomic<int> g_code{SQLITE_IOERR};
 std::atomic<int> g_failures{0};
+std::atomic<bool> g_sharedMemory{true};
 
 // Counts one operation of kind; true when it must fail.
 bool fails(Kind kind) {
@@ -140,7 +141,10 @@ int xOpen(sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* outFl
     const int rc = g_real->xOpen(g_real, name, file->real, flags, outFlags);
     if (file->real->pMethods) {
         const int version = file->real->pMethods->iVersion;
-        file->base.pMethods = &g_methods[version < 1 ? 0 : version > 3 ? 2 : version - 1];
+        file->base.pMethods = !g_sharedMemory.load() ? &g_methods[0]
+                                                     : &g_methods[version < 1   ? 0
+                                                                  : version > 3 ? 2
+                                                                                : version - 1];
     }
     return rc;
 }
@@ -231,6 +235,11 @@ void reset() {
     for (auto& c : g_counts)
         c = 0;
     g_failures = 0;
+    g_sharedMemory = true;
+}
+
+void setSharedMemory(bool available) {
+    g_sharedMemory = available;
 }
 
 Counts counts() {

@@ -31,6 +31,9 @@ void arm(Kind kind, int n, int code);
 // As arm, but only the n-th operation fails.
 void armOnce(Kind kind, int n, int code);
 void disarm();
+// Files opened from now on offer no shared memory (as some network and FUSE disks), so that SQLite
+// cannot keep a write-ahead log in them. True again by default and by reset().
+void setSharedMemory(bool available);
 // Operations failed since the last arm().
 int failures();
 const char* name(Kind kind);
