@@ -511,8 +511,14 @@ bool Context::performWrite(const std::function<void()>& work, QString* error) {
         return false;
     }
     m_inWrite = true;
+    m_abandoned.clear();
     work();
     m_inWrite = false;
+    if (!m_abandoned.isEmpty()) {
+        if (error)
+            *error = std::exchange(m_abandoned, {});
+        return false; // the transaction rolls back as it goes
+    }
     std::vector<Written> written;
     if (!saveInTransaction(error, written) || !tx.commit()) {
         if (error && error->isEmpty())
@@ -700,6 +706,11 @@ bool Context::wipe(const std::function<void()>& refill, QString* error) {
     finishSave(written);
     reset(); // the records this context held are gone
     return true;
+}
+
+void Context::abandonWrite(const QString& why) {
+    if (m_inWrite)
+        m_abandoned = why.isEmpty() ? QStringLiteral("abandoned") : why;
 }
 
 void Context::rollback() {

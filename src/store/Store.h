@@ -119,6 +119,8 @@ public:
     // Runs work inside one write transaction and saves its changes in it: what work reads is the
     // committed state, and no other writer can slip in between the read and the write.
     bool performWrite(const std::function<void()>& work, QString* error = nullptr);
+    // Inside performWrite's work: nothing of the write is committed, performWrite fails with why.
+    void abandonWrite(const QString& why);
     // Forgets pending changes (objects get their stored values back; new objects are dropped).
     void rollback();
     // Deletes every record and writes refill's changes in the same transaction (see Store).
@@ -201,6 +203,7 @@ private:
     QHash<const EntityDescription*, QHash<qint64, ManagedObject*>> m_byRow;
     QHash<const EntityDescription*, QHash<QString, ManagedObject*>> m_insertedByKey;
     bool m_inWrite = false;
+    QString m_abandoned; // why the write in progress must not commit
     bool m_synced = false; // commits wait for the disk (the main thread's)
     QHash<QPair<const EntityDescription*, quint64>, sql::Statement*> m_statements; // owned by m_db's cache
 };

@@ -6,6 +6,7 @@
 #include "Log.h"
 #include "NotificationCenter.h"
 #include "Reachability.h"
+#include "Recomputations.h"
 #include "SerialQueue.h"
 #include "Store.h"
 #include "SyncKeys.h"
@@ -48,6 +49,8 @@ QStringList recompute(Context* context, const QString& entity, const QStringList
                     Users::updateIngeschrevenStatuses(context->fetch<Users>(Predicate::format(
                                                           QStringLiteral("userId IN %@"), {QVariant(chunk)})),
                                                       begin);
+                if (!StatusMarks::clear(context, entity, ids.mid(from, kRecomputeChunk)))
+                    context->abandonWrite(QStringLiteral("status marks not cleared"));
             },
             &error);
         if (!ok) {
@@ -104,6 +107,9 @@ void MainSynchroObject::start() {
     const qint64 configured = UserDefaults::standard().integerForKey(QStringLiteral("cc_kResyncInterval"));
     m_intervalSeconds = configured > 10 ? int(configured) : 60;
     m_timer.start(m_intervalSeconds * 1000);
+    // Answers stored before the app stopped whose statuses were not recomputed yet.
+    if (const StatusMarks::Batches marked = StatusMarks::pending(m_dao->context()); !marked.isEmpty())
+        recomputeInBackground(marked, QStringLiteral("reloadKindjesData"));
 }
 
 bool MainSynchroObject::isReachable() const {
@@ -129,6 +135,7 @@ void MainSynchroObject::setAantalPosts(int value) {
 bool MainSynchroObject::saveMain(const char* where) {
     QString error;
     if (m_dao->context()->save(&error)) {
+        m_answersToSync = false;
         emit queueChanged();
         return true;
     }
@@ -136,12 +143,18 @@ bool MainSynchroObject::saveMain(const char* where) {
     return false;
 }
 
-// Where the queue and the refresh stand (attempts, answers, tokens) need not wait for the disk: lost in
-// a power cut, they only mean one more send or download. Any other change pending is saved as usual.
+// Where the queue and the refresh stand (attempts, tokens) need not wait for the disk: lost in a power
+// cut, they only mean one more send or download. Answers do wait: an answered change that is sent again
+// would undo what another tablet changed since. Any other change pending is saved as usual.
 bool MainSynchroObject::saveQueueState(const char* where) {
     QString error;
-    if (m_dao->context()->saveUnsynced({&SynchroObject::staticEntity(), &GetSynchroObject::staticEntity()},
-                                       &error)) {
+    Context* context = m_dao->context();
+    const bool saved =
+        m_answersToSync ? context->save(&error)
+                        : context->saveUnsynced({&SynchroObject::staticEntity(), &GetSynchroObject::staticEntity()},
+                                                &error);
+    if (saved) {
+        m_answersToSync = false;
         emit queueChanged();
         return true;
     }
@@ -400,6 +413,7 @@ void MainSynchroObject::objectLoaderDidLoadObjects(const RequestInfo& request, c
                 record->setStatus(2);
             } else {
                 record->setStatus(3);
+                m_answersToSync = true;
             }
             if (record->status() == 3 && isCreation(record)) {
                 const QString created = objectKey(record->objectType(), record->objectId());
@@ -440,13 +454,10 @@ void MainSynchroObject::objectLoaderDidLoadObjects(const RequestInfo& request, c
         }
         return;
     }
-    if (response.contains(QStringLiteral("children"))) {
-        // One task for both, so the overviews search again only once every status is saved.
-        recomputeInBackground(
-            {{QStringLiteral("Child"), response.followUpIds.value(QStringLiteral("children"))},
-             {QStringLiteral("Users"), response.followUpIds.value(QStringLiteral("users"))}},
-            QStringLiteral("forceSearch"));
-    }
+    // Statuses recomputed in the order of old: children and staff of a children answer first.
+    const QList<Recomputation> recomputations = recomputationsAfter(response);
+    if (response.contains(QStringLiteral("children")))
+        recomputeInBackground(recomputations.first().batches, recomputations.first().notification);
     // The staff grid fills when the last answer has arrived, which can be before that answer is stored.
     if (response.contains(QStringLiteral("users")))
         NotificationCenter::defaultCenter().post(QStringLiteral("usersLoaded"), this);
@@ -460,14 +471,8 @@ void MainSynchroObject::objectLoaderDidLoadObjects(const RequestInfo& request, c
             getUsersForEntity(e->idEntity());
         checkForUpdates();
     }
-    if (response.contains(QStringLiteral("timeEntries")))
-        recomputeInBackground(
-            {{QStringLiteral("Child"), response.followUpIds.value(QStringLiteral("timeEntries"))}},
-            QStringLiteral("reloadKindjesData"));
-    if (response.contains(QStringLiteral("userTimeEntries")))
-        recomputeInBackground(
-            {{QStringLiteral("Users"), response.followUpIds.value(QStringLiteral("userTimeEntries"))}},
-            QStringLiteral("reloadKindjesData"));
+    for (const Recomputation& r : recomputations.mid(response.contains(QStringLiteral("children")) ? 1 : 0))
+        recomputeInBackground(r.batches, r.notification);
 }
 
 void MainSynchroObject::runInBackground(const QString& label, bool lowPriority, std::function<void()> work,
