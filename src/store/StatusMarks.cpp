@@ -34,6 +34,18 @@ bool mark(Context* context, const Batches& batches) {
 }
 
 bool clear(Context* context, const QString& entity, const QStringList& ids) {
+    // Mostly nothing is marked (a full recomputation): one look instead of a deletion per record.
+    sql::Database& db = context->database();
+    sql::Statement* any = db.cached(QStringLiteral("SELECT 1 FROM cc_status_marks WHERE entity = ? LIMIT 1"));
+    if (!any)
+        return false;
+    any->bindText(1, entity);
+    const int rc = any->step();
+    any->reset();
+    if (rc == SQLITE_DONE)
+        return true;
+    if (rc != SQLITE_ROW)
+        return false;
     return run(context, QStringLiteral("DELETE FROM cc_status_marks WHERE entity = ? AND id = ?"), entity, ids);
 }
 
