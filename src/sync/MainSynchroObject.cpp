@@ -630,17 +630,21 @@ void MainSynchroObject::berekenStatussen() {
     const SharedUserInfo user = Users::sharedUserInfo();
     const QString begin = Util::getBeginRegistrationTime();
     Context* context = m_dao->store()->context();
-    const DataAccessObject dao = DataAccessObject::forStore(m_dao->store());
-    QStringList childIds;
-    for (Child* c : dao.loadChildrenforEntity(user.entityId))
-        childIds << c->childId();
-    QSet<QString> seen;
-    QStringList userIds;
-    for (Users* u : dao.loadUsers())
-        if (!seen.contains(u->userId())) {
-            seen.insert(u->userId());
-            userIds << u->userId();
-        }
+    // Only the keys: the records themselves are read a chunk at a time by the recomputation.
+    auto keys = [context](FetchRequest request, const QString& key) {
+        request.propertiesToFetch = {key};
+        request.distinct = true;
+        QStringList out;
+        for (const QVariantMap& row : context->fetchRows(request))
+            out << row.value(key).toString();
+        return out;
+    };
+    const QStringList childIds =
+        keys(FetchRequest::of<Child>(Predicate::format(QStringLiteral("entityId == %@ && exists == 1"),
+                                                       {user.entityId})),
+             QStringLiteral("childId"));
+    const QStringList userIds =
+        keys(FetchRequest::of<Users>(Predicate::format(QStringLiteral("exists == 1"))), QStringLiteral("userId"));
     recompute(context, QStringLiteral("Child"), childIds, begin);
     recompute(context, QStringLiteral("Users"), userIds, begin);
     if (QThread::currentThread() != thread())
