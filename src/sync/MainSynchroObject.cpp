@@ -454,7 +454,7 @@ void MainSynchroObject::objectLoaderDidLoadObjects(const RequestInfo& request, c
         }
         return;
     }
-    // Statuses recomputed in the order of old: children and staff of a children answer first.
+    // A children answer's children and staff are one task, so the overviews search again only once.
     const QList<Recomputation> recomputations = recomputationsAfter(response);
     if (response.contains(QStringLiteral("children")))
         recomputeInBackground(recomputations.first().batches, recomputations.first().notification);
