@@ -568,13 +568,20 @@ bool Context::performWrite(const std::function<void()>& work, QString* error) {
         return false;
     const int readErrorsBefore = m_readErrors;
     m_inWrite = true;
+    m_abandoned.clear();
     work();
     m_inWrite = false;
     if (m_readErrors != readErrorsBefore) {
         // work decided on what it read: with a read missing, its changes may undo what is stored.
         if (error)
             *error = QStringLiteral("the store could not be read: %1").arg(m_db.lastError());
+        m_abandoned.clear();
         return false;
+    }
+    if (!m_abandoned.isEmpty()) {
+        if (error)
+            *error = std::exchange(m_abandoned, {});
+        return false; // the transaction rolls back as it goes
     }
     std::vector<Written> written;
     if (!saveInTransaction(error, written) || !tx.commit()) {
@@ -783,6 +790,11 @@ bool Context::wipe(const std::function<void()>& refill, QString* error) {
     finishSave(written);
     reset(); // the records this context held are gone
     return true;
+}
+
+void Context::abandonWrite(const QString& why) {
+    if (m_inWrite)
+        m_abandoned = why.isEmpty() ? QStringLiteral("abandoned") : why;
 }
 
 void Context::rollback() {

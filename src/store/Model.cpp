@@ -142,7 +142,7 @@ const EntityDescription* entity(const QString& name) {
 }
 
 int schemaVersion() {
-    return 1;
+    return 2;
 }
 
 } // namespace Model

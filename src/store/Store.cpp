@@ -139,9 +139,15 @@ QStringList createSchema() {
     return statements;
 }
 
+// Layout 2: whose presence status an answer changed and is still to be recomputed.
+QStringList addStatusMarks() {
+    return {QStringLiteral("CREATE TABLE cc_status_marks (entity TEXT NOT NULL, id TEXT NOT NULL, "
+                           "PRIMARY KEY (entity, id)) WITHOUT ROWID")};
+}
+
 // Migration steps: entry i brings the layout from version i to i + 1, each in one transaction.
 const std::vector<std::function<QStringList()>>& migrations() {
-    static const std::vector<std::function<QStringList()>> steps = {createSchema};
+    static const std::vector<std::function<QStringList()>> steps = {createSchema, addStatusMarks};
     return steps;
 }
 

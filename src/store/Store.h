@@ -136,6 +136,8 @@ public:
     // committed state, and no other writer can slip in between the read and the write. When one of
     // work's reads fails nothing is written (work decided on less than is stored).
     bool performWrite(const std::function<void()>& work, QString* error = nullptr);
+    // Inside performWrite's work: nothing of the write is committed, performWrite fails with why.
+    void abandonWrite(const QString& why);
     // Forgets pending changes (objects get their stored values back; new objects are dropped).
     void rollback();
     // Deletes every record and writes refill's changes in the same transaction (see Store).
@@ -240,6 +242,7 @@ private:
     bool m_inWrite = false;
     int m_tasks = 0;
     int m_readErrors = 0;
+    QString m_abandoned; // why the write in progress must not commit
     bool m_synced = false; // commits wait for the disk (the main thread's)
     QHash<QPair<const EntityDescription*, quint64>, sql::Statement*> m_statements; // owned by m_db's cache
 };

@@ -6,6 +6,7 @@
 #include "Log.h"
 #include "NotificationCenter.h"
 #include "Reachability.h"
+#include "Recomputations.h"
 #include "SerialQueue.h"
 #include "Store.h"
 #include "SyncKeys.h"
@@ -49,6 +50,8 @@ QStringList recompute(Context* context, const QString& entity, const QStringList
                     Users::updateIngeschrevenStatuses(context->fetch<Users>(Predicate::format(
                                                           QStringLiteral("userId IN %@"), {QVariant(chunk)})),
                                                       begin);
+                if (!StatusMarks::clear(context, entity, ids.mid(from, kRecomputeChunk)))
+                    context->abandonWrite(QStringLiteral("status marks not cleared"));
             },
             &error);
         if (!ok) {
@@ -105,6 +108,9 @@ void MainSynchroObject::start() {
     const qint64 configured = UserDefaults::standard().integerForKey(QStringLiteral("cc_kResyncInterval"));
     m_intervalSeconds = configured > 10 ? int(configured) : 60;
     m_timer.start(m_intervalSeconds * 1000);
+    // Answers stored before the app stopped whose statuses were not recomputed yet.
+    if (const StatusMarks::Batches marked = StatusMarks::pending(m_dao->context()); !marked.isEmpty())
+        recomputeInBackground(marked, QStringLiteral("reloadKindjesData"));
 }
 
 bool MainSynchroObject::isReachable() const {
@@ -130,6 +136,7 @@ void MainSynchroObject::setAantalPosts(int value) {
 bool MainSynchroObject::saveMain(const char* where) {
     QString error;
     if (m_dao->context()->save(&error)) {
+        m_answersToSync = false;
         emit queueChanged();
         return true;
     }
@@ -137,12 +144,18 @@ bool MainSynchroObject::saveMain(const char* where) {
     return false;
 }
 
-// Where the queue and the refresh stand (attempts, answers, tokens) need not wait for the disk: lost in
-// a power cut, they only mean one more send or download. Any other change pending is saved as usual.
+// Where the queue and the refresh stand (attempts, tokens) need not wait for the disk: lost in a power
+// cut, they only mean one more send or download. Answers do wait: an answered change that is sent again
+// would undo what another tablet changed since. Any other change pending is saved as usual.
 bool MainSynchroObject::saveQueueState(const char* where) {
     QString error;
-    if (m_dao->context()->saveUnsynced({&SynchroObject::staticEntity(), &GetSynchroObject::staticEntity()},
-                                       &error)) {
+    Context* context = m_dao->context();
+    const bool saved =
+        m_answersToSync ? context->save(&error)
+                        : context->saveUnsynced({&SynchroObject::staticEntity(), &GetSynchroObject::staticEntity()},
+                                                &error);
+    if (saved) {
+        m_answersToSync = false;
         emit queueChanged();
         return true;
     }
@@ -430,6 +443,7 @@ void MainSynchroObject::objectLoaderDidLoadObjects(const RequestInfo& request, c
                 record->setStatus(2);
             } else {
                 record->setStatus(3);
+                m_answersToSync = true;
             }
             if (record->status() == 3 && isCreation(record)) {
                 const QString created = objectKey(record->objectType(), record->objectId());
@@ -470,13 +484,10 @@ void MainSynchroObject::objectLoaderDidLoadObjects(const RequestInfo& request, c
         }
         return;
     }
-    if (response.contains(QStringLiteral("children"))) {
-        // One task for both, so the overviews search again only once every status is saved.
-        recomputeInBackground(
-            {{QStringLiteral("Child"), response.followUpIds.value(QStringLiteral("children"))},
-             {QStringLiteral("Users"), response.followUpIds.value(QStringLiteral("users"))}},
-            QStringLiteral("forceSearch"));
-    }
+    // A children answer's children and staff are one task, so the overviews search again only once.
+    const QList<Recomputation> recomputations = recomputationsAfter(response);
+    if (response.contains(QStringLiteral("children")))
+        recomputeInBackground(recomputations.first().batches, recomputations.first().notification);
     // The staff grid fills when the last answer has arrived, which can be before that answer is stored.
     if (response.contains(QStringLiteral("users")))
         NotificationCenter::defaultCenter().post(QStringLiteral("usersLoaded"), this);
@@ -490,14 +501,8 @@ void MainSynchroObject::objectLoaderDidLoadObjects(const RequestInfo& request, c
             getUsersForEntity(e->idEntity());
         checkForUpdates();
     }
-    if (response.contains(QStringLiteral("timeEntries")))
-        recomputeInBackground(
-            {{QStringLiteral("Child"), response.followUpIds.value(QStringLiteral("timeEntries"))}},
-            QStringLiteral("reloadKindjesData"));
-    if (response.contains(QStringLiteral("userTimeEntries")))
-        recomputeInBackground(
-            {{QStringLiteral("Users"), response.followUpIds.value(QStringLiteral("userTimeEntries"))}},
-            QStringLiteral("reloadKindjesData"));
+    for (const Recomputation& r : recomputations.mid(response.contains(QStringLiteral("children")) ? 1 : 0))
+        recomputeInBackground(r.batches, r.notification);
 }
 
 void MainSynchroObject::runInBackground(const QString& label, bool lowPriority, std::function<void()> work,
@@ -655,17 +660,21 @@ void MainSynchroObject::berekenStatussen() {
     const SharedUserInfo user = Users::sharedUserInfo();
     const QString begin = Util::getBeginRegistrationTime();
     Context* context = m_dao->store()->context();
-    const DataAccessObject dao = DataAccessObject::forStore(m_dao->store());
-    QStringList childIds;
-    for (Child* c : dao.loadChildrenforEntity(user.entityId))
-        childIds << c->childId();
-    QSet<QString> seen;
-    QStringList userIds;
-    for (Users* u : dao.loadUsers())
-        if (!seen.contains(u->userId())) {
-            seen.insert(u->userId());
-            userIds << u->userId();
-        }
+    // Only the keys: the records themselves are read a chunk at a time by the recomputation.
+    auto keys = [context](FetchRequest request, const QString& key) {
+        request.propertiesToFetch = {key};
+        request.distinct = true;
+        QStringList out;
+        for (const QVariantMap& row : context->fetchRows(request))
+            out << row.value(key).toString();
+        return out;
+    };
+    const QStringList childIds =
+        keys(FetchRequest::of<Child>(Predicate::format(QStringLiteral("entityId == %@ && exists == 1"),
+                                                       {user.entityId})),
+             QStringLiteral("childId"));
+    const QStringList userIds =
+        keys(FetchRequest::of<Users>(Predicate::format(QStringLiteral("exists == 1"))), QStringLiteral("userId"));
     recompute(context, QStringLiteral("Child"), childIds, begin);
     recompute(context, QStringLiteral("Users"), userIds, begin);
     if (QThread::currentThread() != thread())

@@ -77,8 +77,8 @@ public:
     // The resend itself, 0.1 s after the overlay appeared: every record, newest first, once each.
     void doWait();
     void updateNrOfPostField();
-    // Answers come in bursts: what they change is saved once per turn of the event loop, not per answer.
-    // A status lost to a crash before that save only means one more send.
+    // Answers come in bursts: what they change is saved once per turn of the event loop, not per answer,
+    // and the answers reach the disk with that save (one sync per burst), before any further send.
     void saveAnswersSoon();
 
     // Starts the tablet afresh: the requests under way are cancelled (their answers belong to the old
@@ -213,6 +213,7 @@ private:
     QDateTime m_lastRefreshDate;
     int m_recomputationsRunning = 0;
     bool m_answersUnsaved = false; // answered changes and bookkeeping wait for saveAnswersSoon's save
+    bool m_answersToSync = false;  // answers not yet saved: the next save of the queue waits for the disk
     int m_slicesWaiting = 0;       // slices of due changes not yet sent
     int m_sendsAfterCommit = 0;    // changes queued inside a write, sent on the next pass
     bool m_recountScheduled = false; // a write that queued changes may yet roll back: count again after it

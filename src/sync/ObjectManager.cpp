@@ -1,6 +1,7 @@
 #include "ObjectManager.h"
 
 #include "Log.h"
+#include "Recomputations.h"
 #include "SerialQueue.h"
 #include "Store.h"
 #include "TlsTrust.h"
@@ -348,11 +349,19 @@ void ObjectManager::finished(quint64 id) {
             QString saveError;
             // The check against local changes and the write happen under one lock: a clocking queued
             // on the main thread meanwhile is never overwritten.
+            // The statuses the answer changes are marked in its own transaction: a crash before their
+            // recomputation leaves the marks for the next start.
             if (!response.failure.isEmpty()) {
                 context->rollback();
                 failure = response.failure;
-            } else if (!context->performWrite([context] { Mapping::keepUnsentLocalChanges(context); },
-                                              &saveError)) {
+            } else if (!context->performWrite(
+                           [context, &response] {
+                               Mapping::keepUnsentLocalChanges(context);
+                               if (!StatusMarks::mark(context, statusesAfter(response)))
+                                   context->abandonWrite(
+                                       QStringLiteral("the statuses to recompute could not be stored"));
+                           },
+                           &saveError)) {
                 context->rollback();
                 CC_LOG(QStringLiteral("error %1").arg(saveError));
                 failure = saveError;

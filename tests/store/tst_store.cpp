@@ -1,5 +1,6 @@
 // The object store: durability, identity, absent values, threads, damage and versions.
 #include "Entities.h"
+#include "StatusMarks.h"
 #include "Store.h"
 
 #include <QFile>
@@ -490,6 +491,29 @@ private slots:
         QVERIFY(!Store::open(file, &error));
         QVERIFY(error.contains("newer"));
         QVERIFY(QFile::exists(file)); // left as it was
+    }
+
+    // A file of the first layout (before status marks) opens with its records and gains the marks.
+    void storeOfTheFirstLayoutIsMigrated() {
+        const QString file = path("layout1.sqlite");
+        {
+            auto store = Store::open(file);
+            store->context()->insertNew<Child>()->setChildId("K1");
+            QVERIFY(store->context()->save());
+        }
+        {
+            sql::Database db;
+            QVERIFY(db.open(file));
+            QVERIFY(db.exec("DROP TABLE cc_status_marks"));
+            QVERIFY(db.exec("PRAGMA user_version = 1"));
+        }
+        auto store = Store::open(file);
+        QVERIFY(store);
+        Context* c = store->context();
+        QVERIFY(c->find<Child>("K1"));
+        QVERIFY(c->performWrite([&] { QVERIFY(StatusMarks::mark(c, {{"Child", {"K1"}}})); }));
+        QCOMPARE(StatusMarks::pending(c), (StatusMarks::Batches{{"Child", {"K1"}}}));
+        QCOMPARE(c->database().scalar("PRAGMA user_version").toInt(), Model::schemaVersion());
     }
 
     void deleteEverythingStartsEmpty() {
