@@ -1,4 +1,5 @@
 #include "PowerCutVfs.h"
+#include "VfsShim.h"
 
 #include <QDir>
 #include <QFile>
@@ -211,64 +212,15 @@ int xDelete(sqlite3_vfs*, const char* name, int syncDir) {
     }
     return g_real->xDelete(g_real, name, syncDir);
 }
-int xAccess(sqlite3_vfs*, const char* name, int flags, int* out) {
-    return g_real->xAccess(g_real, name, flags, out);
-}
-int xFullPathname(sqlite3_vfs*, const char* name, int n, char* out) {
-    return g_real->xFullPathname(g_real, name, n, out);
-}
-void* xDlOpen(sqlite3_vfs*, const char* name) {
-    return g_real->xDlOpen(g_real, name);
-}
-void xDlError(sqlite3_vfs*, int n, char* out) {
-    g_real->xDlError(g_real, n, out);
-}
-void (*xDlSym(sqlite3_vfs*, void* handle, const char* symbol))(void) {
-    return g_real->xDlSym(g_real, handle, symbol);
-}
-void xDlClose(sqlite3_vfs*, void* handle) {
-    g_real->xDlClose(g_real, handle);
-}
-int xRandomness(sqlite3_vfs*, int n, char* out) {
-    return g_real->xRandomness(g_real, n, out);
-}
-int xSleep(sqlite3_vfs*, int us) {
-    return g_real->xSleep(g_real, us);
-}
-int xCurrentTime(sqlite3_vfs*, double* out) {
-    return g_real->xCurrentTime(g_real, out);
-}
-int xGetLastError(sqlite3_vfs*, int n, char* out) {
-    return g_real->xGetLastError ? g_real->xGetLastError(g_real, n, out) : 0;
-}
-int xCurrentTimeInt64(sqlite3_vfs*, sqlite3_int64* out) {
-    return g_real->xCurrentTimeInt64(g_real, out);
-}
 
 } // namespace
 
 void install() {
     std::call_once(g_once, [] {
-        g_real = sqlite3_vfs_find(nullptr);
-        g_shim = sqlite3_vfs{};
-        g_shim.iVersion = 2;
-        g_shim.szOsFile = int(sizeof(File)) + g_real->szOsFile;
-        g_shim.mxPathname = g_real->mxPathname;
-        g_shim.zName = "powercut";
+        g_shim = VfsShim::wrapDefault("powercut", int(sizeof(File)));
+        g_real = static_cast<sqlite3_vfs*>(g_shim.pAppData);
         g_shim.xOpen = xOpen;
         g_shim.xDelete = xDelete;
-        g_shim.xAccess = xAccess;
-        g_shim.xFullPathname = xFullPathname;
-        g_shim.xDlOpen = xDlOpen;
-        g_shim.xDlError = xDlError;
-        g_shim.xDlSym = xDlSym;
-        g_shim.xDlClose = xDlClose;
-        g_shim.xRandomness = xRandomness;
-        g_shim.xSleep = xSleep;
-        g_shim.xCurrentTime = xCurrentTime;
-        g_shim.xGetLastError = xGetLastError;
-        g_shim.xCurrentTimeInt64 =
-            g_real->iVersion >= 2 && g_real->xCurrentTimeInt64 ? xCurrentTimeInt64 : nullptr;
         sqlite3_vfs_register(&g_shim, 1);
     });
 }

@@ -1,0 +1,12 @@
+#pragma once
+// The plumbing of a test disk: a VFS over the process's default one that hands every call on unchanged,
+// so that a test disk sets only the members whose behaviour it changes (xOpen, xDelete).
+#include <sqlite3.h>
+
+namespace VfsShim {
+
+// A VFS named name over the default one; its files hold extraFileBytes of the shim's own before the
+// real VFS's file. Every member hands the call on to the default VFS (kept in pAppData).
+sqlite3_vfs wrapDefault(const char* name, int extraFileBytes);
+
+} // namespace VfsShim
