@@ -28,20 +28,12 @@ bool fails(Kind kind) {
     return true;
 }
 
-struct File {
-    sqlite3_file base;
-    sqlite3_file* real; // follows this struct in the same allocation
-};
+using File = VfsShim::File;
 
 sqlite3_file* real(sqlite3_file* f) {
     return reinterpret_cast<File*>(f)->real;
 }
 
-int xClose(sqlite3_file* f) {
-    const int rc = real(f)->pMethods ? real(f)->pMethods->xClose(real(f)) : SQLITE_OK;
-    f->pMethods = nullptr;
-    return rc;
-}
 int xRead(sqlite3_file* f, void* p, int n, sqlite3_int64 off) {
     if (fails(Kind::Read))
         return g_code.load();
@@ -62,72 +54,14 @@ int xSync(sqlite3_file* f, int flags) {
         return g_code.load();
     return real(f)->pMethods->xSync(real(f), flags);
 }
-int xFileSize(sqlite3_file* f, sqlite3_int64* size) {
-    return real(f)->pMethods->xFileSize(real(f), size);
-}
-int xLock(sqlite3_file* f, int lock) {
-    return real(f)->pMethods->xLock(real(f), lock);
-}
-int xUnlock(sqlite3_file* f, int lock) {
-    return real(f)->pMethods->xUnlock(real(f), lock);
-}
-int xCheckReservedLock(sqlite3_file* f, int* out) {
-    return real(f)->pMethods->xCheckReservedLock(real(f), out);
-}
-int xFileControl(sqlite3_file* f, int op, void* arg) {
-    return real(f)->pMethods->xFileControl(real(f), op, arg);
-}
-int xSectorSize(sqlite3_file* f) {
-    return real(f)->pMethods->xSectorSize(real(f));
-}
-int xDeviceCharacteristics(sqlite3_file* f) {
-    return real(f)->pMethods->xDeviceCharacteristics(real(f));
-}
-int xShmMap(sqlite3_file* f, int page, int size, int extend, void volatile** out) {
-    return real(f)->pMethods->xShmMap(real(f), page, size, extend, out);
-}
-int xShmLock(sqlite3_file* f, int offset, int n, int flags) {
-    return real(f)->pMethods->xShmLock(real(f), offset, n, flags);
-}
-void xShmBarrier(sqlite3_file* f) {
-    real(f)->pMethods->xShmBarrier(real(f));
-}
-int xShmUnmap(sqlite3_file* f, int deleteFlag) {
-    return real(f)->pMethods->xShmUnmap(real(f), deleteFlag);
-}
-int xFetch(sqlite3_file* f, sqlite3_int64 off, int n, void** out) {
-    return real(f)->pMethods->xFetch(real(f), off, n, out);
-}
-int xUnfetch(sqlite3_file* f, sqlite3_int64 off, void* p) {
-    return real(f)->pMethods->xUnfetch(real(f), off, p);
-}
 
 // One table per version of the real file's methods, so SQLite sees what the real file offers.
 sqlite3_io_methods makeMethods(int version) {
-    sqlite3_io_methods m{};
-    m.iVersion = version;
-    m.xClose = xClose;
+    sqlite3_io_methods m = VfsShim::forwardingMethods(version);
     m.xRead = xRead;
     m.xWrite = xWrite;
     m.xTruncate = xTruncate;
     m.xSync = xSync;
-    m.xFileSize = xFileSize;
-    m.xLock = xLock;
-    m.xUnlock = xUnlock;
-    m.xCheckReservedLock = xCheckReservedLock;
-    m.xFileControl = xFileControl;
-    m.xSectorSize = xSectorSize;
-    m.xDeviceCharacteristics = xDeviceCharacteristics;
-    if (version >= 2) {
-        m.xShmMap = xShmMap;
-        m.xShmLock = xShmLock;
-        m.xShmBarrier = xShmBarrier;
-        m.xShmUnmap = xShmUnmap;
-    }
-    if (version >= 3) {
-        m.xFetch = xFetch;
-        m.xUnfetch = xUnfetch;
-    }
     return m;
 }
 
@@ -149,7 +83,6 @@ int xOpen(sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* outFl
     }
     return rc;
 }
-
 
 } // namespace
 

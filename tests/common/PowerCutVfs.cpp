@@ -21,9 +21,9 @@ std::once_flag g_once;
 // What one unsynced write or truncation replaced.
 struct Undo {
     sqlite3_int64 offset = 0;
-    std::string old;            // the bytes that were there (the part inside the file then)
+    std::string old; // the bytes that were there (the part inside the file then)
     sqlite3_int64 sizeBefore = 0;
-    sqlite3_int64 written = 0;  // bytes the write put there
+    sqlite3_int64 written = 0; // bytes the write put there
     quint64 sequence = 0;
 };
 
@@ -37,13 +37,12 @@ int g_undone = 0;
 std::atomic<bool> g_cut{false};
 
 struct File {
-    sqlite3_file base;
-    std::string* path; // watched files only
-    sqlite3_file* real; // follows this struct in the same allocation
+    VfsShim::File head; // the real VFS's file follows this struct in the same allocation
+    std::string* path;  // watched files only
 };
 
 sqlite3_file* real(sqlite3_file* f) {
-    return reinterpret_cast<File*>(f)->real;
+    return reinterpret_cast<File*>(f)->head.real;
 }
 std::string* watchedPath(sqlite3_file* f) {
     return reinterpret_cast<File*>(f)->path;
@@ -119,62 +118,14 @@ int xSync(sqlite3_file* f, int flags) {
         g_unsynced.erase(*path);
     return rc;
 }
-int xFileSize(sqlite3_file* f, sqlite3_int64* size) {
-    return real(f)->pMethods->xFileSize(real(f), size);
-}
-int xLock(sqlite3_file* f, int lock) {
-    return real(f)->pMethods->xLock(real(f), lock);
-}
-int xUnlock(sqlite3_file* f, int lock) {
-    return real(f)->pMethods->xUnlock(real(f), lock);
-}
-int xCheckReservedLock(sqlite3_file* f, int* out) {
-    return real(f)->pMethods->xCheckReservedLock(real(f), out);
-}
-int xFileControl(sqlite3_file* f, int op, void* arg) {
-    return real(f)->pMethods->xFileControl(real(f), op, arg);
-}
-int xSectorSize(sqlite3_file* f) {
-    return real(f)->pMethods->xSectorSize(real(f));
-}
-int xDeviceCharacteristics(sqlite3_file* f) {
-    return real(f)->pMethods->xDeviceCharacteristics(real(f));
-}
-int xShmMap(sqlite3_file* f, int page, int size, int extend, void volatile** out) {
-    return real(f)->pMethods->xShmMap(real(f), page, size, extend, out);
-}
-int xShmLock(sqlite3_file* f, int offset, int n, int flags) {
-    return real(f)->pMethods->xShmLock(real(f), offset, n, flags);
-}
-void xShmBarrier(sqlite3_file* f) {
-    real(f)->pMethods->xShmBarrier(real(f));
-}
-int xShmUnmap(sqlite3_file* f, int deleteFlag) {
-    return real(f)->pMethods->xShmUnmap(real(f), deleteFlag);
-}
-
 // No memory-mapped reads or writes: every write must pass through xWrite to be remembered.
 sqlite3_io_methods makeMethods(int version) {
-    sqlite3_io_methods m{};
-    m.iVersion = version;
+    sqlite3_io_methods m = VfsShim::forwardingMethods(version);
     m.xClose = xClose;
     m.xRead = xRead;
     m.xWrite = xWrite;
     m.xTruncate = xTruncate;
     m.xSync = xSync;
-    m.xFileSize = xFileSize;
-    m.xLock = xLock;
-    m.xUnlock = xUnlock;
-    m.xCheckReservedLock = xCheckReservedLock;
-    m.xFileControl = xFileControl;
-    m.xSectorSize = xSectorSize;
-    m.xDeviceCharacteristics = xDeviceCharacteristics;
-    if (version >= 2) {
-        m.xShmMap = xShmMap;
-        m.xShmLock = xShmLock;
-        m.xShmBarrier = xShmBarrier;
-        m.xShmUnmap = xShmUnmap;
-    }
     return m;
 }
 
@@ -182,9 +133,9 @@ const sqlite3_io_methods g_methods[2] = {makeMethods(1), makeMethods(2)};
 
 int xOpen(sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* outFlags) {
     auto* file = reinterpret_cast<File*>(f);
-    file->real = reinterpret_cast<sqlite3_file*>(file + 1);
+    file->head.real = reinterpret_cast<sqlite3_file*>(file + 1);
     file->path = nullptr;
-    file->base.pMethods = nullptr;
+    file->head.base.pMethods = nullptr;
     {
         std::lock_guard<std::mutex> lock(g_lock);
         if (isWatched(name)) {
@@ -193,9 +144,9 @@ int xOpen(sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* outFl
             file->path = new std::string(name);
         }
     }
-    const int rc = g_real->xOpen(g_real, name, file->real, flags, outFlags);
-    if (file->real->pMethods)
-        file->base.pMethods = &g_methods[file->real->pMethods->iVersion >= 2 ? 1 : 0];
+    const int rc = g_real->xOpen(g_real, name, file->head.real, flags, outFlags);
+    if (file->head.real->pMethods)
+        file->head.base.pMethods = &g_methods[file->head.real->pMethods->iVersion >= 2 ? 1 : 0];
     else {
         delete file->path;
         file->path = nullptr;
