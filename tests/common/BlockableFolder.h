@@ -7,6 +7,8 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QVariantMap>
+#include <cstdio> // renameat2
+#include <fcntl.h>
 
 class BlockableFolder {
 public:
@@ -17,11 +19,25 @@ public:
     }
     QString path() const { return m_path; }
     QString filePath(const QString& name) const { return m_path + QLatin1Char('/') + name; }
+    // Folder and blocker trade places in one step where the disk allows it: the app's writer, trying
+    // again on its own meanwhile, must never find the place empty (it would make the folder anew).
     bool block() {
-        QFile blocker(m_path);
-        return QDir().rename(m_path, m_away) && blocker.open(QIODevice::WriteOnly);
+        const QString blockerPath = m_path + QStringLiteral(".blocker");
+        QFile blocker(blockerPath);
+        if (!blocker.open(QIODevice::WriteOnly))
+            return false;
+        blocker.close();
+        if (swap(blockerPath, m_path))
+            return QDir().rename(blockerPath, m_away);
+        QFile::remove(blockerPath);
+        QFile stand(m_path);
+        return QDir().rename(m_path, m_away) && stand.open(QIODevice::WriteOnly);
     }
-    bool unblock() { return QFile::remove(m_path) && QDir().rename(m_away, m_path); }
+    bool unblock() {
+        if (swap(m_away, m_path))
+            return QFile::remove(m_away);
+        return QFile::remove(m_path) && QDir().rename(m_away, m_path);
+    }
     // The keys and values of an ini file in the folder, read straight from the disk (blocked or not).
     QVariantMap iniOnDisk(const QString& name) const {
         const QString folder = QFileInfo(m_path).isDir() ? m_path : m_away;
@@ -33,6 +49,11 @@ public:
     }
 
 private:
+    static bool swap(const QString& a, const QString& b) {
+        return ::renameat2(AT_FDCWD, QFile::encodeName(a).constData(), AT_FDCWD,
+                           QFile::encodeName(b).constData(), RENAME_EXCHANGE) == 0;
+    }
+
     QString m_path;
     QString m_away;
 };
