@@ -68,7 +68,9 @@ class TestCloseOutEndToEnd : public QObject {
 private slots:
     void initTestCase() { m_session = std::make_unique<AppSession>(QTime(18, 33)); }
     void cleanupTestCase() {
-        const QStringList warnings = m_session->finish();
+        // The open fault the lists' end-to-end test names too: the overview, taken down while its list
+        // still builds rows, may warn once. Every other warning fails.
+        const QStringList warnings = m_session->finish({"DelegateModel::cancel: index out range"});
         m_session.reset();
         QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join('\n')));
     }
