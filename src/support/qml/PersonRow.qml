@@ -26,7 +26,7 @@ Rectangle {
     objectName: "row" + index
     width: ListView.view ? ListView.view.width : implicitWidth
     height: Theme.rowHeight
-    color: selected ? "#e8e8e8" : Theme.panel
+    color: selected ? Theme.selectedRow : Theme.panel
 
     // The selection button: the mark and the margin around it, a finger wide.
     Item {
@@ -69,6 +69,7 @@ Rectangle {
         anchors.verticalCenter: parent.verticalCenter
         spacing: 2
         Text {
+            objectName: "personName"
             width: parent.width
             text: row.name
             color: Theme.ink
