@@ -335,6 +335,21 @@ void saveBar(QPainter& p) {
     p.drawRoundedRect(QRectF(0, 0, 200, 44), 8, 8);
 }
 
+// Three bars: the menu of an upright screen.
+void menuBars(QPainter& p) {
+    p.setPen(inkPen(5));
+    for (const qreal y : {16.0, 30.0, 44.0})
+        p.drawLine(QPointF(12, y), QPointF(48, y));
+}
+
+// A chevron pointing left (back) or right (forward).
+void chevron(QPainter& p, bool left) {
+    p.setPen(inkPen(5));
+    const qreal tip = left ? 20 : 40;
+    const qreal tail = left ? 38 : 22;
+    p.drawPolyline(QPolygonF({QPointF(tail, 12), QPointF(tip, 30), QPointF(tail, 48)}));
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -358,6 +373,9 @@ int main(int argc, char* argv[]) {
     ok &= both(folder, QStringLiteral("56-cloud.png"), icon, cloud);
     ok &= both(folder, QStringLiteral("02-redo.png"), icon, redo);
     ok &= both(folder, QStringLiteral("dag-afsluiten.png"), icon, dayEnd);
+    ok &= both(folder, QStringLiteral("menu.png"), icon, menuBars);
+    ok &= both(folder, QStringLiteral("back.png"), icon, [](QPainter& p) { chevron(p, true); });
+    ok &= both(folder, QStringLiteral("forward.png"), icon, [](QPainter& p) { chevron(p, false); });
     // The placeholder stands in for photos, so it is drawn larger: 120 px, 240 px at 2x.
     ok &= save(folder, QStringLiteral("user.png"), icon, 2, placeholderPortrait) &
           save(folder, QStringLiteral("user@2x.png"), icon, 4, placeholderPortrait);

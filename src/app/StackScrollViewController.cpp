@@ -15,6 +15,10 @@ StackScrollViewController::StackScrollViewController(QObject* parent)
     connect(this, &StackScrollViewController::viewXPositionChanged, this,
             &StackScrollViewController::panelsMoved);
     connect(this, &StackScrollViewController::geometryChanged, this, &StackScrollViewController::panelsMoved);
+    connect(this, &StackScrollViewController::viewXPositionChanged, this,
+            &StackScrollViewController::navigationChanged);
+    connect(this, &StackScrollViewController::geometryChanged, this,
+            &StackScrollViewController::navigationChanged);
 }
 
 void StackScrollViewController::panelsMoved() {
@@ -135,7 +139,32 @@ void StackScrollViewController::setViewXPosition(qreal x) {
 }
 
 qreal StackScrollViewController::maxViewXPosition() const {
-    return std::max<qreal>(0, qreal(m_stack.size() - 2) * panelWidth());
+    return std::max<qreal>(0, qreal(m_stack.size() - m_panelsInView) * panelWidth());
+}
+
+void StackScrollViewController::setPanelsInView(int panels) {
+    panels = std::clamp(panels, 1, 2);
+    if (panels == m_panelsInView)
+        return;
+    m_panelsInView = panels;
+    emit geometryChanged();
+    setViewXPosition(maxViewXPosition());
+}
+
+bool StackScrollViewController::canGoBack() const {
+    return m_viewXPosition > panelWidth() / 2;
+}
+
+bool StackScrollViewController::canGoForward() const {
+    return m_viewXPosition < maxViewXPosition() - panelWidth() / 2;
+}
+
+void StackScrollViewController::goBack() {
+    setViewXPosition(settledPosition(m_viewXPosition - panelWidth(), 0));
+}
+
+void StackScrollViewController::goForward() {
+    setViewXPosition(settledPosition(m_viewXPosition + panelWidth(), 0));
 }
 
 qreal StackScrollViewController::panelX(int index) const {

@@ -2,8 +2,9 @@
 // The panel stack: the screens shown side by side to the right of the menu, oldest first. Each row of
 // this model is one screen controller (a QObject, normally a ScreenController); QML draws them with
 // StackScrollView.qml. Geometry lives here so the rules are testable: each panel is half the area
-// wide, at rest the newest two are fully visible and older ones lie under them at the left edge;
-// viewXPosition scrolls the row of panels and is what a drag changes.
+// wide (the whole area on an upright screen: panelsInView 1), at rest the newest ones are fully visible
+// and older ones lie under them at the left edge; viewXPosition scrolls the row of panels and is what
+// a drag changes.
 // Main thread. Screens without a QObject parent are adopted when added and deleted when removed.
 #include <QAbstractListModel>
 #include <QList>
@@ -17,6 +18,10 @@ class StackScrollViewController : public QAbstractListModel {
     Q_PROPERTY(qreal panelWidth READ panelWidth NOTIFY geometryChanged)
     Q_PROPERTY(qreal viewXPosition READ viewXPosition WRITE setViewXPosition NOTIFY viewXPositionChanged)
     Q_PROPERTY(qreal maxViewXPosition READ maxViewXPosition NOTIFY geometryChanged)
+    Q_PROPERTY(int panelsInView READ panelsInView WRITE setPanelsInView NOTIFY geometryChanged)
+    // Whether a panel lies left or right of the ones in view (the way back, and forward again).
+    Q_PROPERTY(bool canGoBack READ canGoBack NOTIFY navigationChanged)
+    Q_PROPERTY(bool canGoForward READ canGoForward NOTIFY navigationChanged)
 public:
     // PanelXRole follows viewXPosition and the geometry, so delegates move without extra bindings.
     enum Roles { ScreenRole = Qt::UserRole + 1, ViewUrlRole, TitleRole, PanelXRole };
@@ -40,11 +45,19 @@ public:
 
     qreal viewWidth() const { return m_viewWidth; }
     void setViewWidth(qreal width);
-    qreal panelWidth() const { return m_viewWidth / 2; }
+    qreal panelWidth() const { return m_viewWidth / m_panelsInView; }
+    int panelsInView() const { return m_panelsInView; }
+    // 1 or 2. The newest panels come into view: after a turn the user sees what was opened last.
+    void setPanelsInView(int panels);
+    bool canGoBack() const;
+    bool canGoForward() const;
+    // One panel back or forward, the panels already open staying open (their state with them).
+    Q_INVOKABLE void goBack();
+    Q_INVOKABLE void goForward();
     qreal viewXPosition() const { return m_viewXPosition; }
     // Any value while dragging (outside [0, maxViewXPosition] the panels stretch away and bounce back).
     void setViewXPosition(qreal x);
-    // The resting position that shows the newest two panels.
+    // The resting position that shows the newest panels.
     qreal maxViewXPosition() const;
     // The x of a panel's left edge for the current viewXPosition: panels older than the ones in view
     // stop at the left edge, under the newer ones.
@@ -61,6 +74,7 @@ signals:
     void countChanged();
     void geometryChanged();
     void viewXPositionChanged();
+    void navigationChanged();
 
 private:
     int lookUp(QObject* screen) const;
@@ -73,4 +87,5 @@ private:
     QList<QObject*> m_owned;
     qreal m_viewWidth = 824;
     qreal m_viewXPosition = 0;
+    int m_panelsInView = 2;
 };

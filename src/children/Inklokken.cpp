@@ -129,6 +129,17 @@ QString ChildClockingSubject::firstName(const ManagedObject* person) const {
     return static_cast<const Child*>(person)->firstName();
 }
 
+QString ChildClockingSubject::groupsLine(DataAccessObject* dao, const ManagedObject* person) const {
+    if (!dao)
+        return {};
+    QList<QPair<QString, QString>> groups = dao->loadGroupNamesForChild(personId(person));
+    std::stable_sort(groups.begin(), groups.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    QStringList names;
+    for (const auto& group : std::as_const(groups))
+        names << group.second;
+    return names.join(QStringLiteral(" | "));
+}
+
 QString ChildClockingSubject::lastName(const ManagedObject* person) const {
     return static_cast<const Child*>(person)->lastName();
 }

@@ -70,6 +70,8 @@ public:
     virtual QString firstName(const ManagedObject* person) const = 0;
     virtual QString lastName(const ManagedObject* person) const = 0;
     virtual QString image(const ManagedObject* person) const = 0;
+    // The groups the person belongs to, as one line ("" when the kind of person has none).
+    virtual QString groupsLine(DataAccessObject* /*dao*/, const ManagedObject* /*person*/) const { return {}; }
     // Whether rows of "Actieve Selectie" offer "Deselecteer", and registrations "Verwijder".
     virtual bool offersDeselect() const = 0;
     virtual bool offersDeletion() const = 0;
@@ -90,6 +92,7 @@ public:
     QString firstName(const ManagedObject* person) const override;
     QString lastName(const ManagedObject* person) const override;
     QString image(const ManagedObject* person) const override;
+    QString groupsLine(DataAccessObject* dao, const ManagedObject* person) const override;
     bool offersDeselect() const override { return true; }
     bool offersDeletion() const override { return true; }
 

@@ -38,6 +38,8 @@ QVariant DetailTableModel::data(const QModelIndex& index, int role) const {
         return r.door;
     case TitleRole:
         return r.title;
+    case TextRole:
+        return r.text;
     default:
         return {};
     }
@@ -45,7 +47,8 @@ QVariant DetailTableModel::data(const QModelIndex& index, int role) const {
 
 QHash<int, QByteArray> DetailTableModel::roleNames() const {
     return {{KindRole, "kind"}, {DayRole, "day"},         {TimeRole, "time"}, {TypeRole, "type"},
-            {IsInRole, "isIn"}, {WarningRole, "warning"}, {DoorRole, "door"}, {TitleRole, "title"}};
+            {IsInRole, "isIn"}, {WarningRole, "warning"}, {DoorRole, "door"}, {TitleRole, "title"},
+            {TextRole, "body"}};
 }
 
 PersonenModel::PersonenModel(QObject* parent)

@@ -22,6 +22,7 @@ public:
         bool warning = false; // after the coming midnight
         QString door;         // products and messages: who recorded it
         QString title;        // product name or message subject
+        QString text;         // messages: what the message says
     };
     enum Roles {
         KindRole = Qt::UserRole + 1,
@@ -31,7 +32,8 @@ public:
         IsInRole,
         WarningRole,
         DoorRole,
-        TitleRole
+        TitleRole,
+        TextRole
     };
 
     explicit DetailTableModel(QObject* parent = nullptr);

@@ -62,6 +62,8 @@ LeerlingenDetailViewController::LeerlingenDetailViewController(ManagedObject* le
 
     if (leerling) {
         m_naam = m_subject.firstName(leerling) + QLatin1Char(' ') + m_subject.lastName(leerling);
+        m_volledigeNaam = m_naam;
+        m_groepen = m_subject.groupsLine(m_dao, leerling);
         m_photo = photoUrl(m_subject.image(leerling));
         loadRegistrations(leerling);
         refreshDataVanDeLeerling(leerling);
@@ -485,12 +487,16 @@ void LeerlingenDetailViewController::refreshShownData() {
         m_shownPerson = person;
         loadRegistrations(person);
         m_naam = m_subject.firstName(person);
+        m_volledigeNaam = m_subject.firstName(person) + QLatin1Char(' ') + m_subject.lastName(person);
+        m_groepen = m_subject.groupsLine(m_dao, person);
         m_photo = photoUrl(m_subject.image(person));
         refreshDataVanDeLeerling(person);
     } else {
         m_shown = Shown::Several;
         m_shownPerson = nullptr;
         m_naam = QStringLiteral("%1 %2").arg(count).arg(m_subject.pluralWord());
+        m_volledigeNaam = m_naam;
+        m_groepen.clear();
     }
     redrawSelection();
     redrawTable();
@@ -572,7 +578,7 @@ void LeerlingenDetailViewController::redrawTable() {
             rows << row;
         }
     } else if (m_state == kExtra) {
-        rows << DetailTableModel::Row{DetailTableModel::ProductKnop, {}, {}, {}, false, false, {}, {}};
+        rows << DetailTableModel::Row{DetailTableModel::ProductKnop, {}, {}, {}, false, false, {}, {}, {}};
         for (auto p = m_mijnProducten.crbegin(); p != m_mijnProducten.crend(); ++p)
             rows << DetailTableModel::Row{
                 DetailTableModel::Product,
@@ -582,9 +588,10 @@ void LeerlingenDetailViewController::redrawTable() {
                 false,
                 false,
                 p->door,
-                QCoreApplication::translate("ProductChoiceModel", p->productnaam.toUtf8().constData())};
+                QCoreApplication::translate("ProductChoiceModel", p->productnaam.toUtf8().constData()),
+                {}};
     } else {
-        rows << DetailTableModel::Row{DetailTableModel::BoodschapKnoppen, {}, {}, {}, false, false, {}, {}};
+        rows << DetailTableModel::Row{DetailTableModel::BoodschapKnoppen, {}, {}, {}, false, false, {}, {}, {}};
         for (auto b = m_mijnBoodschappen.crbegin(); b != m_mijnBoodschappen.crend(); ++b)
             rows << DetailTableModel::Row{DetailTableModel::Boodschap,
                                           dayText(b->tijdstip),
@@ -593,7 +600,8 @@ void LeerlingenDetailViewController::redrawTable() {
                                           false,
                                           false,
                                           b->door,
-                                          b->onderwerp};
+                                          b->onderwerp,
+                                          b->boodschap};
     }
     m_table->setRows(rows);
 }

@@ -34,6 +34,10 @@ class LeerlingenDetailViewController : public ScreenController,
     Q_OBJECT
     Q_PROPERTY(int state READ state NOTIFY stateChanged)
     Q_PROPERTY(QString naam READ naam NOTIFY shownDataChanged)
+    // The name line of the panel: first and last name of one person (naam for several), and the
+    // groups of one child under it.
+    Q_PROPERTY(QString volledigeNaam READ volledigeNaam NOTIFY shownDataChanged)
+    Q_PROPERTY(QString groepen READ groepen NOTIFY shownDataChanged)
     Q_PROPERTY(QUrl photo READ photo NOTIFY shownDataChanged)
     Q_PROPERTY(int selectionCount READ selectionCount NOTIFY shownDataChanged)
     // Exactly one shown: photo, photo button and the tabbed table. Several: pictures and "Actieve Selectie".
@@ -98,6 +102,8 @@ public:
 
     int state() const { return m_state; }
     QString naam() const { return m_naam; }
+    QString volledigeNaam() const { return m_volledigeNaam; }
+    QString groepen() const { return m_groepen; }
     QUrl photo() const { return m_photo; }
     int selectionCount() const;
     bool single() const { return m_shown == Shown::One; }
@@ -248,6 +254,8 @@ private:
     Shown m_shown = Shown::Nothing;
     ManagedObject* m_shownPerson = nullptr; // the one child the table belongs to
     QString m_naam;
+    QString m_volledigeNaam;
+    QString m_groepen;
     QUrl m_photo;
     Activity m_activity = Activity::None;
     bool m_fading = false;

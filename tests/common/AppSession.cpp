@@ -48,7 +48,10 @@ bool AppSession::launch() {
     if (!m_app->applicationDidFinishLaunching(options) || m_app->qmlEngine()->rootObjects().isEmpty())
         return fail("the app did not start");
     m_window = qobject_cast<QQuickWindow*>(m_app->qmlEngine()->rootObjects().first());
-    if (!m_window || !QTest::qWaitForWindowExposed(m_window))
+    if (!m_window)
+        return fail("the window was not shown");
+    m_window->resize(m_size);
+    if (!QTest::qWaitForWindowExposed(m_window) || !QTest::qWaitFor([&] { return m_window->size() == m_size; }))
         return fail("the window was not shown");
     return true;
 }
@@ -58,12 +61,13 @@ bool AppSession::coupleAndLogIn(const QString& staff, const QString& password) {
         return false;
     RootViewController* root = m_app->rootViewController();
     if (!typeInto("nameField", "Demo Opvang") || !typeInto("passwordField", "s3cret%") ||
-        !tapItem("okButton"))
+        (visit("organisation-login"), !tapItem("okButton")))
         return fail("the organisation login could not be filled in");
     if (!QTest::qWaitFor([&] { return text("Tablet Onthaal"); }, kNetworkMs) || !tapText("Tablet Onthaal") ||
-        !tapText("Bewaar"))
+        (visit("device-profiles"), !tapText("Bewaar")))
         return fail("no device profile to choose");
-    if (!QTest::qWaitFor([&] { return text("De Speelvogel"); }, kNetworkMs) || !tapText("De Speelvogel"))
+    if (!QTest::qWaitFor([&] { return text("De Speelvogel"); }, kNetworkMs) ||
+        (visit("locations"), !tapText("De Speelvogel")))
         return fail("no location to choose");
     if (!m_app->engine()->waitForIdle(60000))
         return fail("the first download did not end");
@@ -72,13 +76,14 @@ bool AppSession::coupleAndLogIn(const QString& staff, const QString& password) {
             grid = findItem(m_window->contentItem(), "staffGridPart", false);
             return grid && grid->opacity() == 1.0;
         }) ||
-        !tapText(staff))
+        (visit("staff-grid"), !tapText(staff)))
         return fail(staff + " is not on the staff grid");
     if (!password.isEmpty()) {
         if (!QTest::qWaitFor(
                 [&] { return item("passwordField") && item("passwordField")->hasActiveFocus(); }))
             return fail("no password asked");
         typeKeys(m_window, password);
+        visit("admin-password");
         if (!tapItem("okButton"))
             return fail("no OK button for the password");
     }
@@ -128,7 +133,7 @@ QStringList AppSession::visibleTexts() const {
 bool AppSession::shoot(const QString& name) const {
     QTest::qWait(900); // animations, fades and pictures settle
     const QImage shot = m_window->grabWindow();
-    return shot.size() == QSize(1024, 768) && shot.save(screenshotPath(name));
+    return shot.size() == m_window->size() * m_window->devicePixelRatio() && shot.save(screenshotPath(name));
 }
 
 QStringList AppSession::finish(const QStringList& expected) {

@@ -8,7 +8,9 @@
 #include <QQuickWindow>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QSize>
 #include <QTime>
+#include <functional>
 #include <memory>
 
 class ReferenceServer;
@@ -23,6 +25,12 @@ public:
     ~AppSession();
     AppSession(const AppSession&) = delete;
     AppSession& operator=(const AppSession&) = delete;
+
+    // The window's size in logical pixels from launch on (default 1024 x 768).
+    void setWindowSize(QSize size) { m_size = size; }
+    // Called with a screen's name at each step of coupleAndLogIn, once the screen is shown: lets a
+    // test look at the login screens without driving them itself.
+    void onScreen(std::function<void(const QString&)> visit) { m_visit = std::move(visit); }
 
     // Launches the app with its window shown. False (see error()) when the window did not come up.
     bool launch();
@@ -47,7 +55,8 @@ public:
     bool typeInto(const QString& field, const QString& keys) const;
     // Every text the window shows.
     QStringList visibleTexts() const;
-    // Lets animations and pictures settle, then saves <build>/screenshots/<name>.png (1024 x 768).
+    // Lets animations and pictures settle, then saves <build>/screenshots/<name>.png (the window's
+    // size times its pixel ratio).
     bool shoot(const QString& name) const;
 
     // Ends the app (before the server goes), gives the clock back, and hands over the warnings logged
@@ -56,6 +65,10 @@ public:
 
 private:
     bool fail(const QString& step);
+    void visit(const QString& screen) const {
+        if (m_visit)
+            m_visit(screen);
+    }
 
     QTemporaryDir m_dir;
     std::unique_ptr<ReferenceServer> m_server;
@@ -64,4 +77,6 @@ private:
     QQuickWindow* m_window = nullptr;
     QString m_error;
     bool m_clockSet = false;
+    QSize m_size{1024, 768};
+    std::function<void(const QString&)> m_visit;
 };

@@ -3,7 +3,8 @@ import QtQuick.Controls
 import "../../support/qml"
 
 // The queue screen: a header with the column titles and the full resend, then one row per queue record.
-// The panel is narrow, so each row holds its values on up to three lines under the matching titles.
+// The panel is narrow, so each row holds its values on up to three lines under the matching titles,
+// a long one breaking onto more.
 Rectangle {
     id: view
     objectName: "adminPageView"
@@ -34,7 +35,8 @@ Rectangle {
                 color: cell.heading ? Theme.inkSecondary : index === 0 ? Theme.ink : Theme.inkSecondary
                 font.pixelSize: view.fontSize
                 font.bold: cell.heading
-                elide: index === 0 && !cell.heading ? Text.ElideMiddle : Text.ElideRight
+                // Values break anywhere (identifiers have no spaces) and are read whole.
+                wrapMode: cell.heading ? Text.NoWrap : Text.WrapAnywhere
             }
         }
     }
@@ -115,8 +117,9 @@ Rectangle {
             required property bool retried
 
             width: ListView.view.width
-            height: 50
+            height: Math.max(50, values.implicitHeight + 8)
             Row {
+                id: values
                 x: 4
                 height: parent.height
                 spacing: 4

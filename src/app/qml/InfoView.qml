@@ -83,26 +83,42 @@ Rectangle {
                     }
                 }
                 ItemDelegate {
+                    id: emailLink
                     width: parent.width
-                    height: Theme.touchTarget - 8
+                    height: Math.max(Theme.touchTarget - 8, implicitHeight)
                     visible: card.email.length > 0
                     leftPadding: 0
                     rightPadding: 0
                     text: card.email
                     font.pixelSize: Theme.fontSmall + 1
-                    palette.text: Theme.accent
                     onClicked: if (view.controller) view.controller.openEmail(card.index)
+                    // A long address breaks anywhere rather than losing its end.
+                    contentItem: Text {
+                        text: emailLink.text
+                        font: emailLink.font
+                        color: Theme.accent
+                        wrapMode: Text.WrapAnywhere
+                        verticalAlignment: Text.AlignVCenter
+                    }
                 }
                 ItemDelegate {
+                    id: websiteLink
                     width: parent.width
-                    height: Theme.touchTarget - 8
+                    height: Math.max(Theme.touchTarget - 8, implicitHeight)
                     visible: card.website.length > 0
                     leftPadding: 0
                     rightPadding: 0
                     text: card.website
                     font.pixelSize: Theme.fontSmall + 1
-                    palette.text: Theme.accent
                     onClicked: if (view.controller) view.controller.openWebsite(card.index)
+                    // A long address breaks anywhere rather than losing its end.
+                    contentItem: Text {
+                        text: websiteLink.text
+                        font: websiteLink.font
+                        color: Theme.accent
+                        wrapMode: Text.WrapAnywhere
+                        verticalAlignment: Text.AlignVCenter
+                    }
                 }
             }
         }

@@ -9,7 +9,9 @@ Rectangle {
     id: menu
     required property var controller
     readonly property var status: controller ? controller.statusView : null
-    color: "#ebe7de"
+    // Any entry or button tapped: a drawer holding the menu closes.
+    signal chosen()
+    color: Theme.menuBackground
 
     Rectangle {
         // Separates the column from the panels.
@@ -81,7 +83,11 @@ Rectangle {
             height: Math.max(44, Math.min(Theme.touchTarget,
                                           Math.floor(ListView.view.height / Math.max(1, ListView.view.count))))
             padding: 0
-            onClicked: if (menu.controller) menu.controller.tableViewDidSelectRowAtIndexPath(index)
+            onClicked: {
+                menu.chosen()
+                if (menu.controller)
+                    menu.controller.tableViewDidSelectRowAtIndexPath(index)
+            }
 
             background: Rectangle {
                 color: entry.down ? Theme.separator : entry.chosen ? Theme.highlight : "transparent"
@@ -150,7 +156,11 @@ Rectangle {
             width: parent.width - 2 * Theme.spacing
             height: Theme.touchTarget
             focusPolicy: Qt.NoFocus
-            onClicked: if (menu.controller) menu.controller.openEmergencyRoll()
+            onClicked: {
+                menu.chosen()
+                if (menu.controller)
+                    menu.controller.openEmergencyRoll()
+            }
             contentItem: Text {
                 text: qsTr("Noodlijst")
                 color: "white"
@@ -181,7 +191,11 @@ Rectangle {
             height: Theme.touchTarget
             leftPadding: Theme.spacing
             rightPadding: Theme.spacing
-            onClicked: if (menu.controller) menu.controller.gaNaarMedewerker()
+            onClicked: {
+                menu.chosen()
+                if (menu.controller)
+                    menu.controller.gaNaarMedewerker()
+            }
             contentItem: Text {
                 text: menu.controller ? menu.controller.welkomText : ""
                 color: Theme.accent

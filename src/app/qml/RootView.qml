@@ -1,15 +1,21 @@
 import QtQuick
+import QtQuick.Controls
 import "../../support/qml"
 import "../../children/qml"
 import "../../roll/qml"
 
 // The root screen: the login screen full-screen while nobody is logged in; after login the 200-point
-// menu column on the left and the panel stack in the rest of the width. The login screen slides up out
-// of view after a login; after a logout a new one fades in.
+// menu column on the left and the panel stack in the rest of the width. On an upright or narrow
+// screen the panels take the whole width one at a time, under a bar with the menu button (the menu
+// slides in as a drawer) and the way back. The login screen slides up out of view after a login;
+// after a logout a new one fades in.
 Item {
     id: root
     required property var controller
     readonly property bool loggedIn: controller ? controller.loggedIn : false
+    // Two panels beside a menu column need about 900 points.
+    readonly property bool compact: width < height || width < 900
+    readonly property var stack: controller ? controller.stackScrollViewController : null
 
     Item {
         id: mainView
@@ -20,22 +26,52 @@ Item {
         MenuView {
             id: menuView
             objectName: "menuView"
-            width: 200
-            height: parent.height
+            // Moved, not made anew, when the screen turns: its scroll position and state stay.
+            parent: root.compact ? drawer.contentItem : mainView
+            width: root.compact ? drawer.width : 200
+            height: parent ? parent.height : 0
             controller: root.controller ? root.controller.menuViewController : null
+            onChosen: drawer.close()
         }
+
+        CompactBar {
+            id: compactBar
+            objectName: "compactBar"
+            visible: root.compact
+            width: parent.width
+            stack: root.stack
+            onMenuTapped: drawer.open()
+        }
+
         StackScrollView {
             objectName: "stackScrollView"
-            x: menuView.width
-            width: parent.width - menuView.width
-            height: parent.height
-            controller: root.controller ? root.controller.stackScrollViewController : null
+            x: root.compact ? 0 : menuView.width
+            y: root.compact ? compactBar.height : 0
+            width: parent.width - x
+            height: parent.height - y
+            panelsInView: root.compact ? 1 : 2
+            controller: root.stack
         }
         UndoBar {
-            x: menuView.width + (parent.width - menuView.width - width) / 2
+            readonly property real leftEdge: root.compact ? 0 : menuView.width
+            x: leftEdge + (parent.width - leftEdge - width) / 2
             y: parent.height - height - Theme.spacing
-            width: Math.min(parent.width - menuView.width - 2 * Theme.spacing, 640)
+            width: Math.min(parent.width - leftEdge - 2 * Theme.spacing, 640)
             undo: root.controller ? root.controller.clockingUndo : null
+        }
+    }
+
+    Drawer {
+        id: drawer
+        objectName: "menuDrawer"
+        width: Math.min(320, root.width * 0.8)
+        height: root.height
+        edge: Qt.LeftEdge
+        // A swipe from the edge opens it only where it is a drawer.
+        interactive: root.compact && root.loggedIn
+        Connections {
+            target: root
+            function onCompactChanged() { if (!root.compact) drawer.close() }
         }
     }
 

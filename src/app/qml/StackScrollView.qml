@@ -7,13 +7,19 @@ import "../../support/qml"
 Item {
     id: root
     required property var controller
+    // Two panels side by side, or one over the whole width.
+    property int panelsInView: 2
     clip: true
 
     function _syncWidth() {
-        if (controller && width > 0)
+        if (!controller)
+            return
+        controller.panelsInView = panelsInView
+        if (width > 0)
             controller.viewWidth = width
     }
     onWidthChanged: _syncWidth()
+    onPanelsInViewChanged: _syncWidth()
     onControllerChanged: _syncWidth()
     Component.onCompleted: _syncWidth()
 

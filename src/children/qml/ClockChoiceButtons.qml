@@ -21,7 +21,7 @@ Item {
     function openDayPicker() {
         const picker = buttons.choice ? buttons.choice.selectDay() : null
         if (picker)
-            popover.openFor(dayButton, picker, 310, 230)
+            popover.openFor(dayButton, picker, 7 * 48 + 12, 44 + 20 + 6 * 44 + 12)
     }
 
     TouchButton {

@@ -6,8 +6,9 @@ import "../../support/qml"
 Rectangle {
     id: view
     required property var controller
-    implicitWidth: 310
-    implicitHeight: 230
+    // Every day a finger wide: seven columns and six rows of 48 x 44.
+    implicitWidth: 7 * 48 + 12
+    implicitHeight: 44 + 20 + 6 * 44 + 12
     color: Theme.panel
     radius: Theme.radius
 
@@ -19,10 +20,10 @@ Rectangle {
 
         Item {
             width: parent.width
-            height: 32
+            height: 44
             ToolButton {
                 objectName: "previousMonth"
-                width: 40
+                width: 48
                 height: parent.height
                 text: "\u2039"
                 font.pixelSize: Theme.fontLarge
@@ -39,7 +40,7 @@ Rectangle {
             ToolButton {
                 objectName: "nextMonth"
                 anchors.right: parent.right
-                width: 40
+                width: 48
                 height: parent.height
                 text: "\u203A"
                 font.pixelSize: Theme.fontLarge
@@ -66,7 +67,7 @@ Rectangle {
             id: grid
             objectName: "monthGrid"
             width: parent.width
-            height: parent.height - 52
+            height: parent.height - 64
             spacing: 0
             locale: Qt.locale()
             month: view.controller ? view.controller.shownMonth - 1 : Calendar.January
@@ -81,8 +82,8 @@ Rectangle {
                 Text {
                     anchors.centerIn: parent
                     text: cell.model.day
-                    color: cell.picked ? "white" : Theme.ink
-                    opacity: cell.model.month === grid.month ? 1 : 0.35
+                    // Days of the months around it in secondary ink, still readable.
+                    color: cell.picked ? Theme.onDark : cell.model.month === grid.month ? Theme.ink : Theme.inkSecondary
                     font.pixelSize: Theme.fontSmall
                     font.bold: cell.model.today
                 }

@@ -14,6 +14,7 @@ Rectangle {
 
     ListView {
         id: list
+        objectName: "productList"
         anchors.fill: parent
         interactive: false
         model: view.controller ? view.controller.choices : null

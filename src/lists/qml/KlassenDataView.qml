@@ -118,7 +118,6 @@ Rectangle {
         anchors.right: parent.right
         anchors.topMargin: 4
         anchors.bottomMargin: 4
-        width: 30
         titles: view.controller ? view.controller.sectionIndexTitles : []
         onLetterChosen: (title, index) => { if (view.controller) view.controller.sectionForSectionIndexTitle(title, index) }
     }

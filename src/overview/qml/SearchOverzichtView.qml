@@ -107,7 +107,7 @@ Rectangle {
                 MouseArea {
                     anchors.fill: parent
                     anchors.topMargin: -Theme.spacing
-                    anchors.bottomMargin: -4
+                    anchors.bottomMargin: -6
                     onClicked: if (view.controller) view.controller.syncStateTapped()
                 }
             }
@@ -221,7 +221,6 @@ Rectangle {
         anchors.right: parent.right
         anchors.topMargin: 4
         anchors.bottomMargin: 4
-        width: 30
         titles: view.controller ? view.controller.sectionIndexTitles : []
         onLetterChosen: (title, index) => { if (view.controller) view.controller.sectionForSectionIndexTitle(title, index) }
     }

@@ -7,7 +7,8 @@ Item {
     property var titles: []
     signal letterChosen(string title, int index)
 
-    implicitWidth: 30
+    // A finger wide, though the letters are small.
+    implicitWidth: 44
     property int _last: -1
 
     function _choose(y) {

@@ -82,6 +82,9 @@ Rectangle {
             visible: text.length > 0
             color: Theme.inkSecondary
             font.pixelSize: Theme.fontSmall - 1
+            // Two lines where one is too short: every group stays readable.
+            wrapMode: Text.Wrap
+            maximumLineCount: 2
             elide: Text.ElideRight
         }
     }
