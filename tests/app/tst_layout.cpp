@@ -112,6 +112,9 @@ class TestLayout : public QObject {
 
     // Checks and saves the window as it stands under that screen name.
     void check(const QString& screen) {
+        // The login screen's parts fade in over a second.
+        for (const char* part : {"staffGridPart", "passwordPanel"})
+            (void)QTest::qWaitFor([&] { return !item(part) || item(part)->opacity() == 1.0; }, 3000);
         QTest::qWait(350); // animations and fades settle
         QStringList faults;
         walk(window()->contentItem(), QRectF(QPointF(0, 0), window()->size()), faults);
@@ -261,6 +264,61 @@ private slots:
         const QStringList warnings = m_session->finish();
         m_session.reset();
         QVERIFY2(m_faults.isEmpty(), qPrintable(m_suffix + ":\n" + m_faults.join('\n')));
+        QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join('\n')));
+    }
+
+    // Turned upright and back while a message is being written for a chosen child of a search: the
+    // search, the choice, the typed text and the open editor all stay; upright, "Terug" shows the list
+    // with the child still chosen and "Verder" the panel again.
+    void turningKeepsSelectionTextAndPopover() {
+        m_session = std::make_unique<AppSession>(QTime(10, 0));
+        QVERIFY2(m_session->coupleAndLogIn("Els Janssens", "geheim"), qPrintable(m_session->error()));
+        QTRY_VERIFY(item("overviewList") && PanelReader::segmentCount(*m_session, 0) > 0);
+        QVERIFY(m_session->typeInto("searchField", "bog"));
+        QTRY_VERIFY(PanelReader::rowsInView(*m_session).size() == 3);
+        const QString kid = PanelReader::rowsInView(*m_session).at(1)->property("name").toString();
+        QVERIFY(tap(window(), PanelReader::rowOf(*m_session, kid)));
+        QTRY_VERIFY(item("tab-998"));
+        const QString naam = item("naamLabel")->property("text").toString();
+        QVERIFY(tapItem("tab-998"));
+        QTRY_VERIFY(item("voegBoodschapToe"));
+        QVERIFY(tapItem("voegBoodschapToe"));
+        QTRY_VERIFY(item("onderwerpField"));
+        QVERIFY(m_session->typeInto("onderwerpField", "Ophalen"));
+
+        int turns = 0;
+        for (const QSize size : {QSize(768, 1024), QSize(1024, 768), QSize(768, 1024)}) {
+            const QString at = QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
+            window()->resize(size);
+            QTRY_COMPARE(window()->size(), size);
+            QTest::qWait(400);
+            QVERIFY2(onScreen("onderwerpField"), qPrintable(at));
+            QCOMPARE(item("onderwerpField")->property("text").toString(), QString("Ophalen"));
+            QVERIFY2(onScreen("naamLabel"), qPrintable(at));
+            QCOMPARE(item("naamLabel")->property("text").toString(), naam);
+            QCOMPARE(item("searchField")->property("text").toString(), QString("bog"));
+            QCOMPARE(onScreen("menuButton"), size.width() < size.height());
+            QCOMPARE(onScreen("menuEntry0"), size.width() > size.height());
+            m_suffix = at;
+            check(QStringLiteral("turned-%1").arg(++turns));
+        }
+        // Upright: back to the list, the child still chosen; forward to the panel again.
+        QVERIFY(tapItem("saveButton"));
+        QTRY_VERIFY_WITH_TIMEOUT(!item("onderwerpField"), 5000);
+        QVERIFY(tapItem("backButton"));
+        // The panel slides out to the right, uncovering the list.
+        QTRY_VERIFY(!onScreen("naamLabel"));
+        QVERIFY(PanelReader::selected(*m_session, kid));
+        QCOMPARE(item("searchField")->property("text").toString(), QString("bog"));
+        check("turned-back-to-list");
+        QVERIFY(!item("backButton"));
+        QVERIFY(tapItem("forwardButton"));
+        QTRY_VERIFY(onScreen("naamLabel"));
+        QCOMPARE(item("naamLabel")->property("text").toString(), naam);
+
+        const QStringList warnings = m_session->finish();
+        m_session.reset();
+        QVERIFY2(m_faults.isEmpty(), qPrintable(m_faults.join('\n')));
         QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join('\n')));
     }
 };

@@ -93,6 +93,13 @@ Popup {
         }
     }
 
+    // A turned screen: the popover follows the item it points at.
+    Connections {
+        target: popover.opened ? popover.Overlay.overlay : null
+        function onWidthChanged() { Qt.callLater(popover.place) }
+        function onHeightChanged() { Qt.callLater(popover.place) }
+    }
+
     Connections {
         target: popover.opened && popover.guarded ? popover.Overlay.overlay : null
         function onPressed() {
