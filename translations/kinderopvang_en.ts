@@ -620,49 +620,6 @@
     </message>
 </context>
 <context>
-    <name>LeerlingenDetailView</name>
-    <message>
-        <source>Inklokken</source>
-        <translation>Clock in</translation>
-    </message>
-    <message>
-        <source>Uitklokken</source>
-        <translation>Clock out</translation>
-    </message>
-    <message>
-        <source>Suggesties</source>
-        <translation>Suggestions</translation>
-    </message>
-    <message>
-        <source>Registraties</source>
-        <translation>Registrations</translation>
-    </message>
-    <message>
-        <source>Extra</source>
-        <translation>Extra</translation>
-    </message>
-    <message>
-        <source>Boodschappen</source>
-        <translation>Messages</translation>
-    </message>
-    <message>
-        <source>Voeg product toe</source>
-        <translation>Add product</translation>
-    </message>
-    <message>
-        <source>Voeg boodschap toe</source>
-        <translation>Add message</translation>
-    </message>
-    <message>
-        <source>Verwijder</source>
-        <translation>Delete</translation>
-    </message>
-    <message>
-        <source>Actieve Selectie</source>
-        <translation>Active selection</translation>
-    </message>
-</context>
-<context>
     <name>LeerlingenDetailViewController</name>
     <message>
         <source>Lees boodschap</source>
@@ -1416,6 +1373,73 @@ This may take a few minutes.</translation>
     <message>
         <source>seconden</source>
         <translation>seconds</translation>
+    </message>
+</context>
+<context>
+    <name>CompactBar</name>
+    <message>
+        <source>Menu</source>
+        <translation>Menu</translation>
+    </message>
+    <message>
+        <source>Terug</source>
+        <translation>Back</translation>
+    </message>
+    <message>
+        <source>Verder</source>
+        <translation>Forward</translation>
+    </message>
+</context>
+<context>
+    <name>DetailHeader</name>
+    <message>
+        <source>Inklokken</source>
+        <translation>Clock in</translation>
+    </message>
+    <message>
+        <source>Uitklokken</source>
+        <translation>Clock out</translation>
+    </message>
+</context>
+<context>
+    <name>DetailSuggestions</name>
+    <message>
+        <source>Suggesties</source>
+        <translation>Suggestions</translation>
+    </message>
+</context>
+<context>
+    <name>DetailTable</name>
+    <message>
+        <source>Registraties</source>
+        <translation>Registrations</translation>
+    </message>
+    <message>
+        <source>Extra</source>
+        <translation>Extra</translation>
+    </message>
+    <message>
+        <source>Boodschappen</source>
+        <translation>Messages</translation>
+    </message>
+    <message>
+        <source>Voeg product toe</source>
+        <translation>Add product</translation>
+    </message>
+    <message>
+        <source>Voeg boodschap toe</source>
+        <translation>Add message</translation>
+    </message>
+    <message>
+        <source>Verwijder</source>
+        <translation>Delete</translation>
+    </message>
+</context>
+<context>
+    <name>DetailSelection</name>
+    <message>
+        <source>Actieve Selectie</source>
+        <translation>Active selection</translation>
     </message>
 </context>
 </TS>

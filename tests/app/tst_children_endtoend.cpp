@@ -112,7 +112,10 @@ private slots:
         QVERIFY(tap(m_window, rowOf(kids[0])));
         QTRY_VERIFY(item("enterButton") && item("tab-1000"));
         QVERIFY(selected(kids[0]));
-        QVERIFY2(kids[0].endsWith(" " + item("naamLabel")->property("text").toString()), qPrintable(kids[0]));
+        // The whole name, first name first ("Bogaert Julia" in the list), and the child's groups under it.
+        const QString shown = item("naamLabel")->property("text").toString();
+        QVERIFY2(kids[0] == shown.section(' ', 1) + ' ' + shown.section(' ', 0, 0), qPrintable(shown));
+        QVERIFY(!item("groepLabel")->property("text").toString().isEmpty());
         QVERIFY(item("imageView") && !item("tableViewSelection"));
         QCOMPARE(item("timeSelectionButton")->property("text").toString(), QString("Nu"));
         QCOMPARE(item("dateSelectionButton")->property("text").toString(), QString("Vandaag"));

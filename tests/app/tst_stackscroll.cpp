@@ -54,6 +54,7 @@ private slots:
     void atMostTwoPanelsFullyVisible();
     void releasedDragSettlesOnAPanel();
     void resizingKeepsThePanelsInView();
+    void onePanelInViewGoesBackAndForth();
     void qmlViewShowsEachScreensView();
 };
 
@@ -292,6 +293,39 @@ void TestStackScroll::resizingKeepsThePanelsInView() {
     QCOMPARE(stack.panelX(2), 500.0);
     stack.setViewWidth(0); // a collapsed item: ignored
     QCOMPARE(stack.viewWidth(), 1000.0);
+}
+
+// Upright: one panel over the whole width, the newest; back and forward step one panel and keep
+// every panel open; turning back to two panels shows the newest two.
+void TestStackScroll::onePanelInViewGoesBackAndForth() {
+    QObject owner;
+    StackScrollViewController stack;
+    stack.setViewWidth(824);
+    for (const char* name : {"list", "detail", "more"})
+        stack.addViewInSlider(screen(&owner, name), stack.screenAt(stack.count() - 1), stack.count() == 0);
+    QCOMPARE(stack.viewXPosition(), 412.0);
+    QVERIFY(stack.canGoBack() && !stack.canGoForward());
+    stack.setPanelsInView(1);
+    stack.setViewWidth(768);
+    QCOMPARE(stack.panelWidth(), 768.0);
+    QCOMPARE(stack.maxViewXPosition(), 2 * 768.0);
+    QCOMPARE(stack.viewXPosition(), 2 * 768.0);
+    QCOMPARE(stack.panelX(2), 0.0);
+    const QList<std::pair<bool, qreal>> steps{{true, 768}, {true, 0}, {true, 0}, {false, 768}, {false, 1536},
+                                              {false, 1536}};
+    for (const auto& [back, position] : steps) {
+        back ? stack.goBack() : stack.goForward();
+        QCOMPARE(stack.viewXPosition(), position);
+        QCOMPARE(stack.canGoBack(), position > 0);
+        QCOMPARE(stack.canGoForward(), position < 1536);
+        QCOMPARE(stack.count(), 3);
+    }
+    stack.goBack();
+    stack.setPanelsInView(2);
+    QCOMPARE(stack.panelWidth(), 384.0);
+    QCOMPARE(stack.viewXPosition(), stack.maxViewXPosition());
+    QCOMPARE(stack.panelX(1), 0.0);
+    QCOMPARE(stack.panelX(2), 384.0);
 }
 
 void TestStackScroll::qmlViewShowsEachScreensView() {

@@ -160,6 +160,8 @@ private slots:
         Fixture f(3);
         f.children.at(0)->setImage("photos/zoe.jpg");
         f.store.registration("R1", "C0", ms(local(2024, 3, 12, 8, 5)), "In");
+        f.store.membership("GC2", "G2", "Kleuters", "Leeftijdsgroep", f.children.at(0));
+        f.store.membership("GC1", "G1", "Knutselen", "Activiteit", f.children.at(0));
         f.store.save();
         auto panel = f.open(f.children.at(0));
         QAbstractItemModelTester t1(panel->table(), QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -170,12 +172,17 @@ private slots:
         QCOMPARE(f.selectie.count(), 1);
         QVERIFY(panel->single() && !panel->several());
         QCOMPARE(panel->naam(), "Zoë");
+        // The name line: whole name and the groups (sorted as in the overview), nothing for several.
+        QCOMPARE(panel->volledigeNaam(), "Zoë Peeters0");
+        QCOMPARE(panel->groepen(), "Knutselen | Kleuters");
         QCOMPARE(panel->photo(), QUrl("http://127.0.0.1:9/photos/zoe.jpg"));
         QCOMPARE(panel->table()->rowCount(), 1);
 
         f.selectie.addObject(f.children.at(1));
         QVERIFY(panel->several() && !panel->single());
         QCOMPARE(panel->naam(), "2 kinderen");
+        QCOMPARE(panel->volledigeNaam(), "2 kinderen");
+        QCOMPARE(panel->groepen(), QString());
         QCOMPARE(names(panel->selectie()), QStringList({"Peeters0 Zoë", "Peeters1 Finn"}));
         QCOMPARE(panel->table()->rowCount(), 0);
 
