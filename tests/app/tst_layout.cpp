@@ -189,7 +189,7 @@ private slots:
         check("menu");
         QVERIFY(openMenuEntry(0));
         QTRY_VERIFY(item("overviewList") && PanelReader::segmentCount(*m_session, 0) > 0);
-        QTest::qWait(1000);
+        QTest::qWait(500); // the list drawn anew
 
         // A child chosen: the detail panel and its tabs, the pickers and popovers.
         const QList<QQuickItem*> rows = PanelReader::rowsInView(*m_session);
@@ -213,6 +213,9 @@ private slots:
         QVERIFY(tapItem("voegProductToe"));
         QTRY_VERIFY(item("productList"));
         check("product-adder");
+        // The choice opens at its button, clear of the name and the clock buttons.
+        for (const char* covered : {"naamLabel", "enterButton", "exitButton"})
+            QVERIFY2(!sceneRect(item("productList")).intersects(sceneRect(item(covered))), covered);
         closePopover();
         QTRY_VERIFY(!item("productList"));
         QVERIFY(tapItem("tab-998"));
@@ -229,6 +232,9 @@ private slots:
         QVERIFY(tap(window(), PanelReader::inTable(*m_session, "messageRow").first()));
         QTRY_VERIFY(item("textView"));
         check("message-read");
+        // Read whole, in the table as well as in the popover.
+        QCOMPARE(item("textView")->property("text").toString(), QString("Oma haalt op om vier uur, met de fiets."));
+        QVERIFY(findText(item("mainTable"), "Oma haalt op om vier uur, met de fiets."));
         closePopover();
         QTRY_VERIFY(!item("textView"));
 
