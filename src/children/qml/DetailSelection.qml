@@ -7,7 +7,7 @@ Item {
     id: part
     required property var controller
     // The panel: the options popover points at a wrench through it.
-    required property Item detail
+    property Item detail: null
 
     ListView {
         id: tableKinderen

@@ -8,7 +8,7 @@ Item {
     id: part
     required property var controller
     // The panel: it keeps the row a popover points at.
-    required property Item detail
+    property Item detail: null
 
     Row {
         id: tabs
