@@ -102,6 +102,7 @@ class TestLayout : public QObject {
     Q_OBJECT
 
     std::unique_ptr<AppSession> m_session;
+    QPointingDevice* m_touch = QTest::createTouchDevice(); // lives as long as the application
     QString m_suffix;
     QStringList m_faults;
     QStringList m_screens;
@@ -321,6 +322,12 @@ private slots:
         QVERIFY(tapItem("forwardButton"));
         QTRY_VERIFY(onScreen("naamLabel"));
         QCOMPARE(item("naamLabel")->property("text").toString(), naam);
+        // A finger swiping in from the left edge brings the menu too.
+        QTest::touchEvent(window(), m_touch).press(0, QPoint(2, 500));
+        for (int x = 20; x <= 320; x += 30)
+            QTest::touchEvent(window(), m_touch).move(0, QPoint(x, 500));
+        QTest::touchEvent(window(), m_touch).release(0, QPoint(320, 500));
+        QTRY_VERIFY(onScreen("menuEntry0"));
 
         const QStringList warnings = m_session->finish();
         m_session.reset();
