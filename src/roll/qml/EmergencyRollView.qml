@@ -106,7 +106,7 @@ Rectangle {
         anchors.top: bar.bottom
         width: parent.width
         height: 64
-        color: view.controller && view.controller.uncheckedCount === 0 ? Theme.highlight : "#fdecea"
+        color: view.controller && view.controller.uncheckedCount === 0 ? Theme.highlight : Theme.dangerGround
         Text {
             objectName: "rollCount"
             x: Theme.spacing * 2
@@ -148,7 +148,7 @@ Rectangle {
             objectName: "rollRow"
             width: ListView.view.width
             height: 96
-            color: rowTap.pressed ? Theme.highlight : row.checked ? "#eef6f3" : Theme.panel
+            color: rowTap.pressed ? Theme.highlight : row.checked ? Theme.checkedRow : Theme.panel
 
             TapHandler {
                 id: rowTap

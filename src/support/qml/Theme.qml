@@ -13,11 +13,14 @@ QtObject {
     readonly property color accentPressed: "#1f5346"
     readonly property color separator: "#dde1e3"
     readonly property color highlight: "#e3f1ec"
-    // A chosen row of a list.
+    // A chosen row of a list; a row ticked off on the emergency roll.
     readonly property color selectedRow: "#e8e8e8"
+    readonly property color checkedRow: "#eef6f3"
     // A field that cannot be edited: greyed ground, secondary ink.
     readonly property color disabledFill: "#eceeef"
     readonly property color danger: "#c0392b"
+    // Behind words in danger ink: people not yet ticked off.
+    readonly property color dangerGround: "#fdecea"
     // A clocking moment other than the present one: nobody should clock at it by accident.
     readonly property color chosenMoment: "#a14f00"
     // A notice that asks for attention (a clocking also made on another tablet).
@@ -34,7 +37,8 @@ QtObject {
         ["ink", "selectedRow"], ["ink", "disabledFill"], ["ink", "notice"],
         ["inkSecondary", "background"], ["inkSecondary", "panel"], ["inkSecondary", "menuBackground"],
         ["inkSecondary", "highlight"], ["inkSecondary", "selectedRow"], ["inkSecondary", "disabledFill"],
-        ["inkSecondary", "notice"],
+        ["inkSecondary", "notice"], ["ink", "checkedRow"], ["inkSecondary", "checkedRow"],
+        ["danger", "dangerGround"], ["accentPressed", "checkedRow"],
         ["accent", "background"], ["accent", "panel"], ["accent", "menuBackground"], ["accent", "highlight"],
         ["accentPressed", "highlight"], ["danger", "panel"], ["danger", "background"],
         ["chosenMoment", "panel"], ["chosenMoment", "background"],
