@@ -151,6 +151,7 @@ bool OnScreenKeyboard::eventFilter(QObject* watched, QEvent* event) {
 
 void OnScreenKeyboard::pressed(const QPointF& at) {
     m_typing = nullptr;
+    emit fingerDown(m_panelRect.contains(at));
     QQuickItem* focused = m_window ? m_window->activeFocusItem() : nullptr;
     if (m_panelRect.isEmpty() || !focused || !(focused->flags() & QQuickItem::ItemAcceptsInputMethod))
         return;

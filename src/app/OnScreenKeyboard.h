@@ -56,6 +56,8 @@ public:
 
 signals:
     void panelRectChanged();
+    // A finger went down, on the panel or elsewhere (seen before any item or popup gets the press).
+    void fingerDown(bool onPanel);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

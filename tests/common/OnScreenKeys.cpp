@@ -90,6 +90,13 @@ bool touchTap(QQuickWindow* window, QQuickItem* item) {
     for (const QQuickItem* p = item; p; p = p->parentItem())
         if (QQuickTest::qIsPolishScheduled(p) && !QQuickTest::qWaitForPolish(p))
             return false;
+    // Something still fading or zooming in (an alert opening) is not tapped yet, as by a person.
+    QTest::qWaitFor([&] {
+        for (const QQuickItem* p = item; p; p = p->parentItem())
+            if (p->scale() != 1.0 || p->opacity() != 1.0)
+                return false;
+        return true;
+    }, 1000);
     touchTap(window, item->mapToScene(QPointF(item->width() / 2, item->height() / 2)));
     return true;
 }

@@ -83,6 +83,7 @@ Rectangle {
             }
             SearchField {
                 id: search
+                objectName: "staffSearchField"
                 anchors.right: parent.right
                 anchors.rightMargin: Theme.spacing
                 anchors.verticalCenter: parent.verticalCenter

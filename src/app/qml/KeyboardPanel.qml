@@ -24,7 +24,8 @@ Item {
     InputPanel {
         id: panel
         objectName: "inputPanel"
-        width: Math.min(root.width, root.height * 1.4)
+        // At most 40% of the height (the style's keyboard is 0.3125 as high as wide).
+        width: Math.min(root.width, root.height * 0.4 / 0.3125)
         x: Math.round((root.width - width) / 2)
         y: root.shown ? root.height - height : root.height
         visible: y < root.height
@@ -40,6 +41,11 @@ Item {
         KeyboardArea.shown = root.shown
         if (root.controller)
             root.controller.panelRect = root.shown ? Qt.rect(0, area.y, root.width, area.height) : Qt.rect(0, 0, 0, 0)
+    }
+
+    Connections {
+        target: root.controller
+        function onFingerDown(onPanel) { KeyboardArea.keyPressed = onPanel }
     }
 
     Component.onCompleted: {

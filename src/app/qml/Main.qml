@@ -41,12 +41,13 @@ ApplicationWindow {
         objectName: "rootOverlay"
         requests: window.controller ? window.controller.dialogs : null
     }
-    // Above the popups too: a field in a popover is typed on it as well.
+    // Above the popups' layer, beside it rather than in it: a modal popup's field is typed on it too,
+    // and a key's tap is no tap outside that popup.
     Loader {
         objectName: "keyboardLoader"
-        parent: Overlay.overlay
+        parent: Overlay.overlay.parent
         anchors.fill: parent
-        z: 1000
+        z: Overlay.overlay.z + 1
         active: window.keyboard !== null && window.keyboard.available
         Component.onCompleted: setSource("KeyboardPanel.qml", { controller: window.keyboard })
     }

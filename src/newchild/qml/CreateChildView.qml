@@ -109,7 +109,8 @@ Rectangle {
                 id: extraInfo
                 objectName: "extraInfoTextView"
                 width: parent.width
-                height: 120
+                // Lower while the keyboard is up for another field: the field and "Bewaar" fit above it.
+                height: KeyboardArea.shown && !activeFocus ? 60 : 120
                 wrapMode: TextEdit.Wrap
                 font.pixelSize: Theme.fontNormal
                 text: view.controller ? view.controller.extraInfo : ""

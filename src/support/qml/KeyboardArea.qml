@@ -7,4 +7,6 @@ QtObject {
     property bool shown: false
     // The keyboard's upper edge in window coordinates (meaningful while shown).
     property real top: 0
+    // Whether the last press was on the keyboard: a popup that saw a press can tell it was a key's.
+    property bool keyPressed: false
 }
