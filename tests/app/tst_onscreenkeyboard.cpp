@@ -5,6 +5,7 @@
 #include "UserDefaults.h"
 
 #include <QInputDevice>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -56,6 +57,45 @@ private slots:
         QCOMPARE(OnScreenKeyboard::modeFromArguments({"app", "--store", "x", "--keyboard", "on"}), "on");
         QVERIFY(OnScreenKeyboard::modeFromArguments({"app", "--keyboard"}).isNull());
         QVERIFY(OnScreenKeyboard::modeFromArguments({"app"}).isNull());
+    }
+
+    // main() picks the input method from the command line or the settings file, before Qt is up.
+    void inputMethodChosenBeforeTheApplication_data() {
+        QTest::addColumn<QString>("setting"); // null: absent
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QByteArray>("environment");
+        QTest::addColumn<QByteArray>("chosen");
+        const QByteArray ours("qtvirtualkeyboard");
+        QTest::newRow("nothing said: auto") << QString() << QString() << QByteArray() << ours;
+        QTest::newRow("setting off") << "off" << QString() << QByteArray() << QByteArray();
+        QTest::newRow("setting on") << "on" << QString() << QByteArray() << ours;
+        QTest::newRow("command line on over setting off") << "off" << "on" << QByteArray() << ours;
+        QTest::newRow("command line off") << "on" << "off" << QByteArray() << QByteArray();
+        QTest::newRow("the environment's own stays") << "on" << QString() << QByteArray("ibus") << QByteArray("ibus");
+    }
+    void inputMethodChosenBeforeTheApplication() {
+        QFETCH(QString, setting);
+        QFETCH(QString, argument);
+        QFETCH(QByteArray, environment);
+        QFETCH(QByteArray, chosen);
+        const QString file = m_dir.filePath(QStringLiteral("early-%1.ini").arg(QTest::currentDataTag()));
+        if (!setting.isNull())
+            QSettings(file, QSettings::IniFormat).setValue(OnScreenKeyboard::kSettingKey, setting);
+        QList<QByteArray> args{"app", "--settings", file.toLocal8Bit()};
+        if (!argument.isNull())
+            args << "--keyboard" << argument.toLocal8Bit();
+        std::vector<char*> argv;
+        for (QByteArray& a : args)
+            argv.push_back(a.data());
+        const QByteArray before = qgetenv("QT_IM_MODULE");
+        if (environment.isNull())
+            qunsetenv("QT_IM_MODULE");
+        else
+            qputenv("QT_IM_MODULE", environment);
+        OnScreenKeyboard::chooseInputMethod(int(argv.size()), argv.data());
+        const QByteArray after = qgetenv("QT_IM_MODULE");
+        qputenv("QT_IM_MODULE", before);
+        QCOMPARE(after, chosen);
     }
 
     void keyboardsSomeoneTypesOn_data() {
