@@ -1,7 +1,7 @@
 // Typing with the on-screen keyboard in the real window, offscreen (no keyboard listed: "auto" shows
 // it), at 1024 x 768 and upright at 768 x 1024: every form focused by a finger, typed by tapping keys,
 // with the field and the form's "OK"/"Bewaar" above the keyboard; Enter moves on or saves; a tap
-// beside the field closes the keyboard; "off" never shows it. Screenshots:
+// beside the field closes the keyboard; "off" never shows it, and a real keyboard's keys type then. Screenshots:
 // <build>/screenshots/keyboard-<size>-<n>-<form>.png.
 #include "AppSession.h"
 #include "MainSynchroObject.h"
@@ -37,14 +37,14 @@ class TestKeyboardEndToEnd : public QObject {
         if (!panel || !it)
             return false;
         const QRect at = sceneRect(it);
-        const qreal top = panel->mapToScene(QPointF(0, 0)).y();
+        const qreal top = m_window->height() - panel->height();
         return at.top() >= 0 && at.left() >= 0 && at.right() <= m_window->width() && at.bottom() <= top;
     }
     // Where the items and the keyboard are, for a failure's message.
     QByteArray where(const QStringList& names) const {
         QStringList out;
         QQuickItem* panel = Keys::shownPanel(m_window);
-        out << QString("keyboard top %1").arg(panel ? panel->mapToScene(QPointF(0, 0)).y() : -1);
+        out << QString("keyboard top %1").arg(panel ? m_window->height() - panel->height() : -1);
         for (const QString& name : names) {
             const QRect r = item(name) ? sceneRect(item(name)) : QRect();
             out << QString("%1 %2,%3 %4x%5").arg(name).arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
@@ -95,10 +95,11 @@ private slots:
         m_window->resize(size);
         QTRY_COMPARE(m_window->contentItem()->size(), QSizeF(size));
         QVERIFY(OnScreenKeyboard::available());
-        QVERIFY(!Keys::shownPanel(m_window));
 
-        // 1. The organisation login: name, Enter, password, Enter logs in.
-        QTRY_VERIFY(item("nameField"));
+        // 1. The organisation login: the name field has the focus from the start, and so the keyboard
+        // is up; name, Enter, password, Enter logs in.
+        QTRY_VERIFY(item("nameField") && item("nameField")->hasActiveFocus());
+        QVERIFY(Keys::waitShown(m_window, true));
         QVERIFY(focusByTap("nameField"));
         QVERIFY(Keys::type(m_window, "Demo Opvang"));
         QCOMPARE(textOf("nameField"), QString("Demo Opvang"));
@@ -201,6 +202,11 @@ private slots:
         QVERIFY(tap("searchField"));
         QVERIFY(hasFocus("searchField"));
         QVERIFY(!Keys::waitShown(m_window, true));
+        // A real keyboard's keys still type, with the on-screen keyboard's input method loaded.
+        const QString before = textOf("searchField");
+        typeKeys(m_window, "wo");
+        QCOMPARE(textOf("searchField"), before + "wo");
+        QVERIFY(!Keys::shownPanel(m_window));
         UserDefaults::standard().setString(OnScreenKeyboard::kSettingKey, "auto");
 
         const QStringList warnings = m_session->finish();

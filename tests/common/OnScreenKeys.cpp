@@ -113,19 +113,22 @@ void touchDrag(QQuickWindow* window, QPointF from, QPointF to) {
 }
 
 QQuickItem* shownPanel(QQuickWindow* window) {
-    QQuickItem* panel = window ? WindowDriver::findItem(window->contentItem()->parentItem()
-                                                             ? window->contentItem()->parentItem()
-                                                             : window->contentItem(),
-                                                         QStringLiteral("inputPanel"))
+    QQuickItem* panel = window ? WindowDriver::findItem(window->contentItem(), QStringLiteral("inputPanel"), false)
                                : nullptr;
-    if (!panel || !panel->property("active").toBool())
-        return nullptr;
-    const QRectF at = panel->mapRectToScene(QRectF(0, 0, panel->width(), panel->height()));
-    return qAbs(at.bottom() - window->height()) < 1 ? panel : nullptr;
+    return panel && panel->parentItem() && panel->parentItem()->property("shown").toBool() ? panel : nullptr;
 }
 
 bool waitShown(QQuickWindow* window, bool shown) {
-    return QTest::qWaitFor([&] { return (shownPanel(window) != nullptr) == shown; }, 3000 * WindowDriver::kSlowdown);
+    // Until it has slid all the way in, or out.
+    return QTest::qWaitFor(
+        [&] {
+            QQuickItem* panel = WindowDriver::findItem(window->contentItem(), QStringLiteral("inputPanel"), false);
+            if (!panel || (shownPanel(window) != nullptr) != shown)
+                return false;
+            const qreal top = panel->mapToScene(QPointF(0, 0)).y();
+            return qAbs(top - (shown ? window->height() - panel->height() : window->height())) < 0.5;
+        },
+        3000 * WindowDriver::kSlowdown);
 }
 
 QQuickItem* key(QQuickWindow* window, const QString& text) {

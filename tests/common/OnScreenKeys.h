@@ -18,9 +18,10 @@ bool touchTap(QQuickWindow* window, QQuickItem* item);
 // A finger pressed at from, moved to to in steps, lifted: a swipe that scrolls.
 void touchDrag(QQuickWindow* window, QPointF from, QPointF to);
 
-// The keyboard's panel when it is in the window and shown over the bottom of it, else nullptr.
+// The keyboard's panel while it is shown (or sliding in), else nullptr.
 QQuickItem* shownPanel(QQuickWindow* window);
-// Waits for the keyboard to be shown (true) or gone (false); false when it never got there.
+// Waits for the keyboard to be shown at the bottom (true) or gone below it (false), slide ended;
+// false when it never got there.
 bool waitShown(QQuickWindow* window, bool shown);
 // The key showing text ("a", "1", "%"), shifted or not, on the page shown now; or nullptr.
 QQuickItem* key(QQuickWindow* window, const QString& text);
