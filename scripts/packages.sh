@@ -15,8 +15,9 @@ CC_PACKAGES+=(qt6-tools-dev qt6-l10n-tools poppler-utils)
 CC_PACKAGES+=(clang libclang-rt-14-dev libfuzzer-14-dev llvm)
 # HTTPS: the reference server's TLS, and the openssl command that makes the tests' certificates.
 CC_PACKAGES+=(libssl-dev openssl)
-# The on-screen keyboard: its QML module and the input-context plugin Qt loads at run time.
-CC_PACKAGES+=(qml6-module-qtquick-virtualkeyboard qt6-virtualkeyboard-plugin)
+# The on-screen keyboard: its QML module and the input-context plugin Qt loads at run time; its
+# Keyboard.qml imports Qt.labs.folderlistmodel (the input panel fails to load without it).
+CC_PACKAGES+=(qml6-module-qtquick-virtualkeyboard qt6-virtualkeyboard-plugin qml6-module-qt-labs-folderlistmodel)
 # Packaging: CPack's DEB generator uses dpkg-shlibdeps; the packages and their metainfo are checked.
 CC_PACKAGES+=(dpkg-dev fakeroot lintian appstream)
 

@@ -8,6 +8,7 @@
 #include "Log.h"
 #include "MainSynchroObject.h"
 #include "ObjectManager.h"
+#include "OnScreenKeyboard.h"
 #include "PrivateFiles.h"
 #include "Reachability.h"
 #include "Resources.h"
@@ -22,6 +23,7 @@
 #include <QLockFile>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
+#include <QQuickWindow>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
@@ -92,6 +94,9 @@ StackScrollViewAppDelegate::optionsFromArguments(const QStringList& arguments) {
             ++i;
         } else if (a == QLatin1String("--settings") && !next.isNull()) {
             o.settingsPath = next;
+            ++i;
+        } else if (a == QLatin1String("--keyboard") && !next.isNull()) {
+            o.onScreenKeyboard = next;
             ++i;
         } else if (a == QLatin1String("--no-window")) {
             o.showWindow = false;
@@ -245,12 +250,16 @@ void StackScrollViewAppDelegate::loadWindow() {
     m_incubator = std::make_unique<Incubator>();
     m_qml->setIncubationController(m_incubator.get());
     m_qml->rootContext()->setContextProperty(QStringLiteral("appDelegate"), this);
+    m_onScreenKeyboard = new OnScreenKeyboard(m_options.onScreenKeyboard, this);
     m_qml->setInitialProperties(
         {{QStringLiteral("controller"), QVariant::fromValue<QObject*>(m_rootViewController)},
-         {QStringLiteral("storeFailure"), QVariant::fromValue<QObject*>(m_storeFailure)}});
+         {QStringLiteral("storeFailure"), QVariant::fromValue<QObject*>(m_storeFailure)},
+         {QStringLiteral("keyboard"), QVariant::fromValue<QObject*>(m_onScreenKeyboard)}});
     m_qml->load(Resources::qmlUrl(QStringLiteral("app/qml/Main.qml")));
     if (m_qml->rootObjects().isEmpty())
         CC_LOG(QStringLiteral("the main window could not be loaded"));
+    else
+        m_onScreenKeyboard->watch(qobject_cast<QQuickWindow*>(m_qml->rootObjects().first()));
 }
 
 void StackScrollViewAppDelegate::applyEersteKeer() {

@@ -15,6 +15,7 @@ class Incubator;
 class MainSynchroObject;
 class Reachability;
 class ObjectManager;
+class OnScreenKeyboard;
 class QLockFile;
 class QQmlApplicationEngine;
 class RootViewController;
@@ -32,6 +33,7 @@ public:
         bool showWindow = true;
         bool startTimer = true;               // the engine's repeating check
         Reachability* reachability = nullptr; // empty: the platform's
+        QString onScreenKeyboard;             // --keyboard auto|on|off; null: the setting
     };
 
     explicit StackScrollViewAppDelegate(QObject* parent = nullptr);
@@ -70,6 +72,8 @@ public:
     // Returns to the login grid after a time without touches (with a window only).
     IdleLock* idleLock() const { return m_idleLock; }
     QString serverUrl() const { return m_serverUrl; }
+    // Whether and how the on-screen keyboard shows (with a window only).
+    OnScreenKeyboard* onScreenKeyboard() const { return m_onScreenKeyboard; }
 
     // Sets "eersteKeer" to "neen" when absent or empty; any other value stays.
     static void applyEersteKeer();
@@ -97,6 +101,7 @@ private:
     QString m_storePath;
     StoreFailureViewController* m_storeFailure = nullptr;
     IdleLock* m_idleLock = nullptr;
+    OnScreenKeyboard* m_onScreenKeyboard = nullptr;
     std::shared_ptr<Store> m_store;
     std::unique_ptr<DataAccessObject> m_dataAccessObject;
     std::unique_ptr<ObjectManager> m_objectManager;

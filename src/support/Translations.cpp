@@ -11,6 +11,10 @@ std::unique_ptr<QTranslator>& installed() {
     static std::unique_ptr<QTranslator> translator;
     return translator;
 }
+QLocale& shown() {
+    static QLocale locale(QLocale::Dutch, QLocale::Belgium);
+    return locale;
+}
 } // namespace
 
 bool Translations::install(const QLocale& locale) {
@@ -18,6 +22,7 @@ bool Translations::install(const QLocale& locale) {
         QCoreApplication::removeTranslator(installed().get());
         installed().reset();
     }
+    shown() = QLocale(QLocale::Dutch, QLocale::Belgium);
     if (locale.language() != QLocale::English)
         return false;
     auto translator = std::make_unique<QTranslator>();
@@ -28,5 +33,10 @@ bool Translations::install(const QLocale& locale) {
     }
     QCoreApplication::installTranslator(translator.get());
     installed() = std::move(translator);
+    shown() = locale;
     return true;
+}
+
+QLocale Translations::current() {
+    return shown();
 }

@@ -8,4 +8,6 @@ namespace Translations {
 // Dutch and any language without one, and takes away the one installed before. True when a catalogue
 // is installed.
 bool install(const QLocale& locale);
+// The locale whose texts are shown: the English one installed, else Dutch (Belgium).
+QLocale current();
 } // namespace Translations

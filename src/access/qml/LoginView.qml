@@ -83,6 +83,7 @@ Rectangle {
             }
             SearchField {
                 id: search
+                objectName: "staffSearchField"
                 anchors.right: parent.right
                 anchors.rightMargin: Theme.spacing
                 anchors.verticalCenter: parent.verticalCenter
@@ -202,125 +203,137 @@ Rectangle {
     }
 
     // ---------------------------------------------------------------- password panel
-    Rectangle {
-        id: panel
-        objectName: "passwordPanel"
-        anchors.centerIn: parent
-        anchors.verticalCenterOffset: -80 // leaves room for the on-screen keyboard
-        width: 480
-        height: panelColumn.implicitHeight + 2 * 24
-        radius: 16
-        color: Theme.panel
-        border.color: Theme.separator
-        opacity: view.panelShown ? 1 : 0
-        visible: opacity > 0
-        Behavior on opacity { NumberAnimation { duration: 1000 } }
+    // Scrolled up, not dragged, while the on-screen keyboard would cover the field or "OK".
+    FormFlickable {
+        id: panelScroller
+        objectName: "panelScroller"
+        anchors.fill: parent
+        contentHeight: height
+        interactive: false
+        visible: panel.opacity > 0
+        keepVisible: okButton
 
-        Column {
-            id: panelColumn
-            x: 24
-            y: 24
-            width: parent.width - 48
-            spacing: Theme.spacing
+        Rectangle {
+            id: panel
+            objectName: "passwordPanel"
+            anchors.centerIn: parent
+            anchors.verticalCenterOffset: -80
+            width: 480
+            height: panelColumn.implicitHeight + 2 * 24
+            radius: 16
+            color: Theme.panel
+            border.color: Theme.separator
+            opacity: view.panelShown ? 1 : 0
+            visible: opacity > 0
+            Behavior on opacity { NumberAnimation { duration: 1000 } }
 
-            Text {
-                width: parent.width
-                visible: text.length > 0
-                text: view.controller ? view.controller.panelTitle : ""
-                horizontalAlignment: Text.AlignHCenter
-                color: Theme.ink
-                font.pixelSize: Theme.fontTitle
-                font.bold: true
-            }
-            Text {
-                width: parent.width
-                visible: text.length > 0
-                text: view.controller ? view.controller.panelHint : ""
-                horizontalAlignment: Text.AlignHCenter
-                wrapMode: Text.Wrap
-                color: Theme.inkSecondary
-                font.pixelSize: Theme.fontSmall
-            }
-
-            // The two rows of the panel's table.
-            Rectangle {
-                width: parent.width
-                height: 2 * Theme.touchTarget + 1
-                radius: Theme.radius
-                color: Theme.panel
-                border.color: Theme.separator
-
-                TextField {
-                    id: nameField
-                    objectName: "nameField"
-                    x: 1
-                    y: 1
-                    width: parent.width - 2
-                    height: Theme.touchTarget - 1
-                    leftPadding: Theme.spacing
-                    font.pixelSize: Theme.fontNormal
-                    color: enabled ? Theme.ink : Theme.inkSecondary
-                    enabled: view.controller ? view.controller.userNameEditable : false
-                    text: view.controller ? view.controller.userName : ""
-                    placeholderText: view.controller ? view.controller.userNamePlaceholder : ""
-                    inputMethodHints: Qt.ImhNoAutoUppercase | Qt.ImhNoPredictiveText
-                    // Greyed while the name is fixed (an administrator's own), rounded like the table's top.
-                    background: Rectangle {
-                        visible: !nameField.enabled
-                        radius: Theme.radius - 1
-                        color: Theme.disabledFill
-                        Rectangle {
-                            anchors.bottom: parent.bottom
-                            width: parent.width
-                            height: parent.radius
-                            color: parent.color
-                        }
-                    }
-                    onTextEdited: if (view.controller) view.controller.userName = text
-                    onActiveFocusChanged: if (activeFocus && view.controller) view.controller.textFieldDidBeginEditing(1)
-                    onAccepted: passwordField.forceActiveFocus()
-                }
-                Rectangle {
-                    y: Theme.touchTarget
-                    x: Theme.spacing
-                    width: parent.width - Theme.spacing
-                    height: 1
-                    color: Theme.separator
-                }
-                TextField {
-                    id: passwordField
-                    objectName: "passwordField"
-                    x: 1
-                    y: Theme.touchTarget + 1
-                    width: parent.width - 2
-                    height: Theme.touchTarget
-                    leftPadding: Theme.spacing
-                    font.pixelSize: Theme.fontNormal
-                    color: Theme.ink
-                    echoMode: TextInput.Password
-                    text: view.controller ? view.controller.passwordText : ""
-                    placeholderText: qsTr("Paswoord")
-                    inputMethodHints: Qt.ImhNoAutoUppercase | Qt.ImhNoPredictiveText | Qt.ImhSensitiveData
-                    background: Item {}
-                    onTextEdited: if (view.controller) view.controller.passwordText = text
-                    onActiveFocusChanged: if (activeFocus && view.controller) view.controller.textFieldDidBeginEditing(2)
-                    onAccepted: if (view.controller) view.controller.doLogin()
-                }
-            }
-
-            Row {
-                anchors.right: parent.right
+            Column {
+                id: panelColumn
+                x: 24
+                y: 24
+                width: parent.width - 48
                 spacing: Theme.spacing
-                TouchButton {
-                    objectName: "cancelButton"
-                    text: qsTr("Annuleer")
-                    onClicked: if (view.controller) view.controller.cancelLogin()
+
+                Text {
+                    width: parent.width
+                    visible: text.length > 0
+                    text: view.controller ? view.controller.panelTitle : ""
+                    horizontalAlignment: Text.AlignHCenter
+                    color: Theme.ink
+                    font.pixelSize: Theme.fontTitle
+                    font.bold: true
                 }
-                TouchButton {
-                    objectName: "okButton"
-                    primary: true
-                    text: qsTr("OK")
-                    onClicked: if (view.controller) view.controller.doLogin()
+                Text {
+                    width: parent.width
+                    visible: text.length > 0
+                    text: view.controller ? view.controller.panelHint : ""
+                    horizontalAlignment: Text.AlignHCenter
+                    wrapMode: Text.Wrap
+                    color: Theme.inkSecondary
+                    font.pixelSize: Theme.fontSmall
+                }
+
+                // The two rows of the panel's table.
+                Rectangle {
+                    width: parent.width
+                    height: 2 * Theme.touchTarget + 1
+                    radius: Theme.radius
+                    color: Theme.panel
+                    border.color: Theme.separator
+
+                    TextField {
+                        id: nameField
+                        objectName: "nameField"
+                        x: 1
+                        y: 1
+                        width: parent.width - 2
+                        height: Theme.touchTarget - 1
+                        leftPadding: Theme.spacing
+                        font.pixelSize: Theme.fontNormal
+                        color: enabled ? Theme.ink : Theme.inkSecondary
+                        enabled: view.controller ? view.controller.userNameEditable : false
+                        text: view.controller ? view.controller.userName : ""
+                        placeholderText: view.controller ? view.controller.userNamePlaceholder : ""
+                        inputMethodHints: Qt.ImhNoAutoUppercase | Qt.ImhNoPredictiveText
+                        // Greyed while the name is fixed (an administrator's own), rounded like the table's top.
+                        background: Rectangle {
+                            visible: !nameField.enabled
+                            radius: Theme.radius - 1
+                            color: Theme.disabledFill
+                            Rectangle {
+                                anchors.bottom: parent.bottom
+                                width: parent.width
+                                height: parent.radius
+                                color: parent.color
+                            }
+                        }
+                        onTextEdited: if (view.controller) view.controller.userName = text
+                        onActiveFocusChanged: if (activeFocus && view.controller) view.controller.textFieldDidBeginEditing(1)
+                        onAccepted: passwordField.forceActiveFocus()
+                    }
+                    Rectangle {
+                        y: Theme.touchTarget
+                        x: Theme.spacing
+                        width: parent.width - Theme.spacing
+                        height: 1
+                        color: Theme.separator
+                    }
+                    TextField {
+                        id: passwordField
+                        objectName: "passwordField"
+                        x: 1
+                        y: Theme.touchTarget + 1
+                        width: parent.width - 2
+                        height: Theme.touchTarget
+                        leftPadding: Theme.spacing
+                        font.pixelSize: Theme.fontNormal
+                        color: Theme.ink
+                        echoMode: TextInput.Password
+                        text: view.controller ? view.controller.passwordText : ""
+                        placeholderText: qsTr("Paswoord")
+                        inputMethodHints: Qt.ImhNoAutoUppercase | Qt.ImhNoPredictiveText | Qt.ImhSensitiveData
+                        background: Item {}
+                        onTextEdited: if (view.controller) view.controller.passwordText = text
+                        onActiveFocusChanged: if (activeFocus && view.controller) view.controller.textFieldDidBeginEditing(2)
+                        onAccepted: if (view.controller) view.controller.doLogin()
+                    }
+                }
+
+                Row {
+                    anchors.right: parent.right
+                    spacing: Theme.spacing
+                    TouchButton {
+                        objectName: "cancelButton"
+                        text: qsTr("Annuleer")
+                        onClicked: if (view.controller) view.controller.cancelLogin()
+                    }
+                    TouchButton {
+                        id: okButton
+                        objectName: "okButton"
+                        primary: true
+                        text: qsTr("OK")
+                        onClicked: if (view.controller) view.controller.doLogin()
+                    }
                 }
             }
         }

@@ -10,6 +10,8 @@ ApplicationWindow {
     // null while the store cannot be opened: storeFailure says why until "Probeer opnieuw" succeeds.
     required property var controller
     property var storeFailure: null
+    // The OnScreenKeyboard: whether and how the keyboard shows; null without one.
+    property var keyboard: null
     width: 1024
     height: 768
     visible: true
@@ -38,5 +40,15 @@ ApplicationWindow {
     ProgressOverlay {
         objectName: "rootOverlay"
         requests: window.controller ? window.controller.dialogs : null
+    }
+    // Above the popups' layer, beside it rather than in it: a modal popup's field is typed on it too,
+    // and a key's tap is no tap outside that popup.
+    Loader {
+        objectName: "keyboardLoader"
+        parent: Overlay.overlay.parent
+        anchors.fill: parent
+        z: Overlay.overlay.z + 1
+        active: window.keyboard !== null && window.keyboard.available
+        Component.onCompleted: setSource("KeyboardPanel.qml", { controller: window.keyboard })
     }
 }

@@ -14,6 +14,8 @@ Popup {
     // Where the arrow sits along the top (or bottom) edge, and whether the popover opened above.
     property real arrowX: width / 2
     property bool above: false
+    // Moved away from its item for the keyboard: no arrow then.
+    property bool shifted: false
     readonly property Item view: loader.item
 
     signal outsidePressed()
@@ -22,7 +24,8 @@ Popup {
     // outside only when, once delivered, it did not reach the popover.
     property bool _pressedInside: false
     function _overlayPressed() {
-        if (!_pressedInside)
+        // A key of the on-screen keyboard is no tap outside.
+        if (!_pressedInside && !KeyboardArea.keyPressed)
             outsidePressed()
     }
 
@@ -57,6 +60,10 @@ Popup {
         above = oy + h > overlay.height - margins && s.y - arrowSize - h >= margins
         if (above)
             oy = s.y - arrowSize - h
+        // Moved up above the on-screen keyboard while it is up: what is typed, and its button, show.
+        shifted = KeyboardArea.shown && oy + h > KeyboardArea.top - margins
+        if (shifted)
+            oy = Math.max(margins, KeyboardArea.top - margins - h)
         arrowX = Math.max(radiusOf(), Math.min(s.x + sourceItem.width / 2 - ox, w - radiusOf()))
         const p = parent.mapFromItem(overlay, ox, oy)
         x = p.x
@@ -85,6 +92,7 @@ Popup {
             width: popover.arrowSize * 1.5
             height: width
             rotation: 45
+            visible: !popover.shifted
             x: popover.arrowX - width / 2
             y: popover.above ? parent.height - height / 2 : -height / 2
             color: Theme.panel
@@ -100,6 +108,11 @@ Popup {
         function onHeightChanged() { Qt.callLater(popover.place) }
     }
 
+    Connections {
+        target: popover.visible ? KeyboardArea : null
+        function onShownChanged() { popover.place() }
+        function onTopChanged() { popover.place() }
+    }
     Connections {
         target: popover.opened && popover.guarded ? popover.Overlay.overlay : null
         function onPressed() {

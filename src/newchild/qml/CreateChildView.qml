@@ -27,13 +27,15 @@ Rectangle {
         title: view.controller ? view.controller.title : ""
     }
 
-    Flickable {
+    // Enter goes from field to field; the remarks take several lines, so "Bewaar" saves.
+    FormFlickable {
+        objectName: "form"
         anchors.top: bar.bottom
         anchors.left: parent.left
         anchors.right: parent.right
         anchors.bottom: parent.bottom
         contentHeight: form.height + 2 * Theme.spacing
-        clip: true
+        keepVisible: saveButton
 
         Column {
             id: form
@@ -77,6 +79,7 @@ Rectangle {
                 inputMethodHints: Qt.ImhNoPredictiveText
                 text: view.controller ? view.controller.voorNaam : ""
                 onTextChanged: if (view.controller && text !== view.controller.voorNaam) view.controller.voorNaam = text
+                onAccepted: familieNaam.forceActiveFocus()
             }
             Label {
                 objectName: "familieNaamLabel"
@@ -85,6 +88,7 @@ Rectangle {
                 font.pixelSize: Theme.fontSmall
             }
             TextField {
+                id: familieNaam
                 objectName: "familieNaamTextField"
                 width: parent.width
                 height: Theme.touchTarget - 8
@@ -93,6 +97,7 @@ Rectangle {
                 inputMethodHints: Qt.ImhNoPredictiveText
                 text: view.controller ? view.controller.familieNaam : ""
                 onTextChanged: if (view.controller && text !== view.controller.familieNaam) view.controller.familieNaam = text
+                onAccepted: extraInfo.forceActiveFocus()
             }
             Label {
                 objectName: "extraInfoLabel"
@@ -104,7 +109,8 @@ Rectangle {
                 id: extraInfo
                 objectName: "extraInfoTextView"
                 width: parent.width
-                height: 120
+                // Lower while the keyboard is up for another field: the field and "Bewaar" fit above it.
+                height: KeyboardArea.shown && !activeFocus ? 60 : 120
                 wrapMode: TextEdit.Wrap
                 font.pixelSize: Theme.fontNormal
                 text: view.controller ? view.controller.extraInfo : ""

@@ -2,7 +2,7 @@ import QtQuick
 import QtQuick.Controls
 
 // A search bar: magnifier, text and a clear button. `searched(text)` follows every change, cleared
-// included.
+// included. Enter is "done": the field lets go of the focus, so the on-screen keyboard closes.
 TextField {
     id: field
     signal searched(string text)
@@ -15,6 +15,7 @@ TextField {
     inputMethodHints: Qt.ImhNoPredictiveText
     color: Theme.ink
     onTextChanged: searched(text)
+    onAccepted: focus = false
 
     background: Rectangle {
         radius: height / 2
