@@ -30,3 +30,20 @@ bool Translations::install(const QLocale& locale) {
     installed() = std::move(translator);
     return true;
 }
+
+QLocale::Language Translations::language() {
+    return installed() ? QLocale::English : QLocale::Dutch;
+}
+
+QLocale Translations::locale() {
+    const QLocale device;
+    const QLocale::Language texts = language();
+    if (device.language() == texts)
+        return device;
+    return texts == QLocale::English ? QLocale(QLocale::English, QLocale::UnitedKingdom)
+                                     : QLocale(QLocale::Dutch, QLocale::Belgium);
+}
+
+QString Translations::dateText(const QDateTime& moment, const QString& pattern) {
+    return locale().toString(moment.toLocalTime(), pattern);
+}

@@ -648,15 +648,17 @@ void MainSynchroObject::berekenStussenVisueel() {
         tr("Aanwezigheidsstatus berekenen"),
         tr("Even geduld... \nwe herberekenen de aanwezigheidsstatus van elk kind... \nDit kan enkele "
            "seconden duren."));
+    auto children = std::make_shared<int>(0); // written by the work, read after it in done
     runInBackground(
-        QStringLiteral("kinderopvang.statussen"), false, [this] { berekenStatussen(); },
-        [this] {
+        QStringLiteral("kinderopvang.statussen"), false, [this, children] { *children = berekenStatussen(); },
+        [this, children] {
             emit overlayHidden();
             NotificationCenter::defaultCenter().post(QStringLiteral("reloadKindjesData"), this);
+            emit statussenBerekend(*children);
         });
 }
 
-void MainSynchroObject::berekenStatussen() {
+int MainSynchroObject::berekenStatussen() {
     const SharedUserInfo user = Users::sharedUserInfo();
     const QString begin = Util::getBeginRegistrationTime();
     Context* context = m_dao->store()->context();
@@ -681,6 +683,7 @@ void MainSynchroObject::berekenStatussen() {
         context->reset();
     UserDefaults::standard().setObject(QStringLiteral("cc_lastStatusComputedDate") + user.entityId,
                                        Clock::nowMs());
+    return int(childIds.size());
 }
 
 // ------------------------------------------------------------------ photos

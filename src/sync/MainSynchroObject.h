@@ -105,9 +105,10 @@ public:
     void getDevices();
     void getOrganisationForUser(const QString& name, const QString& hash);
 
-    // Presence: the full recomputation behind the overlay, and the recomputation itself (any thread).
+    // Presence: the full recomputation behind the overlay (statussenBerekend when done), and the
+    // recomputation itself (any thread), which answers how many children it went through.
     void berekenStussenVisueel();
-    void berekenStatussen();
+    int berekenStatussen();
 
     // Photo upload: fills the record (created by the caller in the main context) and saves.
     static void createObjectWithImage(const QByteArray& picture, ManagedObject* subject,
@@ -148,6 +149,10 @@ signals:
     void alertRequested(const QString& title, const QString& message, const QStringList& buttons, int tag);
     void overlayRequested(const QString& label, const QString& detail);
     void overlayHidden();
+    // The recomputation behind the overlay ended, over that many children.
+    void statussenBerekend(int children);
+    // The resend of every queue record ended: that many were sent again (or queued behind a creation).
+    void resendFinished(int records);
     // A recomputation batch finished (tests and benchmarks wait for it).
     void recomputationFinished();
 
@@ -206,6 +211,7 @@ private:
     QPointer<ImageCache> m_imageCache;
     QTimer m_timer;
     int m_intervalSeconds = 60;
+    int m_resendCount = 0; // records of the resend under way
     int m_aantalGets = 0;
     int m_aantalPosts = 0;
     int m_iterations = 0;
