@@ -141,6 +141,8 @@ signals:
     void aantalPostsChanged();
     void lastSynchroDateChanged();
     void lastRefreshDateChanged();
+    // "cc_getError" got another value (an answer, a failure or a time-out).
+    void getErrorChanged();
     // Queue records were stored, answered, failed or removed (after the save; several changes in one
     // turn of the event loop may come as several signals).
     void queueChanged();
@@ -162,6 +164,7 @@ private:
     bool beginBookkeeping(const QString& id, const QString& skipLog);
     void setAantalGets(int value);
     void setAantalPosts(int value);
+    void setGetError(const QString& error);
     // Recomputes each batch (entity, ids) in turn on one background queue; the notification follows
     // once all of them are saved.
     void recomputeInBackground(const QList<QPair<QString, QStringList>>& batches,
