@@ -79,7 +79,8 @@ int main(int argc, char** argv) {
             haveGl = true;
         },
         Qt::DirectConnection);
-    QObject::connect(window, &QQuickWindow::frameSwapped, window, [&] { ++frames; }, Qt::DirectConnection);
+    QObject::connect(
+        window, &QQuickWindow::frameSwapped, window, [&] { ++frames; }, Qt::DirectConnection);
 
     // Settle: the login's checks, pictures and fades.
     engine->waitForIdle(60000);
@@ -105,8 +106,8 @@ int main(int argc, char** argv) {
 
     const auto api = window->rendererInterface()->graphicsApi();
     const QString renderer = api == QSGRendererInterface::Software ? QStringLiteral("software")
-                             : haveGl                                ? glRenderer
-                                                                     : QStringLiteral("rhi");
+                             : haveGl                              ? glRenderer
+                                                                   : QStringLiteral("rhi");
     const QString name = QStringLiteral("idle.overview.%1").arg(renderer);
     std::printf("# %.1f s alone: %.3f s CPU, %d frames, %d refresh calls started\n", elapsed, cpu, drawn,
                 refreshes);

@@ -43,8 +43,9 @@ ProfilePageViewController::ProfilePageViewController(DataAccessObject* dao, Main
             if (!m_recomputeAsked)
                 return;
             m_recomputeAsked = false;
-            dialogs()->confirm(children == 1 ? tr("Aanwezigheden herberekend voor 1 kind")
-                                             : tr("Aanwezigheden herberekend voor %1 kinderen").arg(children));
+            dialogs()->confirm(children == 1
+                                   ? tr("Aanwezigheden herberekend voor 1 kind")
+                                   : tr("Aanwezigheden herberekend voor %1 kinderen").arg(children));
         });
     if (m_cache)
         connect(m_cache, &ImageCache::imageReady, this, [this](const QString& key) {

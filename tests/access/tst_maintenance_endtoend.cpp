@@ -17,6 +17,7 @@
 
 #include <QDir>
 #include <QJsonArray>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -67,6 +68,8 @@ private slots:
     void initTestCase() {
         // The app's clock runs from 10:00 today: times picked hours earlier or later stay on today.
         m_session = std::make_unique<AppSession>(QTime(10, 0));
+        // A device set to German: the app has no German texts, so its dates speak Dutch as its words do.
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     }
 
     void cleanupTestCase() {
@@ -94,6 +97,9 @@ private slots:
         QCOMPARE(label(first, "objectTypeLabel"), QString("UserRegistration"));
         QCOMPARE(label(first, "statusLabel"), QString("Succes"));
         QCOMPARE(label(first, "nrOfTriesLabel"), QString("1"));
+        const QRegularExpression dutchDay("^(ma|di|wo|do|vr|za|zo) \\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d$");
+        QVERIFY2(dutchDay.match(label(first, "entryDateLabel")).hasMatch(),
+                 qPrintable(label(first, "entryDateLabel")));
         shoot("maintenance-1-queue");
 
         // 2. Its retry button: the cloud, and the record sent once more.

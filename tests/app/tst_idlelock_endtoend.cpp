@@ -163,12 +163,14 @@ private slots:
         QVERIFY(engine->waitForIdle(60000));
         QTest::qWait(1500); // fades and pictures settle
         int frames = 0;
-        const auto counter = connect(m_session->window(), &QQuickWindow::frameSwapped, this, [&] { ++frames; });
+        const auto counter =
+            connect(m_session->window(), &QQuickWindow::frameSwapped, this, [&] { ++frames; });
         const auto disconnect = qScopeGuard([counter] { QObject::disconnect(counter); });
         bool quietWindow = false;
         for (int attempt = 0; attempt < 3 && !quietWindow; ++attempt) {
             int gets = 0;
-            const auto refresh = connect(engine, &MainSynchroObject::aantalGetsChanged, this, [&] { ++gets; });
+            const auto refresh =
+                connect(engine, &MainSynchroObject::aantalGetsChanged, this, [&] { ++gets; });
             frames = 0;
             QTest::qWait(3000);
             QObject::disconnect(refresh);

@@ -8,8 +8,8 @@
 #include "support/Util.h"
 
 #include <QLocale>
-#include <QScopeGuard>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSet>
 #include <QTest>
 
@@ -70,13 +70,13 @@ private slots:
         QTest::addColumn<QString>("locale");
         for (const char* device : {"nl_BE", "nl_NL", "en_US", "de_DE", "fr_BE"}) {
             const bool dutchDevice = QByteArray(device).startsWith("nl");
-            QTest::addRow("%s, Dutch texts", device)
-                << device << false << "di 08/12/2026" << "december" << (dutchDevice ? device : "nl_BE");
+            QTest::addRow("%s, Dutch texts", device) << device << false << "di 08/12/2026"
+                                                     << "december" << (dutchDevice ? device : "nl_BE");
         }
         for (const char* device : {"en_US", "en_GB", "nl_BE", "de_DE"}) {
             const bool englishDevice = QByteArray(device).startsWith("en");
-            QTest::addRow("%s, English texts", device)
-                << device << true << "Tue 08/12/2026" << "December" << (englishDevice ? device : "en_GB");
+            QTest::addRow("%s, English texts", device) << device << true << "Tue 08/12/2026"
+                                                       << "December" << (englishDevice ? device : "en_GB");
         }
     }
     void datesFollowTheLanguageOfTheTexts() {
