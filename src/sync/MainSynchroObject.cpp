@@ -158,10 +158,10 @@ bool MainSynchroObject::saveMain(const char* where) {
 bool MainSynchroObject::saveQueueState(const char* where) {
     QString error;
     Context* context = m_dao->context();
-    const bool saved = m_answersToSync
-                           ? context->save(&error)
-                           : context->saveUnsynced(
-                                 {&SynchroObject::staticEntity(), &GetSynchroObject::staticEntity()}, &error);
+    const bool saved =
+        m_answersToSync ? context->save(&error)
+                        : context->saveUnsynced({&SynchroObject::staticEntity(), &GetSynchroObject::staticEntity()},
+                                                &error);
     if (saved) {
         m_answersToSync = false;
         emit queueChanged();
@@ -679,11 +679,12 @@ int MainSynchroObject::berekenStatussen() {
             out << row.value(key).toString();
         return out;
     };
-    const QStringList childIds = keys(FetchRequest::of<Child>(Predicate::format(
-                                          QStringLiteral("entityId == %@ && exists == 1"), {user.entityId})),
-                                      QStringLiteral("childId"));
-    const QStringList userIds = keys(
-        FetchRequest::of<Users>(Predicate::format(QStringLiteral("exists == 1"))), QStringLiteral("userId"));
+    const QStringList childIds =
+        keys(FetchRequest::of<Child>(Predicate::format(QStringLiteral("entityId == %@ && exists == 1"),
+                                                       {user.entityId})),
+             QStringLiteral("childId"));
+    const QStringList userIds =
+        keys(FetchRequest::of<Users>(Predicate::format(QStringLiteral("exists == 1"))), QStringLiteral("userId"));
     recompute(context, QStringLiteral("Child"), childIds, begin);
     recompute(context, QStringLiteral("Users"), userIds, begin);
     if (QThread::currentThread() != thread())
