@@ -61,6 +61,26 @@
         <source>Admin</source>
         <translation>Admin</translation>
     </message>
+    <message>
+        <source>Geen wijzigingen om opnieuw te versturen</source>
+        <translation>No changes to send again</translation>
+    </message>
+    <message>
+        <source>1 wijziging opnieuw verstuurd</source>
+        <translation>1 change sent again</translation>
+    </message>
+    <message>
+        <source>%1 wijzigingen opnieuw verstuurd</source>
+        <translation>%1 changes sent again</translation>
+    </message>
+    <message>
+        <source>Opnieuw verstuurd: %1 %2</source>
+        <translation>Sent again: %1 %2</translation>
+    </message>
+    <message>
+        <source>Niet verstuurd: %1 %2 bestaat niet meer op de tablet</source>
+        <translation>Not sent: %1 %2 no longer exists on the tablet</translation>
+    </message>
 </context>
 <context>
     <name>AlertDialog</name>
@@ -747,6 +767,14 @@
         <source>We vonden je organisatie niet terug. Waarschijnlijk waren je gegevens incorrect. Probeer opnieuw of contacteer je support verantwoordelijke.</source>
         <translation>We could not find your organisation. Your details were probably incorrect. Try again or contact your support person.</translation>
     </message>
+    <message>
+        <source>Vergrendeld na 1 minuut zonder gebruik</source>
+        <translation>Locked after 1 minute without use</translation>
+    </message>
+    <message>
+        <source>Vergrendeld na %1 minuten zonder gebruik</source>
+        <translation>Locked after %1 minutes without use</translation>
+    </message>
 </context>
 <context>
     <name>Main</name>
@@ -998,6 +1026,26 @@ This may take a few minutes.</translation>
     <message>
         <source>De wijziging kon niet op de tablet bewaard worden. Probeer opnieuw.</source>
         <translation>The change could not be saved on the tablet. Please try again.</translation>
+    </message>
+    <message>
+        <source>Aanwezigheden herberekend voor 1 kind</source>
+        <translation>Attendance recalculated for 1 child</translation>
+    </message>
+    <message>
+        <source>Aanwezigheden herberekend voor %1 kinderen</source>
+        <translation>Attendance recalculated for %1 children</translation>
+    </message>
+    <message>
+        <source>Er waren geen foto's om te wissen</source>
+        <translation>There were no photos to delete</translation>
+    </message>
+    <message>
+        <source>1 foto gewist</source>
+        <translation>1 photo deleted</translation>
+    </message>
+    <message>
+        <source>%1 foto's gewist</source>
+        <translation>%1 photos deleted</translation>
     </message>
 </context>
 <context>

@@ -2,11 +2,13 @@
 
 #include "MainSynchroObject.h"
 #include "Resources.h"
+#include "Translations.h"
 
 #include <QDateTime>
 
 AdminPageModel::AdminPageModel(QObject* parent)
-    : QAbstractListModel(parent) {}
+    : QAbstractListModel(parent)
+    , m_locale(Translations::locale()) {}
 
 void AdminPageModel::setEntries(QList<SynchroObjectEntry> entries) {
     beginResetModel();
@@ -92,19 +94,35 @@ AdminPageViewController::AdminPageViewController(DataAccessObject* dao, MainSync
     , m_syncObjects(new AdminPageModel(this)) {
     if (m_dao)
         m_syncObjects->setEntries(m_dao->loadAllSynchroObjectEntries());
+    if (m_engine)
+        connect(m_engine, &MainSynchroObject::resendFinished, this, [this](int records) {
+            if (!m_resendAllAsked)
+                return;
+            m_resendAllAsked = false;
+            dialogs()->confirm(records == 0   ? tr("Geen wijzigingen om opnieuw te versturen")
+                               : records == 1 ? tr("1 wijziging opnieuw verstuurd")
+                                              : tr("%1 wijzigingen opnieuw verstuurd").arg(records));
+        });
 }
 
 void AdminPageViewController::doRetryAll() {
-    if (m_engine)
-        m_engine->retriggerAllOldPosts();
+    if (!m_engine)
+        return;
+    m_resendAllAsked = true;
+    m_engine->retriggerAllOldPosts();
 }
 
 void AdminPageViewController::doRetry(int row) {
     const QList<SynchroObjectEntry>& entries = m_syncObjects->entries();
     if (row < 0 || row >= entries.size())
         return;
+    const SynchroObjectEntry entry = entries.at(row);
+    bool sent = false;
     if (m_engine && m_dao)
-        if (SynchroObject* record = m_dao->loadSynchroObject(entries.at(row).idSynchroObject))
-            m_engine->doRetryForSyncObject(record);
+        if (SynchroObject* record = m_dao->loadSynchroObject(entry.idSynchroObject))
+            sent = m_engine->doRetryForSyncObject(record);
     m_syncObjects->setRetried(row);
+    dialogs()->confirm(sent ? tr("Opnieuw verstuurd: %1 %2").arg(entry.objectType, entry.httpType)
+                            : tr("Niet verstuurd: %1 %2 bestaat niet meer op de tablet")
+                                  .arg(entry.objectType, entry.objectId));
 }

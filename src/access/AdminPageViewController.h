@@ -38,7 +38,8 @@ public:
 
     // "Wachtrij", "Verstuurd", "Mislukt", "Succes", or "N/A".
     static QString statusText(qint64 status);
-    // A millisecond text as "EEE dd/MM/yy HH:mm" in local time; an absent moment is the moment 0.
+    // A millisecond text as "EEE dd/MM/yy HH:mm" in local time; an absent moment is the moment 0. The
+    // rows use the texts' locale (Translations::locale()).
     static QString dateText(const QString& moment, const QLocale& locale = QLocale());
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -60,14 +61,16 @@ public:
 
     AdminPageModel* syncObjects() const { return m_syncObjects; }
 
-    // The header's button: every record sent again behind the engine's overlay.
+    // The header's button: every record sent again behind the engine's overlay; a confirmation says
+    // how many once they went.
     Q_INVOKABLE void doRetryAll();
     // A row's button: one more attempt for that record, whatever its status; the button turns into
-    // the cloud. The row's texts stay as they were.
+    // the cloud, and a confirmation says what was sent. The row's texts stay as they were.
     Q_INVOKABLE void doRetry(int row);
 
 private:
     DataAccessObject* m_dao;
     QPointer<MainSynchroObject> m_engine;
     AdminPageModel* m_syncObjects;
+    bool m_resendAllAsked = false;
 };

@@ -546,3 +546,12 @@ void LoginViewController::alertViewClickedButtonAtIndex(int tag, int) {
     if (tag == kNotFoundTag)
         showUserLoginForCoupling();
 }
+
+void LoginViewController::setLockedAfterMinutes(int minutes) {
+    const QString reason = minutes == 1 ? tr("Vergrendeld na 1 minuut zonder gebruik")
+                                        : tr("Vergrendeld na %1 minuten zonder gebruik").arg(minutes);
+    if (reason == m_lockReason)
+        return;
+    m_lockReason = reason;
+    emit lockReasonChanged();
+}

@@ -83,6 +83,8 @@ class LoginViewController : public ScreenController {
     Q_PROPERTY(
         DeviceSelectionViewController* deviceSelection READ deviceSelection NOTIFY deviceSelectionChanged)
     Q_PROPERTY(SchoolChangerViewController* schoolChanger READ schoolChanger NOTIFY schoolChangerChanged)
+    // Why the grid is on screen when the idle lock brought it, or empty.
+    Q_PROPERTY(QString lockReason READ lockReason NOTIFY lockReasonChanged)
 
 public:
     enum State {
@@ -160,6 +162,10 @@ public:
 
     void alertViewClickedButtonAtIndex(int tag, int index) override;
 
+    QString lockReason() const { return m_lockReason; }
+    // This screen came because nobody touched the tablet for that many minutes.
+    void setLockedAfterMinutes(int minutes);
+
 signals:
     // A staff member's login was accepted: they are sharedUsers and the login's defaults are written.
     void userLoggedIn(Users* user);
@@ -176,6 +182,7 @@ signals:
     void locationChosen();
     void deviceSelectionChanged();
     void schoolChangerChanged();
+    void lockReasonChanged();
 
 private:
     void setState(State state);
@@ -202,4 +209,5 @@ private:
     int m_focusField = 0;
     QPointer<DeviceSelectionViewController> m_deviceSelection;
     QPointer<SchoolChangerViewController> m_schoolChanger;
+    QString m_lockReason;
 };

@@ -12,6 +12,8 @@
 #include "UserDefaults.h"
 #include "media/MediaPickerViewController.h"
 
+#include <QDir>
+
 ProfilePageViewController::ProfilePageViewController(DataAccessObject* dao, MainSynchroObject* engine,
                                                      ImageCache* cache, QObject* parent)
     : ScreenController(Resources::qmlUrl(QStringLiteral("access/qml/ProfilePageView.qml")), tr("Medewerker"),
@@ -35,6 +37,16 @@ ProfilePageViewController::ProfilePageViewController(DataAccessObject* dao, Main
     m_profielLabel = UserDefaults::standard().stringForKey(QStringLiteral("cc_ipadNaam"));
 
     m_photo = photoUrl(m_image);
+    if (m_engine)
+        connect(m_engine, &MainSynchroObject::statussenBerekend, this, [this](int children) {
+            // The engine also recomputes on its own after a refresh: only the asked one is confirmed.
+            if (!m_recomputeAsked)
+                return;
+            m_recomputeAsked = false;
+            dialogs()->confirm(children == 1
+                                   ? tr("Aanwezigheden herberekend voor 1 kind")
+                                   : tr("Aanwezigheden herberekend voor %1 kinderen").arg(children));
+        });
     if (m_cache)
         connect(m_cache, &ImageCache::imageReady, this, [this](const QString& key) {
             if (key != m_image)
@@ -59,8 +71,10 @@ void ProfilePageViewController::Logout() {
 }
 
 void ProfilePageViewController::herberekenStatussen() {
-    if (m_engine)
-        m_engine->berekenStussenVisueel();
+    if (!m_engine)
+        return;
+    m_recomputeAsked = true;
+    m_engine->berekenStussenVisueel();
 }
 
 void ProfilePageViewController::deleteImages() {
@@ -100,10 +114,16 @@ void ProfilePageViewController::alertViewClickedButtonAtIndex(int tag, int index
     if (index != 1)
         return;
     if (tag == kDeleteImagesTag) {
-        if (m_cache)
+        qsizetype removed = 0;
+        if (m_cache) {
+            removed = QDir(m_cache->folder()).entryList(QDir::Files).size();
             m_cache->removeAll();
+        }
         m_photo = photoUrl(m_image);
         emit photoChanged();
+        dialogs()->confirm(removed == 0   ? tr("Er waren geen foto's om te wissen")
+                           : removed == 1 ? tr("1 foto gewist")
+                                          : tr("%1 foto's gewist").arg(removed));
     } else if (tag == kDeleteDBTag) {
         // A change may have been queued while the question was open.
         if (mayDeleteDB())

@@ -40,9 +40,11 @@ public:
 
     // Posts "logout", on which the shell logs the staff member out.
     Q_INVOKABLE void Logout();
-    // Every presence status recomputed behind the engine's overlay.
+    // Every presence status recomputed behind the engine's overlay; a confirmation says for how many
+    // children once it is done.
     Q_INVOKABLE void herberekenStatussen();
-    // Asks "Opgepast" first; "Verwijder" empties the picture cache, in memory and on disk.
+    // Asks "Opgepast" first; "Verwijder" empties the picture cache, in memory and on disk, and a
+    // confirmation says how many pictures went.
     Q_INVOKABLE void deleteImages();
     // Refused with "Sorry" while any change is unanswered; otherwise asks "Opgepast" first.
     Q_INVOKABLE void deleteDB();
@@ -79,4 +81,5 @@ private:
     QString m_organisatieLabel;
     QString m_profielLabel;
     QPointer<MediaPickerViewController> m_mediaPicker;
+    bool m_recomputeAsked = false; // the next statussenBerekend answers this page's button
 };

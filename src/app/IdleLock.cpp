@@ -39,7 +39,7 @@ void IdleLock::check() {
         return;
     if (m_root->holdsIdleLock())
         return;
-    m_root->doIdleLock();
+    m_root->doIdleLock(minutes);
     emit locked();
 }
 

@@ -74,10 +74,8 @@ MenuViewController::MenuViewController(MainSynchroObject* engine, DataAccessObje
     , m_stack(stack)
     , m_statusView(new StatusView(engine, this))
     , m_syncState(new SyncState(dao, engine, this)) {
-    // The status line follows the clock every second; counters and reachability follow the engine.
-    m_timer.setInterval(1000);
-    connect(&m_timer, &QTimer::timeout, m_statusView, &StatusView::updateTimeSince);
-    m_timer.start();
+    // The status line follows the clock; counters and reachability follow the engine.
+    m_statusView->followClock(true);
 
     // Header.
     if (const Organisation* organisation = m_dao ? m_dao->loadOrganisation() : nullptr) {
@@ -106,7 +104,7 @@ MenuViewController::MenuViewController(MainSynchroObject* engine, DataAccessObje
 MenuViewController::~MenuViewController() = default;
 
 void MenuViewController::close() {
-    m_timer.stop();
+    m_statusView->followClock(false);
     NotificationCenter::defaultCenter().removeObserver(m_fakeMenuChoiceObserver);
     m_stack = nullptr;
 }

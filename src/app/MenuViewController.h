@@ -95,6 +95,5 @@ private:
     StatusView* m_statusView;
     QPointer<EmergencyRollViewController> m_emergencyRoll;
     SyncState* m_syncState;
-    QTimer m_timer;
     QMetaObject::Connection m_fakeMenuChoiceObserver;
 };

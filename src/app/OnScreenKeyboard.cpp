@@ -100,7 +100,7 @@ bool OnScreenKeyboard::wanted() const {
 }
 
 QString OnScreenKeyboard::locale() {
-    const QLocale texts = Translations::current();
+    const QLocale texts = Translations::locale();
     if (texts.language() != QLocale::English)
         return QStringLiteral("nl_NL");
     return texts.territory() == QLocale::UnitedStates ? QStringLiteral("en_US") : QStringLiteral("en_GB");

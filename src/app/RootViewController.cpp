@@ -302,7 +302,7 @@ bool RootViewController::holdsIdleLock() const {
                        [](const ScreenController* s) { return s->holdsIdleLock(); });
 }
 
-void RootViewController::doIdleLock() {
+void RootViewController::doIdleLock(int minutes) {
     if (!isLoggedIn())
         return;
     for (ScreenController* screen : screensInStack())
@@ -316,6 +316,8 @@ void RootViewController::doIdleLock() {
             staff->removeAllObjects();
     }
     showNewLoginScreen();
+    if (auto* login = qobject_cast<LoginViewController*>(m_loginViewController.data()); login && minutes > 0)
+        login->setLockedAfterMinutes(minutes);
     emit idleLocked();
 }
 

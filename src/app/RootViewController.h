@@ -74,8 +74,9 @@ public:
     static QTime reminderFrom() { return QTime(17, 0); }
     // After a time without any touch: back to a new login screen with both selections emptied. Not a
     // logout: nobody is clocked out and nothing is cleaned; the screens keep what must survive first
-    // (a message being written). Nothing when nobody is logged in.
-    void doIdleLock();
+    // (a message being written). Nothing when nobody is logged in. The login grid says it was locked
+    // after `minutes` (when more than 0).
+    void doIdleLock(int minutes = 0);
     // Whether a screen in the panel stack is in the middle of something that must finish first.
     bool holdsIdleLock() const;
     // Purges answered queue records past their keeping time and unlocked records of earlier days.

@@ -1,13 +1,16 @@
 #pragma once
 // The synchronisation status panel under the menu: the engine's refresh and queue counters, the line
 // that says how long ago the last reachable check was (or that updating failed), the staff member's
-// refresh interval and a reachability mark. The menu's 1-second timer calls updateTimeSince().
+// refresh interval and a reachability mark. While it follows the clock, the last-update line is
+// rewritten the moment its text changes (each second while it counts seconds, each minute while it
+// counts minutes), and not in between: a line that does not change draws no frame and wakes nobody.
 // Main thread; owned by the menu.
 #include <QColor>
 #include <QDateTime>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 
 class MainSynchroObject;
 
@@ -34,6 +37,16 @@ public:
     // and the time from lastSynchro to now.
     static QString lastSynchTimeText(const QString& getError, const QDateTime& lastSynchro,
                                      const QDateTime& now);
+    // Milliseconds from now until lastSynchTimeText gives another text by the passing of time alone
+    // (at most a minute: calendar units and a changed system clock are looked at again by then), or
+    // -1 when it never does (an error text).
+    static qint64 msUntilTextChanges(const QString& getError, const QDateTime& lastSynchro,
+                                     const QDateTime& now);
+    // Keeps the last-update line in step with the clock (the menu, while it lives), or stops.
+    void followClock(bool on);
+    bool followsClock() const { return m_follow; }
+    // When the line is looked at again by itself; inactive while it cannot change.
+    const QTimer& clockTimer() const { return m_tick; }
     static QColor reachableColor() { return QColor::fromRgbF(0.2f, 0.4f, 0.0f, 1.0f); }
     static QColor unreachableColor() { return QColor::fromRgbF(0.8f, 0.4f, 0.0f, 1.0f); }
 
@@ -60,4 +73,6 @@ private:
     QString m_lastSynchTime;
     QString m_interval;
     bool m_reachable;
+    bool m_follow = false;
+    QTimer m_tick;
 };

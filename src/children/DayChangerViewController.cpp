@@ -3,7 +3,7 @@
 #include "Clock.h"
 #include "Resources.h"
 
-#include <QLocale>
+#include "Translations.h"
 #include <QPointer>
 
 namespace {
@@ -35,7 +35,11 @@ QString DayChangerViewController::dayText() const {
 }
 
 QString DayChangerViewController::shownMonthTitle() const {
-    return QLocale().standaloneMonthName(m_shownMonth) + QLatin1Char(' ') + QString::number(m_shownYear);
+    return Translations::locale().standaloneMonthName(m_shownMonth) + QLatin1Char(' ') + QString::number(m_shownYear);
+}
+
+QString DayChangerViewController::localeName() const {
+    return Translations::locale().name();
 }
 
 void DayChangerViewController::pickDate(const QDate& day) {

@@ -21,6 +21,8 @@ class DayChangerViewController : public ScreenController {
     Q_PROPERTY(int shownMonth READ shownMonth NOTIFY shownMonthChanged)
     Q_PROPERTY(int shownYear READ shownYear NOTIFY shownMonthChanged)
     Q_PROPERTY(QString shownMonthTitle READ shownMonthTitle NOTIFY shownMonthChanged)
+    // The locale of the month grid's day names: the texts' (Translations::locale()).
+    Q_PROPERTY(QString localeName READ localeName CONSTANT)
 public:
     static constexpr int kIndex = -1;
 
@@ -40,6 +42,7 @@ public:
     int shownYear() const { return m_shownYear; }
     // For example "maart 2024", in the device's language.
     QString shownMonthTitle() const;
+    QString localeName() const;
 
     // The user picked a day: when it differs from the picked one, tells the delegate.
     Q_INVOKABLE void pickDate(const QDate& day);

@@ -9,10 +9,10 @@
 #include "ProductStore.h"
 #include "Resources.h"
 #include "SelectieLijst.h"
+#include "Translations.h"
 #include "UserDefaults.h"
 #include "Util.h"
 
-#include <QLocale>
 #include <QTime>
 
 namespace {
@@ -21,7 +21,7 @@ const QString kOpgeslagenState = QStringLiteral("opgeslagenState");
 
 // The short day name, the date: "di 12/03/2024".
 QString dayText(const QDateTime& moment) {
-    return QLocale().toString(moment.toLocalTime(), QStringLiteral("ddd dd/MM/yyyy"));
+    return Translations::dateText(moment, QStringLiteral("ddd dd/MM/yyyy"));
 }
 
 } // namespace

@@ -1,10 +1,10 @@
 #include "Entities.h"
 
 #include "Store.h"
+#include "Translations.h"
 #include "UserDefaults.h"
 
 #include <QDateTime>
-#include <QLocale>
 #include <QMutex>
 #include <QTimeZone>
 
@@ -32,8 +32,8 @@ template <class T> QList<ManagedObject*> uncast(const QList<T*>& objects) {
 }
 
 QString dayOf(const QString& moment) {
-    const QDateTime t = QDateTime::fromMSecsSinceEpoch(moment.toLongLong());
-    return QLocale().toString(t, QStringLiteral("ddd dd/MM/yyyy")); // the short day name
+    return Translations::dateText(QDateTime::fromMSecsSinceEpoch(moment.toLongLong()),
+                                  QStringLiteral("ddd dd/MM/yyyy")); // the short day name
 }
 } // namespace
 

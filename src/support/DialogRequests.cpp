@@ -4,6 +4,8 @@ DialogRequests::DialogRequests(QObject* parent)
     : QObject(parent) {
     m_messageTimer.setSingleShot(true);
     connect(&m_messageTimer, &QTimer::timeout, this, &DialogRequests::hideOverlay);
+    m_toastTimer.setSingleShot(true);
+    connect(&m_toastTimer, &QTimer::timeout, this, &DialogRequests::hideToast);
 }
 
 void DialogRequests::alert(const QString& title, const QString& message, const QStringList& buttons,
@@ -25,6 +27,23 @@ void DialogRequests::showMessage(const QString& label, int msecs) {
 void DialogRequests::hideOverlay() {
     m_messageTimer.stop();
     setOverlay(false, m_overlayLabel, m_overlayDetail, m_overlaySpinner);
+}
+
+void DialogRequests::confirm(const QString& text, int msecs) {
+    m_toastTimer.start(msecs);
+    if (m_toastVisible && text == m_toastText)
+        return;
+    m_toastVisible = true;
+    m_toastText = text;
+    emit toastChanged();
+}
+
+void DialogRequests::hideToast() {
+    m_toastTimer.stop();
+    if (!m_toastVisible)
+        return;
+    m_toastVisible = false; // the text stays while the toast fades out
+    emit toastChanged();
 }
 
 bool DialogRequests::presentAlerts(QObject* view) {

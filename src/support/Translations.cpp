@@ -11,10 +11,6 @@ std::unique_ptr<QTranslator>& installed() {
     static std::unique_ptr<QTranslator> translator;
     return translator;
 }
-QLocale& shown() {
-    static QLocale locale(QLocale::Dutch, QLocale::Belgium);
-    return locale;
-}
 } // namespace
 
 bool Translations::install(const QLocale& locale) {
@@ -22,7 +18,6 @@ bool Translations::install(const QLocale& locale) {
         QCoreApplication::removeTranslator(installed().get());
         installed().reset();
     }
-    shown() = QLocale(QLocale::Dutch, QLocale::Belgium);
     if (locale.language() != QLocale::English)
         return false;
     auto translator = std::make_unique<QTranslator>();
@@ -33,10 +28,22 @@ bool Translations::install(const QLocale& locale) {
     }
     QCoreApplication::installTranslator(translator.get());
     installed() = std::move(translator);
-    shown() = locale;
     return true;
 }
 
-QLocale Translations::current() {
-    return shown();
+QLocale::Language Translations::language() {
+    return installed() ? QLocale::English : QLocale::Dutch;
+}
+
+QLocale Translations::locale() {
+    const QLocale device;
+    const QLocale::Language texts = language();
+    if (device.language() == texts)
+        return device;
+    return texts == QLocale::English ? QLocale(QLocale::English, QLocale::UnitedKingdom)
+                                     : QLocale(QLocale::Dutch, QLocale::Belgium);
+}
+
+QString Translations::dateText(const QDateTime& moment, const QString& pattern) {
+    return locale().toString(moment.toLocalTime(), pattern);
 }

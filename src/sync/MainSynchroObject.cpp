@@ -117,6 +117,14 @@ bool MainSynchroObject::isReachable() const {
     return m_reachability->isDetermined() && m_reachability->isReachable();
 }
 
+void MainSynchroObject::setGetError(const QString& error) {
+    UserDefaults& defaults = UserDefaults::standard();
+    const QVariant before = defaults.objectForKey(QStringLiteral("cc_getError"));
+    defaults.setString(QStringLiteral("cc_getError"), error);
+    if (!before.isValid() || before.toString() != error)
+        emit getErrorChanged();
+}
+
 void MainSynchroObject::setAantalGets(int value) {
     value = qMax(0, value);
     if (value == m_aantalGets)
@@ -558,7 +566,7 @@ void MainSynchroObject::objectLoaderDidFailWithError(const RequestInfo& request,
         userDataId(request, kBookkeepingKey).isEmpty())
         showCouplingAlert(true);
     CC_LOG(error);
-    UserDefaults::standard().setString(QStringLiteral("cc_getError"), QStringLiteral("TIMEOUT"));
+    setGetError(QStringLiteral("TIMEOUT"));
     const QString queueId = userDataId(request, kQueueKey);
     if (!queueId.isEmpty() && request.method == QLatin1String("POST")) {
         if (auto* record = m_dao->context()->find<SynchroObject>(queueId)) {
@@ -575,7 +583,7 @@ void MainSynchroObject::requestDidLoadResponse(const RequestInfo& request, int s
                .arg(request.method, request.url.path())
                .arg(status)
                .arg(body.size()));
-    UserDefaults::standard().setString(QStringLiteral("cc_getError"), QStringLiteral(""));
+    setGetError(QStringLiteral(""));
     m_certificateAlertShown = false;
     if (request.method == QLatin1String("GET"))
         setAantalGets(m_aantalGets - 1);
@@ -617,7 +625,7 @@ void MainSynchroObject::requestDidFailLoadWithError(const RequestInfo& request, 
 void MainSynchroObject::requestDidTimeout(const RequestInfo& request) {
     if (request.method == QLatin1String("GET"))
         setAantalGets(m_aantalGets - 1);
-    UserDefaults::standard().setString(QStringLiteral("cc_getError"), QStringLiteral("TIMEOUT"));
+    setGetError(QStringLiteral("TIMEOUT"));
     showCouplingAlert(false);
 }
 
@@ -648,15 +656,17 @@ void MainSynchroObject::berekenStussenVisueel() {
         tr("Aanwezigheidsstatus berekenen"),
         tr("Even geduld... \nwe herberekenen de aanwezigheidsstatus van elk kind... \nDit kan enkele "
            "seconden duren."));
+    auto children = std::make_shared<int>(0); // written by the work, read after it in done
     runInBackground(
-        QStringLiteral("kinderopvang.statussen"), false, [this] { berekenStatussen(); },
-        [this] {
+        QStringLiteral("kinderopvang.statussen"), false, [this, children] { *children = berekenStatussen(); },
+        [this, children] {
             emit overlayHidden();
             NotificationCenter::defaultCenter().post(QStringLiteral("reloadKindjesData"), this);
+            emit statussenBerekend(*children);
         });
 }
 
-void MainSynchroObject::berekenStatussen() {
+int MainSynchroObject::berekenStatussen() {
     const SharedUserInfo user = Users::sharedUserInfo();
     const QString begin = Util::getBeginRegistrationTime();
     Context* context = m_dao->store()->context();
@@ -681,6 +691,7 @@ void MainSynchroObject::berekenStatussen() {
         context->reset();
     UserDefaults::standard().setObject(QStringLiteral("cc_lastStatusComputedDate") + user.entityId,
                                        Clock::nowMs());
+    return int(childIds.size());
 }
 
 // ------------------------------------------------------------------ photos

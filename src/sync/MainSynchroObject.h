@@ -105,9 +105,10 @@ public:
     void getDevices();
     void getOrganisationForUser(const QString& name, const QString& hash);
 
-    // Presence: the full recomputation behind the overlay, and the recomputation itself (any thread).
+    // Presence: the full recomputation behind the overlay (statussenBerekend when done), and the
+    // recomputation itself (any thread), which answers how many children it went through.
     void berekenStussenVisueel();
-    void berekenStatussen();
+    int berekenStatussen();
 
     // Photo upload: fills the record (created by the caller in the main context) and saves.
     static void createObjectWithImage(const QByteArray& picture, ManagedObject* subject,
@@ -140,6 +141,8 @@ signals:
     void aantalPostsChanged();
     void lastSynchroDateChanged();
     void lastRefreshDateChanged();
+    // "cc_getError" got another value (an answer, a failure or a time-out).
+    void getErrorChanged();
     // Queue records were stored, answered, failed or removed (after the save; several changes in one
     // turn of the event loop may come as several signals).
     void queueChanged();
@@ -148,6 +151,10 @@ signals:
     void alertRequested(const QString& title, const QString& message, const QStringList& buttons, int tag);
     void overlayRequested(const QString& label, const QString& detail);
     void overlayHidden();
+    // The recomputation behind the overlay ended, over that many children.
+    void statussenBerekend(int children);
+    // The resend of every queue record ended: that many were sent again (or queued behind a creation).
+    void resendFinished(int records);
     // A recomputation batch finished (tests and benchmarks wait for it).
     void recomputationFinished();
 
@@ -157,6 +164,7 @@ private:
     bool beginBookkeeping(const QString& id, const QString& skipLog);
     void setAantalGets(int value);
     void setAantalPosts(int value);
+    void setGetError(const QString& error);
     // Recomputes each batch (entity, ids) in turn on one background queue; the notification follows
     // once all of them are saved.
     void recomputeInBackground(const QList<QPair<QString, QStringList>>& batches,
@@ -206,6 +214,7 @@ private:
     QPointer<ImageCache> m_imageCache;
     QTimer m_timer;
     int m_intervalSeconds = 60;
+    int m_resendCount = 0; // records of the resend under way
     int m_aantalGets = 0;
     int m_aantalPosts = 0;
     int m_iterations = 0;

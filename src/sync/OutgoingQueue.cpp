@@ -232,8 +232,12 @@ void MainSynchroObject::doWait() {
         }
         ids << r->idSynchroObject();
     }
+    m_resendCount = int(ids.size());
     if (ids.isEmpty())
-        QTimer::singleShot(1000, this, &MainSynchroObject::overlayHidden);
+        QTimer::singleShot(1000, this, [this] {
+            emit overlayHidden();
+            emit resendFinished(0);
+        });
     else
         runResend(ids);
 }
@@ -244,6 +248,7 @@ void MainSynchroObject::doWait() {
 void MainSynchroObject::runResend(QList<QString> ids) {
     if (ids.isEmpty()) {
         emit overlayHidden();
+        emit resendFinished(m_resendCount);
         return;
     }
     QTimer::singleShot(10, this, [this, ids]() mutable {

@@ -17,6 +17,7 @@
 
 #include <QDir>
 #include <QJsonArray>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -67,6 +68,8 @@ private slots:
     void initTestCase() {
         // The app's clock runs from 10:00 today: times picked hours earlier or later stay on today.
         m_session = std::make_unique<AppSession>(QTime(10, 0));
+        // A device set to German: the app has no German texts, so its dates speak Dutch as its words do.
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     }
 
     void cleanupTestCase() {
@@ -94,21 +97,31 @@ private slots:
         QCOMPARE(label(first, "objectTypeLabel"), QString("UserRegistration"));
         QCOMPARE(label(first, "statusLabel"), QString("Succes"));
         QCOMPARE(label(first, "nrOfTriesLabel"), QString("1"));
+        const QRegularExpression dutchDay("^(ma|di|wo|do|vr|za|zo) \\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d$");
+        QVERIFY2(dutchDay.match(label(first, "entryDateLabel")).hasMatch(),
+                 qPrintable(label(first, "entryDateLabel")));
         shoot("maintenance-1-queue");
 
         // 2. Its retry button: the cloud, and the record sent once more.
         QVERIFY(tap(m_window, findItem(first, "retryButton")));
         QTRY_VERIFY(findItem(first, "retryButton")->property("retried").toBool());
+        QTRY_VERIFY(text("Opnieuw verstuurd: UserRegistration " + label(first, "httpTypeLabel")));
         QCOMPARE(label(first, "statusLabel"), QString("Succes")); // the row is not refreshed
         QVERIFY(engine->waitForIdle(60000));
         QCOMPARE(app()->dataAccessObject()->loadAllSynchroObjects().first()->nrOfTries(), 2);
         shoot("maintenance-2-retried");
 
-        // 3. The header's button: everything sent again behind the overlay.
+        // 3. The header's button: everything sent again behind the overlay, then how many.
+        const qsizetype records = app()->dataAccessObject()->loadAllSynchroObjects().size();
+        QVERIFY(records >= 1);
+        QTRY_VERIFY(!item("toastText")); // the single resend's confirmation has gone
         QVERIFY(tapItem("retryAllButton"));
         QTRY_VERIFY(text("Volledige resync."));
         QCOMPARE(overlays.last().first().toString(), QString("Volledige resync."));
         QTRY_VERIFY_WITH_TIMEOUT(!text("Volledige resync."), 20000);
+        QTRY_VERIFY(text(records == 1 ? QString("1 wijziging opnieuw verstuurd")
+                                      : QString("%1 wijzigingen opnieuw verstuurd").arg(records)));
+        shoot("maintenance-2b-resent-all");
         QVERIFY(engine->waitForIdle(60000));
         for (SynchroObject* r : app()->dataAccessObject()->loadAllSynchroObjects())
             QCOMPARE(r->nrOfTries(), 1);
@@ -128,6 +141,11 @@ private slots:
         QTRY_COMPARE(int(overlays.count()), before + 1);
         QCOMPARE(overlays.last().first().toString(), QString("Aanwezigheidsstatus berekenen"));
         QTRY_VERIFY_WITH_TIMEOUT(!text("Aanwezigheidsstatus berekenen"), 20000);
+        const qsizetype children =
+            app()->dataAccessObject()->loadChildrenforEntity(Users::sharedUsers()->entityId()).size();
+        QVERIFY(children > 1);
+        QTRY_VERIFY(text(QString("Aanwezigheden herberekend voor %1 kinderen").arg(children)));
+        shoot("maintenance-3b-recomputed");
 
         // 6. A new own photo while the server refuses uploads: shown at once, its upload "Mislukt".
         QVERIFY(m_session->server()->setFaults(
@@ -153,9 +171,13 @@ private slots:
         QVERIFY(tapItem("deletePicturesButton"));
         QTRY_VERIFY(text("Opgepast") && item("alertButton1"));
         shoot("maintenance-5-wipe-pictures");
+        const qsizetype pictures = QDir(app()->imageCache()->folder()).entryList(QDir::Files).size();
+        QVERIFY(pictures > 1);
         QVERIFY(tapItem("alertButton1")); // "Verwijder"
         QTRY_VERIFY(!item("alertButton1"));
         QVERIFY(QDir(app()->imageCache()->folder()).entryList(QDir::Files).isEmpty());
+        QTRY_VERIFY(text(QString("%1 foto's gewist").arg(pictures)));
+        shoot("maintenance-5b-pictures-wiped");
 
         // 8. The database wipe refused while the upload has no answer.
         QVERIFY(tapItem("deleteDataButton"));

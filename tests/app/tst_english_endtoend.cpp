@@ -4,6 +4,7 @@
 // is shown in Dutch. Screenshots: <build>/screenshots/coupling-en, login-en, overview-en and roll-en (.png).
 #include "AppSession.h"
 #include "Catalogue.h"
+#include "Clock.h"
 #include "MainSynchroObject.h"
 #include "PanelReader.h"
 #include "RootViewController.h"
@@ -113,6 +114,13 @@ private slots:
         QVERIFY(m_session->shoot("overview-en"));
         QVERIFY(m_session->tapItem("enterButton"));
         QTRY_VERIFY_WITH_TIMEOUT(!item("enterButton"), 10000);
+
+        // A child's registration: the day named in English though the device's locale is Dutch.
+        QVERIFY(tap(window, PanelReader::rowOf(*m_session, kids.first())));
+        const QString today =
+            QLocale(QLocale::English).toString(Clock::now().toLocalTime(), QStringLiteral("ddd dd/MM/yyyy"));
+        QTRY_VERIFY2(text(today), qPrintable(today + " | " + m_session->visibleTexts().join(" | ")));
+        QVERIFY(m_session->shoot("detail-en"));
 
         // The emergency roll.
         QVERIFY(m_session->tapItem("emergencyRollButton"));

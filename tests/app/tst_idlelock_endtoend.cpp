@@ -20,6 +20,7 @@
 
 #include <QImage>
 #include <QJsonArray>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -146,6 +147,42 @@ private slots:
         QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join('\n')));
     }
 
+    // With the clock standing still nothing on screen has a reason to change: the open overview, the menu
+    // and its status line draw no frame at all (no timer, animation or hidden spinner redrawing). A
+    // window in which the engine's minutely refresh ran is skipped.
+    void nothingIsDrawnWhileNobodyTouchesTheOverview() {
+        QTRY_VERIFY(item("overviewList") && item("overviewList")->property("count").toInt() > 3);
+        MainSynchroObject* engine = app()->engine();
+        const qint64 frozenAt = Clock::nowMs();
+        const qint64 offset = frozenAt - QDateTime::currentMSecsSinceEpoch();
+        Clock::setMs(frozenAt);
+        const auto restore = qScopeGuard([offset] {
+            Clock::reset();
+            Clock::advanceMs(offset);
+        });
+        QVERIFY(engine->waitForIdle(60000));
+        QTest::qWait(1500); // fades and pictures settle
+        int frames = 0;
+        const auto counter =
+            connect(m_session->window(), &QQuickWindow::frameSwapped, this, [&] { ++frames; });
+        const auto disconnect = qScopeGuard([counter] { QObject::disconnect(counter); });
+        bool quietWindow = false;
+        for (int attempt = 0; attempt < 3 && !quietWindow; ++attempt) {
+            int gets = 0;
+            const auto refresh =
+                connect(engine, &MainSynchroObject::aantalGetsChanged, this, [&] { ++gets; });
+            frames = 0;
+            QTest::qWait(3000);
+            QObject::disconnect(refresh);
+            quietWindow = gets == 0;
+            if (quietWindow)
+                QCOMPARE(frames, 0);
+            else
+                QVERIFY(engine->waitForIdle(60000));
+        }
+        QVERIFY(quietWindow);
+    }
+
     void lockShowsTheGridAndKeepsTheMessageBeingWritten() {
         // A child's panel open, a message half written.
         const QString child = openUnregisteredChild();
@@ -163,6 +200,7 @@ private slots:
         Clock::advance(kPastTheLimit);
         QTRY_VERIFY(!root()->isLoggedIn());
         QTRY_VERIFY(m_session->text("Els Janssens") && item("staffGridPart"));
+        QVERIFY(m_session->text("Vergrendeld na 5 minuten zonder gebruik")); // why the grid is there
         const QString shown = m_session->visibleTexts().join('\n');
         const QStringList children = childNames();
         QVERIFY(children.contains(child) && !children.contains("Sofie Maes")); // a child and a staff member
@@ -208,9 +246,10 @@ private slots:
         Clock::advance(8 * 60 * 60);
         lock->check();
         QVERIFY(root()->isLoggedIn());
-        UserDefaults::standard().setInteger("cc_idleLockMinutes", 2);
+        UserDefaults::standard().setInteger("cc_idleLockMinutes", 1);
         lock->check();
         QVERIFY(!root()->isLoggedIn()); // the eight hours are past any limit
+        QTRY_VERIFY(m_session->text("Vergrendeld na 1 minuut zonder gebruik"));
         UserDefaults::standard().removeObjectForKey("cc_idleLockMinutes");
         LOG_IN_AGAIN();
     }

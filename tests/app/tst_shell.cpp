@@ -227,6 +227,39 @@ private slots:
         QCOMPARE(logouts, 1);
     }
 
+    // The line is looked at again the moment its text changes, never in between.
+    void statusLineWakesOnlyWhenItsTextChanges_data() {
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<qint64>("elapsedMs");
+        QTest::addColumn<qint64>("wait");
+        const qint64 s = 1000, m = 60 * s, h = 60 * m;
+        QTest::newRow("just checked") << "" << 0LL << s;
+        QTest::newRow("2.3 s") << "" << 2300LL << 700LL;
+        QTest::newRow("59.9 s") << "" << 59900LL << 100LL;
+        QTest::newRow("1 min 20 s") << "" << 80 * s << 40 * s;
+        QTest::newRow("59 min 30 s") << "" << 59 * m + 30 * s << 30 * s;
+        QTest::newRow("2 h 10 min: a minute at most") << "" << 2 * h + 10 * m << m;
+        QTest::newRow("3 days") << "" << 72 * h + 5 * s << m;
+        QTest::newRow("time-out") << "TIMEOUT" << 5 * s << -1LL;
+        QTest::newRow("absent error") << QString() << 5 * s << -1LL;
+        QTest::newRow("clock set back") << "" << -5 * s << s;
+    }
+    void statusLineWakesOnlyWhenItsTextChanges() {
+        QFETCH(QString, error);
+        QFETCH(qint64, elapsedMs);
+        QFETCH(qint64, wait);
+        const QDateTime last(QDate(2026, 12, 8), QTime(9, 15, 0, 250));
+        const QDateTime now = last.addMSecs(elapsedMs);
+        QCOMPARE(StatusView::msUntilTextChanges(error, last, now), wait);
+        if (wait > 0 && !error.isNull() && error.isEmpty() && elapsedMs >= 0) {
+            // The text just before the wake-up is the one shown now, the text after it another.
+            const QString shown = StatusView::lastSynchTimeText(error, last, now);
+            QCOMPARE(StatusView::lastSynchTimeText(error, last, now.addMSecs(wait - 1)), shown);
+            if (wait < 60000)
+                QVERIFY(StatusView::lastSynchTimeText(error, last, now.addMSecs(wait)) != shown);
+        }
+    }
+
     void statusLineFollowsTheErrorAndTheElapsedTime() {
         Tablet t(m_server->url());
         QVERIFY(t.couple(false));
@@ -258,6 +291,7 @@ private slots:
         UserDefaults::standard().setString("cc_getError", "500");
         status->updateTimeSince();
         QCOMPARE(status->lastSynchTimeLabel(), QString("Er ging iets fout met het updaten van data"));
+        QVERIFY(!status->clockTimer().isActive()); // an error text stays until the engine says otherwise
         // Absent is not the empty text.
         UserDefaults::standard().removeObjectForKey("cc_getError");
         status->updateTimeSince();

@@ -3,10 +3,13 @@
 // local-time computation cannot agree with itself.
 #include "support/Clock.h"
 #include "support/Log.h"
+#include "support/Resources.h"
+#include "support/Translations.h"
 #include "support/Util.h"
 
 #include <QLocale>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSet>
 #include <QTest>
 
@@ -55,6 +58,43 @@ private slots:
     void cleanup() {
         Clock::reset();
         Util::setOrganisationSettingsProvider(nullptr);
+    }
+
+    // Day and month names come in the language of the texts whatever the device's locale; a device
+    // that speaks that language keeps its own variant.
+    void datesFollowTheLanguageOfTheTexts_data() {
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<bool>("english");
+        QTest::addColumn<QString>("day");
+        QTest::addColumn<QString>("month");
+        QTest::addColumn<QString>("locale");
+        for (const char* device : {"nl_BE", "nl_NL", "en_US", "de_DE", "fr_BE"}) {
+            const bool dutchDevice = QByteArray(device).startsWith("nl");
+            QTest::addRow("%s, Dutch texts", device) << device << false << "di 08/12/2026"
+                                                     << "december" << (dutchDevice ? device : "nl_BE");
+        }
+        for (const char* device : {"en_US", "en_GB", "nl_BE", "de_DE"}) {
+            const bool englishDevice = QByteArray(device).startsWith("en");
+            QTest::addRow("%s, English texts", device) << device << true << "Tue 08/12/2026"
+                                                       << "December" << (englishDevice ? device : "en_GB");
+        }
+    }
+    void datesFollowTheLanguageOfTheTexts() {
+        QFETCH(QString, device);
+        QFETCH(bool, english);
+        Resources::initCoreResources();
+        QLocale::setDefault(QLocale(device));
+        const bool installed = Translations::install(QLocale(english ? QLocale::English : QLocale::Dutch));
+        const auto restore = qScopeGuard([] {
+            Translations::install(QLocale(QLocale::Dutch));
+            QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Belgium));
+        });
+        QCOMPARE(installed, english);
+        QCOMPARE(Translations::language(), english ? QLocale::English : QLocale::Dutch);
+        QTEST(Translations::locale().name(), "locale");
+        // Half past midnight in Brussels, still the day before in UTC: the local day.
+        QTEST(Translations::dateText(utc(2026, 12, 7, 23, 30), "ddd dd/MM/yyyy"), "day");
+        QTEST(Translations::locale().standaloneMonthName(12), "month");
     }
 
     // The log prefix names the operation the same way whichever compiler spelled the signature.

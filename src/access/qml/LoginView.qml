@@ -99,9 +99,31 @@ Rectangle {
             }
         }
 
+        // After the idle lock: why the grid is here instead of the screen that was left.
+        Rectangle {
+            id: lockNotice
+            objectName: "lockNotice"
+            anchors.top: topBar.bottom
+            width: parent.width
+            height: visible ? lockText.implicitHeight + Theme.spacing : 0
+            visible: lockText.text.length > 0
+            color: Theme.highlight
+            Text {
+                id: lockText
+                objectName: "lockReason"
+                anchors.centerIn: parent
+                width: parent.width - 2 * Theme.spacing
+                horizontalAlignment: Text.AlignHCenter
+                wrapMode: Text.Wrap
+                text: view.controller ? view.controller.lockReason : ""
+                color: Theme.ink
+                font.pixelSize: Theme.fontNormal
+            }
+        }
+
         GridView {
             id: grid
-            anchors.top: topBar.bottom
+            anchors.top: lockNotice.bottom
             anchors.bottom: parent.bottom
             anchors.left: parent.left
             anchors.right: parent.right

@@ -75,6 +75,9 @@ Item {
             ProgressOverlay {
                 requests: panel.screen ? (panel.screen.dialogs ?? null) : null
             }
+            Toast {
+                requests: panel.screen ? (panel.screen.dialogs ?? null) : null
+            }
         }
     }
 

@@ -69,7 +69,7 @@ Rectangle {
             width: parent.width
             height: parent.height - 64
             spacing: 0
-            locale: Qt.locale()
+            locale: Qt.locale(view.controller ? view.controller.localeName : "nl_BE")
             month: view.controller ? view.controller.shownMonth - 1 : Calendar.January
             year: view.controller ? view.controller.shownYear : 2000
             delegate: Rectangle {
