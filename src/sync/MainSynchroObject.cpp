@@ -463,8 +463,11 @@ void MainSynchroObject::objectLoaderDidLoadObjects(const RequestInfo& request, c
     if (!getId.isEmpty()) {
         GetSynchroObject* g = m_dao->loadGetSynchroObjectById(getId);
         g->setStatus(3);
-        // Without a token the next call must still ask for what changed since the previous one.
-        if (response.success && !response.time.isEmpty())
+        // Without a token the next call must still ask for what changed since the previous one. So too
+        // when a record's server copy was left out for a change of the tablet's not yet answered (or
+        // answered but not yet saved): past that token the server would never send it again, and another
+        // tablet's later change of it would be missing here for good.
+        if (response.success && !response.time.isEmpty() && response.keptLocal == 0)
             g->setLastSyncTime(response.time);
         g->clear(GetSynchroObject::index_inProgressSyncTime());
         saveAnswersSoon();
