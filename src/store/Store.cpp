@@ -532,16 +532,29 @@ bool Store::initialiseFile(QString* error, OpenProblem* openProblem) {
             CC_LOG(why);
             return refuse(OpenProblem::NewerVersion, why);
         }
-        for (int v = version; v < Model::schemaVersion(); ++v) {
+        if (version < Model::schemaVersion()) {
+            // Every step in one transaction: a step that fails leaves the file as the older version wrote
+            // it, with every change it still holds for the server, for this version to try again.
             sql::WriteTransaction tx(db);
             bool ok = tx.isActive();
-            for (const QString& statement : migrations().at(size_t(v))())
-                ok = ok && db.exec(statement);
-            ok = ok && db.exec(QStringLiteral("PRAGMA user_version = %1").arg(v + 1)) && tx.commit();
-            if (!ok) {
-                CC_LOG(
-                    QStringLiteral("store migration to layout %1 failed: %2").arg(v + 1).arg(db.lastError()));
-                return refuse(problemOf(db.lastErrorCode()), db.lastError());
+            for (int v = version; ok && v < Model::schemaVersion(); ++v)
+                for (const QString& statement : migrations().at(size_t(v))())
+                    ok = ok && db.exec(statement);
+            ok = ok && db.exec(QStringLiteral("PRAGMA user_version = %1").arg(Model::schemaVersion()));
+            const QString stepError = ok ? QString() : db.lastError();
+            const int stepCode = ok ? SQLITE_OK : db.lastErrorCode();
+            if (!ok || !tx.commit()) {
+                const QString why = stepError.isEmpty() ? db.lastError() : stepError;
+                const int code = stepError.isEmpty() ? db.lastErrorCode() : stepCode;
+                tx.rollback();
+                CC_LOG(QStringLiteral("store migration from layout %1 to %2 failed: %3")
+                           .arg(version)
+                           .arg(Model::schemaVersion())
+                           .arg(why));
+                const OpenProblem problem = version == 0 || (code & 0xff) == SQLITE_FULL
+                                                ? problemOf(code)
+                                                : OpenProblem::MigrationFailed;
+                return refuse(problem, why);
             }
         }
 
