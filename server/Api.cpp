@@ -377,12 +377,14 @@ void Api::putRegistration(const httplib::Request& req, httplib::Response& res, b
             rec->org = org.isEmpty() ? orgOfEntity(rec->entity) : org;
         // A tablet that lost the answer to its creation sends it again, maybe after other tablets changed
         // or deleted the registration: a creation never undoes a later change, and nothing brings a
-        // deleted registration back.
+        // deleted registration back (a change of its time that arrives late still counts).
         if (const std::optional<Record> old = m_store.get(rec->kind, rec->id)) {
-            if (creation || old->body.value(QLatin1String("exists")).toInt() == 0) {
+            if (creation) {
                 kept = true;
                 return old->token;
             }
+            if (old->body.value(QLatin1String("exists")).toInt() == 0)
+                rec->body.insert(QStringLiteral("exists"), 0);
         }
         return m_store.put(*rec);
     });

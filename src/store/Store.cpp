@@ -162,19 +162,27 @@ QString damageMarker(const QString& path) {
 
 // A full read of the file takes time proportional to its size, so it runs beside the app: damage it
 // finds is marked, and the next start moves the file aside before using it.
+// A page the disk failed to read once is reported like a broken one ("unable to get the page"), so the
+// file counts as damaged only when three checks, each on a new connection, all find damage.
 void checkInBackground(const QString& path) {
     std::thread([path] {
-        sql::Database db;
-        if (!db.open(path, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX))
-            return;
-        sqlite3_busy_timeout(db.handle(), 10000);
-        const QVariant result = db.scalar(QStringLiteral("PRAGMA quick_check(1)"));
-        const bool damaged =
-            result.isValid() ? result.toString() != QLatin1String("ok") : isDamage(db.lastErrorCode());
-        if (!damaged)
-            return;
-        CC_LOG(QStringLiteral("store %1 is damaged (%2); it is moved aside at the next start")
-                   .arg(path, result.isValid() ? result.toString() : db.lastError()));
+        QString found;
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            if (attempt > 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            sql::Database db;
+            if (!db.open(path, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX))
+                return;
+            sqlite3_busy_timeout(db.handle(), 10000);
+            const QVariant result = db.scalar(QStringLiteral("PRAGMA quick_check(1)"));
+            const bool damaged =
+                result.isValid() ? result.toString() != QLatin1String("ok") : isDamage(db.lastErrorCode());
+            if (!damaged)
+                return;
+            found = result.isValid() ? result.toString() : db.lastError();
+        }
+        CC_LOG(
+            QStringLiteral("store %1 is damaged (%2); it is moved aside at the next start").arg(path, found));
         QFile marker(damageMarker(path));
         if (marker.open(QIODevice::WriteOnly))
             marker.write("damaged\n");

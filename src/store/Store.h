@@ -254,7 +254,7 @@ private:
     bool m_inWrite = false;
     int m_tasks = 0;
     int m_readErrors = 0;
-    QString m_abandoned; // why the write in progress must not commit
+    QString m_abandoned;   // why the write in progress must not commit
     bool m_synced = false; // commits wait for the disk (the main thread's)
     QHash<QPair<const EntityDescription*, quint64>, sql::Statement*> m_statements; // owned by m_db's cache
 };

@@ -103,8 +103,9 @@ private slots:
                                      "wijzigingen die nog naar de server moeten.";
         QTest::newRow("update on a read-only file") << int(Problem::MigrationFailed) << notConverted;
         QTest::newRow("update fails half-way") << int(Problem::MigrationFailed) << notConverted;
-        QTest::newRow("update of a newer file") << int(Problem::NewerVersion)
-                                                << "De gegevens werden gemaakt door een nieuwere versie van de app.";
+        QTest::newRow("update of a newer file")
+            << int(Problem::NewerVersion)
+            << "De gegevens werden gemaakt door een nieuwere versie van de app.";
     }
     void eachCauseIsSaidAndRetriedWithoutTouchingTheFile() {
         QFETCH(int, cause);
@@ -206,7 +207,8 @@ private slots:
             QVERIFY(app.store()->context()->find<Child>(QStringLiteral("K1")));
         if (tag.startsWith("update")) {
             QCOMPARE(ReleaseStore::layoutOf(o.storePath), Model::schemaVersion());
-            QCOMPARE(app.store()->context()->fetch<SynchroObject>(Predicate::format("status != 3")).size(), 7);
+            QCOMPARE(app.store()->context()->fetch<SynchroObject>(Predicate::format("status != 3")).size(),
+                     7);
         }
     }
 
@@ -331,10 +333,11 @@ private slots:
         const auto vfsBack = qScopeGuard([] { FailingVfs::disarm(); });
         const auto bytesNow = [&] { return update ? bytesOf(o.storePath) : storeBytes(o.storePath); };
         const QByteArray before = bytesNow();
-        const QString cause = update ? "De gegevens van de vorige versie van de app konden niet omgezet worden "
-                                       "naar deze versie. Ze staan nog onveranderd op de tablet, ook de "
-                                       "wijzigingen die nog naar de server moeten."
-                                     : "De gegevens werden gemaakt door een nieuwere versie van de app.";
+        const QString cause = update
+                                  ? "De gegevens van de vorige versie van de app konden niet omgezet worden "
+                                    "naar deze versie. Ze staan nog onveranderd op de tablet, ook de "
+                                    "wijzigingen die nog naar de server moeten."
+                                  : "De gegevens werden gemaakt door een nieuwere versie van de app.";
         const QString shot = update ? "storefailure-update" : "storefailure";
 
         auto app = std::make_unique<StackScrollViewAppDelegate>();

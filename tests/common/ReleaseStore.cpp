@@ -34,7 +34,8 @@ Unanswered read(const QString& path) {
         if (q.text(2) == QLatin1String("Child"))
             u.newChildId = q.text(3);
         if (q.text(2) == QLatin1String("ObjectImageUpload")) {
-            sql::Statement p = db.prepare("SELECT typeId FROM ObjectImageUpload WHERE objectImageUploadId = ?");
+            sql::Statement p =
+                db.prepare("SELECT typeId FROM ObjectImageUpload WHERE objectImageUploadId = ?");
             p.bindText(1, q.text(3));
             if (p.step() == SQLITE_ROW)
                 u.photographedChildId = p.text(0);
@@ -50,9 +51,15 @@ Unanswered read(const QString& path) {
                                   "FROM Registration WHERE registrationId = ?");
     r.bindText(1, u.deletedId);
     if (r.step() == SQLITE_ROW)
-        u.deletedAsSent = {{"registrationId", u.deletedId}, {"childId", r.text(0)}, {"entityId", r.text(1)},
-                           {"orgId", r.text(2)},           {"userId", r.text(3)},  {"time", r.text(4)},
-                           {"type", r.text(5)},            {"exists", 1},          {"ipadMacId", r.text(6)}};
+        u.deletedAsSent = {{"registrationId", u.deletedId},
+                           {"childId", r.text(0)},
+                           {"entityId", r.text(1)},
+                           {"orgId", r.text(2)},
+                           {"userId", r.text(3)},
+                           {"time", r.text(4)},
+                           {"type", r.text(5)},
+                           {"exists", 1},
+                           {"ipadMacId", r.text(6)}};
     return u;
 }
 

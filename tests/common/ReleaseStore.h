@@ -14,13 +14,13 @@ bool write(const QString& path, int layout = 0);
 
 // What a file holds for the server, read straight from it (no migration, nothing written).
 struct Unanswered {
-    QSet<QString> queueIds;     // queue records not answered
-    QString deletedId;          // the registration whose deletion is queued
-    QJsonObject deletedAsSent;  // that registration as the server held it before the deletion
-    QSet<QString> createdIds;   // registrations whose creation is queued
-    QString newChildId;         // the child made on the tablet
+    QSet<QString> queueIds;      // queue records not answered
+    QString deletedId;           // the registration whose deletion is queued
+    QJsonObject deletedAsSent;   // that registration as the server held it before the deletion
+    QSet<QString> createdIds;    // registrations whose creation is queued
+    QString newChildId;          // the child made on the tablet
     QString photographedChildId; // the child whose new photo is queued
-    qint64 lastEntryMs = 0;     // when the newest change was queued
+    qint64 lastEntryMs = 0;      // when the newest change was queued
 };
 Unanswered read(const QString& path);
 int layoutOf(const QString& path);

@@ -89,11 +89,12 @@ private slots:
         const auto colourOnServer = [this](const QString& childId) {
             return QImage::fromData(OfflineWork::pictureOnServer(*m_server, childId)).pixelColor(20, 15);
         };
-        QVERIFY(colourOnServer(before.photographedChildId).red() > 150);  // the new photo: red
-        QVERIFY(colourOnServer(before.newChildId).blue() > 150);          // the new child's: blue
+        QVERIFY(colourOnServer(before.photographedChildId).red() > 150); // the new photo: red
+        QVERIFY(colourOnServer(before.newChildId).blue() > 150);         // the new child's: blue
         bool staffIn = false;
         for (const QJsonObject& s : onServer("userTimeEntry", "registrationId"))
-            staffIn = staffIn || s.value("ipadMacId").toString() == before.deletedAsSent.value("ipadMacId").toString();
+            staffIn = staffIn ||
+                      s.value("ipadMacId").toString() == before.deletedAsSent.value("ipadMacId").toString();
         QVERIFY(staffIn);
     }
 };
