@@ -344,6 +344,8 @@ void Api::putRegistration(const httplib::Request& req, httplib::Response& res, b
     std::optional<Record> rec = registrationFromBody(body, staff, &error);
     if (!rec)
         return refuse(res, 400, error);
+    const bool creation = req.method == "POST";
+    bool kept = false;
     const qint64 token = m_store.locked([&]() -> qint64 {
         // The child or staff member must be known; their record says which organisation it is.
         std::optional<Record> subject;
@@ -373,13 +375,25 @@ void Api::putRegistration(const httplib::Request& req, httplib::Response& res, b
         }
         if (rec->org.isEmpty())
             rec->org = org.isEmpty() ? orgOfEntity(rec->entity) : org;
+        // A tablet that lost the answer to its creation sends it again, maybe after other tablets changed
+        // or deleted the registration: a creation never undoes a later change, and nothing brings a
+        // deleted registration back (a change of its time that arrives late still counts).
+        if (const std::optional<Record> old = m_store.get(rec->kind, rec->id)) {
+            if (creation) {
+                kept = true;
+                return old->token;
+            }
+            if (old->body.value(QLatin1String("exists")).toInt() == 0)
+                rec->body.insert(QStringLiteral("exists"), 0);
+        }
         return m_store.put(*rec);
     });
     if (!error.isEmpty())
         return refuse(res, 400, error);
     if (token < 0)
         return refuse(res, 500, QStringLiteral("the registration could not be stored"));
-    ok(res, QStringLiteral("registration %1 stored").arg(rec->id));
+    ok(res, kept ? QStringLiteral("registration %1 already stored; kept as it is").arg(rec->id)
+                 : QStringLiteral("registration %1 stored").arg(rec->id));
 }
 
 void Api::deleteRegistration(const httplib::Request& req, httplib::Response& res, bool staff) {

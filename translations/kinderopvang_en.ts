@@ -1360,6 +1360,10 @@ This may take a few minutes.</translation>
         <source>De gegevens zelf blijven bewaard: er wordt niets gewist.</source>
         <translation>The data itself is kept: nothing is deleted.</translation>
     </message>
+    <message>
+        <source>De gegevens van de vorige versie van de app konden niet omgezet worden naar deze versie. Ze staan nog onveranderd op de tablet, ook de wijzigingen die nog naar de server moeten.</source>
+        <translation>The data of the previous version of the app could not be converted for this version. It is still on the tablet unchanged, including the changes still to be sent to the server.</translation>
+    </message>
 </context>
 <context>
     <name>SyncState</name>

@@ -127,13 +127,12 @@ void RootViewController::doLoginForUser(Users* user) {
 
     // An administrator sees the registrations from the beginning again at the next refresh.
     if (current->isAdmin() == 1) {
-        m_dao->loadGetSynchroObjectById(QStringLiteral("timeregistrationFor") + user->entityId())
-            ->setLastSyncTime(QStringLiteral("0000"));
         const Organisation* organisation = m_dao->loadOrganisation();
-        m_dao
-            ->loadGetSynchroObjectById(QStringLiteral("timeregistrationForOrg") +
-                                       (organisation ? organisation->organisationId() : QString()))
-            ->setLastSyncTime(QStringLiteral("0000"));
+        for (const QString& id : {QStringLiteral("timeregistrationFor") + user->entityId(),
+                                  QStringLiteral("timeregistrationForOrg") +
+                                      (organisation ? organisation->organisationId() : QString())})
+            if (GetSynchroObject* g = m_dao->loadGetSynchroObjectById(id))
+                g->setLastSyncTime(QStringLiteral("0000"));
         save("doLoginForUser");
     }
     // Fresh data, the staff member clocked in, and their status brought up to date.

@@ -37,6 +37,10 @@ QString StoreFailureViewController::cause() const {
     case Store::OpenProblem::NoWriteAheadLog:
         return tr("De gegevens kunnen op deze opslag niet veilig bewaard worden: een stroomonderbreking "
                   "zou wijzigingen kunnen doen verloren gaan.");
+    case Store::OpenProblem::MigrationFailed:
+        return tr("De gegevens van de vorige versie van de app konden niet omgezet worden naar deze "
+                  "versie. Ze staan nog onveranderd op de tablet, ook de wijzigingen die nog naar de "
+                  "server moeten.");
     case Store::OpenProblem::None:
     case Store::OpenProblem::Other:
         break;

@@ -66,7 +66,8 @@ QHash<QString, Reg*> latestAfter(Context* context, const QString& ownerKey, cons
         if (r->isDeleted() || !wanted.contains(owner) || r->exists() != 1 || t <= from || t > until)
             continue;
         Reg*& best = latest[owner];
-        if (!best || t > best->time().toLongLong() || (t == best->time().toLongLong() && r->type() > best->type()))
+        if (!best || t > best->time().toLongLong() ||
+            (t == best->time().toLongLong() && r->type() > best->type()))
             best = r;
     }
     return latest;
@@ -343,8 +344,9 @@ QList<ChildListEntry> DataAccessObject::loadChildListEntries(const QString& enti
 }
 
 QList<QPair<QString, QString>> DataAccessObject::loadGroupNamesForChild(const QString& childId) const {
-    static const QString sql = QStringLiteral("SELECT t.rowid, t.\"groupType\", t.\"groupName\" FROM \"Group\" t "
-                                              "WHERE t.\"child\" = ? ORDER BY t.rowid");
+    static const QString sql =
+        QStringLiteral("SELECT t.rowid, t.\"groupType\", t.\"groupName\" FROM \"Group\" t "
+                       "WHERE t.\"child\" = ? ORDER BY t.rowid");
     QList<QPair<QString, QString>> out;
     sql::Statement* st = context()->database().cached(sql);
     if (!st || childId.isNull())
@@ -584,8 +586,12 @@ QList<ObjectImageUpload*> DataAccessObject::loadObjectImageUploadBeforeToday() c
 }
 
 GetSynchroObject* DataAccessObject::loadGetSynchroObjectById(const QString& id) const {
+    const int readErrors = context()->readErrors();
     if (auto* g = context()->find<GetSynchroObject>(id))
         return g;
+    // Not read is not absent: a new record would ask for everything again, or replace the stored token.
+    if (context()->readErrors() != readErrors)
+        return nullptr;
     auto* g = context()->insertNew<GetSynchroObject>();
     g->setIdGetSynchroObject(id);
     g->setLastSyncTime(QStringLiteral("00000"));

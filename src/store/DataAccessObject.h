@@ -142,7 +142,8 @@ public:
     QList<UnansweredQueueEntry> loadUnansweredQueueEntries() const;
     ObjectImageUpload* loadObjectImageUpload(const QString& id) const;
     QList<ObjectImageUpload*> loadObjectImageUploadBeforeToday() const;
-    // Never nothing: creates the record ("00000", "0") when missing; the caller saves.
+    // Creates the record ("00000", "0") when missing; the caller saves. Null only when the store could
+    // not be read: then whether one exists is unknown and none is made.
     GetSynchroObject* loadGetSynchroObjectById(const QString& id) const;
 
 private:

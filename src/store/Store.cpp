@@ -162,19 +162,27 @@ QString damageMarker(const QString& path) {
 
 // A full read of the file takes time proportional to its size, so it runs beside the app: damage it
 // finds is marked, and the next start moves the file aside before using it.
+// A page the disk failed to read once is reported like a broken one ("unable to get the page"), so the
+// file counts as damaged only when three checks, each on a new connection, all find damage.
 void checkInBackground(const QString& path) {
     std::thread([path] {
-        sql::Database db;
-        if (!db.open(path, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX))
-            return;
-        sqlite3_busy_timeout(db.handle(), 10000);
-        const QVariant result = db.scalar(QStringLiteral("PRAGMA quick_check(1)"));
-        const bool damaged =
-            result.isValid() ? result.toString() != QLatin1String("ok") : isDamage(db.lastErrorCode());
-        if (!damaged)
-            return;
-        CC_LOG(QStringLiteral("store %1 is damaged (%2); it is moved aside at the next start")
-                   .arg(path, result.isValid() ? result.toString() : db.lastError()));
+        QString found;
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            if (attempt > 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            sql::Database db;
+            if (!db.open(path, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX))
+                return;
+            sqlite3_busy_timeout(db.handle(), 10000);
+            const QVariant result = db.scalar(QStringLiteral("PRAGMA quick_check(1)"));
+            const bool damaged =
+                result.isValid() ? result.toString() != QLatin1String("ok") : isDamage(db.lastErrorCode());
+            if (!damaged)
+                return;
+            found = result.isValid() ? result.toString() : db.lastError();
+        }
+        CC_LOG(
+            QStringLiteral("store %1 is damaged (%2); it is moved aside at the next start").arg(path, found));
         QFile marker(damageMarker(path));
         if (marker.open(QIODevice::WriteOnly))
             marker.write("damaged\n");
@@ -532,16 +540,29 @@ bool Store::initialiseFile(QString* error, OpenProblem* openProblem) {
             CC_LOG(why);
             return refuse(OpenProblem::NewerVersion, why);
         }
-        for (int v = version; v < Model::schemaVersion(); ++v) {
+        if (version < Model::schemaVersion()) {
+            // Every step in one transaction: a step that fails leaves the file as the older version wrote
+            // it, with every change it still holds for the server, for this version to try again.
             sql::WriteTransaction tx(db);
             bool ok = tx.isActive();
-            for (const QString& statement : migrations().at(size_t(v))())
-                ok = ok && db.exec(statement);
-            ok = ok && db.exec(QStringLiteral("PRAGMA user_version = %1").arg(v + 1)) && tx.commit();
-            if (!ok) {
-                CC_LOG(
-                    QStringLiteral("store migration to layout %1 failed: %2").arg(v + 1).arg(db.lastError()));
-                return refuse(problemOf(db.lastErrorCode()), db.lastError());
+            for (int v = version; ok && v < Model::schemaVersion(); ++v)
+                for (const QString& statement : migrations().at(size_t(v))())
+                    ok = ok && db.exec(statement);
+            ok = ok && db.exec(QStringLiteral("PRAGMA user_version = %1").arg(Model::schemaVersion()));
+            const QString stepError = ok ? QString() : db.lastError();
+            const int stepCode = ok ? SQLITE_OK : db.lastErrorCode();
+            if (!ok || !tx.commit()) {
+                const QString why = stepError.isEmpty() ? db.lastError() : stepError;
+                const int code = stepError.isEmpty() ? db.lastErrorCode() : stepCode;
+                tx.rollback();
+                CC_LOG(QStringLiteral("store migration from layout %1 to %2 failed: %3")
+                           .arg(version)
+                           .arg(Model::schemaVersion())
+                           .arg(why));
+                const OpenProblem problem = version == 0 || (code & 0xff) == SQLITE_FULL
+                                                ? problemOf(code)
+                                                : OpenProblem::MigrationFailed;
+                return refuse(problem, why);
             }
         }
 

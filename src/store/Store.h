@@ -46,10 +46,22 @@ public:
     // NoWriteAheadLog: the disk or file cannot keep SQLite's write-ahead log, without which commits are
     // not safe at a power cut. InUse: another app on this tablet has the store (said by the start-up,
     // not by open()).
-    enum class OpenProblem { None, NoAccess, DiskFull, NewerVersion, Damaged, Other, InUse, NoWriteAheadLog };
+    enum class OpenProblem {
+        None,
+        NoAccess,
+        DiskFull,
+        NewerVersion,
+        Damaged,
+        Other,
+        InUse,
+        NoWriteAheadLog,
+        MigrationFailed
+    };
     // Opens (creating, migrating, or moving a damaged file aside) the store at path. Returns nullptr
     // with the reason in error and problem when it cannot be used: no rights on the file or its folder,
-    // a full disk, a file written by a newer version of the app, a disk without a write-ahead log. A file
+    // a full disk, a file written by a newer version of the app, a disk without a write-ahead log, a file
+    // of an older version that could not be brought up to date (all steps go in one transaction, so the
+    // file keeps its old layout and everything in it). A file
     // that is there is never deleted or written over on the way; the file, its folder and its journal are the
     // app user's only.
     static std::shared_ptr<Store> open(const QString& path, QString* error = nullptr,
@@ -242,7 +254,7 @@ private:
     bool m_inWrite = false;
     int m_tasks = 0;
     int m_readErrors = 0;
-    QString m_abandoned; // why the write in progress must not commit
+    QString m_abandoned;   // why the write in progress must not commit
     bool m_synced = false; // commits wait for the disk (the main thread's)
     QHash<QPair<const EntityDescription*, quint64>, sql::Statement*> m_statements; // owned by m_db's cache
 };

@@ -108,9 +108,16 @@ void MainSynchroObject::start() {
     const qint64 configured = UserDefaults::standard().integerForKey(QStringLiteral("cc_kResyncInterval"));
     m_intervalSeconds = configured > 10 ? int(configured) : 60;
     m_timer.start(m_intervalSeconds * 1000);
-    // Answers stored before the app stopped whose statuses were not recomputed yet.
-    if (const StatusMarks::Batches marked = StatusMarks::pending(m_dao->context()); !marked.isEmpty())
-        recomputeInBackground(marked, QStringLiteral("reloadKindjesData"));
+    // Answers stored before the app stopped whose statuses were not recomputed yet: done here, before any
+    // screen opens, as a clocking is refused or allowed by these statuses. Only a crash leaves marks, and
+    // even thousands take a fraction of a second.
+    if (const StatusMarks::Batches marked = StatusMarks::pending(m_dao->context()); !marked.isEmpty()) {
+        const QString begin = Util::getBeginRegistrationTime();
+        for (const auto& [entity, ids] : marked)
+            if (const QStringList left = recompute(m_dao->context(), entity, ids, begin); !left.isEmpty())
+                m_recomputeAgain.append({entity, left});
+        NotificationCenter::defaultCenter().post(QStringLiteral("reloadKindjesData"), this);
+    }
 }
 
 bool MainSynchroObject::isReachable() const {
@@ -158,10 +165,10 @@ bool MainSynchroObject::saveMain(const char* where) {
 bool MainSynchroObject::saveQueueState(const char* where) {
     QString error;
     Context* context = m_dao->context();
-    const bool saved =
-        m_answersToSync ? context->save(&error)
-                        : context->saveUnsynced({&SynchroObject::staticEntity(), &GetSynchroObject::staticEntity()},
-                                                &error);
+    const bool saved = m_answersToSync
+                           ? context->save(&error)
+                           : context->saveUnsynced(
+                                 {&SynchroObject::staticEntity(), &GetSynchroObject::staticEntity()}, &error);
     if (saved) {
         m_answersToSync = false;
         emit queueChanged();
@@ -340,8 +347,14 @@ void MainSynchroObject::sendRequest(const QString& path, QList<QPair<QString, QS
         });
 }
 
-bool MainSynchroObject::beginBookkeeping(const QString& id, const QString& skipLog) {
+bool MainSynchroObject::beginBookkeeping(const QString& id, const QString& skipLog, QString* token) {
     GetSynchroObject* g = m_dao->loadGetSynchroObjectById(id);
+    if (!g) {
+        CC_LOG(QStringLiteral("error the store could not be read (%1); the call waits for the next check")
+                   .arg(id));
+        return false;
+    }
+    *token = g->lastSyncTime();
     const QString inProgress = g->inProgressSyncTime();
     if (!inProgress.isEmpty() && Clock::nowMs() - inProgress.toLongLong() <= kBusyMs) {
         CC_LOG(skipLog);
@@ -354,12 +367,13 @@ bool MainSynchroObject::beginBookkeeping(const QString& id, const QString& skipL
 
 void MainSynchroObject::getTimeRegistrationsForEntity(const QString& entityId) {
     const QString id = QStringLiteral("timeregistrationFor") + entityId;
+    QString token;
     if (!beginBookkeeping(
-            id, QStringLiteral("We skippen een call naar tijdregistraties wegens nog inProgress... ")))
+            id, QStringLiteral("We skippen een call naar tijdregistraties wegens nog inProgress... "),
+            &token))
         return;
-    QList<QPair<QString, QString>> p{
-        {QStringLiteral("entityId"), entityId},
-        {QStringLiteral("lastSyncTime"), m_dao->loadGetSynchroObjectById(id)->lastSyncTime()}};
+    QList<QPair<QString, QString>> p{{QStringLiteral("entityId"), entityId},
+                                     {QStringLiteral("lastSyncTime"), token}};
     if (Users::sharedUserInfo().isAdmin)
         p.append({QStringLiteral("numberOfDays"), QStringLiteral("30")});
     sendRequest(QStringLiteral("/timeEntry"), p, QVariantMap{{kBookkeepingKey, id}});
@@ -367,10 +381,11 @@ void MainSynchroObject::getTimeRegistrationsForEntity(const QString& entityId) {
 
 void MainSynchroObject::getChildrenForEntity(const QString& entityId) {
     const QString id = QStringLiteral("childrenFor") + entityId;
-    if (!beginBookkeeping(id, QStringLiteral("We skippen een call naar children wegens nog inProgress... ")))
+    QString token;
+    if (!beginBookkeeping(id, QStringLiteral("We skippen een call naar children wegens nog inProgress... "),
+                          &token))
         return;
-    QList<QPair<QString, QString>> p{
-        {QStringLiteral("lastSyncTime"), m_dao->loadGetSynchroObjectById(id)->lastSyncTime()}};
+    QList<QPair<QString, QString>> p{{QStringLiteral("lastSyncTime"), token}};
     if (!entityId.isEmpty())
         p.append({QStringLiteral("entityId"), entityId});
     sendRequest(QStringLiteral("/child"), p, QVariantMap{{kBookkeepingKey, id}});
@@ -387,11 +402,12 @@ void MainSynchroObject::getGenericUsers() {
 void MainSynchroObject::getUserTimeRegistrations() {
     Organisation* org = m_dao->loadOrganisation();
     const QString id = QStringLiteral("timeregistrationForOrg") + (org ? org->organisationId() : QString());
+    QString token;
     if (!beginBookkeeping(
-            id, QStringLiteral("We skippen een call naar tijdregistraties wegens nog inProgress... ")))
+            id, QStringLiteral("We skippen een call naar tijdregistraties wegens nog inProgress... "),
+            &token))
         return;
-    QList<QPair<QString, QString>> p{
-        {QStringLiteral("lastSyncTime"), m_dao->loadGetSynchroObjectById(id)->lastSyncTime()}};
+    QList<QPair<QString, QString>> p{{QStringLiteral("lastSyncTime"), token}};
     if (Users::sharedUserInfo().isAdmin)
         p.append({QStringLiteral("numberOfDays"), QStringLiteral("30")});
     sendRequest(QStringLiteral("/userTimeEntry"), p, QVariantMap{{kBookkeepingKey, id}});
@@ -469,13 +485,18 @@ void MainSynchroObject::objectLoaderDidLoadObjects(const RequestInfo& request, c
 
     const QString getId = userDataId(request, kBookkeepingKey);
     if (!getId.isEmpty()) {
-        GetSynchroObject* g = m_dao->loadGetSynchroObjectById(getId);
-        g->setStatus(3);
-        // Without a token the next call must still ask for what changed since the previous one.
-        if (response.success && !response.time.isEmpty())
-            g->setLastSyncTime(response.time);
-        g->clear(GetSynchroObject::index_inProgressSyncTime());
-        saveAnswersSoon();
+        // Unreadable now: the answer is stored, its token not; the next call asks from the old one.
+        if (GetSynchroObject* g = m_dao->loadGetSynchroObjectById(getId)) {
+            g->setStatus(3);
+            // Without a token the next call must still ask for what changed since the previous one. So
+            // too when a record's server copy was left out for a change of the tablet's not yet answered
+            // (or answered but not yet saved): past that token the server would never send it again,
+            // and another tablet's later change of it would be missing here for good.
+            if (response.success && !response.time.isEmpty() && response.keptLocal == 0)
+                g->setLastSyncTime(response.time);
+            g->clear(GetSynchroObject::index_inProgressSyncTime());
+            saveAnswersSoon();
+        }
         if (response.success) {
             m_lastRefreshDate = Clock::now();
             UserDefaults::standard().setObject(QStringLiteral("cc_lastRefreshDate"),
@@ -679,12 +700,11 @@ int MainSynchroObject::berekenStatussen() {
             out << row.value(key).toString();
         return out;
     };
-    const QStringList childIds =
-        keys(FetchRequest::of<Child>(Predicate::format(QStringLiteral("entityId == %@ && exists == 1"),
-                                                       {user.entityId})),
-             QStringLiteral("childId"));
-    const QStringList userIds =
-        keys(FetchRequest::of<Users>(Predicate::format(QStringLiteral("exists == 1"))), QStringLiteral("userId"));
+    const QStringList childIds = keys(FetchRequest::of<Child>(Predicate::format(
+                                          QStringLiteral("entityId == %@ && exists == 1"), {user.entityId})),
+                                      QStringLiteral("childId"));
+    const QStringList userIds = keys(
+        FetchRequest::of<Users>(Predicate::format(QStringLiteral("exists == 1"))), QStringLiteral("userId"));
     recompute(context, QStringLiteral("Child"), childIds, begin);
     recompute(context, QStringLiteral("Users"), userIds, begin);
     if (QThread::currentThread() != thread())

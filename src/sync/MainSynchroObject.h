@@ -161,7 +161,9 @@ signals:
 private:
     void sendRequest(const QString& path, QList<QPair<QString, QString>> parameters,
                      const QVariant& userData);
-    bool beginBookkeeping(const QString& id, const QString& skipLog);
+    // Marks the call of bookkeeping id under way and gives its token; false when it is already under way
+    // or its bookkeeping could not be read (no call then).
+    bool beginBookkeeping(const QString& id, const QString& skipLog, QString* token);
     void setAantalGets(int value);
     void setAantalPosts(int value);
     void setGetError(const QString& error);
@@ -221,10 +223,10 @@ private:
     QDateTime m_lastSynchroDate;
     QDateTime m_lastRefreshDate;
     int m_recomputationsRunning = 0;
-    bool m_answersUnsaved = false; // answered changes and bookkeeping wait for saveAnswersSoon's save
-    bool m_answersToSync = false;  // answers not yet saved: the next save of the queue waits for the disk
-    int m_slicesWaiting = 0;       // slices of due changes not yet sent
-    int m_sendsAfterCommit = 0;    // changes queued inside a write, sent on the next pass
+    bool m_answersUnsaved = false;   // answered changes and bookkeeping wait for saveAnswersSoon's save
+    bool m_answersToSync = false;    // answers not yet saved: the next save of the queue waits for the disk
+    int m_slicesWaiting = 0;         // slices of due changes not yet sent
+    int m_sendsAfterCommit = 0;      // changes queued inside a write, sent on the next pass
     bool m_recountScheduled = false; // a write that queued changes may yet roll back: count again after it
     QList<QPair<QString, QStringList>> m_recomputeAgain; // statuses whose recomputation was not stored
     std::vector<std::unique_ptr<SerialQueue>> m_queues;

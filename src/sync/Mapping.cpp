@@ -443,6 +443,7 @@ Response mapAnswer(Context* context, const QJsonObject& answer) {
         r.failure = QStringLiteral("the store could not be read while the answer was mapped");
         return r;
     }
+    r.keptLocal = mapper.keptLocal();
     if (mapper.keptLocal() > 0)
         CC_LOG(QStringLiteral("%1 records with changes not yet sent kept their local values")
                    .arg(mapper.keptLocal()));

@@ -47,6 +47,9 @@ struct Response {
     int mappedCount = 0;
     int skippedCount = 0;  // elements without a primary key
     int skippedValues = 0; // attributes left out for a value of the wrong kind
+    // Records whose server copy was left out because the tablet's own change of them is unanswered
+    // (perhaps only not yet saved as answered): a refresh must ask for them again.
+    int keptLocal = 0;
     // Not empty: the store could not be read while mapping; nothing of the answer may be stored.
     QString failure;
 

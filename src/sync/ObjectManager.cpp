@@ -356,7 +356,7 @@ void ObjectManager::finished(quint64 id) {
                 failure = response.failure;
             } else if (!context->performWrite(
                            [context, &response] {
-                               Mapping::keepUnsentLocalChanges(context);
+                               response.keptLocal += Mapping::keepUnsentLocalChanges(context);
                                if (!StatusMarks::mark(context, statusesAfter(response)))
                                    context->abandonWrite(
                                        QStringLiteral("the statuses to recompute could not be stored"));

@@ -402,6 +402,14 @@ private slots:
         QCOMPARE(gone.size(), 1);
         QCOMPARE(gone.first().toObject().value("exists").toInt(), 0);
         QCOMPARE(stat("timeEntriesExisting"), stat("timeEntries") - 1);
+        // A creation sent again (its answer lost) undoes neither the deletion nor a later change; a late
+        // change of the time counts, the registration stays deleted.
+        QCOMPARE(send("POST", "/timeEntry", r).status, 200);
+        changed["time"] = nowMs(-60000);
+        QCOMPARE(send("PUT", "/timeEntry", changed).status, 200);
+        const QJsonObject stays = get("/timeEntry?entityId=ent-idem").list("timeEntries").first().toObject();
+        QCOMPARE(stays.value("exists").toInt(), 0);
+        QCOMPARE(stays.value("time").toString(), changed.value("time").toString());
         const Answer unknown = call("DELETE", "/timeEntry?registrationId=never-sent");
         QCOMPARE(unknown.status, 200);
         QCOMPARE(stat("timeEntries"), count + 1);
@@ -415,6 +423,8 @@ private slots:
         s["type"] = "Out";
         send("PUT", "/userTimeEntry", s);
         send("POST", "/userTimeEntry", s);
+        s["type"] = "In";
+        send("POST", "/userTimeEntry", s); // a creation again: the change before it stays
         QCOMPARE(stat("userTimeEntries"), staffCount + 1);
         const QJsonArray staff = get("/userTimeEntry?organisationId=org-demo").list("userTimeEntries");
         for (const QJsonValue& v : staff)

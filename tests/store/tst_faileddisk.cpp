@@ -347,19 +347,22 @@ class TestFailedDisk : public QObject {
         int newsStored = 0; // of m_news
         QString token;
     };
-    void refreshWithAFailingRead(const QString& base, const QString& movedId, int n, ReadRun& out) {
-        const QString path = m_dir.filePath(QStringLiteral("readrun.sqlite"));
-        copyStore(base, path);
-        Tablet t(m_server->url(), path);
-        QVERIFY(t.resume());
-        t.reachability->setReachable(false); // the moved time stays unsent throughout
-        // The check of the file that opening starts beside the app reads too: done before the count.
+    // The check of the file that opening starts beside the app reads too: done before counting.
+    static void waitForQuietDisk() {
         FailingVfs::reset();
         for (int quiet = 0, last = -1; quiet < 3; QTest::qWait(20)) {
             const int reads = FailingVfs::counts().reads;
             quiet = reads == last ? quiet + 1 : 0;
             last = reads;
         }
+    }
+    void refreshWithAFailingRead(const QString& base, const QString& movedId, int n, ReadRun& out) {
+        const QString path = m_dir.filePath(QStringLiteral("readrun.sqlite"));
+        copyStore(base, path);
+        Tablet t(m_server->url(), path);
+        QVERIFY(t.resume());
+        t.reachability->setReachable(false); // the moved time stays unsent throughout
+        waitForQuietDisk();
         if (n > 0)
             FailingVfs::armOnce(Kind::Read, n, SQLITE_IOERR_READ);
         else
@@ -548,6 +551,56 @@ private slots:
         QLoggingCategory::setFilterRules(QString());
         qInfo("%d reads, %d runs whose answer failed", sound.reads, answersFailed);
         QVERIFY(answersFailed > 0);
+    }
+
+    // A read that fails while a refresh looks up its token fails that refresh: it never asks for
+    // everything again ("00000") nor puts a new token over the stored one.
+    void aFailedReadOfARefreshTokenMakesNoneUp() {
+        const QString path = m_dir.filePath(QStringLiteral("token.sqlite"));
+        for (int n = 1; n <= 4; ++n) {
+            copyStore(m_base, path);
+            Tablet t(m_server->url(), path);
+            QVERIFY(t.resume());
+            const QString id = QStringLiteral("childrenFor") + t.entityId;
+            const QString stored = t.store->newContext()->find<GetSynchroObject>(id)->lastSyncTime();
+            QVERIFY(stored.toLongLong() > 0);
+            waitForQuietDisk();
+            FailingVfs::armOnce(Kind::Read, n, SQLITE_IOERR_READ);
+            t.engine->getChildrenForEntity(t.entityId);
+            const bool asked = t.engine->aantalGets() != QLatin1String("0");
+            FailingVfs::disarm();
+            QVERIFY(t.engine->waitForIdle(30000));
+            if (asked)
+                QCOMPARE(m_server->get(QStringLiteral("/_test/lastQuery?path=/child"))
+                             .value(QStringLiteral("query"))
+                             .toObject()
+                             .value(QStringLiteral("lastSyncTime"))
+                             .toString(),
+                         stored);
+            const auto* after = t.store->newContext()->find<GetSynchroObject>(id);
+            QVERIFY(after && after->lastSyncTime().toLongLong() >= stored.toLongLong());
+        }
+    }
+
+    // A read that fails once while the check beside the app reads the file is no damage: the store is
+    // not condemned (moved aside at the next start).
+    void aReadFailingOnceDuringTheCheckIsNoDamage() {
+        const QString path = m_dir.filePath(QStringLiteral("checked.sqlite"));
+        int duringTheCheck = 0;
+        for (const int n : {12, 40, 80, 110}) {
+            copyStore(m_base, path);
+            FailingVfs::reset();
+            FailingVfs::armOnce(Kind::Read, n, SQLITE_IOERR_READ);
+            auto store = Store::open(path);
+            for (int quiet = 0, last = -1; quiet < 10; QTest::qWait(50)) { // the check and its repeats
+                const int reads = FailingVfs::counts().reads;
+                quiet = reads == last ? quiet + 1 : 0;
+                last = reads;
+            }
+            duringTheCheck += store && FailingVfs::failures() > 0;
+            QVERIFY2(!QFile::exists(path + QStringLiteral(".damaged")), qPrintable(QString::number(n)));
+        }
+        QVERIFY(duringTheCheck > 0);
     }
 
     void everyWritePointFails_data() {
