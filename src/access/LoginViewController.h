@@ -6,6 +6,7 @@
 #include "Entities.h"
 #include "SchoolChangerViewController.h"
 #include "ScreenController.h"
+#include "ServerAddress.h"
 
 #include <QAbstractListModel>
 #include <QPointer>
@@ -83,6 +84,8 @@ class LoginViewController : public ScreenController {
     Q_PROPERTY(
         DeviceSelectionViewController* deviceSelection READ deviceSelection NOTIFY deviceSelectionChanged)
     Q_PROPERTY(SchoolChangerViewController* schoolChanger READ schoolChanger NOTIFY schoolChangerChanged)
+    // The server address step of a first start without a known address, or null.
+    Q_PROPERTY(ServerAddressStep* serverAddress READ serverAddress NOTIFY stateChanged)
 
 public:
     enum State {
@@ -94,6 +97,7 @@ public:
         StaffGrid,
         StaffPassword, // panel for an administrator
         LoggedIn,
+        ServerAddressEntry, // no server known yet: its address is asked for before the organisation login
     };
     Q_ENUM(State)
 
@@ -129,6 +133,7 @@ public:
     int focusField() const { return m_focusField; }
     DeviceSelectionViewController* deviceSelection() const;
     SchoolChangerViewController* schoolChanger() const;
+    ServerAddressStep* serverAddress() const { return m_serverAddress; }
 
     bool isCoupled() const { return !m_lastOrganisationId.isEmpty(); }
 
@@ -188,6 +193,8 @@ private:
     void closeDeviceSelection();
     void engineGetsChanged();
     bool fromOwnEngine(QObject* sender) const;
+    bool serverKnown() const;
+    void askServerAddress();
 
     QPointer<MainSynchroObject> m_engine;
     DataAccessObject* m_dao;
@@ -202,4 +209,5 @@ private:
     int m_focusField = 0;
     QPointer<DeviceSelectionViewController> m_deviceSelection;
     QPointer<SchoolChangerViewController> m_schoolChanger;
+    QPointer<ServerAddressStep> m_serverAddress;
 };

@@ -1,6 +1,7 @@
 #pragma once
-// The texts are written in Dutch; other languages come from catalogues bundled with the app
-// (:/cc/i18n/kinderopvang_<language>.qm). Main thread; after the application object exists.
+// The texts are written in Dutch; other languages come from catalogues installed beside the app
+// (../share/kinderopvang/translations/kinderopvang_<language>.qm from its binary) or, without those,
+// bundled with it (:/cc/i18n/). Main thread; after the application object exists.
 #include <QLocale>
 
 namespace Translations {
@@ -8,4 +9,6 @@ namespace Translations {
 // Dutch and any language without one, and takes away the one installed before. True when a catalogue
 // is installed.
 bool install(const QLocale& locale);
+// The file of the installed catalogue; empty when none is (Dutch).
+QString installedFile();
 } // namespace Translations

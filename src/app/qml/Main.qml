@@ -10,9 +10,14 @@ ApplicationWindow {
     // null while the store cannot be opened: storeFailure says why until "Probeer opnieuw" succeeds.
     required property var controller
     property var storeFailure: null
+    // A kiosk start (Kiosk): full screen without decorations; closing asks an administrator.
+    property var kiosk: null
     width: 1024
     height: 768
     visible: true
+    flags: kiosk ? (Qt.Window | Qt.FramelessWindowHint) : Qt.Window
+    visibility: kiosk ? Window.FullScreen : Window.AutomaticVisibility
+    onClosing: (close) => { if (kiosk && !kiosk.mayClose()) close.accepted = false }
     title: qsTr("Kinderopvang")
     color: Theme.background
 
@@ -38,5 +43,14 @@ ApplicationWindow {
     ProgressOverlay {
         objectName: "rootOverlay"
         requests: window.controller ? window.controller.dialogs : null
+    }
+    KioskExitDialog {
+        objectName: "kioskExitDialog"
+        kiosk: window.kiosk
+    }
+    Connections {
+        target: window.kiosk
+        ignoreUnknownSignals: true
+        function onLeave() { window.close() }
     }
 }
