@@ -1418,4 +1418,91 @@ This may take a few minutes.</translation>
         <translation>seconds</translation>
     </message>
 </context>
+<context>
+    <name>ServerAddress</name>
+    <message>
+        <source>Geef het adres van de server van je organisatie in.</source>
+        <translation>Enter the address of your organisation's server.</translation>
+    </message>
+    <message>
+        <source>Een serveradres begint met http:// of https://.</source>
+        <translation>A server address starts with http:// or https://.</translation>
+    </message>
+    <message>
+        <source>Dat adres noemt geen server.</source>
+        <translation>That address names no server.</translation>
+    </message>
+    <message>
+        <source>Geef enkel het adres van de server, zonder naam, paswoord of ? en #.</source>
+        <translation>Enter only the server's address, without a name, password, ? or #.</translation>
+    </message>
+</context>
+<context>
+    <name>ServerAddressStep</name>
+    <message>
+        <source>Het certificaat van die server wordt niet vertrouwd.</source>
+        <translation>That server's certificate is not trusted.</translation>
+    </message>
+    <message>
+        <source>Op dat adres antwoordt geen server van een organisatie. Kijk het adres na.</source>
+        <translation>No organisation's server answers at that address. Check the address.</translation>
+    </message>
+    <message>
+        <source>De server op dat adres antwoordt niet. Kijk het adres en het netwerk na.</source>
+        <translation>The server at that address does not answer. Check the address and the network.</translation>
+    </message>
+    <message>
+        <source>Het adres kon niet bewaard worden. Tik opnieuw op Verder om het nog eens te proberen.</source>
+        <translation>The address could not be saved. Tap Next to try once more.</translation>
+    </message>
+</context>
+<context>
+    <name>ServerAddressView</name>
+    <message>
+        <source>Server van je organisatie</source>
+        <translation>Your organisation's server</translation>
+    </message>
+    <message>
+        <source>Geef het adres van de server in dat je van je organisatie kreeg, bijvoorbeeld https://opvang.example.org.</source>
+        <translation>Enter the server address your organisation gave you, for example https://opvang.example.org.</translation>
+    </message>
+    <message>
+        <source>https://</source>
+        <translation>https://</translation>
+    </message>
+    <message>
+        <source>Verder</source>
+        <translation>Next</translation>
+    </message>
+</context>
+<context>
+    <name>Kiosk</name>
+    <message>
+        <source>Gelieve het correcte paswoord in te geven.</source>
+        <translation>Please enter the correct password.</translation>
+    </message>
+</context>
+<context>
+    <name>KioskExitDialog</name>
+    <message>
+        <source>Kiosk verlaten</source>
+        <translation>Leave the kiosk</translation>
+    </message>
+    <message>
+        <source>Geef het paswoord van een beheerder om de app af te sluiten.</source>
+        <translation>Enter an administrator's password to close the app.</translation>
+    </message>
+    <message>
+        <source>Paswoord</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <source>Annuleer</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Sluit af</source>
+        <translation>Close</translation>
+    </message>
+</context>
 </TS>

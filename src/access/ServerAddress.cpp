@@ -58,6 +58,8 @@ QString normalised(const QString& typed, QString* problem) {
     QUrl clean = url.adjusted(QUrl::StripTrailingSlash | QUrl::NormalizePathSegments);
     clean.setScheme(scheme);
     clean.setHost(url.host().toLower());
+    if (clean.path() == QLatin1String("/"))
+        clean.setPath(QString());
     return clean.toString();
 }
 
@@ -107,7 +109,7 @@ void ServerAddressStep::confirm() {
 void ServerAddressStep::answered(QNetworkReply* reply, const QString& address) {
     reply->deleteLater();
     m_reply.clear();
-    const QJsonDocument body = QJsonDocument::fromJson(reply->readAll());
+    const QJsonDocument body = QJsonDocument::fromJson(reply->isOpen() ? reply->readAll() : QByteArray());
     const bool envelope = reply->error() == QNetworkReply::NoError && body.isObject() &&
                           body.object().contains(QLatin1String("success"));
     if (!envelope) {

@@ -6,7 +6,7 @@ import "../../support/qml"
 // organisation login. Everything goes through the step (ServerAddressStep).
 Item {
     id: view
-    required property var step
+    property var step: null
     visible: step !== null
 
     onVisibleChanged: if (visible) Qt.callLater(() => addressField.forceActiveFocus())
