@@ -7,6 +7,9 @@
 #include "SecurityCentral.h"
 #include "UserDefaults.h"
 
+#include <QPointer>
+#include <QScreen>
+#include <QWindow>
 #include <algorithm>
 
 bool Kiosk::isSetIn(const UserDefaults& settings) {
@@ -66,6 +69,17 @@ bool Kiosk::isAdministratorPassword(const QString& password) const {
     return std::any_of(users.cbegin(), users.cend(), [&password](const Users* u) {
         return u->isAdmin() == 1 && SecurityCentral::checkUser(*u, password);
     });
+}
+
+void Kiosk::coverScreen(QWindow* window) {
+    if (!window || !window->screen())
+        return;
+    const auto cover = [w = QPointer<QWindow>(window)] {
+        if (w && w->screen())
+            w->setGeometry(w->screen()->geometry());
+    };
+    cover();
+    connect(window->screen(), &QScreen::geometryChanged, window, cover);
 }
 
 bool Kiosk::mayClose() {

@@ -8,6 +8,7 @@
 class DataAccessObject;
 class ScreenSaverInhibitor;
 class UserDefaults;
+class QWindow;
 
 class Kiosk : public QObject {
     Q_OBJECT
@@ -31,6 +32,10 @@ public:
     void setPasswordText(const QString& text);
     QString problem() const { return m_problem; }
     bool screenKeptOn() const;
+
+    // Makes window cover its whole screen, also without a window manager to honour full screen (a bare
+    // X session), and again when the screen's size changes.
+    void coverScreen(QWindow* window);
 
     // The window is about to close: true once an administrator allowed it (or when the store knows no
     // administrator yet, before coupling); otherwise the password dialog opens and false.

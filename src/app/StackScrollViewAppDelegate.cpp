@@ -27,6 +27,7 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
+#include <QWindow>
 
 namespace {
 StackScrollViewAppDelegate* theInstance = nullptr;
@@ -257,6 +258,8 @@ void StackScrollViewAppDelegate::loadWindow() {
     m_qml->load(Resources::qmlUrl(QStringLiteral("app/qml/Main.qml")));
     if (m_qml->rootObjects().isEmpty())
         CC_LOG(QStringLiteral("the main window could not be loaded"));
+    else if (m_kiosk)
+        m_kiosk->coverScreen(qobject_cast<QWindow*>(m_qml->rootObjects().constFirst()));
 }
 
 void StackScrollViewAppDelegate::applyEersteKeer() {
