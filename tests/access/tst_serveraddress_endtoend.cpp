@@ -54,6 +54,7 @@ private slots:
         QVERIFY(session.tapItem("serverAddressButton"));
         QVERIFY(QTest::qWaitFor([&] { return session.item("passwordPanel") && session.item("nameField"); }, 15000));
         QVERIFY(!session.item("serverAddressField"));
+        QVERIFY(QTest::qWaitFor([&] { return session.item("nameField")->hasActiveFocus(); })); // type at once
         QCOMPARE(UserDefaults::standard().stringForKey(ServerAddress::kSettingKey), address);
         QCOMPARE(session.app()->objectManager()->baseUrl(), QUrl(address));
         QVERIFY(session.shoot("serveraddress-then-organisation"));
