@@ -25,10 +25,12 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kinderopvang-server"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(CC_APP_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Reference server for the childcare attendance app."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption portOption(
         QStringLiteral("port"), QStringLiteral("Port to listen on; 0 picks a free one and prints it."),
         QStringLiteral("N"), QStringLiteral("8080"));

@@ -1,6 +1,8 @@
 // Draws the app's icons and pictures as PNG files (1x and @2x) into the folder given as argument.
 // Every picture is drawn on a 60-unit grid (or its own size) so both scales come from one drawing.
 // Build and run: cmake --build build --target drawicons
+// With --hicolor FOLDER SIZE... it draws only the app icon, as FOLDER/<size>x<size>/apps/kinderopvang.png
+// (the desktop's icon theme layout; the packages are built with it).
 #include <QColor>
 #include <QDir>
 #include <QGuiApplication>
@@ -350,10 +352,34 @@ void chevron(QPainter& p, bool left) {
     p.drawPolyline(QPolygonF({QPointF(tail, 12), QPointF(tip, 30), QPointF(tail, 48)}));
 }
 
+// The app icon at size x size pixels into the icon theme's folder layout under folder.
+bool themeIcon(const QString& folder, int size) {
+    const QString dir = QStringLiteral("%1/%2x%2/apps").arg(folder).arg(size);
+    QDir().mkpath(dir);
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.scale(size / 100.0, size / 100.0);
+        appIcon(p);
+    }
+    const bool ok = image.save(dir + QStringLiteral("/kinderopvang.png"));
+    if (!ok)
+        QTextStream(stderr) << "FAILED " << dir << '\n';
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     QGuiApplication app(argc, argv);
+    if (argc >= 4 && QLatin1String(argv[1]) == QLatin1String("--hicolor")) {
+        bool ok = true;
+        for (int i = 3; i < argc; ++i)
+            ok &= themeIcon(QString::fromLocal8Bit(argv[2]), QByteArray(argv[i]).toInt());
+        return ok ? 0 : 1;
+    }
     if (argc < 2) {
         QTextStream(stderr) << "usage: drawicons <assets folder>\n";
         return 2;

@@ -1036,7 +1036,7 @@ This may take a few minutes.</translation>
         <translation>Attendance recalculated for %1 children</translation>
     </message>
     <message>
-        <source>Er waren geen foto's om te wissen</source>
+        <source>Er waren geen foto&apos;s om te wissen</source>
         <translation>There were no photos to delete</translation>
     </message>
     <message>
@@ -1044,7 +1044,7 @@ This may take a few minutes.</translation>
         <translation>1 photo deleted</translation>
     </message>
     <message>
-        <source>%1 foto's gewist</source>
+        <source>%1 foto&apos;s gewist</source>
         <translation>%1 photos deleted</translation>
     </message>
 </context>
@@ -1492,6 +1492,136 @@ This may take a few minutes.</translation>
     <message>
         <source>Actieve Selectie</source>
         <translation>Active selection</translation>
+    </message>
+</context>
+<context>
+    <name>LeerlingenDetailView</name>
+    <message>
+        <source>Inklokken</source>
+        <translation>Clock in</translation>
+    </message>
+    <message>
+        <source>Uitklokken</source>
+        <translation>Clock out</translation>
+    </message>
+    <message>
+        <source>Suggesties</source>
+        <translation>Suggestions</translation>
+    </message>
+    <message>
+        <source>Registraties</source>
+        <translation>Registrations</translation>
+    </message>
+    <message>
+        <source>Extra</source>
+        <translation>Extra</translation>
+    </message>
+    <message>
+        <source>Boodschappen</source>
+        <translation>Messages</translation>
+    </message>
+    <message>
+        <source>Voeg product toe</source>
+        <translation>Add product</translation>
+    </message>
+    <message>
+        <source>Voeg boodschap toe</source>
+        <translation>Add message</translation>
+    </message>
+    <message>
+        <source>Verwijder</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>Actieve Selectie</source>
+        <translation>Active selection</translation>
+    </message>
+</context>
+<context>
+    <name>ServerAddress</name>
+    <message>
+        <source>Geef het adres van de server van je organisatie in.</source>
+        <translation>Enter the address of your organisation&apos;s server.</translation>
+    </message>
+    <message>
+        <source>Een serveradres begint met http:// of https://.</source>
+        <translation>A server address starts with http:// or https://.</translation>
+    </message>
+    <message>
+        <source>Dat adres noemt geen server.</source>
+        <translation>That address names no server.</translation>
+    </message>
+    <message>
+        <source>Geef enkel het adres van de server, zonder naam, paswoord of ? en #.</source>
+        <translation>Enter only the server&apos;s address, without a name, password, ? or #.</translation>
+    </message>
+</context>
+<context>
+    <name>ServerAddressStep</name>
+    <message>
+        <source>Het certificaat van die server wordt niet vertrouwd.</source>
+        <translation>That server&apos;s certificate is not trusted.</translation>
+    </message>
+    <message>
+        <source>Op dat adres antwoordt geen server van een organisatie. Kijk het adres na.</source>
+        <translation>No organisation&apos;s server answers at that address. Check the address.</translation>
+    </message>
+    <message>
+        <source>De server op dat adres antwoordt niet. Kijk het adres en het netwerk na.</source>
+        <translation>The server at that address does not answer. Check the address and the network.</translation>
+    </message>
+    <message>
+        <source>Het adres kon niet bewaard worden. Tik opnieuw op Verder om het nog eens te proberen.</source>
+        <translation>The address could not be saved. Tap Next to try once more.</translation>
+    </message>
+</context>
+<context>
+    <name>ServerAddressView</name>
+    <message>
+        <source>Server van je organisatie</source>
+        <translation>Your organisation&apos;s server</translation>
+    </message>
+    <message>
+        <source>Geef het adres van de server in dat je van je organisatie kreeg, bijvoorbeeld https://opvang.example.org.</source>
+        <translation>Enter the server address your organisation gave you, for example https://opvang.example.org.</translation>
+    </message>
+    <message>
+        <source>https://</source>
+        <translation>https://</translation>
+    </message>
+    <message>
+        <source>Verder</source>
+        <translation>Next</translation>
+    </message>
+</context>
+<context>
+    <name>Kiosk</name>
+    <message>
+        <source>Gelieve het correcte paswoord in te geven.</source>
+        <translation>Please enter the correct password.</translation>
+    </message>
+</context>
+<context>
+    <name>KioskExitDialog</name>
+    <message>
+        <source>Kiosk verlaten</source>
+        <translation>Leave the kiosk</translation>
+    </message>
+    <message>
+        <source>Geef het paswoord van een beheerder om de app af te sluiten.</source>
+        <translation>Enter an administrator&apos;s password to close the app.</translation>
+    </message>
+    <message>
+        <source>Paswoord</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <source>Annuleer</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Sluit af</source>
+        <translation>Close</translation>
     </message>
 </context>
 </TS>

@@ -4,6 +4,7 @@
 #include "DeviceSelectionViewController.h"
 #include "MainSynchroObject.h"
 #include "NotificationCenter.h"
+#include "ObjectManager.h"
 #include "Resources.h"
 #include "SchoolChangerViewController.h"
 #include "SecurityCentral.h"
@@ -148,11 +149,32 @@ LoginViewController::LoginViewController(MainSynchroObject* engine, DataAccessOb
     readChosenLocation();
     if (organisation)
         showOrganisationFound();
+    else if (!serverKnown())
+        askServerAddress();
     else
         showUserLoginForCoupling();
 }
 
 LoginViewController::~LoginViewController() = default;
+
+bool LoginViewController::serverKnown() const {
+    return !m_engine || !m_engine->objectManager() || !m_engine->objectManager()->baseUrl().isEmpty();
+}
+
+void LoginViewController::askServerAddress() {
+    if (!m_serverAddress) {
+        m_serverAddress = new ServerAddressStep(this);
+        connect(m_serverAddress, &ServerAddressStep::accepted, this, [this](const QUrl& url) {
+            if (m_engine && m_engine->objectManager())
+                m_engine->objectManager()->setBaseUrl(url);
+            m_serverAddress->deleteLater(); // its button's call is still on the stack
+            m_serverAddress = nullptr;
+            showUserLoginForCoupling();
+        });
+    }
+    setFocusField(0);
+    setState(ServerAddressEntry);
+}
 
 bool LoginViewController::fromOwnEngine(QObject* sender) const {
     return !sender || sender == m_engine.data();
@@ -176,12 +198,14 @@ QString LoginViewController::stateName() const {
         return QStringLiteral("staffPassword");
     case LoggedIn:
         return QStringLiteral("loggedIn");
+    case ServerAddressEntry:
+        return QStringLiteral("serverAddress");
     }
     return QString();
 }
 
 bool LoginViewController::gridVisible() const {
-    return !panelVisible() && m_state != LoggedIn;
+    return !panelVisible() && m_state != LoggedIn && m_state != ServerAddressEntry;
 }
 
 QString LoginViewController::locationButtonTitle() const {
@@ -285,6 +309,11 @@ void LoginViewController::showUserNameAndPasswordField(Users* user) {
 }
 
 void LoginViewController::doLogin() {
+    if (m_state == ServerAddressEntry) {
+        if (m_serverAddress)
+            m_serverAddress->confirm();
+        return;
+    }
     if (!isCoupled()) {
         doCoupling();
         return;
@@ -320,6 +349,8 @@ void LoginViewController::doStaffLogin() {
 }
 
 void LoginViewController::cancelLogin() {
+    if (m_state == ServerAddressEntry)
+        return;
     if (!isCoupled()) {
         showConnecteerExplanation();
         return;
@@ -368,6 +399,8 @@ void LoginViewController::engineGetsChanged() {
 // ------------------------------------------------------------------ coupling
 
 void LoginViewController::showUserLoginForCoupling() {
+    if (!serverKnown()) // nothing was sent yet: the address comes first
+        return;
     closeDeviceSelection();
     if (m_schoolChanger) {
         m_schoolChanger->deleteLater();

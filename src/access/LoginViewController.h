@@ -6,6 +6,7 @@
 #include "Entities.h"
 #include "SchoolChangerViewController.h"
 #include "ScreenController.h"
+#include "ServerAddress.h"
 
 #include <QAbstractListModel>
 #include <QPointer>
@@ -85,6 +86,8 @@ class LoginViewController : public ScreenController {
     Q_PROPERTY(SchoolChangerViewController* schoolChanger READ schoolChanger NOTIFY schoolChangerChanged)
     // Why the grid is on screen when the idle lock brought it, or empty.
     Q_PROPERTY(QString lockReason READ lockReason NOTIFY lockReasonChanged)
+    // The server address step of a first start without a known address, or null.
+    Q_PROPERTY(ServerAddressStep* serverAddress READ serverAddress NOTIFY stateChanged)
 
 public:
     enum State {
@@ -96,6 +99,7 @@ public:
         StaffGrid,
         StaffPassword, // panel for an administrator
         LoggedIn,
+        ServerAddressEntry, // no server known yet: its address is asked for before the organisation login
     };
     Q_ENUM(State)
 
@@ -131,6 +135,7 @@ public:
     int focusField() const { return m_focusField; }
     DeviceSelectionViewController* deviceSelection() const;
     SchoolChangerViewController* schoolChanger() const;
+    ServerAddressStep* serverAddress() const { return m_serverAddress; }
 
     bool isCoupled() const { return !m_lastOrganisationId.isEmpty(); }
 
@@ -195,6 +200,8 @@ private:
     void closeDeviceSelection();
     void engineGetsChanged();
     bool fromOwnEngine(QObject* sender) const;
+    bool serverKnown() const;
+    void askServerAddress();
 
     QPointer<MainSynchroObject> m_engine;
     DataAccessObject* m_dao;
@@ -210,4 +217,5 @@ private:
     QPointer<DeviceSelectionViewController> m_deviceSelection;
     QPointer<SchoolChangerViewController> m_schoolChanger;
     QString m_lockReason;
+    QPointer<ServerAddressStep> m_serverAddress;
 };

@@ -3,6 +3,7 @@
 #include "DataAccessObject.h"
 #include "DialogRequests.h"
 #include "IdleLock.h"
+#include "Kiosk.h"
 #include "ImageCache.h"
 #include "Incubator.h"
 #include "Log.h"
@@ -14,6 +15,7 @@
 #include "Resources.h"
 #include "RootViewController.h"
 #include "SelectieLijst.h"
+#include "ServerAddress.h"
 #include "Store.h"
 #include "StoreFailureViewController.h"
 #include "UserDefaults.h"
@@ -27,6 +29,7 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
+#include <QWindow>
 
 namespace {
 StackScrollViewAppDelegate* theInstance = nullptr;
@@ -196,7 +199,8 @@ void StackScrollViewAppDelegate::finishLaunching() {
     // both, which starts its timer.
     const Options& options = m_options;
     m_dataAccessObject = std::make_unique<DataAccessObject>(m_store);
-    m_serverUrl = options.serverUrl.isEmpty() ? QStringLiteral(CC_DEFAULT_SERVER_URL) : options.serverUrl;
+    m_serverUrl = ServerAddress::configured(options.serverUrl, UserDefaults::standard(),
+                                            QStringLiteral(CC_DEFAULT_SERVER_URL));
     m_objectManager = std::make_unique<ObjectManager>(m_store, QUrl(m_serverUrl));
     ObjectManager::setSharedManager(m_objectManager.get());
     m_imageCache =
@@ -251,15 +255,22 @@ void StackScrollViewAppDelegate::loadWindow() {
     m_qml->setIncubationController(m_incubator.get());
     m_qml->rootContext()->setContextProperty(QStringLiteral("appDelegate"), this);
     m_onScreenKeyboard = new OnScreenKeyboard(m_options.onScreenKeyboard, this);
+    if (m_options.kiosk || Kiosk::isSetIn(UserDefaults::standard()))
+        m_kiosk = new Kiosk([this] { return m_dataAccessObject.get(); }, this);
     m_qml->setInitialProperties(
         {{QStringLiteral("controller"), QVariant::fromValue<QObject*>(m_rootViewController)},
          {QStringLiteral("storeFailure"), QVariant::fromValue<QObject*>(m_storeFailure)},
-         {QStringLiteral("keyboard"), QVariant::fromValue<QObject*>(m_onScreenKeyboard)}});
+         {QStringLiteral("keyboard"), QVariant::fromValue<QObject*>(m_onScreenKeyboard)},
+         {QStringLiteral("kiosk"), QVariant::fromValue<QObject*>(m_kiosk)}});
     m_qml->load(Resources::qmlUrl(QStringLiteral("app/qml/Main.qml")));
-    if (m_qml->rootObjects().isEmpty())
+    if (m_qml->rootObjects().isEmpty()) {
         CC_LOG(QStringLiteral("the main window could not be loaded"));
-    else
-        m_onScreenKeyboard->watch(qobject_cast<QQuickWindow*>(m_qml->rootObjects().first()));
+        return;
+    }
+    auto* window = qobject_cast<QQuickWindow*>(m_qml->rootObjects().constFirst());
+    m_onScreenKeyboard->watch(window);
+    if (m_kiosk)
+        m_kiosk->coverScreen(window);
 }
 
 void StackScrollViewAppDelegate::applyEersteKeer() {

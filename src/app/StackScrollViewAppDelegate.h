@@ -10,6 +10,7 @@
 
 class DataAccessObject;
 class IdleLock;
+class Kiosk;
 class ImageCache;
 class Incubator;
 class MainSynchroObject;
@@ -29,8 +30,9 @@ public:
     struct Options {
         QString storePath;    // empty: the application's data folder
         QString settingsPath; // empty: the platform's per-application settings
-        QString serverUrl;    // empty: the build's default
+        QString serverUrl;    // empty: the saved one, else the build's default (see ServerAddress::configured)
         bool showWindow = true;
+        bool kiosk = false; // also when the setting "cc_kiosk" is true
         bool startTimer = true;               // the engine's repeating check
         Reachability* reachability = nullptr; // empty: the platform's
         QString onScreenKeyboard;             // --keyboard auto|on|off; null: the setting
@@ -74,6 +76,8 @@ public:
     QString serverUrl() const { return m_serverUrl; }
     // Whether and how the on-screen keyboard shows (with a window only).
     OnScreenKeyboard* onScreenKeyboard() const { return m_onScreenKeyboard; }
+    // The kiosk start's guard (full screen, screen kept on, closing asks an administrator), or nullptr.
+    Kiosk* kiosk() const { return m_kiosk; }
 
     // Sets "eersteKeer" to "neen" when absent or empty; any other value stays.
     static void applyEersteKeer();
@@ -102,6 +106,7 @@ private:
     StoreFailureViewController* m_storeFailure = nullptr;
     IdleLock* m_idleLock = nullptr;
     OnScreenKeyboard* m_onScreenKeyboard = nullptr;
+    Kiosk* m_kiosk = nullptr;
     std::shared_ptr<Store> m_store;
     std::unique_ptr<DataAccessObject> m_dataAccessObject;
     std::unique_ptr<ObjectManager> m_objectManager;

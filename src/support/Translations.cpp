@@ -3,6 +3,7 @@
 #include "Log.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QTranslator>
 #include <memory>
 
@@ -11,7 +12,21 @@ std::unique_ptr<QTranslator>& installed() {
     static std::unique_ptr<QTranslator> translator;
     return translator;
 }
+
+// The installed catalogue (…/bin/kinderopvang → …/share/kinderopvang/translations), so a packaged
+// translation can be updated on its own; else the one built into the app.
+QString catalogueFile(const QString& name) {
+    const QString beside = QCoreApplication::applicationDirPath() +
+                           QStringLiteral("/../share/kinderopvang/translations/") + name;
+    if (QFileInfo::exists(beside))
+        return QFileInfo(beside).canonicalFilePath();
+    return QStringLiteral(":/cc/i18n/") + name;
+}
 } // namespace
+
+QString Translations::installedFile() {
+    return installed() ? installed()->filePath() : QString();
+}
 
 bool Translations::install(const QLocale& locale) {
     if (installed()) {
@@ -21,7 +36,7 @@ bool Translations::install(const QLocale& locale) {
     if (locale.language() != QLocale::English)
         return false;
     auto translator = std::make_unique<QTranslator>();
-    const QString file = QStringLiteral(":/cc/i18n/kinderopvang_en.qm");
+    const QString file = catalogueFile(QStringLiteral("kinderopvang_en.qm"));
     if (!translator->load(file)) {
         CC_LOG(QStringLiteral("error loading %1").arg(file));
         return false;

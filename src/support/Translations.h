@@ -1,6 +1,7 @@
 #pragma once
-// The texts are written in Dutch; other languages come from catalogues bundled with the app
-// (:/cc/i18n/kinderopvang_<language>.qm). Main thread; after the application object exists.
+// The texts are written in Dutch; other languages come from catalogues installed beside the app
+// (../share/kinderopvang/translations/kinderopvang_<language>.qm from its binary) or, without those,
+// bundled with it (:/cc/i18n/). Main thread; after the application object exists.
 #include <QDateTime>
 #include <QLocale>
 
@@ -18,4 +19,6 @@ QLocale::Language language();
 QLocale locale();
 // A moment written with a fixed pattern ("ddd dd/MM/yyyy") in locale(), in local time.
 QString dateText(const QDateTime& moment, const QString& pattern);
+// The file of the installed catalogue; empty when none is (Dutch).
+QString installedFile();
 } // namespace Translations

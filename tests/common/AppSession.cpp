@@ -36,14 +36,16 @@ bool AppSession::fail(const QString& step) {
     return false;
 }
 
-bool AppSession::launch() {
+bool AppSession::launch(Launch how) {
     if (!m_server->isRunning())
         return fail("the reference server did not start");
     m_app = std::make_unique<StackScrollViewAppDelegate>();
     StackScrollViewAppDelegate::Options options;
     options.storePath = m_dir.filePath("RKCoreDataExample.sqlite");
     options.settingsPath = m_dir.filePath("settings.ini");
-    options.serverUrl = m_server->url().toString();
+    if (how.serverOnCommandLine)
+        options.serverUrl = m_server->url().toString();
+    options.kiosk = how.kiosk;
     options.showWindow = true;
     if (!m_app->applicationDidFinishLaunching(options) || m_app->qmlEngine()->rootObjects().isEmpty())
         return fail("the app did not start");

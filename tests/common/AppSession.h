@@ -32,8 +32,13 @@ public:
     // test look at the login screens without driving them itself.
     void onScreen(std::function<void(const QString&)> visit) { m_visit = std::move(visit); }
 
+    struct Launch {
+        bool serverOnCommandLine = true; // false: the app knows no server and asks for its address
+        bool kiosk = false;
+    };
     // Launches the app with its window shown. False (see error()) when the window did not come up.
-    bool launch();
+    bool launch(Launch how);
+    bool launch() { return launch(Launch{}); }
     // Couples to "Demo Opvang" as "Tablet Onthaal", picks "De Speelvogel" and logs staff in (with
     // password when not empty: an administrator), then waits for the first checks. False on any
     // step that did not happen; error() names it.

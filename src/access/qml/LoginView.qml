@@ -361,6 +361,11 @@ Rectangle {
         }
     }
 
+    ServerAddressView {
+        anchors.fill: parent
+        step: view.controller ? view.controller.serverAddress : null
+    }
+
     // ---------------------------------------------------------------- profile sheet
     Popup {
         id: deviceSheet

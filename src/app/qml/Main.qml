@@ -12,9 +12,15 @@ ApplicationWindow {
     property var storeFailure: null
     // The OnScreenKeyboard: whether and how the keyboard shows; null without one.
     property var keyboard: null
+    }
+    // A kiosk start (Kiosk): full screen without decorations; closing asks an administrator.
+    property var kiosk: null
     width: 1024
     height: 768
     visible: true
+    flags: kiosk ? (Qt.Window | Qt.FramelessWindowHint) : Qt.Window
+    visibility: kiosk ? Window.FullScreen : Window.AutomaticVisibility
+    onClosing: (close) => { if (kiosk && !kiosk.mayClose()) close.accepted = false }
     title: qsTr("Kinderopvang")
     color: Theme.background
 
@@ -50,5 +56,14 @@ ApplicationWindow {
         z: Overlay.overlay.z + 1
         active: window.keyboard !== null && window.keyboard.available
         Component.onCompleted: setSource("KeyboardPanel.qml", { controller: window.keyboard })
+    }
+    KioskExitDialog {
+        objectName: "kioskExitDialog"
+        kiosk: window.kiosk
+    }
+    Connections {
+        target: window.kiosk
+        ignoreUnknownSignals: true
+        function onLeave() { window.close() }
     }
 }
