@@ -7,6 +7,7 @@
 #include "Incubator.h"
 #include "Log.h"
 #include "MainSynchroObject.h"
+#include "media/MediaPickerViewController.h"
 #include "ObjectManager.h"
 #include "PrivateFiles.h"
 #include "Reachability.h"
@@ -93,6 +94,9 @@ StackScrollViewAppDelegate::optionsFromArguments(const QStringList& arguments) {
         } else if (a == QLatin1String("--settings") && !next.isNull()) {
             o.settingsPath = next;
             ++i;
+        } else if (a == QLatin1String("--pictures") && !next.isNull()) {
+            o.picturesFolder = next;
+            ++i;
         } else if (a == QLatin1String("--no-window")) {
             o.showWindow = false;
         }
@@ -106,6 +110,7 @@ bool StackScrollViewAppDelegate::applicationDidFinishLaunchingWithOptions(const 
 
 bool StackScrollViewAppDelegate::applicationDidFinishLaunching(const Options& options) {
     m_options = options;
+    MediaPickerViewController::setPicturesFolder(options.picturesFolder);
 
     // The data folder goes to the log first (the HTTP layer logs through the same lines).
     m_storePath = options.storePath.isEmpty() ? Store::defaultPath() : options.storePath;
@@ -245,6 +250,7 @@ void StackScrollViewAppDelegate::loadWindow() {
     m_incubator = std::make_unique<Incubator>();
     m_qml->setIncubationController(m_incubator.get());
     m_qml->rootContext()->setContextProperty(QStringLiteral("appDelegate"), this);
+    m_qml->addImageProvider(QLatin1String(ThumbnailProvider::kProviderId), new ThumbnailProvider);
     m_qml->setInitialProperties(
         {{QStringLiteral("controller"), QVariant::fromValue<QObject*>(m_rootViewController)},
          {QStringLiteral("storeFailure"), QVariant::fromValue<QObject*>(m_storeFailure)}});

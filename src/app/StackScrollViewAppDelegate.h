@@ -32,6 +32,7 @@ public:
         bool showWindow = true;
         bool startTimer = true;               // the engine's repeating check
         Reachability* reachability = nullptr; // empty: the platform's
+        QString picturesFolder;               // the photo grid's folder; empty: the platform's
     };
 
     explicit StackScrollViewAppDelegate(QObject* parent = nullptr);

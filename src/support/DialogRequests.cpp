@@ -4,6 +4,17 @@ DialogRequests::DialogRequests(QObject* parent)
     : QObject(parent) {
     m_messageTimer.setSingleShot(true);
     connect(&m_messageTimer, &QTimer::timeout, this, &DialogRequests::hideOverlay);
+    m_noticeTimer.setSingleShot(true);
+    connect(&m_noticeTimer, &QTimer::timeout, this, [this] {
+        m_notice.clear();
+        emit noticeChanged();
+    });
+}
+
+void DialogRequests::showNotice(const QString& text) {
+    m_notice = text;
+    m_noticeTimer.start(kNoticeMs);
+    emit noticeChanged();
 }
 
 void DialogRequests::alert(const QString& title, const QString& message, const QStringList& buttons,

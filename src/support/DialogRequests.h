@@ -7,6 +7,7 @@
 //         connect(dialogs(), &DialogRequests::answered, this, [](int tag, int index) { ... });
 //         dialogs()->showOverlay(label, detail); ... dialogs()->hideOverlay();
 //         dialogs()->showMessage(text, 3000);      // text only, hides itself
+//         dialogs()->showNotice(tr("Foto bewaard")); // a short toast; the screen stays usable
 //   QML:  AlertDialog { requests: controller ? controller.dialogs : null }
 //         ProgressOverlay { requests: controller ? controller.dialogs : null }
 //
@@ -27,6 +28,8 @@ class DialogRequests : public QObject {
     Q_PROPERTY(QString overlayLabel READ overlayLabel NOTIFY overlayChanged)
     Q_PROPERTY(QString overlayDetail READ overlayDetail NOTIFY overlayChanged)
     Q_PROPERTY(bool overlaySpinner READ overlaySpinner NOTIFY overlayChanged)
+    // The short confirmation shown now (Toast), or empty.
+    Q_PROPERTY(QString notice READ notice NOTIFY noticeChanged)
     // The alert view that shows this object's alerts, or null.
     Q_PROPERTY(QObject* alertPresenter READ alertPresenter NOTIFY alertPresenterChanged)
 public:
@@ -41,6 +44,10 @@ public:
     // Shows a text-only overlay that hides itself after msecs.
     void showMessage(const QString& label, int msecs);
     void hideOverlay();
+    // A confirmation that shows for kNoticeMs without blocking anything; a newer one replaces it.
+    void showNotice(const QString& text);
+    static constexpr int kNoticeMs = 2500;
+    QString notice() const { return m_notice; }
 
     bool overlayVisible() const { return m_overlayVisible; }
     QString overlayLabel() const { return m_overlayLabel; }
@@ -63,6 +70,7 @@ signals:
     void answered(int tag, int index);
     void overlayChanged();
     void alertPresenterChanged();
+    void noticeChanged();
 
 private:
     void setOverlay(bool visible, const QString& label, const QString& detail, bool spinner);
@@ -72,5 +80,7 @@ private:
     QString m_overlayDetail;
     bool m_overlaySpinner = false;
     QTimer m_messageTimer;
+    QString m_notice;
+    QTimer m_noticeTimer;
     QPointer<QObject> m_alertPresenter;
 };

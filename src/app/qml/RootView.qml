@@ -54,7 +54,7 @@ Item {
         }
     }
 
-    Loader {
+    ScreenLoader {
         id: login
         objectName: "loginLoader"
         width: root.width

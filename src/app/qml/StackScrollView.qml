@@ -55,7 +55,7 @@ Item {
                 anchors.fill: parent
                 color: Theme.panel
             }
-            Loader {
+            ScreenLoader {
                 id: view
                 anchors.fill: parent
                 Component.onCompleted: {
@@ -67,6 +67,9 @@ Item {
                 requests: panel.screen ? (panel.screen.dialogs ?? null) : null
             }
             ProgressOverlay {
+                requests: panel.screen ? (panel.screen.dialogs ?? null) : null
+            }
+            Toast {
                 requests: panel.screen ? (panel.screen.dialogs ?? null) : null
             }
         }

@@ -64,8 +64,9 @@ Popup {
     }
     function radiusOf() { return Theme.radius + arrowSize }
 
-    contentItem: Loader {
+    contentItem: ScreenLoader {
         id: loader
+        onFailed: popover.close()
         // Notes every press on the popover and lets it through to the view below.
         MouseArea {
             anchors.fill: parent
