@@ -10,7 +10,8 @@ Popup {
     property var picker: null
     signal dismissed()
 
-    padding: 0
+    // The border shows around the picker's own background.
+    padding: 1
     modal: false
     closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutside
     background: Rectangle { radius: Theme.radius; color: Theme.panel; border.color: Theme.separator }
@@ -31,6 +32,8 @@ Popup {
 
     contentItem: ScreenLoader {
         id: loader
-        onFailed: popover.close()
+        objectName: "mediaPopoverContent"
+        // Not from inside the change of `picker` that loaded it: closing lets the picker go.
+        onFailed: Qt.callLater(popover.close)
     }
 }

@@ -7,7 +7,6 @@ import "../../support/qml"
 // C++ off the main thread; cells are recycled, so a folder of hundreds scrolls without a hitch.
 Popup {
     id: sheet
-    objectName: "photoGrid"
     property var picker: null
     readonly property var photos: picker ? picker.photos : null
     readonly property real margin: parent ? Math.min(24, Math.round(parent.width / 40)) : 0
@@ -25,6 +24,7 @@ Popup {
     background: Rectangle { color: Theme.background; radius: Theme.radius }
 
     contentItem: Item {
+        objectName: "photoGrid"
         Rectangle {
             id: header
             width: parent.width
@@ -46,7 +46,7 @@ Popup {
                 id: cancel
                 objectName: "photoGridCancel"
                 anchors.right: parent.right
-                anchors.rightMargin: Theme.spacing / 2
+                anchors.rightMargin: Theme.spacing
                 anchors.verticalCenter: parent.verticalCenter
                 text: qsTr("Annuleer")
                 onClicked: if (sheet.picker) sheet.picker.imagePickerControllerDidCancel()

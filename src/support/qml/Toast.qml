@@ -12,7 +12,8 @@ Rectangle {
     onNoticeChanged: if (notice !== "") shown = notice
     anchors.horizontalCenter: parent ? parent.horizontalCenter : undefined
     anchors.bottom: parent ? parent.bottom : undefined
-    anchors.bottomMargin: 3 * Theme.spacing
+    // Clear of the undo bar that the root screen draws under the panels.
+    anchors.bottomMargin: 96 + 2 * Theme.spacing
     z: 10
     width: Math.min(label.implicitWidth + 4 * Theme.spacing, parent ? parent.width - 2 * Theme.spacing : 400)
     height: Math.max(Theme.touchTarget, label.implicitHeight + 2 * Theme.spacing)
