@@ -732,6 +732,10 @@
         <source>Niet uitgeklokt: %1</source>
         <translation>Not clocked out: %1</translation>
     </message>
+    <message>
+        <source>Foto bewaard</source>
+        <translation>Photo saved</translation>
+    </message>
 </context>
 <context>
     <name>LoginView</name>
@@ -797,6 +801,18 @@
         <source>Kinderopvang</source>
         <translation>Childcare</translation>
     </message>
+    <message>
+        <source>Dit scherm kon niet geladen worden.</source>
+        <translation>This screen could not be loaded.</translation>
+    </message>
+    <message>
+        <source>Er ontbreekt iets van de app op deze tablet. Wat je al ingevuld hebt, blijft staan. Meld het aan wie de tablets van je organisatie beheert.</source>
+        <translation>Part of the app is missing on this tablet. What you have already filled in stays. Please tell whoever looks after your organisation's tablets.</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
 </context>
 <context>
     <name>MainSynchroObject</name>
@@ -846,10 +862,6 @@ This may take a few minutes.</translation>
     <message>
         <source>Annuleer</source>
         <translation>Cancel</translation>
-    </message>
-    <message>
-        <source>Foto&apos;s (*.jpg *.jpeg *.png *.JPG *.JPEG *.PNG)</source>
-        <translation>Photos (*.jpg *.jpeg *.png *.JPG *.JPEG *.PNG)</translation>
     </message>
 </context>
 <context>
@@ -1041,6 +1053,10 @@ This may take a few minutes.</translation>
     <message>
         <source>De wijziging kon niet op de tablet bewaard worden. Probeer opnieuw.</source>
         <translation>The change could not be saved on the tablet. Please try again.</translation>
+    </message>
+    <message>
+        <source>Foto bewaard</source>
+        <translation>Photo saved</translation>
     </message>
 </context>
 <context>
@@ -1416,6 +1432,21 @@ This may take a few minutes.</translation>
     <message>
         <source>seconden</source>
         <translation>seconds</translation>
+    </message>
+</context>
+<context>
+    <name>PhotoGrid</name>
+    <message>
+        <source>Annuleer</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Er staan geen foto&apos;s in de fotomap (%1).</source>
+        <translation>There are no photos in the photo folder (%1).</translation>
+    </message>
+    <message>
+        <source>De fotomap (%1) bestaat niet.</source>
+        <translation>The photo folder (%1) does not exist.</translation>
     </message>
 </context>
 </TS>

@@ -55,7 +55,7 @@ QList<PhotoFolderModel::Picture> PhotoFolderModel::listPictures(const QString& f
     }();
     QList<Picture> pictures;
     const QFileInfoList files = QDir(folder).entryInfoList(
-        suffixes, QDir::Files | QDir::Readable | QDir::CaseSensitive, QDir::NoSort);
+        suffixes, QDir::Files | QDir::Readable, QDir::NoSort);
     pictures.reserve(files.size());
     for (const QFileInfo& file : files)
         if (file.size() > 0)

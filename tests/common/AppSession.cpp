@@ -133,7 +133,8 @@ bool AppSession::shoot(const QString& name) const {
 }
 
 bool AppSession::pickFromGallery(const QString& fileName) const {
-    if (!tapText(QStringLiteral("Foto gallerij")))
+    if (!QTest::qWaitFor([&] { return text(QStringLiteral("Foto gallerij")); }) ||
+        !tapText(QStringLiteral("Foto gallerij")))
         return false;
     QQuickItem* grid = nullptr;
     if (!QTest::qWaitFor([&] { return (grid = item(QStringLiteral("photoGridView"))) != nullptr; }))
@@ -152,7 +153,7 @@ bool AppSession::pickFromGallery(const QString& fileName) const {
     if (!QTest::qWaitFor([&] { return (cell = item(QStringLiteral("photoCell%1").arg(row))) != nullptr; }))
         return false;
     QTest::qWait(50); // the grid settles where it was put
-    return tap(m_window, item(QStringLiteral("photoCell%1").arg(row)));
+    return tap(m_window, cell);
 }
 
 QStringList AppSession::finish(const QStringList& expected) {
