@@ -66,7 +66,8 @@ Popup {
 
     contentItem: ScreenLoader {
         id: loader
-        onFailed: popover.close()
+        // Not from inside the change that opened it: the owner lets its screen go on close.
+        onFailed: Qt.callLater(popover.close)
         // Notes every press on the popover and lets it through to the view below.
         MouseArea {
             anchors.fill: parent
