@@ -5,6 +5,7 @@
 // an alert and leaves the typed form. Screenshots go to <build>/screenshots/newchild-<n>-<state>.png;
 // no QML warning may appear but the broken view's.
 #include "AppSession.h"
+#include "ExifJpeg.h"
 #include "Clock.h"
 #include "MainSynchroObject.h"
 #include "NotificationCenter.h"
@@ -243,11 +244,13 @@ private:
     static void writePictures(const QString& folder) {
         QVERIFY(QDir().mkpath(folder));
         const QDateTime now = QDateTime::currentDateTime();
-        auto place = [&](const QString& name, const QImage& picture, int minutesAgo,
-                         QImageIOHandler::Transformations turn = QImageIOHandler::TransformationNone) {
-            QImageWriter writer(folder + "/" + name);
-            writer.setTransformation(turn);
-            QVERIFY2(writer.write(picture), qPrintable(writer.errorString()));
+        auto place = [&](const QString& name, const QImage& picture, int minutesAgo, int orientation = 0) {
+            if (orientation) {
+                QFile jpeg(folder + "/" + name);
+                QVERIFY(jpeg.open(QIODevice::WriteOnly) && jpeg.write(ExifJpeg::encode(picture, orientation)) > 0);
+            } else {
+                QVERIFY(picture.save(folder + "/" + name));
+            }
             QFile file(folder + "/" + name);
             QVERIFY(file.open(QIODevice::ReadWrite));
             QVERIFY(file.setFileTime(now.addSecs(-60 * minutesAgo), QFileDevice::FileModificationTime));
@@ -262,9 +265,8 @@ private:
         for (int y = 450; y < 900; ++y)
             for (int x = 0; x < 600; ++x)
                 upright.setPixel(x, y, qRgb(30, 40, 220));
-        // Stored a quarter turn to the left; the tag says to turn it right to show it.
-        place("gedraaid.jpg", upright.transformed(QTransform().rotate(-90)), 1,
-              QImageIOHandler::TransformationRotate90);
+        // Stored a quarter turn to the left; its Exif tag (6) says to turn it right to show it.
+        place("gedraaid.jpg", upright.transformed(QTransform().rotate(-90)), 1, 6);
         QImage big(1600, 1200, QImage::Format_RGB32);
         big.fill(QColor(230, 120, 40));
         for (int y = 300; y < 900; ++y)
