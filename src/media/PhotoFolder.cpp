@@ -6,6 +6,7 @@
 #include <QImageReader>
 #include <QMutex>
 #include <QRunnable>
+#include <QThread>
 #include <QThreadPool>
 #include <QtConcurrent>
 #include <atomic>
@@ -107,11 +108,12 @@ QCache<QString, QImage>& cache() {
 }
 std::atomic<int> decoded{0};
 
-// Two threads: the picker is the only thing decoding while it is open, and the main thread keeps a core.
+// Half the cores: the main and render threads keep the others, so scrolling stays smooth while
+// thumbnails are made (two decoders on two cores doubled the frame times, bench_photogrid).
 QThreadPool& decoders() {
     static QThreadPool* pool = [] {
         auto* p = new QThreadPool;
-        p->setMaxThreadCount(2);
+        p->setMaxThreadCount(qMax(1, QThread::idealThreadCount() / 2));
         p->setExpiryTimeout(5000);
         return p;
     }();
