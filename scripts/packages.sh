@@ -3,8 +3,10 @@ CC_PACKAGES=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-declarative-dev qt6-declarative-dev-tools
   qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-layouts qml6-module-qtquick-templates
-  qml6-module-qtquick-window qml6-module-qtqml-workerscript qml6-module-qtquick-dialogs qml6-module-qttest
+  qml6-module-qtquick-window qml6-module-qtqml-workerscript qml6-module-qttest
   qml6-module-qtqml qml6-module-qtqml-models qt6-multimedia-dev
+  # The Basic style's selection rectangle draws with Qt Quick Shapes.
+  qml6-module-qtquick-shapes
   libsqlite3-dev libicu-dev libcpp-httplib-dev libgl-dev
   xvfb xauth fonts-dejavu-core
 )
@@ -15,9 +17,11 @@ CC_PACKAGES+=(qt6-tools-dev qt6-l10n-tools poppler-utils)
 CC_PACKAGES+=(clang libclang-rt-14-dev libfuzzer-14-dev llvm)
 # HTTPS: the reference server's TLS, and the openssl command that makes the tests' certificates.
 CC_PACKAGES+=(libssl-dev openssl)
-# The on-screen keyboard: its QML module and the input-context plugin Qt loads at run time; its
-# Keyboard.qml imports Qt.labs.folderlistmodel (the input panel fails to load without it).
-CC_PACKAGES+=(qml6-module-qtquick-virtualkeyboard qt6-virtualkeyboard-plugin qml6-module-qt-labs-folderlistmodel)
+# The on-screen keyboard: its QML module and the input-context plugin Qt loads at run time. Its keyboard
+# lists its layouts with the folder model and makes its key sounds with Qt Multimedia's QML module;
+# neither is among the module's Debian dependencies.
+CC_PACKAGES+=(qml6-module-qtquick-virtualkeyboard qt6-virtualkeyboard-plugin qml6-module-qt-labs-folderlistmodel
+  qml6-module-qtmultimedia)
 # Packaging: CPack's DEB generator uses dpkg-shlibdeps; the packages and their metainfo are checked.
 CC_PACKAGES+=(dpkg-dev fakeroot lintian appstream)
 

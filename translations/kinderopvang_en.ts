@@ -709,6 +709,10 @@
         <source>Niet uitgeklokt: %1</source>
         <translation>Not clocked out: %1</translation>
     </message>
+    <message>
+        <source>Foto bewaard</source>
+        <translation>Photo saved</translation>
+    </message>
 </context>
 <context>
     <name>LoginView</name>
@@ -781,6 +785,18 @@
     <message>
         <source>Kinderopvang</source>
         <translation>Childcare</translation>
+    </message>
+    <message>
+        <source>Dit scherm kon niet geladen worden.</source>
+        <translation>This screen could not be loaded.</translation>
+    </message>
+    <message>
+        <source>Er ontbreekt iets van de app op deze tablet. Wat je al ingevuld hebt, blijft staan. Meld het aan wie de tablets van je organisatie beheert.</source>
+        <translation>Part of the app is missing on this tablet. What you have already filled in stays. Please tell whoever looks after your organisation&apos;s tablets.</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
     </message>
 </context>
 <context>
@@ -1046,6 +1062,10 @@ This may take a few minutes.</translation>
     <message>
         <source>%1 foto&apos;s gewist</source>
         <translation>%1 photos deleted</translation>
+    </message>
+    <message>
+        <source>Foto bewaard</source>
+        <translation>Photo saved</translation>
     </message>
 </context>
 <context>
@@ -1622,6 +1642,21 @@ This may take a few minutes.</translation>
     <message>
         <source>Sluit af</source>
         <translation>Close</translation>
+    </message>
+</context>
+<context>
+    <name>PhotoGrid</name>
+    <message>
+        <source>Annuleer</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Er staan geen foto&apos;s in de fotomap (%1).</source>
+        <translation>There are no photos in the photo folder (%1).</translation>
+    </message>
+    <message>
+        <source>De fotomap (%1) bestaat niet.</source>
+        <translation>The photo folder (%1) does not exist.</translation>
     </message>
 </context>
 </TS>

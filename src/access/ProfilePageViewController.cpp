@@ -207,7 +207,8 @@ void ProfilePageViewController::closeMediaPopOver() {
 void ProfilePageViewController::userDidEnterInfo(const QByteArray& data) {
     if (data.isEmpty() || !m_user || !m_engine)
         return;
-    m_engine->uploadNewPhoto(data, m_user);
+    if (m_engine->uploadNewPhoto(data, m_user))
+        dialogs()->confirm(tr("Foto bewaard"));
     m_image = m_user->image();
     m_photo = photoUrl(m_image);
     emit photoChanged();

@@ -28,6 +28,9 @@ struct Parser {
                                 QStringLiteral("The on-screen keyboard: auto (when no keyboard is attached), on "
                                                "or off (instead of the setting cc_onscreenKeyboard)."),
                                 QStringLiteral("MODE")};
+    QCommandLineOption pictures{QStringLiteral("pictures"),
+                                QStringLiteral("The folder the photo grid shows instead of the user's pictures."),
+                                QStringLiteral("FOLDER")};
     QCommandLineOption selfTest{QStringLiteral("selftest"),
                                 QStringLiteral("Checks the installation: starts with an empty store and "
                                                "settings of its own, shows the first screen, prints its "
@@ -39,7 +42,7 @@ struct Parser {
             QStringLiteral("Attendance app for after-school childcare tablets."));
         noWindow.setFlags(QCommandLineOption::HiddenFromHelp);
         noWindow.setDescription(QStringLiteral("Runs without a window."));
-        parser.addOptions({server, kiosk, store, settings, keyboard, selfTest, noWindow});
+        parser.addOptions({server, kiosk, store, settings, keyboard, pictures, selfTest, noWindow});
     }
 };
 
@@ -93,6 +96,7 @@ Start parse(const QStringList& arguments) {
     o.storePath = p.parser.value(p.store);
     o.settingsPath = p.parser.value(p.settings);
     o.kiosk = p.parser.isSet(p.kiosk);
+    o.picturesFolder = p.parser.value(p.pictures);
     if (p.parser.isSet(p.keyboard))
         o.onScreenKeyboard = p.parser.value(p.keyboard);
     o.showWindow = !p.parser.isSet(p.noWindow);

@@ -8,6 +8,7 @@
 #include "Incubator.h"
 #include "Log.h"
 #include "MainSynchroObject.h"
+#include "media/MediaPickerViewController.h"
 #include "ObjectManager.h"
 #include "OnScreenKeyboard.h"
 #include "PrivateFiles.h"
@@ -83,37 +84,9 @@ SelectieLijst* StackScrollViewAppDelegate::userGeselecteerdenLijst() {
     return theInstance->m_userGeselecteerden;
 }
 
-StackScrollViewAppDelegate::Options
-StackScrollViewAppDelegate::optionsFromArguments(const QStringList& arguments) {
-    Options o;
-    for (int i = 1; i < arguments.size(); ++i) {
-        const QString& a = arguments.at(i);
-        const QString next = i + 1 < arguments.size() ? arguments.at(i + 1) : QString();
-        if (a == QLatin1String("--server") && !next.isNull()) {
-            o.serverUrl = next;
-            ++i;
-        } else if (a == QLatin1String("--store") && !next.isNull()) {
-            o.storePath = next;
-            ++i;
-        } else if (a == QLatin1String("--settings") && !next.isNull()) {
-            o.settingsPath = next;
-            ++i;
-        } else if (a == QLatin1String("--keyboard") && !next.isNull()) {
-            o.onScreenKeyboard = next;
-            ++i;
-        } else if (a == QLatin1String("--no-window")) {
-            o.showWindow = false;
-        }
-    }
-    return o;
-}
-
-bool StackScrollViewAppDelegate::applicationDidFinishLaunchingWithOptions(const QStringList& arguments) {
-    return applicationDidFinishLaunching(optionsFromArguments(arguments));
-}
-
 bool StackScrollViewAppDelegate::applicationDidFinishLaunching(const Options& options) {
     m_options = options;
+    MediaPickerViewController::setPicturesFolder(options.picturesFolder);
 
     // The data folder goes to the log first (the HTTP layer logs through the same lines).
     m_storePath = options.storePath.isEmpty() ? Store::defaultPath() : options.storePath;
@@ -254,6 +227,7 @@ void StackScrollViewAppDelegate::loadWindow() {
     m_incubator = std::make_unique<Incubator>();
     m_qml->setIncubationController(m_incubator.get());
     m_qml->rootContext()->setContextProperty(QStringLiteral("appDelegate"), this);
+    m_qml->addImageProvider(QLatin1String(ThumbnailProvider::kProviderId), new ThumbnailProvider);
     m_onScreenKeyboard = new OnScreenKeyboard(m_options.onScreenKeyboard, this);
     if (m_options.kiosk || Kiosk::isSetIn(UserDefaults::standard()))
         m_kiosk = new Kiosk([this] { return m_dataAccessObject.get(); }, this);

@@ -36,6 +36,7 @@ public:
         bool startTimer = true;               // the engine's repeating check
         Reachability* reachability = nullptr; // empty: the platform's
         QString onScreenKeyboard;             // --keyboard auto|on|off; null: the setting
+        QString picturesFolder;               // the photo grid's folder; empty: the platform's
     };
 
     explicit StackScrollViewAppDelegate(QObject* parent = nullptr);
@@ -47,12 +48,10 @@ public:
     static SelectieLijst* geselecteerdenLijst();
     static SelectieLijst* userGeselecteerdenLijst();
 
-    static Options optionsFromArguments(const QStringList& arguments);
     // The start-up sequence. When the store cannot be opened, a screen says why (storeFailure()) and its
     // "Probeer opnieuw" continues the sequence once the store opens; false then without a window to
     // show it in. One app per store: while another holds the store, nothing of it or of the settings
     // is touched and the screen says that the app is already running.
-    bool applicationDidFinishLaunchingWithOptions(const QStringList& arguments);
     bool applicationDidFinishLaunching(const Options& options);
     void applicationWillResignActive() {}
     void applicationDidBecomeActive() {}

@@ -648,7 +648,8 @@ void LeerlingenDetailViewController::userDidEnterInfo(const QByteArray& data) {
     ManagedObject* person = m_subject.person(m_dao, id);
     if (!person)
         return;
-    m_engine->uploadNewPhoto(data, person);
+    if (m_engine->uploadNewPhoto(data, person))
+        dialogs()->confirm(tr("Foto bewaard"));
     if (person == m_shownPerson) {
         m_photo = photoUrl(m_subject.image(person));
         emit shownDataChanged();

@@ -42,6 +42,7 @@ MediaPickerViewController::MediaPickerViewController(QObject* delegate, QObject*
     : ScreenController(Resources::qmlUrl(QStringLiteral("media/qml/MediaPickerView.qml")),
                        tr("Kies een foto"), parent)
     , m_sources(new MediaSourcesModel(this))
+    , m_photos(new PhotoFolderModel(this))
     , m_delegate(delegate) {}
 
 MediaPickerViewController::~MediaPickerViewController() {
@@ -84,7 +85,7 @@ bool MediaPickerViewController::isSourceTypeAvailable(SourceType type) const {
         return CameraCapture::available();
     case SavedPhotosAlbum:
     case PhotoLibrary:
-        return true; // a file dialog, on the pictures folder or the home folder
+        return true; // the photo grid, on the pictures folder or the home folder
     default:
         return false;
     }
@@ -104,7 +105,20 @@ void MediaPickerViewController::didSelectRow(int row) {
         setOpenSource(type);
 }
 
+namespace {
+QString& chosenPicturesFolder() {
+    static QString folder;
+    return folder;
+}
+} // namespace
+
+void MediaPickerViewController::setPicturesFolder(const QString& folder) {
+    chosenPicturesFolder() = folder;
+}
+
 QUrl MediaPickerViewController::picturesFolder() const {
+    if (!chosenPicturesFolder().isEmpty())
+        return QUrl::fromLocalFile(chosenPicturesFolder());
     const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     return QUrl::fromLocalFile(QDir(pictures).exists() ? pictures : QDir::homePath());
 }
@@ -113,6 +127,9 @@ void MediaPickerViewController::setOpenSource(int source) {
     if (m_openSource == source)
         return;
     m_openSource = source;
+    // Read anew each time the grid opens: pictures may have come meanwhile.
+    if (source == SavedPhotosAlbum || source == PhotoLibrary)
+        m_photos->setFolder(picturesFolder().toLocalFile());
     emit openSourceChanged();
 }
 

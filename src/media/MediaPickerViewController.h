@@ -2,8 +2,10 @@
 // The photo picker: offers the allowed sources (camera, saved photos, photo library), takes or picks a
 // picture, turns it upright and small enough, encodes it as JPEG of at most about 20,000 bytes and hands
 // the data to its delegate's userDidEnterInfo(QByteArray), after closeMediaPopOver() when the delegate
-// has one. The delegate is a QObject with those invokable operations; it is not owned.
+// has one. The photo folders are a touch grid of the pictures folder's images (PhotoFolderModel).
+// The delegate is a QObject with those invokable operations; it is not owned.
 // Main thread; decoding and encoding run on the thread pool. Lives as long as the popover showing it.
+#include "PhotoFolder.h"
 #include "ScreenController.h"
 
 #include <QAbstractListModel>
@@ -38,9 +40,11 @@ class MediaPickerViewController : public ScreenController {
     Q_PROPERTY(bool isSelectFromSavedAlbums MEMBER m_isSelectFromSavedAlbums)
     Q_PROPERTY(bool isSelectFromPhotoLibrary MEMBER m_isSelectFromPhotoLibrary)
     Q_PROPERTY(MediaSourcesModel* sources READ sources CONSTANT)
-    // The platform picker that is open: none, the file dialog, or the camera.
+    // The picker that is open: none, the photo grid (saved photos, photo library), or the camera.
     Q_PROPERTY(int openSource READ openSource NOTIFY openSourceChanged)
     Q_PROPERTY(QUrl picturesFolder READ picturesFolder CONSTANT)
+    // The pictures of picturesFolder, read when the grid opens.
+    Q_PROPERTY(PhotoFolderModel* photos READ photos CONSTANT)
     Q_PROPERTY(bool busy READ busy NOTIFY busyChanged)
 public:
     enum SourceType { NoSource = -1, Camera = 0, SavedPhotosAlbum = 1, PhotoLibrary = 2 };
@@ -74,18 +78,22 @@ public:
     void setSourceAvailability(std::function<bool(SourceType)> available);
 
     int openSource() const { return m_openSource; }
+    // The platform's pictures folder, or the home folder where there is none; or the folder set below.
     QUrl picturesFolder() const;
+    // The folder every picker shows from now on (the app's option; empty: the platform's).
+    static void setPicturesFolder(const QString& folder);
+    PhotoFolderModel* photos() const { return m_photos; }
     bool busy() const { return m_busy; }
     // Its popover has closed: it goes now, or once the picture it is still encoding is delivered.
     void dismiss();
     // A photo being taken or picked is never lost to the idle lock: it waits while the picker lives.
     bool holdsIdleLock() const override { return true; }
 
-    // The file dialog chose a picture (also how tests hand one in).
+    // A picture of the grid was tapped (a path or a file URL).
     Q_INVOKABLE void imagePickerDidPickFile(const QString& pathOrUrl);
     // The camera screen's shutter.
     Q_INVOKABLE void capturePhoto();
-    // The platform picker was closed without a picture.
+    // The grid or the camera was closed without a picture: back to the sources.
     Q_INVOKABLE void imagePickerControllerDidCancel();
 
     // Upright (EXIF orientation applied) and at most kMaxEdge on its longest side; null when unreadable.
@@ -114,6 +122,7 @@ private:
     bool m_isSelectFromPhotoLibrary = false;
     QList<MediaSource> m_mediaSources;
     MediaSourcesModel* m_sources;
+    PhotoFolderModel* m_photos;
     QPointer<QObject> m_delegate;
     std::function<bool(SourceType)> m_available;
     int m_openSource = NoSource;

@@ -752,9 +752,9 @@ void MainSynchroObject::createObjectWithImage(const QByteArray& picture, Managed
         CC_LOG(QStringLiteral("error %1").arg(error));
 }
 
-void MainSynchroObject::uploadNewPhoto(const QByteArray& picture, ManagedObject* subject) {
+bool MainSynchroObject::uploadNewPhoto(const QByteArray& picture, ManagedObject* subject) {
     if (picture.isEmpty() || !subject)
-        return;
+        return false;
     const QString key = QStringLiteral("image") + Util::getUUID() + nowText();
     if (m_imageCache)
         m_imageCache->storeImage(key, picture);
@@ -770,9 +770,10 @@ void MainSynchroObject::uploadNewPhoto(const QByteArray& picture, ManagedObject*
                 postObject(upload);
             },
             &error))
-        return;
+        return true;
     CC_LOG(QStringLiteral("error %1 (photo)").arg(error));
     context->rollback();
+    return false;
 }
 
 bool MainSynchroObject::waitForIdle(int timeoutMs) {

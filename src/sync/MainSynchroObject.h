@@ -115,8 +115,9 @@ public:
                                       ObjectImageUpload* upload);
     // Base64 in lines of 64 characters, each full line followed by CR LF.
     static QString base64Lines(const QByteArray& data);
-    // A new photo for a child or staff member: new picture key, cache entry, queued upload.
-    void uploadNewPhoto(const QByteArray& picture, ManagedObject* subject);
+    // A new photo for a child or staff member: new picture key, cache entry, queued upload. True once
+    // they are stored.
+    bool uploadNewPhoto(const QByteArray& picture, ManagedObject* subject);
     void setImageCache(ImageCache* cache);
 
     // Waits until no request and no recomputation is pending (tests).

@@ -27,7 +27,6 @@ using namespace WindowDriver;
 class TestMaintenanceEndToEnd : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir; // the picture to pick
     std::unique_ptr<AppSession> m_session;
     QQuickWindow* m_window = nullptr;
 
@@ -150,15 +149,22 @@ private slots:
         // 6. A new own photo while the server refuses uploads: shown at once, its upload "Mislukt".
         QVERIFY(m_session->server()->setFaults(
             {{"http500", 1.0}, {"paths", QJsonArray{"/image"}}, {"methods", QJsonArray{"POST"}}}));
+        // No pictures folder yet: the grid says so, and "Annuleer" goes back.
         QVERIFY(tapItem("imageView"));
         QTRY_VERIFY(item("mediaPickerView") && text("Foto gallerij"));
-        const QString photo = m_dir.filePath("els.jpg");
+        QVERIFY(m_session->tapText("Foto gallerij"));
+        const QString folder = m_session->picturesFolder();
+        QTRY_VERIFY(text(QString("De fotomap (%1) bestaat niet.").arg(folder)));
+        shoot("maintenance-4a-no-pictures");
+        QVERIFY(tapItem("photoGridCancel"));
+        QTRY_VERIFY(!item("photoGrid") && text("Foto gallerij"));
+        QVERIFY(QDir().mkpath(folder));
         QImage picture(800, 800, QImage::Format_RGB32);
         picture.fill(QColor(40, 120, 200));
-        QVERIFY(picture.save(photo, "JPG"));
-        auto* picker = item("mediaPickerView")->property("controller").value<QObject*>();
-        QMetaObject::invokeMethod(picker, "imagePickerDidPickFile", Q_ARG(QString, photo));
+        QVERIFY(picture.save(folder + "/els.jpg", "JPG"));
+        QVERIFY(m_session->pickFromGallery("els.jpg"));
         QTRY_VERIFY(!item("mediaPickerView"));
+        QTRY_VERIFY(text("Foto bewaard"));
         QTRY_VERIFY(Users::sharedUsers()->image().startsWith("image")); // the new picture's key
         QCOMPARE(item("imageView")->property("source").toUrl(),
                  QUrl::fromLocalFile(app()->imageCache()->fileFor(Users::sharedUsers()->image())));

@@ -46,6 +46,7 @@ bool AppSession::launch(Launch how) {
     if (how.serverOnCommandLine)
         options.serverUrl = m_server->url().toString();
     options.kiosk = how.kiosk;
+    options.picturesFolder = picturesFolder();
     options.showWindow = true;
     if (!m_app->applicationDidFinishLaunching(options) || m_app->qmlEngine()->rootObjects().isEmpty())
         return fail("the app did not start");
@@ -136,6 +137,30 @@ bool AppSession::shoot(const QString& name) const {
     QTest::qWait(900); // animations, fades and pictures settle
     const QImage shot = m_window->grabWindow();
     return shot.size() == m_window->size() * m_window->devicePixelRatio() && shot.save(screenshotPath(name));
+}
+
+bool AppSession::pickFromGallery(const QString& fileName) const {
+    if (!QTest::qWaitFor([&] { return text(QStringLiteral("Foto gallerij")); }) ||
+        !tapText(QStringLiteral("Foto gallerij")))
+        return false;
+    QQuickItem* grid = nullptr;
+    if (!QTest::qWaitFor([&] { return (grid = item(QStringLiteral("photoGridView"))) != nullptr; }))
+        return false;
+    const QAbstractItemModel* photos = grid->property("model").value<QAbstractItemModel*>();
+    if (!photos || !QTest::qWaitFor([&] { return photos->rowCount() > 0; }))
+        return false;
+    int row = -1;
+    for (int i = 0; i < photos->rowCount() && row < 0; ++i)
+        if (photos->index(i, 0).data(photos->roleNames().key("name")).toString() == fileName)
+            row = i;
+    if (row < 0)
+        return false;
+    QMetaObject::invokeMethod(grid, "positionViewAtIndex", Q_ARG(int, row), Q_ARG(int, 4)); // GridView.Contain
+    QQuickItem* cell = nullptr;
+    if (!QTest::qWaitFor([&] { return (cell = item(QStringLiteral("photoCell%1").arg(row))) != nullptr; }))
+        return false;
+    QTest::qWait(50); // the grid settles where it was put
+    return tap(m_window, cell);
 }
 
 QStringList AppSession::finish(const QStringList& expected) {

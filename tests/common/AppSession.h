@@ -63,6 +63,11 @@ public:
     // Lets animations and pictures settle, then saves <build>/screenshots/<name>.png (the window's
     // size times its pixel ratio).
     bool shoot(const QString& name) const;
+    // The folder the app's photo grid shows (not made until a test puts pictures in it).
+    QString picturesFolder() const { return m_dir.filePath(QStringLiteral("Pictures")); }
+    // In an open photo picker: "Foto gallerij", then a tap on the picture of that file name in the grid
+    // (scrolled into sight). False when there is no such picture to tap.
+    bool pickFromGallery(const QString& fileName) const;
 
     // Ends the app (before the server goes), gives the clock back, and hands over the warnings logged
     // since construction, less those starting with one of the expected texts.

@@ -1,8 +1,11 @@
-// The photo picker: its sources and their order, an unavailable source, the JPEG quality steps, and a
-// picture picked from a file reaching the delegate upright and scaled.
+// The photo picker: its sources and their order, an unavailable source, the JPEG quality steps, a
+// picture picked from a file reaching the delegate upright and scaled, and the photo grid's folder
+// listing and upright thumbnails.
+#include "ExifJpeg.h"
 #include "media/MediaPickerViewController.h"
 
 #include <QAbstractItemModelTester>
+#include <QQuickTextureFactory>
 #include <QImageWriter>
 #include <QRandomGenerator>
 #include <QSignalSpy>
@@ -36,6 +39,27 @@ QImage noise(int w, int h) {
         for (int x = 0; x < w; ++x)
             image.setPixel(x, y, rng->generate() | 0xff000000);
     return image;
+}
+
+// A picture that is red above and blue below when upright, stored turned against its Exif orientation
+// tag (1, 3, 6 or 8), so that a reader applying the tag sees it upright again.
+void writeTurned(const QString& path, QSize upright, int orientation) {
+    QImage picture(upright, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    for (int y = upright.height() / 2; y < upright.height(); ++y)
+        for (int x = 0; x < upright.width(); ++x)
+            picture.setPixel(x, y, qRgb(0, 0, 255));
+    const int undo = orientation == 6 ? -90 : orientation == 8 ? 90 : orientation == 3 ? 180 : 0;
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(file.write(ExifJpeg::encode(picture.transformed(QTransform().rotate(undo)), orientation)) > 0);
+}
+
+void touch(const QString& path, int minutesAgo) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-60 * minutesAgo),
+                             QFileDevice::FileModificationTime));
 }
 
 } // namespace
@@ -138,9 +162,10 @@ private slots:
     void pickedFileReachesDelegate() {
         QTemporaryDir dir;
         const QString path = dir.filePath("photo.jpg");
-        QImageWriter writer(path, "jpeg");
-        writer.setTransformation(QImageIOHandler::TransformationRotate90);
-        QVERIFY(writer.write(noise(2400, 1200)));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.write(ExifJpeg::encode(noise(2400, 1200), 6)) > 0);
+        file.close();
         Receiver receiver;
         MediaPickerViewController picker(&receiver);
         QSignalSpy finished(&picker, &MediaPickerViewController::finished);
@@ -152,6 +177,98 @@ private slots:
         QVERIFY(delivered.loadFromData(receiver.data, "JPG"));
         QCOMPARE(delivered.size(), QSize(512, 1024));
         QVERIFY(!picker.busy());
+    }
+
+    // The grid's folder: pictures only (any case of suffix, no empty files, not those of subfolders),
+    // newest first; a folder that is not there is said to be missing.
+    void folderListing() {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath("Pictures");
+        Receiver receiver;
+        MediaPickerViewController::setPicturesFolder(folder);
+        const auto restore = qScopeGuard([] { MediaPickerViewController::setPicturesFolder(QString()); });
+        MediaPickerViewController picker(&receiver);
+        QAbstractItemModelTester tester(picker.photos(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        picker.setSources(true, false, true);
+        picker.viewDidLoad(); // camera, photo library
+        picker.didSelectRow(1);
+        QCOMPARE(picker.openSource(), int(MediaPickerViewController::PhotoLibrary));
+        QVERIFY(picker.photos()->loading());
+        QTRY_VERIFY(!picker.photos()->loading());
+        QCOMPARE(picker.photos()->folder(), folder);
+        QVERIFY(!picker.photos()->folderExists());
+        QCOMPARE(picker.photos()->rowCount(), 0);
+
+        QVERIFY(QDir().mkpath(folder + "/oud"));
+        QImage picture(40, 30, QImage::Format_RGB32);
+        picture.fill(Qt::gray);
+        const QStringList names{"IMG_0001.JPG", "zee.png", "bos.jpeg", "oud/kamp.jpg"};
+        for (int i = 0; i < names.size(); ++i) {
+            QVERIFY(picture.save(folder + "/" + names[i]));
+            touch(folder + "/" + names[i], 10 * i);
+        }
+        QFile(folder + "/leeg.jpg").open(QIODevice::WriteOnly);
+        QFile notes(folder + "/notities.txt");
+        QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("geen foto") > 0);
+        notes.close();
+
+        picker.imagePickerControllerDidCancel();
+        picker.didSelectRow(1); // opened again: read anew
+        QTRY_VERIFY(!picker.photos()->loading());
+        QVERIFY(picker.photos()->folderExists());
+        QStringList shown;
+        for (int i = 0; i < picker.photos()->rowCount(); ++i)
+            shown << picker.photos()->index(i).data(PhotoFolderModel::NameRole).toString();
+        QCOMPARE(shown, (QStringList{"IMG_0001.JPG", "zee.png", "bos.jpeg"}));
+        const QUrl thumb = picker.photos()->index(1).data(PhotoFolderModel::ThumbnailRole).toUrl();
+        QCOMPARE(thumb.scheme(), QString("image"));
+        QCOMPARE(thumb.host(), QString(ThumbnailProvider::kProviderId));
+
+        // A tap on a picture delivers it.
+        QSignalSpy finished(&picker, &MediaPickerViewController::finished);
+        picker.imagePickerDidPickFile(picker.photos()->index(1).data(PhotoFolderModel::PathRole).toString());
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(receiver.calls, (QStringList{"close", "info"}));
+        QCOMPARE(picker.openSource(), int(MediaPickerViewController::NoSource));
+    }
+
+    // Thumbnails stand upright whatever the orientation tag, cover the asked size without growing the
+    // picture, and come from the cache the second time.
+    void thumbnails_data() {
+        QTest::addColumn<int>("orientation");
+        QTest::newRow("as stored") << 1;
+        QTest::newRow("quarter turn right") << 6;
+        QTest::newRow("half turn") << 3;
+        QTest::newRow("quarter turn left") << 8;
+    }
+    void thumbnails() {
+        QFETCH(int, orientation);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("foto.jpg");
+        writeTurned(path, QSize(1200, 1800), orientation);
+
+        const QImage thumb = ThumbnailProvider::makeThumbnail(path, QSize(200, 200));
+        QVERIFY(thumb.width() >= 200 && thumb.height() >= 200);
+        QVERIFY2(thumb.width() < 1200 && thumb.height() > thumb.width(), qPrintable(QString("%1x%2")
+                     .arg(thumb.width()).arg(thumb.height())));
+        QVERIFY(qRed(thumb.pixel(thumb.width() / 2, thumb.height() / 4)) > 180);
+        QVERIFY(qBlue(thumb.pixel(thumb.width() / 2, thumb.height() * 3 / 4)) > 180);
+
+        ThumbnailProvider provider;
+        const QString id = ThumbnailProvider::thumbnailUrl(path, QFileInfo(path).lastModified()).path().mid(1);
+        QImage shown[2];
+        const int decodedBefore = ThumbnailProvider::decodedCount();
+        for (QImage& image : shown) {
+            std::unique_ptr<QQuickImageResponse> response(provider.requestImageResponse(id, QSize(160, 160)));
+            QSignalSpy done(response.get(), &QQuickImageResponse::finished);
+            QVERIFY(done.wait(5000));
+            std::unique_ptr<QQuickTextureFactory> factory(response->textureFactory());
+            image = factory->image();
+        }
+        QCOMPARE(ThumbnailProvider::decodedCount(), decodedBefore + 1);
+        QVERIFY(!shown[0].isNull());
+        QCOMPARE(shown[1], shown[0]);
+        QVERIFY(shown[0].height() > shown[0].width() && shown[0].width() >= 160);
     }
 
     void unreadableFileDeliversNothing() {

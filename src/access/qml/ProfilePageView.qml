@@ -130,25 +130,12 @@ Rectangle {
     }
 
     // ---------------------------------------------------------------- photo picker
-    Connections {
-        target: view.controller
-        function onMediaPickerChanged() {
-            if (view.controller.mediaPicker) mediaPopover.open(); else mediaPopover.close()
-        }
-    }
-    Popup {
-        id: mediaPopover
+    MediaPopover {
         objectName: "mediaPopover"
         x: Theme.spacing
         y: imageView.mapToItem(view, 0, imageView.height).y + 8
         width: 300
-        padding: 0
-        modal: false
-        onClosed: if (view.controller && view.controller.mediaPicker) view.controller.closeMediaPopOver()
-        background: Rectangle { radius: Theme.radius; color: Theme.panel; border.color: Theme.separator }
-        contentItem: Loader {
-            active: view.controller !== null && view.controller.mediaPicker !== null
-            sourceComponent: MediaPickerView { controller: view.controller.mediaPicker }
-        }
+        picker: view.controller ? view.controller.mediaPicker : null
+        onDismissed: view.controller.closeMediaPopOver()
     }
 }

@@ -39,6 +39,19 @@ ApplicationWindow {
             controller: window.storeFailure
         }
     }
+    // A screen or popover whose view could not be made (see ScreenLoader): one alert, once at a time;
+    // the app and whatever was typed stay.
+    function viewFailedToLoad(source) {
+        console.warn("view not loaded:", source)
+        if (!loadFailure.visible)
+            loadFailure.show(qsTr("Dit scherm kon niet geladen worden."),
+                             qsTr("Er ontbreekt iets van de app op deze tablet. Wat je al ingevuld hebt, blijft staan. Meld het aan wie de tablets van je organisatie beheert."),
+                             [qsTr("OK")], 0)
+    }
+    AlertDialog {
+        id: loadFailure
+        objectName: "loadFailureAlert"
+    }
     AlertDialog {
         objectName: "rootAlert"
         requests: window.controller ? window.controller.dialogs : null

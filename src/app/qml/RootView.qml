@@ -90,7 +90,7 @@ Item {
         }
     }
 
-    Loader {
+    ScreenLoader {
         id: login
         objectName: "loginLoader"
         width: root.width

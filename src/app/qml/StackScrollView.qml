@@ -61,7 +61,7 @@ Item {
                 anchors.fill: parent
                 color: Theme.panel
             }
-            Loader {
+            ScreenLoader {
                 id: view
                 anchors.fill: parent
                 Component.onCompleted: {

@@ -187,24 +187,12 @@ Rectangle {
     }
 
     // ---------------------------------------------------------------- photo picker
-    Connections {
-        target: view.controller
-        function onPopoversChanged() {
-            if (view.controller.mediaPicker) mediaPopover.open(); else mediaPopover.close()
-        }
-    }
-    Popup {
-        id: mediaPopover
+    // Under the header, not over "Inklokken" and "Uitklokken": a clocking stays one tap away.
+    MediaPopover {
         objectName: "mediaPopover"
         x: Theme.spacing
-        y: header.imageView.mapToItem(view, 0, header.imageView.height).y + 8
-        padding: 0
-        modal: false
-        onClosed: if (view.controller && view.controller.mediaPicker) view.controller.closeMediaPopOver()
-        background: Rectangle { radius: Theme.radius; color: Theme.panel; border.color: Theme.separator }
-        contentItem: Loader {
-            active: view.controller !== null && view.controller.mediaPicker !== null
-            sourceComponent: MediaPickerView { controller: view.controller.mediaPicker }
-        }
+        y: header.y + header.height + 4
+        picker: view.controller ? view.controller.mediaPicker : null
+        onDismissed: view.controller.closeMediaPopOver()
     }
 }

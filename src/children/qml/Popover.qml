@@ -71,8 +71,10 @@ Popup {
     }
     function radiusOf() { return Theme.radius + arrowSize }
 
-    contentItem: Loader {
+    contentItem: ScreenLoader {
         id: loader
+        // Not from inside the change that opened it: the owner lets its screen go on close.
+        onFailed: Qt.callLater(popover.close)
         // Notes every press on the popover and lets it through to the view below.
         MouseArea {
             anchors.fill: parent

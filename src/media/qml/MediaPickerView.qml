@@ -1,10 +1,9 @@
 import QtQuick
 import QtQuick.Controls
-import QtQuick.Dialogs
 import "../../support/qml"
 
-// The photo picker: its title and one row per offered source. The file dialog opens when the
-// controller opens a photo folder; the camera source shows a shutter.
+// The photo picker: its title and one row per offered source. The photo grid opens over the window
+// when the controller opens a photo folder; the camera source shows a shutter.
 Rectangle {
     id: view
     objectName: "mediaPickerView"
@@ -85,15 +84,10 @@ Rectangle {
         visible: running
     }
 
-    FileDialog {
-        id: fileDialog
-        title: view.controller ? view.controller.title : ""
-        currentFolder: view.controller ? view.controller.picturesFolder : ""
-        nameFilters: [qsTr("Foto's (*.jpg *.jpeg *.png *.JPG *.JPEG *.PNG)")]
-        onAccepted: if (view.controller) view.controller.imagePickerDidPickFile(selectedFile.toString())
-        onRejected: if (view.controller) view.controller.imagePickerControllerDidCancel()
+    PhotoGrid {
+        picker: view.controller
+        visible: view.openSource === 1 || view.openSource === 2
     }
-    onOpenSourceChanged: if (openSource === 1 || openSource === 2) fileDialog.open()
 
     AlertDialog { requests: view.controller ? view.controller.dialogs : null }
 }

@@ -13,7 +13,6 @@ Rectangle {
     color: Theme.background
 
     function syncPopovers() {
-        if (view.controller && view.controller.mediaPicker) mediaPopover.open(); else mediaPopover.close()
         if (view.controller && view.controller.groupSelector) groupPopover.open(); else groupPopover.close()
     }
     Connections {
@@ -154,20 +153,12 @@ Rectangle {
         }
     }
 
-    Popup {
-        id: mediaPopover
+    MediaPopover {
         objectName: "mediaPopover"
         x: 2 * Theme.spacing
         y: bar.height + 2 * Theme.spacing + photoFrame.height + 8
-        padding: 0
-        modal: false
-        closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutside
-        onClosed: if (view.controller && view.controller.mediaPicker) view.controller.closeMediaPopOver()
-        background: Rectangle { radius: Theme.radius; color: Theme.panel; border.color: Theme.separator }
-        contentItem: Loader {
-            active: view.controller !== null && view.controller.mediaPicker !== null
-            sourceComponent: MediaPickerView { controller: view.controller.mediaPicker }
-        }
+        picker: view.controller ? view.controller.mediaPicker : null
+        onDismissed: view.controller.closeMediaPopOver()
     }
 
     Popup {

@@ -1,40 +1,38 @@
 import QtQuick
-import QtQuick.Controls
 
-// A short confirmation of what just happened ("Foto's gewist"): a dark pill near the bottom of the
-// window that goes by itself and blocks nothing. Bind `requests` to a controller's DialogRequests; it
-// shows while toastVisible holds (DialogRequests::confirm).
-Popup {
+// A short confirmation of what just happened ("Foto bewaard", "Foto's gewist") at the bottom of its
+// parent, while the requests' toastVisible holds (DialogRequests::confirm). It takes no touches, so the
+// screen under it stays usable, and it goes by itself.
+Rectangle {
     id: toast
     objectName: "toast"
     property var requests: null
+    readonly property bool showing: requests ? requests.toastVisible : false
     readonly property string message: requests ? requests.toastText : ""
 
-    visible: requests ? requests.toastVisible : false
-    parent: Overlay.overlay
-    x: parent ? Math.round((parent.width - width) / 2) : 0
-    y: parent ? parent.height - height - 48 : 0
-    width: parent ? Math.min(implicitWidth, parent.width - 2 * Theme.spacing) : implicitWidth
-    modal: false
-    focus: false
-    closePolicy: Popup.NoAutoClose
-    padding: 14
-    leftPadding: 24
-    rightPadding: 24
+    anchors.horizontalCenter: parent ? parent.horizontalCenter : undefined
+    anchors.bottom: parent ? parent.bottom : undefined
+    // Clear of the undo bar that the root screen draws under the panels.
+    anchors.bottomMargin: 96 + 2 * Theme.spacing
+    z: 10
+    width: Math.min(label.implicitWidth + 4 * Theme.spacing, parent ? parent.width - 2 * Theme.spacing : 400)
+    height: Math.max(Theme.touchTarget, label.implicitHeight + 2 * Theme.spacing)
+    radius: height / 2
+    color: Theme.ink
+    opacity: showing ? 0.95 : 0
+    visible: opacity > 0
+    Behavior on opacity { NumberAnimation { duration: 200 } }
 
-    enter: Transition { NumberAnimation { property: "opacity"; from: 0; to: 1; duration: 150 } }
-    exit: Transition { NumberAnimation { property: "opacity"; from: 1; to: 0; duration: 250 } }
-
-    background: Rectangle {
-        radius: height / 2
-        color: "#e6202a30"
-    }
-    contentItem: Text {
+    Text {
+        id: label
         objectName: "toastText"
+        anchors.centerIn: parent
+        width: Math.min(implicitWidth, toast.width - 4 * Theme.spacing)
         text: toast.message
         color: "white"
         font.pixelSize: Theme.fontNormal
-        horizontalAlignment: Text.AlignHCenter
+        font.bold: true
         wrapMode: Text.Wrap
+        horizontalAlignment: Text.AlignHCenter
     }
 }
