@@ -219,7 +219,7 @@ private slots:
         QVERIFY(typeInto("textView", "Oma haalt op om vier uur."));
         QCOMPARE(item("textView")->property("text").toString(), QString("Oma haalt op om vier uur."));
         QVERIFY(tapItem("saveButton"));
-        QTRY_VERIFY(!item("creatorPopover"));
+        QTRY_VERIFY(!item("onderwerpField"));
         QTRY_VERIFY(text("Ophalen") && text("Janssens"));
         shoot("children-6-messages");
         QVERIFY2(cutLabels().isEmpty(), qPrintable(cutLabels().join(", ")));

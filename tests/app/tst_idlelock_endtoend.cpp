@@ -226,7 +226,7 @@ private slots:
         QCOMPARE(item("textView")->property("text").toString(), QString("Goed gegeten"));
         QVERIFY(m_session->shoot("idlelock-2-message-kept"));
         QVERIFY(tapItem("saveButton"));
-        QTRY_VERIFY(!item("creatorPopover"));
+        QTRY_VERIFY(!item("onderwerpField"));
     }
 
     void aTouchPostponesTheLockAndZeroTurnsItOff() {

@@ -228,7 +228,7 @@ private slots:
         QVERIFY(m_session->typeInto("onderwerpField", "Ophalen"));
         QVERIFY(m_session->typeInto("textView", "Oma haalt op om vier uur, met de fiets."));
         QVERIFY(tapItem("saveButton"));
-        QTRY_VERIFY_WITH_TIMEOUT(!item("creatorPopover"), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!item("onderwerpField"), 5000);
         QVERIFY(PanelReader::inTable(*m_session, "messageRow").size() == 1);
         QVERIFY(tap(window(), PanelReader::inTable(*m_session, "messageRow").first()));
         QTRY_VERIFY(item("textView"));
