@@ -153,7 +153,7 @@ private slots:
 
         // 5. A new child: Enter goes from first name to family name to the remarks; "Bewaar" stays in
         // sight the whole time.
-        QVERIFY(tap("menuEntry2"));
+        QVERIFY(m_session->openMenuEntry(2, [this](QQuickItem* it) { return Keys::touchTap(m_window, it); }));
         QTRY_VERIFY(item("voorNaamTextField") && item("saveButton"));
         QVERIFY(focusByTap("voorNaamTextField"));
         QVERIFY(Keys::type(m_window, "Mila"));
@@ -174,7 +174,8 @@ private slots:
         QTRY_VERIFY(text("Succes"));
         QVERIFY(Keys::waitShown(m_window, false));
         QVERIFY(tapAway("alertButton0"));
-        QTRY_VERIFY(item("enterButton") && item("naamLabel")->property("text").toString() == "Mila");
+        QTRY_VERIFY(item("enterButton") && item("naamLabel")->property("text").toString().startsWith("Mila "));
+        QVERIFY(m_session->bringIntoView("tab-998", [this](QQuickItem* it) { return Keys::touchTap(m_window, it); }));
 
         // 6. A message for her: the popover stays open while keys are tapped; Enter goes from the
         // subject to the text, whose cursor line and "Bewaar" stay above the keyboard.

@@ -130,15 +130,21 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(PanelReader::iconOf(*m_session, child), QString("In"), 10000);
         QTRY_VERIFY(item("undoBar"));
         shoot("clocked-in");
+        // Upright the panel lies over the list: "Terug" uncovers it, and the panel comes back with
+        // the child chosen (by itself, or by "Verder").
+        if (m_session->onScreen("backButton")) {
+            QVERIFY(tap("backButton"));
+            QTRY_VERIFY(!m_session->onScreen("exitButton"));
+        }
         QVERIFY(tap(PanelReader::rowOf(*m_session, child)));
-        QTRY_VERIFY(item("exitButton"));
+        QVERIFY(m_session->bringIntoView("exitButton", [this](QQuickItem* it) { return tap(it); }));
         QVERIFY(tap("exitButton"));
         QTRY_COMPARE_WITH_TIMEOUT(PanelReader::iconOf(*m_session, child), QString("Out"), 10000);
         QTRY_VERIFY(item("undoBar"));
         shoot("clocked-out");
 
         // 6. A new child: names on the keys, a photo by taps, "Bewaar".
-        QVERIFY(tap("menuEntry2"));
+        QVERIFY(m_session->openMenuEntry(2, [this](QQuickItem* it) { return tap(it); }));
         QTRY_VERIFY(item("voorNaamTextField") && item("saveButton"));
         QVERIFY(typeInto("voorNaamTextField", "Mila"));
         QVERIFY(Keys::enter(m_window));
@@ -156,10 +162,10 @@ private slots:
         QTRY_VERIFY(text("Succes"));
         shoot("newchild-saved");
         QVERIFY(tapAway("alertButton0"));
-        QTRY_VERIFY(item("naamLabel") && item("naamLabel")->property("text").toString() == "Mila");
+        QTRY_VERIFY(item("naamLabel") && item("naamLabel")->property("text").toString().startsWith("Mila "));
 
         // 7. Logged out from the staff member's own page.
-        QVERIFY(tap("menuEntry5"));
+        QVERIFY(m_session->openMenuEntry(5, [this](QQuickItem* it) { return tap(it); }));
         QTRY_VERIFY(item("logoutButton"));
         shoot("own-page");
         QVERIFY(tap("logoutButton"));

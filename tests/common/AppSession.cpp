@@ -53,8 +53,11 @@ bool AppSession::launch(Launch how) {
     m_window = qobject_cast<QQuickWindow*>(m_app->qmlEngine()->rootObjects().first());
     if (!m_window)
         return fail("the window was not shown");
-    m_window->resize(m_size);
-    if (!QTest::qWaitForWindowExposed(m_window) || !QTest::qWaitFor([&] { return m_window->size() == m_size; }))
+    // A kiosk covers its screen, whatever size was asked.
+    if (!how.kiosk)
+        m_window->resize(m_size);
+    if (!QTest::qWaitForWindowExposed(m_window) ||
+        !QTest::qWaitFor([&] { return how.kiosk || m_window->size() == m_size; }))
         return fail("the window was not shown");
     return true;
 }
@@ -117,6 +120,32 @@ bool AppSession::tapItem(const QString& name) const {
 
 bool AppSession::tapText(const QString& shown) const {
     return tap(m_window, text(shown));
+}
+
+bool AppSession::onScreen(const QString& name) const {
+    QQuickItem* it = item(name);
+    return it && QRect(QPoint(0, 0), m_window->size()).contains(sceneRect(it));
+}
+
+bool AppSession::openMenuEntry(int entry, const std::function<bool(QQuickItem*)>& tapWith) const {
+    const auto press = [&](const QString& name) {
+        return tapWith ? tapWith(item(name)) : tap(m_window, item(name));
+    };
+    const QString name = QStringLiteral("menuEntry%1").arg(entry);
+    const bool drawer = !onScreen(name);
+    if (drawer && (!press(QStringLiteral("menuButton")) || !QTest::qWaitFor([&] { return onScreen(name); })))
+        return false;
+    // The drawer closes on the choice; until it is gone it takes the taps.
+    return press(name) && (!drawer || QTest::qWaitFor([&] { return !item(QStringLiteral("menuView")); }));
+}
+
+bool AppSession::bringIntoView(const QString& name, const std::function<bool(QQuickItem*)>& tapWith) const {
+    if (QTest::qWaitFor([&] { return onScreen(name); }, 1500))
+        return true;
+    const QString forward = QStringLiteral("forwardButton");
+    if (!onScreen(forward) || !(tapWith ? tapWith(item(forward)) : tap(m_window, item(forward))))
+        return false;
+    return QTest::qWaitFor([&] { return onScreen(name); });
 }
 
 bool AppSession::typeInto(const QString& field, const QString& keys) const {

@@ -56,6 +56,14 @@ public:
     QQuickItem* text(const QString& shown) const;
     bool tapItem(const QString& name) const;
     bool tapText(const QString& shown) const;
+    // Whether the named item is shown wholly inside the window.
+    bool onScreen(const QString& name) const;
+    // Taps menu entry n, through the drawer when the menu is folded away (upright), with the given
+    // finger (a mouse tap when none), and waits for the drawer to go.
+    bool openMenuEntry(int entry, const std::function<bool(QQuickItem*)>& tapWith = {}) const;
+    // Waits for the named item to be on screen; upright, where one panel shows at a time, "Verder"
+    // brings the next panel forward when it does not come by itself.
+    bool bringIntoView(const QString& name, const std::function<bool(QQuickItem*)>& tapWith = {}) const;
     // A finger on the field gives it the keyboard, then the keys. False when the field never got it.
     bool typeInto(const QString& field, const QString& keys) const;
     // Every text the window shows.

@@ -77,7 +77,7 @@ private slots:
         QVERIFY(tap(m_window, rowOf(ann)));
         QTRY_VERIFY(item("enterButton") && item("tab-1000"));
         QVERIFY(qobject_cast<UsersDetailViewController*>(stack()->screenAt(1)));
-        QCOMPARE(item("naamLabel")->property("text").toString(), QString("Ann"));
+        QCOMPARE(item("naamLabel")->property("text").toString(), QString("Ann Lambrechts"));
         QVERIFY(!item("tableSuggesties"));
         shoot("staff-2-panel");
 
