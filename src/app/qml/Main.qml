@@ -12,7 +12,6 @@ ApplicationWindow {
     property var storeFailure: null
     // The OnScreenKeyboard: whether and how the keyboard shows; null without one.
     property var keyboard: null
-    }
     // A kiosk start (Kiosk): full screen without decorations; closing asks an administrator.
     property var kiosk: null
     width: 1024
