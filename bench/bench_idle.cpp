@@ -6,10 +6,12 @@
 //
 //   bench_idle [seconds]     default 120; a short run (e.g. 20) for a quick look
 //
-// Offscreen, Qt Quick draws with its software renderer; under Xvfb with Mesa, with llvmpipe. The BENCH
-// lines name which.
+// The scene graph is chosen as the app chooses it at its start (RenderBackend): offscreen, and under Xvfb
+// where Mesa's llvmpipe is the only OpenGL, the software one; QSG_RHI_BACKEND=opengl forces OpenGL. The
+// BENCH lines name which drew.
 #include "AppSession.h"
 #include "MainSynchroObject.h"
+#include "RenderBackend.h"
 #include "StackScrollViewAppDelegate.h"
 #include "UserDefaults.h"
 
@@ -49,6 +51,7 @@ qint64 statusKb(const char* field) {
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
+    RenderBackend::apply();
     const int seconds = argc > 1 ? std::max(5, QString::fromLatin1(argv[1]).toInt()) : 120;
 
     AppSession session; // the real clock: the status line counts real seconds

@@ -4,10 +4,12 @@
 // own CPU clock read at every frameSwapped). Each configuration runs in a process of its own, since the
 // scale factor is fixed when the application starts.
 //
-// What the figures mean depends on the renderer, named in every BENCH line: "software" (offscreen)
-// rasterises on the render loop's thread, "llvmpipe" (Xvfb with Mesa) rasterises on the CPU as well, in
-// threads of its own; a tablet's GPU does that part. The main thread's figure (bindings, delegates, text
-// layout, scene-graph sync) is the one that carries over to a tablet.
+// What the figures mean depends on the renderer, named in every BENCH line: "software" (offscreen, and
+// under Xvfb where the app chooses it over Mesa's llvmpipe: RenderBackend) rasterises on the render
+// loop's thread, the main thread itself unless QSG_RENDER_LOOP=threaded; "llvmpipe" (Xvfb with
+// QSG_RHI_BACKEND=opengl) rasterises on the CPU as well, in threads of its own; a tablet's GPU does that
+// part. With a GPU the main thread's figure (bindings, delegates, text layout, scene-graph sync) is the
+// one that carries over to a tablet.
 //
 //   bench_scroll                                   the benchmark (spawns itself per configuration)
 //   bench_scroll --child <dir> <w> <h> <label>     one configuration on the store in <dir>
@@ -15,6 +17,7 @@
 #include "DataAccessObject.h"
 #include "Frames.h"
 #include "ImageCache.h"
+#include "RenderBackend.h"
 #include "Resources.h"
 #include "SearchOverzichtViewController.h"
 #include "SelectieLijst.h"
@@ -102,6 +105,7 @@ QString rendererName(QQuickWindow& window, const ThreadClocks& clocks) {
 
 int runChild(int argc, char** argv) {
     QGuiApplication app(argc, argv);
+    RenderBackend::apply(); // as the app starts
     Resources::initCoreResources();
     QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Belgium));
     Clock::set(QDateTime::fromString(QString::fromLatin1(kDataDate), Qt::ISODate));

@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 #include "OnScreenKeyboard.h"
+#include "RenderBackend.h"
 #include "SelfTest.h"
 #include "StackScrollViewAppDelegate.h"
 #include "Translations.h"
@@ -25,6 +26,7 @@ int main(int argc, char* argv[]) {
     // Dutch unless the tablet is set to a language the app has a catalogue for.
     Translations::install(QLocale::system());
 
+    RenderBackend::apply(); // before the first window
     std::unique_ptr<SelfTest> selfTest;
     if (start.selfTest)
         selfTest = std::make_unique<SelfTest>(start.options);
