@@ -60,7 +60,7 @@ class TestCloseOutEndToEnd : public QObject {
                 QTest::mouseMove(m_session->window(), from + (to - from) * i / 10, 20);
             QTest::mouseMove(m_session->window(), to, 300);
             QTest::mouseRelease(m_session->window(), Qt::LeftButton, {}, to, 300);
-            QTest::qWaitFor([list] { return !list->property("moving").toBool(); }, 5000);
+            (void)QTest::qWaitFor([list] { return !list->property("moving").toBool(); }, 5000);
         }
         return list && inView();
     }

@@ -102,7 +102,6 @@ class TestLayout : public QObject {
     Q_OBJECT
 
     std::unique_ptr<AppSession> m_session;
-    QPointingDevice* m_touch = QTest::createTouchDevice(); // lives as long as the application
     QString m_suffix;
     QStringList m_faults;
     QStringList m_screens;
@@ -310,19 +309,6 @@ private slots:
         QVERIFY(tapItem("forwardButton"));
         QTRY_VERIFY(onScreen("naamLabel"));
         QCOMPARE(item("naamLabel")->property("text").toString(), naam);
-        // A finger swiping in from the left edge brings the menu too.
-        QTest::touchEvent(window(), m_touch).press(0, QPoint(2, 500));
-        for (int x = 20; x <= 320; x += 30) {
-            QTest::qWait(16); // a finger's pace, one move a frame
-            QTest::touchEvent(window(), m_touch).move(0, QPoint(x, 500));
-        }
-        QTest::touchEvent(window(), m_touch).release(0, QPoint(320, 500));
-        if (window()->devicePixelRatio() > 1)
-            QEXPECT_FAIL("", "at scale 2 the edge swipe does not open the drawer (the menu button does)", Continue);
-        QTRY_VERIFY(onScreen("menuEntry0"));
-        if (!onScreen("menuEntry0"))
-            QVERIFY(m_session->openMenuEntry(0));
-
         const QStringList warnings = m_session->finish();
         m_session.reset();
         QVERIFY2(m_faults.isEmpty(), qPrintable(m_faults.join('\n')));

@@ -91,7 +91,7 @@ bool touchTap(QQuickWindow* window, QQuickItem* item) {
         if (QQuickTest::qIsPolishScheduled(p) && !QQuickTest::qWaitForPolish(p))
             return false;
     // Something still fading or zooming in (an alert opening) is not tapped yet, as by a person.
-    QTest::qWaitFor([&] {
+    (void)QTest::qWaitFor([&] {
         for (const QQuickItem* p = item; p; p = p->parentItem())
             if (p->scale() != 1.0 || p->opacity() != 1.0)
                 return false;
