@@ -1515,49 +1515,6 @@ This may take a few minutes.</translation>
     </message>
 </context>
 <context>
-    <name>LeerlingenDetailView</name>
-    <message>
-        <source>Inklokken</source>
-        <translation>Clock in</translation>
-    </message>
-    <message>
-        <source>Uitklokken</source>
-        <translation>Clock out</translation>
-    </message>
-    <message>
-        <source>Suggesties</source>
-        <translation>Suggestions</translation>
-    </message>
-    <message>
-        <source>Registraties</source>
-        <translation>Registrations</translation>
-    </message>
-    <message>
-        <source>Extra</source>
-        <translation>Extra</translation>
-    </message>
-    <message>
-        <source>Boodschappen</source>
-        <translation>Messages</translation>
-    </message>
-    <message>
-        <source>Voeg product toe</source>
-        <translation>Add product</translation>
-    </message>
-    <message>
-        <source>Voeg boodschap toe</source>
-        <translation>Add message</translation>
-    </message>
-    <message>
-        <source>Verwijder</source>
-        <translation>Delete</translation>
-    </message>
-    <message>
-        <source>Actieve Selectie</source>
-        <translation>Active selection</translation>
-    </message>
-</context>
-<context>
     <name>ServerAddress</name>
     <message>
         <source>Geef het adres van de server van je organisatie in.</source>
