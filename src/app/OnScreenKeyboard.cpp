@@ -152,7 +152,8 @@ bool OnScreenKeyboard::eventFilter(QObject* watched, QEvent* event) {
 void OnScreenKeyboard::pressed(const QPointF& at) {
     m_typing = nullptr;
     emit fingerDown(m_panelRect.contains(at));
-    QQuickItem* focused = m_window ? m_window->activeFocusItem() : nullptr;
+    auto* window = qobject_cast<QQuickWindow*>(m_window.data());
+    QQuickItem* focused = window ? window->activeFocusItem() : nullptr;
     if (m_panelRect.isEmpty() || !focused || !(focused->flags() & QQuickItem::ItemAcceptsInputMethod))
         return;
     if (m_panelRect.contains(at) || focused->mapRectToScene(focused->boundingRect()).contains(at))
@@ -169,7 +170,8 @@ void OnScreenKeyboard::released(const QPointF& at) {
         return;
     // After the tap has been delivered: a tap that gave another field the focus keeps the keyboard.
     QTimer::singleShot(0, this, [this, typing] {
-        if (typing && m_window && m_window->activeFocusItem() == typing)
+        auto* window = qobject_cast<QQuickWindow*>(m_window.data());
+        if (typing && window && window->activeFocusItem() == typing)
             typing->setFocus(false);
     });
 }

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPointF>
 #include <QPointer>
+#include <QWindow>
 #include <QRectF>
 #include <QStringList>
 
@@ -68,7 +69,9 @@ private:
 
     QString m_override;
     QRectF m_panelRect;
-    QPointer<QQuickWindow> m_window;
+    // Held as a QWindow: the filter still sees events while the window is torn down, when it is no
+    // QQuickWindow any more.
+    QPointer<QWindow> m_window;
     QPointer<QQuickItem> m_typing; // the field that had the focus when the finger went down outside it
     QPointF m_pressedAt;
 };
