@@ -577,7 +577,8 @@ private slots:
                              .value(QStringLiteral("lastSyncTime"))
                              .toString(),
                          stored);
-            const auto* after = t.store->newContext()->find<GetSynchroObject>(id);
+            const auto context = t.store->newContext(); // owns what it finds
+            const auto* after = context->find<GetSynchroObject>(id);
             QVERIFY(after && after->lastSyncTime().toLongLong() >= stored.toLongLong());
         }
     }
