@@ -65,7 +65,12 @@ Unanswered read(const QString& path) {
 
 int layoutOf(const QString& path) {
     sql::Database db;
-    return db.open(path, SQLITE_OPEN_READONLY) ? db.scalar("PRAGMA user_version").toInt() : -1;
+    if (!db.open(path, SQLITE_OPEN_READONLY))
+        return -1;
+    // The store's background check may still be closing its connection, which locks the file briefly.
+    sqlite3_busy_timeout(db.handle(), 10000);
+    const QVariant version = db.scalar("PRAGMA user_version");
+    return version.isValid() ? version.toInt() : -1;
 }
 
 } // namespace ReleaseStore
