@@ -9,6 +9,8 @@ CC_PACKAGES=(
   qml6-module-qtquick-shapes
   libsqlite3-dev libicu-dev libcpp-httplib-dev libgl-dev
   xvfb xauth fonts-dejavu-core
+  # Rebuilds that reuse earlier object files; the scripts use it where it is there.
+  ccache
 )
 # Translations (lupdate, lrelease and their CMake functions); pdftotext for the tests that read PDFs.
 CC_PACKAGES+=(qt6-tools-dev qt6-l10n-tools poppler-utils)
