@@ -95,8 +95,9 @@ bool StackScrollViewAppDelegate::applicationDidFinishLaunching(const Options& op
     const bool opened = openStore();
     if (opened)
         finishLaunching();
-    if (options.showWindow)
-        loadWindow();
+    // Without its window the app would run on unseen: it ends instead, and says why in the log.
+    if (options.showWindow && !loadWindow())
+        return false;
 
     // First-run flag, by the app that holds the store only.
     if (m_instanceLock)
@@ -220,7 +221,7 @@ QString StackScrollViewAppDelegate::salvageNotice(const Store::Salvage& salvage)
     return text;
 }
 
-void StackScrollViewAppDelegate::loadWindow() {
+bool StackScrollViewAppDelegate::loadWindow() {
     // The window draws the root screen, or the store's failure screen until the store opens.
     Resources::initCoreResources();
     m_qml = std::make_unique<QQmlApplicationEngine>();
@@ -239,12 +240,13 @@ void StackScrollViewAppDelegate::loadWindow() {
     m_qml->load(Resources::qmlUrl(QStringLiteral("app/qml/Main.qml")));
     if (m_qml->rootObjects().isEmpty()) {
         CC_LOG(QStringLiteral("the main window could not be loaded"));
-        return;
+        return false;
     }
     auto* window = qobject_cast<QQuickWindow*>(m_qml->rootObjects().constFirst());
     m_onScreenKeyboard->watch(window);
     if (m_kiosk)
         m_kiosk->coverScreen(window);
+    return true;
 }
 
 void StackScrollViewAppDelegate::applyEersteKeer() {

@@ -95,7 +95,7 @@ private:
     Store::OpenProblem takeInstanceLock(QString* error);
     bool openStore();
     void finishLaunching();
-    void loadWindow();
+    bool loadWindow();
     void retryOpeningStore();
 
     // Declared first: held until everything else using the store is gone.

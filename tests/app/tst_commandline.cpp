@@ -2,7 +2,11 @@
 // without a display.
 #include "CommandLine.h"
 
+#include <QDir>
+#include <QFile>
+#include <QLibraryInfo>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 
 class TestCommandLine : public QObject {
@@ -88,6 +92,38 @@ private slots:
         QVERIFY2(process.exitCode() == 0, qPrintable(process.readAllStandardError()));
         for (const QString& text : expected)
             QVERIFY2(out.contains(text), qPrintable(out));
+    }
+
+    // A window that cannot be loaded (here: no Qt Quick modules where qt.conf points) ends the app with
+    // an error instead of leaving it running unseen.
+    void anAppWithoutItsWindowEnds() {
+        QTemporaryDir dir;
+        const QString app = dir.filePath("kinderopvang");
+        QVERIFY(QFile::copy(QStringLiteral(CC_APP_BINARY), app));
+        QVERIFY(QDir(dir.path()).mkdir("no-qml"));
+        QFile conf(dir.filePath("qt.conf"));
+        QVERIFY(conf.open(QIODevice::WriteOnly));
+        conf.write("[Paths]\nPrefix = " + QLibraryInfo::path(QLibraryInfo::PrefixPath).toUtf8() +
+                   "\nPlugins = " + QLibraryInfo::path(QLibraryInfo::PluginsPath).toUtf8() +
+                   "\nQmlImports = " + dir.filePath("no-qml").toUtf8() + "\n");
+        conf.close();
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.remove("QML_IMPORT_PATH");
+        env.remove("QML2_IMPORT_PATH");
+        process.setProcessEnvironment(env);
+        process.start(app, {"--store", dir.filePath("store/data.sqlite"), "--settings", dir.filePath("settings.ini"),
+                            "--server", "http://127.0.0.1:9"});
+        const bool ended = process.waitForFinished(20000);
+        if (!ended) {
+            process.kill();
+            process.waitForFinished();
+        }
+        QVERIFY2(ended, "the app runs on without a window");
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 1);
+        QVERIFY2(process.readAllStandardError().contains("QtQuick"), "the missing module is not named");
     }
 };
 
