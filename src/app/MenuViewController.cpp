@@ -103,7 +103,13 @@ MenuViewController::MenuViewController(MainSynchroObject* engine, DataAccessObje
 
 MenuViewController::~MenuViewController() = default;
 
+void MenuViewController::setStatusShown(bool shown) {
+    if (!m_closed)
+        m_statusView->followClock(shown);
+}
+
 void MenuViewController::close() {
+    m_closed = true;
     m_statusView->followClock(false);
     NotificationCenter::defaultCenter().removeObserver(m_fakeMenuChoiceObserver);
     m_stack = nullptr;

@@ -71,6 +71,10 @@ public:
     // the panels show; nothing when it is open already. It goes when it asks to close.
     Q_INVOKABLE void openEmergencyRoll();
 
+    // The view says whether the status line is on screen: a menu folded into a closed drawer lets
+    // its clock rest, so an idle tablet draws nothing for it.
+    Q_INVOKABLE void setStatusShown(bool shown);
+
     // Stops the timer and the observers and lets go of the stack: the menu is going (logout).
     void close();
 
@@ -96,4 +100,5 @@ private:
     QPointer<EmergencyRollViewController> m_emergencyRoll;
     SyncState* m_syncState;
     QMetaObject::Connection m_fakeMenuChoiceObserver;
+    bool m_closed = false;
 };

@@ -278,6 +278,15 @@ private slots:
         // The menu's timer rewrites the line every second without being asked.
         Clock::set(checked.addSecs(90));
         QTRY_COMPARE_WITH_TIMEOUT(status->lastSynchTimeLabel(), QString("Geupdate: 1 minuut geleden"), 2500);
+        // Folded away the line rests; shown again it tells the time of now, not of when it was hidden.
+        menu.setStatusShown(false);
+        QVERIFY(!status->clockTimer().isActive());
+        Clock::set(checked.addSecs(200));
+        QTest::qWait(50);
+        QCOMPARE(status->lastSynchTimeLabel(), QString("Geupdate: 1 minuut geleden"));
+        menu.setStatusShown(true);
+        QCOMPARE(status->lastSynchTimeLabel(), QString("Geupdate: 3 minuten geleden"));
+        QVERIFY(status->clockTimer().isActive());
         Clock::set(checked.addSecs(3 * 3600 + 120));
         status->updateTimeSince();
         QCOMPARE(status->lastSynchTimeLabel(), QString("Geupdate: 3 uren geleden"));

@@ -6,11 +6,13 @@
 // <build>/screenshots/shift-<size>-<n>-<step>.png.
 #include "AppSession.h"
 #include "MainSynchroObject.h"
+#include "MenuViewController.h"
 #include "OnScreenKeys.h"
 #include "PanelReader.h"
 #include "RootViewController.h"
 #include "SelectieLijst.h"
 #include "StackScrollViewAppDelegate.h"
+#include "StatusView.h"
 #include "WindowDriver.h"
 
 #include <QTemporaryDir>
@@ -69,9 +71,9 @@ private slots:
         m_size = QTest::currentDataTag();
         m_shot = 0;
         m_session = std::make_unique<AppSession>(QTime(10, 0));
+        m_session->setWindowSize(size);
         QVERIFY2(m_session->launch(), qPrintable(m_session->error()));
         m_window = m_session->window();
-        m_window->resize(size);
         QTRY_COMPARE(m_window->contentItem()->size(), QSizeF(size));
         RootViewController* root = m_session->app()->rootViewController();
 
@@ -107,6 +109,8 @@ private slots:
         QTRY_VERIFY(root->isLoggedIn());
         QVERIFY(m_session->app()->engine()->waitForIdle(60000));
         QVERIFY(Keys::waitShown(m_window, false));
+        // Upright the menu is folded into the closed drawer: its status line's clock rests meanwhile.
+        QTRY_COMPARE(root->menuViewController()->statusView()->clockTimer().isActive(), size.width() > size.height());
 
         // 4. A child searched by name; Enter closes the keyboard over the list.
         QTRY_VERIFY(item("searchField"));

@@ -12,6 +12,8 @@ Rectangle {
     // Any entry or button tapped: a drawer holding the menu closes.
     signal chosen()
     color: Theme.menuBackground
+    onVisibleChanged: if (controller) controller.setStatusShown(visible)
+    onControllerChanged: if (controller) controller.setStatusShown(visible)
 
     Rectangle {
         // Separates the column from the panels.
