@@ -90,9 +90,9 @@ private slots:
         m_size = QTest::currentDataTag();
         m_shot = 0;
         m_session = std::make_unique<AppSession>(QTime(10, 0));
+        m_session->setWindowSize(size);
         QVERIFY2(m_session->launch(), qPrintable(m_session->error()));
         m_window = m_session->window();
-        m_window->resize(size);
         QTRY_COMPARE(m_window->contentItem()->size(), QSizeF(size));
         QVERIFY(OnScreenKeyboard::available());
 
