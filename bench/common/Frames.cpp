@@ -1,5 +1,6 @@
 #include "Frames.h"
 
+#include <QAbstractEventDispatcher>
 #include <algorithm>
 
 namespace Frames {
@@ -10,6 +11,11 @@ double percentile(std::vector<double> values, double p) {
     std::sort(values.begin(), values.end());
     const size_t i = std::min(values.size() - 1, size_t(p * double(values.size() - 1) + 0.5));
     return values[i];
+}
+
+void wakeMainThread() {
+    if (QAbstractEventDispatcher* d = QAbstractEventDispatcher::instance(QCoreApplication::instance()->thread()))
+        d->wakeUp();
 }
 
 bool waitForFrame(QQuickWindow& window, int timeoutMs) {

@@ -1,8 +1,10 @@
 #pragma once
-// What the benchmarks that draw a window share: spinning the event loop without sleeping, waiting for
-// a drawn frame, and percentiles of the times measured.
+// What the benchmarks that draw a window share: spinning the event loop without sleeping, or sleeping
+// in it, waiting for a drawn frame, and percentiles of the times measured.
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QTimer>
 #include <QQuickWindow>
 #include <vector>
 
@@ -19,6 +21,20 @@ template <class Done> bool spinUntil(Done done, int timeoutMs) {
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
     return done();
 }
+
+// Waits asleep in the event loop until done() holds, so that a thread's CPU clock counts only the work
+// done on it (spinning would count the wait for Qt's update timer). What makes done() hold from another
+// thread wakes the loop with wakeMainThread().
+template <class Done> bool sleepUntil(Done done, int timeoutMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    QTimer alarm; // wakes the loop at the deadline
+    alarm.setSingleShot(true);
+    alarm.start(timeoutMs);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    return done();
+}
+void wakeMainThread();
 
 // Spins the event loop until the window has shown a new frame.
 bool waitForFrame(QQuickWindow& window, int timeoutMs = 5000);
