@@ -50,8 +50,10 @@ Rectangle {
         height: width
         source: row.photo
     }
-    // Rounds the photo's corners: a frame in the row's colour whose inner edge is the photo.
+    // Rounds the photo's corners: a frame in the row's colour whose inner edge is the photo. Drawn on
+    // the CPU (no GPU), a rounded border is costly: it is drawn once into a picture of its own then.
     Rectangle {
+        layer.enabled: GraphicsInfo.api === GraphicsInfo.Software
         x: picture.x - 8
         y: picture.y - 8
         width: picture.width + 16

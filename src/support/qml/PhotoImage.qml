@@ -10,6 +10,9 @@ Item {
 
     implicitWidth: 60
     implicitHeight: 60
+    // Decoded at the size it is shown (times the screen's pixel ratio, which Image applies): a camera's
+    // picture would otherwise be scaled down again at every frame that draws it.
+    readonly property size _shownSize: Qt.size(Math.ceil(width), Math.ceil(height))
 
     Image {
         anchors.fill: parent
@@ -17,6 +20,7 @@ Item {
         fillMode: root.fillMode
         visible: !root.loaded
         asynchronous: true
+        sourceSize: root._shownSize
     }
     Image {
         id: photo
@@ -26,6 +30,7 @@ Item {
         fillMode: root.fillMode
         visible: root.loaded
         asynchronous: true
+        sourceSize: root._shownSize
         clip: true
     }
 }
