@@ -100,7 +100,7 @@ private slots:
         // is up; name, Enter, password, Enter logs in.
         QTRY_VERIFY(item("nameField") && item("nameField")->hasActiveFocus());
         QVERIFY(Keys::waitShown(m_window, true));
-        QVERIFY(focusByTap("nameField"));
+        // The keys as they first come up: shift and Enter work without a tap on the field first.
         QVERIFY(Keys::type(m_window, "Demo Opvang"));
         QCOMPARE(textOf("nameField"), QString("Demo Opvang"));
         QTRY_VERIFY2(aboveKeyboard("nameField") && aboveKeyboard("okButton"), where({"nameField", "okButton"}));

@@ -11,6 +11,17 @@ Item {
     // Decided each time a field asks for the keyboard: one plugged in meanwhile counts.
     property bool wanted: false
     readonly property bool shown: panel.active && wanted
+    // Qt's keyboard lays its rows out anew when it is shown again. The layout it made before it was
+    // first shown leaves the shift, symbol and Enter keys without width (drawn squeezed against the
+    // edges, untappable) until then: so it is shown again once, at the first show.
+    property bool relaidOut: false
+    onShownChanged: {
+        if (shown && !relaidOut && panel.keyboard) {
+            relaidOut = true
+            panel.keyboard.visible = false
+            Qt.callLater(() => { panel.keyboard.visible = true })
+        }
+    }
 
     // Wide screens get a keyboard of a sensible height, centred on a bar of its colour.
     Rectangle {
