@@ -4,6 +4,7 @@
 // screen is saved as <build>/screenshots/layout-<screen>-<w>x<h>[@2].png. Also: turning the tablet
 // while in use keeps the selection, the typed text and an open popover.
 #include "AppSession.h"
+#include "OnScreenKeys.h"
 #include "PanelReader.h"
 #include "RootViewController.h"
 #include "StackScrollViewAppDelegate.h"
@@ -309,6 +310,9 @@ private slots:
         QVERIFY(tapItem("forwardButton"));
         QTRY_VERIFY(onScreen("naamLabel"));
         QCOMPARE(item("naamLabel")->property("text").toString(), naam);
+        // A finger swiping in from the left edge brings the menu too.
+        OnScreenKeys::touchDrag(window(), QPointF(2, 500), QPointF(320, 500));
+        QTRY_VERIFY(onScreen("menuEntry0"));
         const QStringList warnings = m_session->finish();
         m_session.reset();
         QVERIFY2(m_faults.isEmpty(), qPrintable(m_faults.join('\n')));
