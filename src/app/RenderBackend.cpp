@@ -34,6 +34,11 @@ Choice decide(const QString& quickBackendEnv, const QString& rhiBackendEnv,
     return Choice::Platform;
 }
 
+bool softwareOnRenderThread(const QString& platformName, const QString& renderLoopEnv) {
+    return renderLoopEnv.trimmed().isEmpty() && platformName != QLatin1String("offscreen") &&
+           platformName != QLatin1String("minimal");
+}
+
 std::optional<QString> probeGlRenderer() {
     QOpenGLContext context;
     if (!context.create())
@@ -62,8 +67,12 @@ Choice apply() {
     timer.start();
     const std::optional<QString> renderer = probeGlRenderer();
     const Choice choice = decide(quick, rhi, renderer);
-    if (choice == Choice::Software)
+    if (choice == Choice::Software) {
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+        // Read when the first window makes its render loop, which is after this.
+        if (softwareOnRenderThread(QGuiApplication::platformName(), qEnvironmentVariable("QSG_RENDER_LOOP")))
+            qputenv("QSG_RENDER_LOOP", "threaded");
+    }
     CC_LOG(QStringLiteral("OpenGL renderer %1 (probed in %2 ms): drawing with the %3 scene graph")
                .arg(renderer ? *renderer : QStringLiteral("none"))
                .arg(timer.nsecsElapsed() / 1e6, 0, 'f', 1)

@@ -19,6 +19,10 @@ Choice decide(const QString& quickBackendEnv, const QString& rhiBackendEnv,
               const std::optional<QString>& glRenderer);
 // Whether the environment decides (then nothing is probed).
 bool environmentChooses(const QString& quickBackendEnv, const QString& rhiBackendEnv);
+// With the software scene graph on a real display, whether its frames are drawn on a render thread of
+// their own, so that rasterising (milliseconds a frame on a large screen) never holds up a tap. Not
+// where QSG_RENDER_LOOP says otherwise (the user's choice), nor offscreen (no display to keep smooth).
+bool softwareOnRenderThread(const QString& platformName, const QString& renderLoopEnv);
 // The GL_RENDERER of a context made, queried and destroyed at once; nullopt without OpenGL.
 std::optional<QString> probeGlRenderer();
 // After the application object exists, before its first window: probes when the environment does not

@@ -59,6 +59,24 @@ private slots:
         QCOMPARE(RenderBackend::decide(quickBackend, rhiBackend, renderer), expected);
     }
 
+    void softwareFramesOnARenderThread_data() {
+        QTest::addColumn<QString>("platform");
+        QTest::addColumn<QString>("renderLoop");
+        QTest::addColumn<bool>("threaded");
+        QTest::newRow("X11") << "xcb" << "" << true;
+        QTest::newRow("Wayland") << "wayland" << "" << true;
+        QTest::newRow("frame buffer") << "linuxfb" << "" << true;
+        QTest::newRow("offscreen") << "offscreen" << "" << false;
+        QTest::newRow("QSG_RENDER_LOOP=basic is kept") << "xcb" << "basic" << false;
+        QTest::newRow("a blank variable is unset") << "xcb" << " " << true;
+    }
+    void softwareFramesOnARenderThread() {
+        QFETCH(QString, platform);
+        QFETCH(QString, renderLoop);
+        QFETCH(bool, threaded);
+        QCOMPARE(RenderBackend::softwareOnRenderThread(platform, renderLoop), threaded);
+    }
+
     // On a CPU rasteriser (Xvfb) or without a GL driver (offscreen) the start goes on with the software
     // scene graph, and it draws.
     void onTheCpuTheSoftwareSceneGraphDraws() {
